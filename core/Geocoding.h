@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+namespace tarnel {
+
+inline const QString kMissingDataMessage = QStringLiteral("Zone(s) de texte erronnée(s).");
+inline const QString kMissingDataTitle = QStringLiteral("Erreur !");
+inline const QString kNotFoundMessage = QStringLiteral("Pas de coordonnées GPS valides trouvées !");
+inline const QString kNotFoundTitle = QStringLiteral("Erreur dans l'adresse");
+
+// True when the country or the postal code is empty once trimmed.
+bool MissingData(const QString& state, const QString& zipCode);
+
+// The geocoding request: base URL, the four trimmed parts joined by ",+", then every blank of
+// the whole URL turned into "+".
+QString GeocodingRequestUrl(const QString& baseUrl, const QString& street, const QString& city,
+                            const QString& state, const QString& zipCode);
+
+struct ExtractedCoordinates {
+    QString latitude;  // exactly 12 characters
+    QString longitude; // exactly 12 characters
+};
+
+// Cuts the first latitude/longitude pair out of a page (its bytes, windows-1252), searching
+// the lower-cased page for ":{lat:" and "},". Nothing when the arrangement is not there or a
+// value reads as 0.
+std::optional<ExtractedCoordinates> ExtractCoordinates(QByteArrayView page);
+
+} // namespace tarnel

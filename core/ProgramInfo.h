@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnel {
+
+// Title and version shown by the about window and used as the title of untitled message boxes.
+inline const QString kProgramTitle = QStringLiteral("Tarnel");
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 0;
+inline constexpr int kVersionRevision = 0;
+
+} // namespace tarnel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+
+namespace tarnel {
+
+// Bounds that keep a dead or hostile server from hanging or exhausting the program.
+struct FetchLimits {
+    std::chrono::milliseconds connectTimeout{15000};      // to open the connection
+    std::chrono::milliseconds stallTimeout{30000};        // with not one byte received
+    qsizetype maxBodyBytes = qsizetype{64} * 1024 * 1024; // what arrived up to here is kept
+    long maxRedirects = 10;
+};
+
+// GET `url` directly (no proxy), agent "vb wininet", no extra headers, no cache, redirections
+// followed; the body in reads of at most 8192 bytes, whatever the HTTP status. Empty when
+// nothing could be fetched; what arrived so far when the connection drops.
+QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits = {});
+
+// The same body as text, one character per byte through windows-1252.
+QString FetchPage(const QString& url, const FetchLimits& limits = {});
+
+} // namespace tarnel

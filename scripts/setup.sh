@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, runs and tests with, when missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n qt6-l10n-tools
+  libqt6svg6 libgl-dev
+  libcurl4-openssl-dev libcpp-httplib-dev curl
+  fonts-liberation fonts-comic-neue
+  xvfb xauth x11-utils imagemagick poppler-utils
+  libgtest-dev libbenchmark-dev
+  clang clang-format libclang-rt-14-dev
+  g++-mingw-w64-x86-64
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installation des paquets manquants : ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
