@@ -1,0 +1,178 @@
+#include "net/FetchPage.h"
+
+#include "core/Windows1252.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <new>
+
+namespace tarnel {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr long kReadBufferBytes = 8192;
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// What the transfer callbacks share with the loop that drives the transfer.
+struct Transfer {
+    CURL* easy = nullptr;
+    QByteArray body;
+    qsizetype maxBodyBytes = 0;
+    bool reserved = false;
+    Clock::time_point lastArrival;
+
+    bool Full() const { return body.size() >= maxBodyBytes; }
+};
+
+// The URL goes out in the windows-1252 code page; what may not stand raw in a request line
+// (blanks, controls, bytes beyond ASCII) is percent-encoded, the rest passes unchanged.
+QByteArray RequestUrl(const QString& url) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const QByteArray ansi = ToWindows1252(url);
+    QByteArray out;
+    out.reserve(ansi.size());
+    for (const char c : ansi) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            out.append(c);
+        } else {
+            out.append('%');
+            out.append(kHex[byte >> 4]);
+            out.append(kHex[byte & 0x0F]);
+        }
+    }
+    return out;
+}
+
+size_t OnHeader(char*, size_t size, size_t count, void* user) {
+    static_cast<Transfer*>(user)->lastArrival = Clock::now();
+    return size * count;
+}
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer*>(user);
+    transfer.lastArrival = Clock::now();
+    const auto received = static_cast<qsizetype>(size * count);
+    const qsizetype kept = std::min(received, transfer.maxBodyBytes - transfer.body.size());
+    try {
+        if (!transfer.reserved) {
+            // Announced lengths are reserved up front, never beyond what would be kept.
+            transfer.reserved = true;
+            curl_off_t announced = -1;
+            curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+            if (announced > 0) {
+                transfer.body.reserve(
+                    static_cast<qsizetype>(std::min<curl_off_t>(announced, transfer.maxBodyBytes)));
+            }
+        }
+        transfer.body.append(data, kept);
+    } catch (const std::bad_alloc&) {
+        // No exception may cross libcurl; a short count ends the transfer with what is kept.
+        return 0;
+    }
+    return static_cast<size_t>(kept);
+}
+
+void Configure(CURL* easy, const QByteArray& url, curl_slist* headers, Transfer& transfer,
+               const FetchLimits& limits) {
+    curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "vb wininet");
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    // An empty proxy also overrides the *_proxy variables of the environment.
+    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, limits.maxRedirects);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(std::max<qint64>(limits.connectTimeout.count(), 1)));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadBufferBytes);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+}
+
+} // namespace
+
+QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
+    InitCurlOnce();
+    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    // libcurl sends "Accept: */*" unless told to leave it out.
+    const std::unique_ptr<curl_slist, SlistDeleter> headers(curl_slist_append(nullptr, "Accept:"));
+    if (!easy || !multi || !headers) {
+        return {};
+    }
+
+    Transfer transfer;
+    transfer.easy = easy.get();
+    transfer.maxBodyBytes = std::max<qsizetype>(limits.maxBodyBytes, 0);
+    Configure(easy.get(), RequestUrl(url), headers.get(), transfer, limits);
+    if (curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
+        return {};
+    }
+
+    // Driven here rather than by curl_easy_perform so that the stall clock is looked at with
+    // millisecond precision, not once a second.
+    transfer.lastArrival = Clock::now();
+    int running = 1;
+    while (running > 0 && !transfer.Full()) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            break;
+        }
+        const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::now() - transfer.lastArrival);
+        if (running == 0 || transfer.Full() || silent >= limits.stallTimeout) {
+            break;
+        }
+        long curlWaitMs = -1;
+        curl_multi_timeout(multi.get(), &curlWaitMs);
+        // Woken by the socket, by curl's own timers, or when the stall time is up.
+        long waitMs = static_cast<long>((limits.stallTimeout - silent).count());
+        if (curlWaitMs >= 0) {
+            waitMs = std::min(waitMs, curlWaitMs);
+        }
+        if (curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(waitMs), nullptr) !=
+            CURLM_OK) {
+            break;
+        }
+    }
+
+    // A redirect chain cut at its limit ends on a redirection, not on a page.
+    int pending = 0;
+    while (const CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
+        if (message->msg == CURLMSG_DONE && message->data.result == CURLE_TOO_MANY_REDIRECTS) {
+            transfer.body.clear();
+        }
+    }
+    curl_multi_remove_handle(multi.get(), easy.get());
+    return std::move(transfer.body);
+}
+
+QString FetchPage(const QString& url, const FetchLimits& limits) {
+    return FromWindows1252(FetchPageBytes(url, limits));
+}
+
+} // namespace tarnel
