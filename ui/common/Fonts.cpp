@@ -1,5 +1,7 @@
 #include "ui/common/Fonts.h"
 
+#include <QStringList>
+
 namespace tarnel {
 
 namespace {
