@@ -5,6 +5,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -150,7 +151,8 @@ QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
         long curlWaitMs = -1;
         curl_multi_timeout(multi.get(), &curlWaitMs);
         // Woken by the socket, by curl's own timers, or when the stall time is up.
-        long waitMs = static_cast<long>((limits.stallTimeout - silent).count());
+        long waitMs = static_cast<long>(std::min<qint64>((limits.stallTimeout - silent).count(),
+                                                         std::numeric_limits<int>::max()));
         if (curlWaitMs >= 0) {
             waitMs = std::min(waitMs, curlWaitMs);
         }
