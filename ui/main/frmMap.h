@@ -2,17 +2,23 @@
 
 #include "platform/MapView.h"
 #include "ui/common/MainWindowAccess.h"
+#include "ui/common/Twips.h"
 #include "ui/common/WindowContext.h"
 
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace tarnel {
 
 class FRM_Conv;
 class FRmChCoord;
+class frmAbout;
 
 // The main window: the two searches, the map view and the commands that open the other
 // windows. Reads the last position and navigates the map when created.
@@ -21,15 +27,87 @@ class frmMap : public QWidget, public MainWindowAccess {
 public:
     // Takes ownership of `mapView`, the map shown below the search areas.
     frmMap(WindowContext& context, MapView* mapView);
+    ~frmMap() override;
+
+    // The design client area, in twips.
+    static constexpr int kDesignWidth = 12240;
+    static constexpr int kDesignHeight = 7575;
+    // Where the map view stands and what its size leaves of the window's outer size.
+    static constexpr int kMapViewTop = 1800;
+    static constexpr int kWidthMargin = 220;
+    static constexpr int kHeightMargin = 2350;
+
+    // The map view's size, in twips, for a window of outer size `outerTwips`: each dimension
+    // is the outer one less its margin, or, when that would be negative, `previousTwips`' one.
+    static QSize MapViewSizeFor(QSize outerTwips, QSize previousTwips);
 
     QString BoxText(MainBox box) const override;
     void SetBoxText(MainBox box, const QString& text) override;
     void Command4_Click() override;
     void NavigateMap(const QString& url) override;
 
+    // Search by address: navigates to the address query and remembers it.
+    void Command3_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Closing the main window, by "&Quitter" or its title bar, ends the program even while
+    // tool windows filled by a copy command exist hidden.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void BuildAddressFrame();
+    void BuildCoordinateFrame();
+    void BuildCommandFrame();
+    void ConnectHandlers();
+    QLineEdit* Box(MainBox box) const;
+
+    void Form_Load();
+    void Form_Resize();
+    void Command1_Click();
+    void Command2_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void Command10_Click();
+    void txtZipCode_KeyPress(int& keyAscii);
+
+    // Remembers `value` as the last position; the first failure of a run is reported.
+    void SaveLastPosition(const QString& value);
+    FRM_Conv* ConversionWindow();
+    FRmChCoord* AddressWindow();
+
     WindowContext& context_;
+    TwipScale scale_;
     MapView* WebBrowser1_;
+    QSize mapViewTwips_{5175, 3255};
+    bool saveFailureReported_ = false;
+
+    QGroupBox* Frame1_ = nullptr;
+    QGroupBox* Frame2_ = nullptr;
+    QGroupBox* Frame3_ = nullptr;
+    QLineEdit* txtStreet_ = nullptr;
+    QLineEdit* txtCity_ = nullptr;
+    QLineEdit* txtZipCode_ = nullptr;
+    QLineEdit* txtState_ = nullptr;
+    QLineEdit* txtLat_ = nullptr;
+    QLineEdit* txtLong_ = nullptr;
+    QPushButton* Command1_ = nullptr;
+    QPushButton* Command2_ = nullptr;
+    QPushButton* Command3_ = nullptr;
+    QPushButton* Command4_ = nullptr;
+    QPushButton* Command5_ = nullptr;
+    QPushButton* Command6_ = nullptr;
+    QPushButton* Command7_ = nullptr;
+    QPushButton* Command8_ = nullptr;
+    QPushButton* Command9_ = nullptr;
+    QPushButton* Command10_ = nullptr;
+
+    QPointer<FRM_Conv> conversionWindow_;
+    QPointer<FRmChCoord> addressWindow_;
+    QPointer<frmAbout> aboutWindow_;
 };
 
 } // namespace tarnel

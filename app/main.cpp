@@ -1,0 +1,72 @@
+#include "app/MapServiceHook.h"
+#include "core/ProgramInfo.h"
+#include "core/ProgramTexts.h"
+#include "platform/desktop/DesktopServices.h"
+#include "platform/desktop/WebEngineMapView.h"
+#include "ui/common/Fonts.h"
+#include "ui/common/WindowContext.h"
+#include "ui/main/frmMap.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyleFactory>
+#include <QTranslator>
+#include <cstdio>
+
+namespace {
+
+// Qt aborts with an English message when it finds no display; say it in the program's language.
+bool DisplayAvailable() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+// Qt's own French texts ("OK", "Annuler" in message boxes and file dialogs): an installed copy
+// carries them in its translations folder, otherwise Qt's are used.
+void InstallQtTranslation(QApplication& app, QTranslator& translator) {
+    const QString name = QStringLiteral("qtbase_fr");
+    const QString local =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"));
+    if (translator.load(name, local) ||
+        translator.load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (!DisplayAvailable()) {
+        std::fputs("Tarnel : aucun affichage graphique n'est disponible (ni DISPLAY ni "
+                   "WAYLAND_DISPLAY n'est défini).\nLancez Tarnel depuis une session de "
+                   "bureau.\n",
+                   stderr);
+        return 1;
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(tarnel::kProgramTitle);
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(tarnel::kVersionMajor)
+                                            .arg(tarnel::kVersionMinor)
+                                            .arg(tarnel::kVersionRevision));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    tarnel::InstallFontSubstitutes();
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QTranslator qtTranslator;
+    InstallQtTranslation(app, qtTranslator);
+
+    tarnel::ProgramTexts texts;
+    tarnel::DesktopServices desktop;
+    tarnel::WindowContext context{texts, QCoreApplication::applicationDirPath(),
+                                  tarnel::StartMapService(), desktop.Services()};
+    tarnel::frmMap window(context, new tarnel::WebEngineMapView);
+    window.show();
+    return QApplication::exec();
+}

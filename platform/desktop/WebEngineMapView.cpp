@@ -1,0 +1,23 @@
+#include "platform/desktop/WebEngineMapView.h"
+
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace tarnel {
+
+WebEngineMapView::WebEngineMapView(QWidget* parent)
+    : MapView(parent)
+    , browser_(new QWebEngineView(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(browser_);
+}
+
+void WebEngineMapView::Navigate(const QString& url) {
+    browser_->load(QUrl(url, QUrl::TolerantMode));
+}
+
+} // namespace tarnel

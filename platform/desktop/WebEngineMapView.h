@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/MapView.h"
+
+class QWebEngineView;
+
+namespace tarnel {
+
+// The map view of the desktop: an embedded Chromium browser filling the widget.
+class WebEngineMapView : public MapView {
+    Q_OBJECT
+public:
+    explicit WebEngineMapView(QWidget* parent = nullptr);
+
+    // Loads `url` as built; characters the network cannot carry (blanks, quotes, accented
+    // letters) are percent-encoded by the browser, escapes already present are kept.
+    void Navigate(const QString& url) override;
+
+    QWebEngineView* Browser() const { return browser_; }
+
+private:
+    QWebEngineView* browser_;
+};
+
+} // namespace tarnel
