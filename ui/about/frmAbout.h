@@ -3,16 +3,66 @@
 #include "ui/common/ToolWindow.h"
 #include "ui/common/WindowContext.h"
 
+#include <QString>
+#include <cstdint>
+#include <stdexcept>
+
+class QLabel;
+class QPushButton;
+
 namespace tarnel {
 
+// Raised by frmAbout::GetKeyValue for a value stored with no data at all.
+class EmptyRegistryValue : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The about window: title, version, the maker's links and the system-information launcher.
+// Built afresh at every opening: the constructor is the window's load step.
 class frmAbout : public ToolWindow {
     Q_OBJECT
 public:
     frmAbout(WindowContext& context, QWidget* owner);
 
+    // Starts the system-information tool the registry names: the "PATH" value of its key as
+    // it stands, else MSINFO32.EXE in the folder its second key names when that file exists.
+    // Shows "Information Systeme introuvable !" when neither leads to a started program.
+    void StartSysInfo();
+
+    // Reads value `SubKeyRef` of key `KeyName` below `KeyRoot` into `KeyVal`. A string value
+    // gives its text, a 32-bit number "&h" and hexadecimal digits, any other type leaves
+    // `KeyVal` as it was. False, with `KeyVal` emptied, when the key or value is missing or
+    // the value is longer than 1024 bytes. Throws EmptyRegistryValue for a value of no data.
+    bool GetKeyValue(std::uint32_t KeyRoot, const QString& KeyName, const QString& SubKeyRef,
+                     QString& KeyVal);
+
+    // The maker's details the window shows and links to.
+    static const QString kAuthorNotice;
+    static const QString kMakerName;
+    static const QString kMailAddress;
+    static const QString kWebSite;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void Form_Load();
+    void cmdOK_Click();
+    void Command1_Click();
+    void cmdSysInfo_Click();
+    void lblDisclaimer_Click();
+    void Label3_Click();
+    void Image2_Click();
+    void OpenLink(const QString& target);
+
     WindowContext& context_;
+    QLabel* lblTitle_ = nullptr;
+    QLabel* lblVersion_ = nullptr;
+    QLabel* lblDisclaimer_ = nullptr;
+    QLabel* Label3_ = nullptr;
+    QLabel* Image2_ = nullptr;
 };
 
 } // namespace tarnel
