@@ -1,0 +1,79 @@
+#include "mapservice/BoundedGet.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <new>
+
+namespace tarnel {
+
+namespace {
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+
+struct Body {
+    QByteArray bytes;
+    qsizetype maxBytes = 0;
+};
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto& body = *static_cast<Body*>(user);
+    const auto received = static_cast<qsizetype>(size * count);
+    if (received > body.maxBytes - body.bytes.size()) {
+        return 0; // over the cap: a short count ends the transfer as failed
+    }
+    try {
+        body.bytes.append(data, received);
+    } catch (const std::bad_alloc&) {
+        return 0; // no exception may cross libcurl
+    }
+    return size * count;
+}
+
+long Milliseconds(std::chrono::milliseconds duration) {
+    return static_cast<long>(std::max<std::chrono::milliseconds::rep>(duration.count(), 1));
+}
+
+} // namespace
+
+std::optional<QByteArray> BoundedGet(const QByteArray& url, const QByteArray& userAgent,
+                                     const HttpLimits& limits) {
+    static std::once_flag curlReady;
+    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!easy) {
+        return std::nullopt;
+    }
+    Body body;
+    body.maxBytes = limits.maxBodyBytes;
+    CURL* handle = easy.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.constData());
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L); // time-outs must not use signals in threads
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, userAgent.constData());
+    curl_easy_setopt(handle, CURLOPT_PROXY, "");
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, Milliseconds(limits.connectTimeout));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, Milliseconds(limits.totalTimeout));
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(limits.maxBodyBytes));
+    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""); // any encoding curl can decode
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+    if (curl_easy_perform(handle) != CURLE_OK) {
+        return std::nullopt;
+    }
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    if (status != 200) {
+        return std::nullopt;
+    }
+    return body.bytes;
+}
+
+} // namespace tarnel

@@ -1,0 +1,43 @@
+#include "mapservice/CachingGeocoder.h"
+
+#include <utility>
+
+namespace tarnel {
+
+CachingGeocoder::CachingGeocoder(std::unique_ptr<Geocoder> upstream)
+    : upstream_(std::move(upstream)) {
+}
+
+GeocodeResult CachingGeocoder::Locate(const QString& address) {
+    const QString key = address.simplified().toCaseFolded();
+    std::promise<GeocodeResult> promise;
+    std::unique_lock lock(mutex_);
+    const auto known = results_.constFind(key);
+    if (known != results_.constEnd()) {
+        const std::shared_future<GeocodeResult> shared = known.value();
+        lock.unlock();
+        return shared.get();
+    }
+    results_.insert(key, promise.get_future().share());
+    lock.unlock();
+
+    GeocodeResult result;
+    try {
+        result = upstream_->Locate(address);
+    } catch (...) {
+        // Those waiting on this lookup must get an answer whatever happens upstream.
+        result = GeocodeResult{};
+    }
+    promise.set_value(result);
+    if (result.outcome == GeocodeResult::Outcome::Failed) {
+        lock.lock();
+        results_.remove(key);
+    }
+    return result;
+}
+
+QString CachingGeocoder::SourceName() const {
+    return upstream_->SourceName();
+}
+
+} // namespace tarnel

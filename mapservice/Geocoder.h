@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnel {
+
+// A point on Earth in decimal degrees (WGS 84).
+struct Place {
+    double latitude = 0;
+    double longitude = 0;
+};
+
+// What one lookup came to. NoMatch is the geocoder's own answer that it knows no such place;
+// Failed is everything else (no connection, time-out, refusal, an answer that could not be
+// read), worth asking again later.
+struct GeocodeResult {
+    enum class Outcome { Found, NoMatch, Failed };
+    Outcome outcome = Outcome::Failed;
+    Place place;
+};
+
+// Turns a postal address into the place of its first match.
+class Geocoder {
+public:
+    Geocoder() = default;
+    Geocoder(const Geocoder&) = delete;
+    Geocoder& operator=(const Geocoder&) = delete;
+    virtual ~Geocoder() = default;
+
+    // The first match for `address` (its parts joined by ", "). Safe to call from several
+    // threads at once; never throws; returns within the geocoder's own time bounds.
+    virtual GeocodeResult Locate(const QString& address) = 0;
+
+    // Who answers, as the map page credits it ("Base Adresse Nationale").
+    virtual QString SourceName() const = 0;
+};
+
+} // namespace tarnel

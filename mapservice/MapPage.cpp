@@ -1,0 +1,118 @@
+#include "mapservice/MapPage.h"
+
+#include <QStringBuilder>
+#include <algorithm>
+#include <cmath>
+
+namespace tarnel {
+
+namespace {
+
+// Latitude span of the map shown: a few streets around the place.
+constexpr double LatitudeSpan = 0.01;
+// The web map cannot show latitudes beyond this.
+constexpr double MercatorLimit = 85.0511;
+
+// Escapes what HTML gives meaning to, and the braces, so that no text from the query can look
+// like the coordinate arrangement the program searches for; controls become blanks.
+QString EscapeHtml(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&':
+            out += QLatin1String("&amp;");
+            break;
+        case u'<':
+            out += QLatin1String("&lt;");
+            break;
+        case u'>':
+            out += QLatin1String("&gt;");
+            break;
+        case u'"':
+            out += QLatin1String("&quot;");
+            break;
+        case u'\'':
+            out += QLatin1String("&#39;");
+            break;
+        case u'{':
+            out += QLatin1String("&#123;");
+            break;
+        case u'}':
+            out += QLatin1String("&#125;");
+            break;
+        default:
+            out += c.category() == QChar::Other_Control ? QChar(u' ') : c;
+            break;
+        }
+    }
+    return out;
+}
+
+QString Decimal(double value) {
+    return QString::number(value, 'f', 7);
+}
+
+QString MapSection(const Place& place, const QString& source, double longitudeSpan) {
+    const double south = std::max(place.latitude - LatitudeSpan / 2, -MercatorLimit);
+    const double north = std::min(place.latitude + LatitudeSpan / 2, MercatorLimit);
+    const double west = std::max(place.longitude - longitudeSpan / 2, -180.0);
+    const double east = std::min(place.longitude + longitudeSpan / 2, 180.0);
+    const QString lat = Decimal(place.latitude);
+    const QString lng = Decimal(place.longitude);
+    const QString embed =
+        QLatin1String("https://www.openstreetmap.org/export/embed.html?bbox=") % Decimal(west) %
+        QLatin1String("%2C") % Decimal(std::min(south, north)) % QLatin1String("%2C") %
+        Decimal(east) % QLatin1String("%2C") % Decimal(std::max(south, north)) %
+        QLatin1String("&amp;layer=mapnik&amp;marker=") % lat % QLatin1String("%2C") % lng;
+    const QString larger = QLatin1String("https://www.openstreetmap.org/?mlat=") % lat %
+                           QLatin1String("&amp;mlon=") % lng % QLatin1String("#map=16/") % lat %
+                           u'/' % lng;
+    QString credits = QStringLiteral("Carte : <a href=\"https://www.openstreetmap.org/copyright\">"
+                                     "\u00A9 contributeurs OpenStreetMap</a>");
+    if (!source.isEmpty()) {
+        credits += QStringLiteral(" \u00B7 Géocodage : ") + EscapeHtml(source);
+    }
+    return QLatin1String("<iframe title=\"Carte\" src=\"") % embed %
+           QLatin1String("\"></iframe>\n<p>Latitude ") % lat % QLatin1String(", longitude ") % lng %
+           QStringLiteral(" \u00B7 <a href=\"") % larger %
+           QLatin1String("\">Voir sur OpenStreetMap</a></p>\n<p class=\"credits\">") % credits %
+           QLatin1String("</p>\n");
+}
+
+} // namespace
+
+QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
+                       const QString& source) {
+    const QString heading =
+        query.trimmed().isEmpty() ? QStringLiteral("Recherche vide") : EscapeHtml(query);
+    QString viewport;
+    QString body;
+    if (place) {
+        const double longitudeSpan =
+            std::min(LatitudeSpan / std::max(std::cos(place->latitude * M_PI / 180), 0.01), 360.0);
+        viewport = QLatin1String("<!-- viewport:{center:{lat:") % Decimal(place->latitude) %
+                   QLatin1String(",lng:") % Decimal(place->longitude) %
+                   QLatin1String("},span:{lat:") % Decimal(LatitudeSpan) % QLatin1String(",lng:") %
+                   Decimal(longitudeSpan) % QLatin1String("}} -->\n");
+        body = MapSection(*place, source, longitudeSpan);
+    } else {
+        body =
+            QStringLiteral("<p>Aucun lieu correspondant à cette recherche n'a été trouvé.</p>\n");
+    }
+    const QString page =
+        QLatin1String("<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n") %
+        viewport % QLatin1String("<title>") % heading %
+        QStringLiteral(" \u2013 Tarnel</title>\n<style>\n"
+                       "html,body{height:100%;margin:0}\n"
+                       "body{display:flex;flex-direction:column;font-family:sans-serif}\n"
+                       "h1{font-size:1.1em;margin:.4em .6em}\n"
+                       "iframe{flex:1;border:0;width:100%}\n"
+                       "p{margin:.3em .6em;font-size:.9em}\n"
+                       ".credits{font-size:.8em;color:#444}\n"
+                       "</style>\n</head>\n<body>\n<h1>") %
+        heading % QLatin1String("</h1>\n") % body % QLatin1String("</body>\n</html>\n");
+    return page.toUtf8();
+}
+
+} // namespace tarnel

@@ -1,0 +1,179 @@
+#include "mapservice/MapService.h"
+
+#include "core/ProgramInfo.h"
+#include "mapservice/AddressQuery.h"
+#include "mapservice/CachingGeocoder.h"
+#include "mapservice/CoordinateText.h"
+#include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/MapPage.h"
+#include "mapservice/NominatimGeocoder.h"
+#include "mapservice/QueryText.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <string>
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+constexpr auto LoopbackHost = "127.0.0.1";
+// How long Start() waits for the serving thread to take requests.
+constexpr auto LongestStart = std::chrono::seconds(5);
+constexpr auto StartPoll = std::chrono::milliseconds(5);
+// Idle browser connections give their thread back quickly.
+constexpr time_t KeepAliveSeconds = 2;
+constexpr time_t ReadTimeoutSeconds = 5;
+// Only GET is served, so a request has no business carrying a body.
+constexpr size_t LargestPayload = 1024;
+
+constexpr auto PagePath = "/maps";
+constexpr auto IconPath = "/favicon.ico";
+
+void Refuse(httplib::Response& response, int status, const char* text) {
+    response.status = status;
+    response.set_content(text, "text/plain; charset=utf-8");
+}
+
+std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
+    return std::make_unique<CachingGeocoder>(std::move(geocoder));
+}
+
+} // namespace
+
+MapService::MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world)
+    : france_(Cached(std::move(france)))
+    , world_(Cached(std::move(world))) {
+}
+
+MapService::~MapService() {
+    Stop();
+}
+
+bool MapService::Start() {
+    if (server_) {
+        return true;
+    }
+    auto server = std::make_unique<httplib::Server>();
+    server->set_keep_alive_timeout(KeepAliveSeconds);
+    server->set_read_timeout(ReadTimeoutSeconds);
+    server->set_payload_max_length(LargestPayload);
+    server->set_pre_routing_handler(
+        [this](const httplib::Request& request, httplib::Response& response) {
+            const std::string ownHost = std::string(LoopbackHost) + ':' + std::to_string(port_);
+            if (request.get_header_value("Host") != ownHost) {
+                Refuse(response, 403, "Interdit");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            if (request.path != PagePath && request.path != IconPath) {
+                Refuse(response, 404, "Introuvable");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            if (request.method != "GET") {
+                response.set_header("Allow", "GET");
+                Refuse(response, 405, "Méthode non autorisée");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
+    server->Get(IconPath, [](const httplib::Request&, httplib::Response& response) {
+        response.status = 204;
+    });
+    server->Get(PagePath, [this](const httplib::Request& request, httplib::Response& response) {
+        const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
+        response.set_header("Cache-Control", "no-store");
+        response.set_header("X-Content-Type-Options", "nosniff");
+        response.set_header("Content-Security-Policy",
+                            "default-src 'none'; style-src 'unsafe-inline'; "
+                            "frame-src https://www.openstreetmap.org");
+        response.set_content(page.constData(), static_cast<size_t>(page.size()),
+                             "text/html; charset=utf-8");
+    });
+
+    const int port = server->bind_to_any_port(LoopbackHost);
+    if (port <= 0) {
+        return false;
+    }
+    port_ = static_cast<quint16>(port);
+    server_ = std::move(server);
+    serving_ = std::thread([server = server_.get()] { server->listen_after_bind(); });
+    // stop() is only heard once the loop runs; waiting here keeps Stop() from missing it.
+    const auto deadline = std::chrono::steady_clock::now() + LongestStart;
+    while (!server_->is_running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(StartPoll);
+    }
+    if (!server_->is_running()) {
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+quint16 MapService::port() const {
+    return port_;
+}
+
+QString MapService::BaseUrl() const {
+    if (!server_) {
+        return {};
+    }
+    return QStringLiteral("http://%1:%2/maps?q=").arg(QLatin1String(LoopbackHost)).arg(port_);
+}
+
+void MapService::Stop() {
+    if (!server_) {
+        return;
+    }
+    server_->stop();
+    if (serving_.joinable()) {
+        serving_.join();
+    }
+    server_.reset();
+    port_ = 0;
+}
+
+QByteArray MapService::PageFor(const QString& query) {
+    if (const CoordinateQuery coordinates = ParseCoordinates(query); coordinates.isPair) {
+        return MapPageHtml(query, coordinates.place, {});
+    }
+    const AddressQuery address = ParseAddressQuery(query);
+    if (address.parts.isEmpty()) {
+        return MapPageHtml(query, std::nullopt, {});
+    }
+    if (address.region != AddressQuery::Region::World) {
+        const GeocodeResult result = france_->Locate(address.FranceText());
+        if (result.outcome == GeocodeResult::Outcome::Found) {
+            return MapPageHtml(query, result.place, france_->SourceName());
+        }
+        if (address.region == AddressQuery::Region::France) {
+            return MapPageHtml(query, std::nullopt, {});
+        }
+    }
+    const GeocodeResult result = world_->Locate(address.WorldText());
+    if (result.outcome == GeocodeResult::Outcome::Found) {
+        return MapPageHtml(query, result.place, world_->SourceName());
+    }
+    return MapPageHtml(query, std::nullopt, {});
+}
+
+QByteArray OpenDataUserAgent() {
+    return QStringLiteral("%1/%2.%3.%4 (+https://tarnel.example.org)")
+        .arg(kProgramTitle)
+        .arg(kVersionMajor)
+        .arg(kVersionMinor)
+        .arg(kVersionRevision)
+        .toUtf8();
+}
+
+std::unique_ptr<MapService> MakeOpenDataMapService() {
+    const QByteArray agent = OpenDataUserAgent();
+    return std::make_unique<MapService>(
+        std::make_unique<GeoplateformeGeocoder>(
+            QStringLiteral("https://data.geopf.fr/geocodage/search"), agent),
+        std::make_unique<NominatimGeocoder>(
+            QStringLiteral("https://nominatim.openstreetmap.org/search"), agent));
+}
+
+} // namespace tarnel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "mapservice/Geocoder.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+namespace tarnel {
+
+// The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
+// answering "GET /maps?q=<query>" with a map page (see MapPageHtml). A coordinate pair is shown
+// as it is; any other query is an address, looked up with `france` for addresses in France and
+// with `world` elsewhere, each answer kept for the life of the service. Everything but
+// "GET /maps" and "GET /favicon.ico" is refused (404, or 405 for other methods), and so is any
+// request whose Host header is not "127.0.0.1:<port>" (403), which keeps web pages from
+// reaching the service under another name. Requests are served on the server's own threads.
+class MapService {
+public:
+    MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world);
+    MapService(const MapService&) = delete;
+    MapService& operator=(const MapService&) = delete;
+    ~MapService(); // stops the server
+
+    // Binds 127.0.0.1 on a free port and starts serving; true once requests are answered.
+    // False when no port could be bound. Calling it while running changes nothing.
+    bool Start();
+
+    // The port bound by Start(), 0 when not running.
+    quint16 port() const;
+
+    // "http://127.0.0.1:<port>/maps?q=" while running, the map service base URL for the run;
+    // empty otherwise.
+    QString BaseUrl() const;
+
+    // Stops serving and frees the port; waits for the requests being answered, which the
+    // geocoders' own time-outs bound. Harmless when not running.
+    void Stop();
+
+private:
+    QByteArray PageFor(const QString& query);
+
+    std::unique_ptr<Geocoder> france_;
+    std::unique_ptr<Geocoder> world_;
+    std::unique_ptr<httplib::Server> server_;
+    std::thread serving_;
+    quint16 port_ = 0;
+};
+
+// The agent the service names itself with upstream: program, version and a contact page, as
+// Nominatim's usage policy asks ("Tarnel/1.0.0 (+https://tarnel.example.org)").
+QByteArray OpenDataUserAgent();
+
+// The service on open data: the Base Adresse Nationale through the Géoplateforme
+// (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere. Not started.
+std::unique_ptr<MapService> MakeOpenDataMapService();
+
+} // namespace tarnel

@@ -1,0 +1,79 @@
+#include "mapservice/NominatimGeocoder.h"
+
+#include "mapservice/PlaceCheck.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+// How many turns may queue up before a lookup gives up rather than hold its page.
+constexpr int LongestQueueInTurns = 5;
+
+// A decimal text of the answer; nothing when it is not one.
+std::optional<double> ReadDecimal(const QJsonValue& value) {
+    if (!value.isString()) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double number = value.toString().toDouble(&ok);
+    return ok ? std::optional<double>(number) : std::nullopt;
+}
+
+} // namespace
+
+NominatimGeocoder::NominatimGeocoder(QString searchUrl, QByteArray userAgent, HttpLimits limits,
+                                     std::chrono::milliseconds interval)
+    : searchUrl_(std::move(searchUrl))
+    , userAgent_(std::move(userAgent))
+    , limits_(limits)
+    , limiter_(interval, interval * LongestQueueInTurns) {
+}
+
+GeocodeResult NominatimGeocoder::Locate(const QString& address) {
+    const QString query = address.trimmed();
+    if (query.isEmpty()) {
+        return {GeocodeResult::Outcome::NoMatch, {}};
+    }
+    if (!limiter_.Acquire()) {
+        return {};
+    }
+    const QByteArray url =
+        searchUrl_.toUtf8() + "?format=jsonv2&limit=1&q=" + QUrl::toPercentEncoding(query);
+    const auto body = BoundedGet(url, userAgent_, limits_);
+    return body ? ReadAnswer(*body) : GeocodeResult{};
+}
+
+QString NominatimGeocoder::SourceName() const {
+    return QStringLiteral("Nominatim");
+}
+
+GeocodeResult NominatimGeocoder::ReadAnswer(const QByteArray& json) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        return {};
+    }
+    const QJsonArray matches = document.array();
+    if (matches.isEmpty()) {
+        return {GeocodeResult::Outcome::NoMatch, {}};
+    }
+    const QJsonObject first = matches.first().toObject();
+    const auto latitude = ReadDecimal(first.value(QLatin1String("lat")));
+    const auto longitude = ReadDecimal(first.value(QLatin1String("lon")));
+    if (!latitude || !longitude) {
+        return {};
+    }
+    const Place place{*latitude, *longitude};
+    if (!IsValidPlace(place)) {
+        return {};
+    }
+    return {GeocodeResult::Outcome::Found, place};
+}
+
+} // namespace tarnel

@@ -1,0 +1,29 @@
+#include "mapservice/RateLimiter.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace tarnel {
+
+RateLimiter::RateLimiter(std::chrono::milliseconds interval, std::chrono::milliseconds maxWait)
+    : interval_(interval)
+    , maxWait_(maxWait)
+    , nextFree_(Clock::now()) {
+}
+
+bool RateLimiter::Acquire() {
+    Clock::time_point turn;
+    {
+        const std::lock_guard lock(mutex_);
+        const auto now = Clock::now();
+        turn = std::max(now, nextFree_);
+        if (turn - now > maxWait_) {
+            return false;
+        }
+        nextFree_ = turn + interval_;
+    }
+    std::this_thread::sleep_until(turn);
+    return true;
+}
+
+} // namespace tarnel

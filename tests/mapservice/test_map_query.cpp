@@ -1,0 +1,293 @@
+#include "mapservice/AddressQuery.h"
+#include "mapservice/CoordinateText.h"
+#include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/NominatimGeocoder.h"
+#include "mapservice/QueryText.h"
+#include "mapservice/RateLimiter.h"
+
+#include <QTest>
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace tarnel;
+
+Q_DECLARE_METATYPE(AddressQuery::Region)
+Q_DECLARE_METATYPE(GeocodeResult::Outcome)
+
+namespace {
+
+constexpr double Tolerance = 1e-7;
+
+} // namespace
+
+// The pieces the map service reads its queries with, and the readers of the geocoders' answers.
+class TestMapQuery : public QObject {
+    Q_OBJECT
+
+private slots:
+    void queryValue_data();
+    void queryValue();
+    void decode_data();
+    void decode();
+    void coordinates_data();
+    void coordinates();
+    void address_data();
+    void address();
+    void nationalAddressAnswer_data();
+    void nationalAddressAnswer();
+    void nominatimAnswer_data();
+    void nominatimAnswer();
+    void rateLimiterSpacesTurns_data();
+    void rateLimiterSpacesTurns();
+};
+
+void TestMapQuery::queryValue_data() {
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QByteArray>("value");
+    QTest::newRow("coordinates") << QByteArray("/maps?q=48.8584%2C2.2945")
+                                 << QByteArray("48.8584%2C2.2945");
+    QTest::newRow("ampersand typed")
+        << QByteArray("/maps?q=A+&+B,+Paris") << QByteArray("A+&+B,+Paris");
+    QTest::newRow("bare base") << QByteArray("/maps?q=") << QByteArray();
+    QTest::newRow("no query") << QByteArray("/maps") << QByteArray();
+    QTest::newRow("other parameter") << QByteArray("/maps?x=1&q=2") << QByteArray();
+}
+
+void TestMapQuery::queryValue() {
+    QFETCH(QByteArray, target);
+    QFETCH(QByteArray, value);
+    const std::string text = target.toStdString();
+    QCOMPARE(QByteArray::fromStdString(std::string(MapQueryValue(text))), value);
+}
+
+void TestMapQuery::decode_data() {
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("encoded comma") << QByteArray("48.8584%2C2.2945") << u"48.8584,2.2945"_qs;
+    QTest::newRow("plus is a blank")
+        << QByteArray("1+rue+X,+Paris,+75001") << u"1 rue X, Paris, 75001"_qs;
+    QTest::newRow("encoded plus stays") << QByteArray("a%2Bb") << u"a+b"_qs;
+    QTest::newRow("browser utf-8 degree")
+        << QByteArray("48%C2%B051'23%22%2C2%C2%B017'40%22") << u"48°51'23\",2°17'40\""_qs;
+    QTest::newRow("windows-1252 degree")
+        << QByteArray("48%B051%2723%22%2C2%B017%2740%22") << u"48°51'23\",2°17'40\""_qs;
+    QTest::newRow("fetch accent") << QByteArray("Rue+de+la+cit%E9,+PARIS")
+                                  << u"Rue de la cité, PARIS"_qs;
+    QTest::newRow("raw utf-8") << QByteArray("cit\xC3\xA9") << u"cité"_qs;
+    QTest::newRow("browser blanks") << QByteArray("1%20rue%20X") << u"1 rue X"_qs;
+    QTest::newRow("lone percent") << QByteArray("100%") << u"100%"_qs;
+    QTest::newRow("bad escape") << QByteArray("%zz%4") << u"%zz%4"_qs;
+}
+
+void TestMapQuery::decode() {
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, text);
+    QCOMPARE(DecodeQueryValue(std::string_view(raw.constData(), raw.size())), text);
+}
+
+void TestMapQuery::coordinates_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isPair");
+    QTest::addColumn<bool>("onEarth");
+    QTest::addColumn<double>("latitude");
+    QTest::addColumn<double>("longitude");
+    QTest::newRow("decimal") << u"48.8584,2.2945"_qs << true << true << 48.8584 << 2.2945;
+    QTest::newRow("south east") << u"-33.8568,151.2153"_qs << true << true << -33.8568 << 151.2153;
+    QTest::newRow("blanks around") << u" 48.8584 , 2.2945 "_qs << true << true << 48.8584 << 2.2945;
+    QTest::newRow("no leading zero") << u".8566667,-.5"_qs << true << true << 0.8566667 << -0.5;
+    QTest::newRow("geocoded texts")
+        << u"48.856614000,2.3522000000"_qs << true << true << 48.856614 << 2.3522;
+    QTest::newRow("decimal commas") << u"48,8584,2,2945"_qs << true << true << 48.8584 << 2.2945;
+    QTest::newRow("decimal commas west")
+        << u"-33,8568,-70,5"_qs << true << true << -33.8568 << -70.5;
+    QTest::newRow("dms") << u"48°51'23\",2°17'40\""_qs << true << true
+                         << 48 + 51 / 60.0 + 23 / 3600.0 << 2 + 17 / 60.0 + 40 / 3600.0;
+    QTest::newRow("dms south west")
+        << u"-33°51'24\",-70°38'59\""_qs << true << true << -(33 + 51 / 60.0 + 24 / 3600.0)
+        << -(70 + 38 / 60.0 + 59 / 3600.0);
+    QTest::newRow("dms minus zero") << u"-0°30'0\",0°0'36\""_qs << true << true << -0.5 << 0.01;
+    QTest::newRow("dms and decimal")
+        << u"48°51'23\",2.2945"_qs << true << true << 48 + 51 / 60.0 + 23 / 3600.0 << 2.2945;
+    QTest::newRow("latitude beyond 90") << u"91,0"_qs << true << false << 0.0 << 0.0;
+    QTest::newRow("longitude beyond 180") << u"0,180.5"_qs << true << false << 0.0 << 0.0;
+    QTest::newRow("sixty minutes") << u"48°60'0\",2°0'0\""_qs << true << false << 0.0 << 0.0;
+    QTest::newRow("words") << u"abc,def"_qs << false << false << 0.0 << 0.0;
+    QTest::newRow("one value") << u"48.8584"_qs << false << false << 0.0 << 0.0;
+    QTest::newRow("address") << u"1 rue X, Paris"_qs << false << false << 0.0 << 0.0;
+    QTest::newRow("dms without quote") << u"48°51'23,2°17'40"_qs << false << false << 0.0 << 0.0;
+    QTest::newRow("three parts") << u"1,2,3"_qs << false << false << 0.0 << 0.0;
+    QTest::newRow("empty") << QString() << false << false << 0.0 << 0.0;
+}
+
+void TestMapQuery::coordinates() {
+    QFETCH(QString, text);
+    QFETCH(bool, isPair);
+    QFETCH(bool, onEarth);
+    QFETCH(double, latitude);
+    QFETCH(double, longitude);
+    const CoordinateQuery query = ParseCoordinates(text);
+    QCOMPARE(query.isPair, isPair);
+    QCOMPARE(query.place.has_value(), onEarth);
+    if (onEarth) {
+        QVERIFY(qAbs(query.place->latitude - latitude) < Tolerance);
+        QVERIFY(qAbs(query.place->longitude - longitude) < Tolerance);
+    }
+}
+
+void TestMapQuery::address_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<AddressQuery::Region>("region");
+    QTest::addColumn<QString>("world");
+    QTest::addColumn<QString>("france");
+    using Region = AddressQuery::Region;
+    QTest::newRow("address window")
+        << u"Rue de la cité, PARIS, FRANCE, 75004"_qs << Region::France
+        << u"Rue de la cité, PARIS, FRANCE, 75004"_qs << u"Rue de la cité, PARIS, 75004"_qs;
+    QTest::newRow("empty street and town")
+        << u", , FRANCE, 75004"_qs << Region::France << u"FRANCE, 75004"_qs << u"75004"_qs;
+    QTest::newRow("country in any case") << u"1 rue X, Lyon, france"_qs << Region::France
+                                         << u"1 rue X, Lyon, france"_qs << u"1 rue X, Lyon"_qs;
+    QTest::newRow("empty country, French zip")
+        << u"1 rue X, Paris, , 75001"_qs << Region::France << u"1 rue X, Paris, 75001"_qs
+        << u"1 rue X, Paris, 75001"_qs;
+    QTest::newRow("main window, no country")
+        << u"1 rue X, Paris, 75001"_qs << Region::LikelyFrance << u"1 rue X, Paris, 75001"_qs
+        << u"1 rue X, Paris, 75001"_qs;
+    QTest::newRow("other country, five digits")
+        << u"Unter den Linden 77, Berlin, Germany, 10117"_qs << Region::World
+        << u"Unter den Linden 77, Berlin, Germany, 10117"_qs
+        << u"Unter den Linden 77, Berlin, Germany, 10117"_qs;
+    QTest::newRow("empty country, other zip")
+        << u"1 Main St, Springfield, , 627"_qs << Region::World << u"1 Main St, Springfield, 627"_qs
+        << u"1 Main St, Springfield, 627"_qs;
+    QTest::newRow("France inside a word")
+        << u"Rue de France, Nice, Italie, 06000"_qs << Region::World
+        << u"Rue de France, Nice, Italie, 06000"_qs << u"Rue de France, Nice, Italie, 06000"_qs;
+    QTest::newRow("nothing") << u", , , "_qs << Region::World << QString() << QString();
+}
+
+void TestMapQuery::address() {
+    QFETCH(QString, text);
+    QFETCH(AddressQuery::Region, region);
+    QFETCH(QString, world);
+    QFETCH(QString, france);
+    const AddressQuery query = ParseAddressQuery(text);
+    QCOMPARE(query.region, region);
+    QCOMPARE(query.WorldText(), world);
+    QCOMPARE(query.FranceText(), france);
+}
+
+void TestMapQuery::nationalAddressAnswer_data() {
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<GeocodeResult::Outcome>("outcome");
+    QTest::addColumn<double>("latitude");
+    QTest::addColumn<double>("longitude");
+    using Outcome = GeocodeResult::Outcome;
+    QTest::newRow("first feature")
+        << QByteArray(
+               R"({"type":"FeatureCollection","version":"draft","features":[)"
+               R"({"type":"Feature","geometry":{"type":"Point","coordinates":[2.347,48.859]},)"
+               R"("properties":{"label":"Rue de la Cité 75004 Paris","score":0.9}},)"
+               R"({"type":"Feature","geometry":{"type":"Point","coordinates":[5.0,45.0]}}]})")
+        << Outcome::Found << 48.859 << 2.347;
+    QTest::newRow("no feature") << QByteArray(R"({"type":"FeatureCollection","features":[]})")
+                                << Outcome::NoMatch << 0.0 << 0.0;
+    QTest::newRow("service error") << QByteArray(R"({"code":400,"message":"Failed parsing query"})")
+                                   << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("point as texts")
+        << QByteArray(R"({"features":[{"geometry":{"coordinates":["2.3","48.8"]}}]})")
+        << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("point off Earth")
+        << QByteArray(R"({"features":[{"geometry":{"coordinates":[2.3,148.8]}}]})")
+        << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("html") << QByteArray("<html><body>Bad gateway</body></html>") << Outcome::Failed
+                          << 0.0 << 0.0;
+    QTest::newRow("cut short") << QByteArray(R"({"features":[{"geometry":{"coordinates":[2.3,)")
+                               << Outcome::Failed << 0.0 << 0.0;
+}
+
+void TestMapQuery::nationalAddressAnswer() {
+    QFETCH(QByteArray, json);
+    QFETCH(GeocodeResult::Outcome, outcome);
+    QFETCH(double, latitude);
+    QFETCH(double, longitude);
+    const GeocodeResult result = GeoplateformeGeocoder::ReadAnswer(json);
+    QCOMPARE(result.outcome, outcome);
+    if (outcome == GeocodeResult::Outcome::Found) {
+        QCOMPARE(result.place.latitude, latitude);
+        QCOMPARE(result.place.longitude, longitude);
+    }
+}
+
+void TestMapQuery::nominatimAnswer_data() {
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<GeocodeResult::Outcome>("outcome");
+    QTest::addColumn<double>("latitude");
+    QTest::addColumn<double>("longitude");
+    using Outcome = GeocodeResult::Outcome;
+    QTest::newRow("first match")
+        << QByteArray(R"([{"place_id":1,"lat":"52.5162746","lon":"13.3777041",)"
+                      R"("display_name":"Brandenburger Tor"},{"lat":"1","lon":"2"}])")
+        << Outcome::Found << 52.5162746 << 13.3777041;
+    QTest::newRow("no match") << QByteArray("[]") << Outcome::NoMatch << 0.0 << 0.0;
+    QTest::newRow("numbers not texts")
+        << QByteArray(R"([{"lat":52.5,"lon":13.3}])") << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("text not a number")
+        << QByteArray(R"([{"lat":"north","lon":"13.3"}])") << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("object") << QByteArray(R"({"error":"rate limited"})") << Outcome::Failed << 0.0
+                            << 0.0;
+    QTest::newRow("garbage") << QByteArray("\x00\xFF garbage", 10) << Outcome::Failed << 0.0 << 0.0;
+}
+
+void TestMapQuery::nominatimAnswer() {
+    QFETCH(QByteArray, json);
+    QFETCH(GeocodeResult::Outcome, outcome);
+    QFETCH(double, latitude);
+    QFETCH(double, longitude);
+    const GeocodeResult result = NominatimGeocoder::ReadAnswer(json);
+    QCOMPARE(result.outcome, outcome);
+    if (outcome == GeocodeResult::Outcome::Found) {
+        QCOMPARE(result.place.latitude, latitude);
+        QCOMPARE(result.place.longitude, longitude);
+    }
+}
+
+void TestMapQuery::rateLimiterSpacesTurns_data() {
+    QTest::addColumn<int>("intervalMs");
+    QTest::addColumn<int>("maxWaitMs");
+    QTest::addColumn<int>("calls");
+    QTest::addColumn<int>("granted");
+    QTest::newRow("all fit") << 100 << 1000 << 4 << 4;
+    QTest::newRow("queue bounded") << 100 << 250 << 6 << 3;
+}
+
+void TestMapQuery::rateLimiterSpacesTurns() {
+    QFETCH(int, intervalMs);
+    QFETCH(int, maxWaitMs);
+    QFETCH(int, calls);
+    QFETCH(int, granted);
+    using std::chrono::milliseconds;
+    RateLimiter limiter{milliseconds(intervalMs), milliseconds(maxWaitMs)};
+    const auto start = RateLimiter::Clock::now();
+    std::vector<std::thread> threads;
+    std::atomic<int> grantedCount = 0;
+    for (int i = 0; i < calls; ++i) {
+        threads.emplace_back([&] {
+            if (limiter.Acquire()) {
+                ++grantedCount;
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    const auto elapsed = RateLimiter::Clock::now() - start;
+    QCOMPARE(grantedCount.load(), granted);
+    QVERIFY(elapsed >= milliseconds(intervalMs * (granted - 1)));
+}
+
+QTEST_GUILESS_MAIN(TestMapQuery)
+#include "test_map_query.moc"
