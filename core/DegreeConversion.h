@@ -19,7 +19,9 @@ struct DecimalResult {
 
 // Degrees-minutes-seconds to decimal. On success sets texts.decimalText to the result.
 // Returns nothing (and changes nothing) when the input cannot be converted: a number out of
-// range, or minutes and seconds whose fraction would not be the decimal part of the value.
+// range, or a fraction that would not be the decimal part of the value (negative minutes or
+// seconds, a fraction of 1 or more, degrees other than an optional sign and digits when there
+// is a fraction to append). A fraction below 1E-04 is appended positionally.
 std::optional<DecimalResult> DmsToDecimal(ProgramTexts& texts, const QString& degrees,
                                           const QString& minutes, const QString& seconds);
 
@@ -35,11 +37,12 @@ struct DmsCaptions {
 DmsCaptions DecimalToDms(const QString& decimalText);
 
 // Hemisphere rule of "N" and "E": the label's value made positive and rewritten with seven
-// significant digits. Sets and returns texts.decimalText.
+// significant digits. Sets and returns texts.decimalText; a label beyond the single-precision
+// range is kept as it is.
 QString MakePositive(ProgramTexts& texts, const QString& labelText);
 
 // Hemisphere rule of "S" and "O": a minus put before texts.decimalText when its value is above
-// 0. Returns texts.decimalText, changed or not.
+// 0 (a text beyond the double-precision range stays). Returns texts.decimalText, changed or not.
 QString MakeNegative(ProgramTexts& texts);
 
 // Degrees, "°", minutes, "'", seconds and a double quote, each caption trimmed.

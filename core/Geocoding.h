@@ -24,9 +24,12 @@ struct ExtractedCoordinates {
     QString longitude; // exactly 12 characters
 };
 
-// Cuts the first latitude/longitude pair out of a page (its bytes, windows-1252), searching
-// the lower-cased page for ":{lat:" and "},". Nothing when the arrangement is not there or a
-// value reads as 0.
+// Cuts the first latitude/longitude pair out of a page (its bytes, windows-1252). The first
+// ":{lat:" (letters in any case) counts; the first "}," after its "lat" must stand more than 20
+// and less than 200 characters from it. The characters between the two markers are decoded
+// and lower-cased; the latitude is what stands before their first comma, the longitude their
+// last (length - comma position - 4) characters, each filled with "0" or cut to 12. Nothing
+// when the arrangement is not there, a value reads as 0 or is beyond the number range.
 std::optional<ExtractedCoordinates> ExtractCoordinates(QByteArrayView page);
 
 } // namespace tarnel

@@ -9,8 +9,9 @@ namespace tarnel {
 
 inline const QString kLastPositionFileName = QStringLiteral("SavDerPos.ini");
 
-// True when at least one normal file matches `path`; wildcards in its file name act as
-// patterns. Directories and hidden files never match.
+// True when at least one normal file matches `path`; "*" and "?" in its file name act as
+// wildcards (brackets are plain characters), and letter case counts where the file system's
+// does. Directories, hidden files and special files never match.
 bool FileExists(const QString& path);
 
 // The bytes of the last-position file for `value`: quote, value, quote, CR LF, windows-1252.
@@ -20,8 +21,9 @@ QByteArray LastPositionFileBytes(const QString& value);
 // the one line. Returns false when the file could not be written whole.
 bool SaveLastPosition(ProgramTexts& texts, const QString& programDirectory, const QString& value);
 
-// The first field of the file's first line: the text between the opening quote and the last
-// quote of the line, or, unquoted, the text up to the first comma.
+// The first field of the file's first line (CR LF or LF ends it), leading blanks skipped: the
+// text between the opening quote and the last quote of the line (to the line's end when there
+// is no other quote), or, unquoted, the text up to the first comma. Bytes are windows-1252.
 QString ReadFirstField(const QByteArray& fileBytes);
 
 // Start-up read: when the file exists, sets texts.lastPosition to its first field. Returns the

@@ -1,0 +1,126 @@
+#include "core/MapQuery.h"
+
+#include <QTest>
+
+using namespace tarnel;
+
+namespace {
+const QString kBase = QStringLiteral("http://maps.example/maps?q=");
+}
+
+class MapQueryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void builtInBaseUrl();
+    void address_data();
+    void address();
+    void coordinates_data();
+    void coordinates();
+};
+
+void MapQueryTest::builtInBaseUrl() {
+    const QString host = QStringLiteral(TARNEL_MAP_HOST);
+    QCOMPARE(BuiltInMapServiceBaseUrl(),
+             host.isEmpty() ? QString() : u"http://"_qs + host + u"/maps?q="_qs);
+}
+
+void MapQueryTest::address_data() {
+    QTest::addColumn<QString>("street");
+    QTest::addColumn<QString>("city");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("zipCode");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("all four") << "1 rue X"
+                              << "Paris"
+                              << "FRANCE"
+                              << "75001"
+                              << "1 rue X,+Paris,+FRANCE,+75001"
+                              << "1 rue X,+Paris,+FRANCE,+75001";
+    QTest::newRow("no street") << ""
+                               << "Paris"
+                               << "FRANCE"
+                               << "75001"
+                               << "Paris,+FRANCE,+75001"
+                               << ",+Paris,+FRANCE,+75001";
+    QTest::newRow("no country") << "1 rue X"
+                                << "Paris"
+                                << ""
+                                << "75001"
+                                << "1 rue X,+Paris,+75001"
+                                << "1 rue X,+Paris,+,+75001";
+    QTest::newRow("no postal code") << "1 rue X"
+                                    << "Paris"
+                                    << "FRANCE"
+                                    << ""
+                                    << "1 rue X,+Paris,+FRANCE,+"
+                                    << "1 rue X,+Paris,+FRANCE,+";
+    QTest::newRow("postal code alone") << ""
+                                       << ""
+                                       << ""
+                                       << "75001"
+                                       << "75001"
+                                       << ",+,+,+75001";
+    QTest::newRow("all empty") << ""
+                               << ""
+                               << ""
+                               << ""
+                               << ""
+                               << ",+,+,+";
+    QTest::newRow("blank street is filled") << " "
+                                            << "Paris"
+                                            << ""
+                                            << ""
+                                            << " ,+Paris,+"
+                                            << " ,+Paris,+,+";
+}
+
+void MapQueryTest::address() {
+    QFETCH(QString, street);
+    QFETCH(QString, city);
+    QFETCH(QString, state);
+    QFETCH(QString, zipCode);
+    QFETCH(QString, query);
+    QFETCH(QString, saved);
+    QCOMPARE(AddressQueryUrl(kBase, street, city, state, zipCode), kBase + query);
+    QCOMPARE(AddressSavedValue(street, city, state, zipCode), saved);
+}
+
+void MapQueryTest::coordinates_data() {
+    QTest::addColumn<QString>("latitude");
+    QTest::addColumn<QString>("longitude");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("decimal") << "48.8584"
+                             << "2.2945"
+                             << "48.8584%2C2.2945"
+                             << "48.8584,2.2945";
+    QTest::newRow("south east") << "-33.8568"
+                                << "151.2153"
+                                << "-33.8568%2C151.2153"
+                                << "-33.8568,151.2153";
+    QTest::newRow("comma separators") << "48,8584"
+                                      << "2,2945"
+                                      << "48,8584%2C2,2945"
+                                      << "48,8584,2,2945";
+    QTest::newRow("not numbers") << "abc"
+                                 << "def"
+                                 << "abc%2Cdef"
+                                 << "abc,def";
+    QTest::newRow("degrees minutes seconds")
+        << u"48°51'23\""_qs << u"2°17'40\""_qs << u"48°51'23\"%2C2°17'40\""_qs
+        << u"48°51'23\",2°17'40\""_qs;
+}
+
+void MapQueryTest::coordinates() {
+    QFETCH(QString, latitude);
+    QFETCH(QString, longitude);
+    QFETCH(QString, query);
+    QFETCH(QString, saved);
+    QCOMPARE(CoordinateQueryUrl(kBase, latitude, longitude), kBase + query);
+    QCOMPARE(CoordinateSavedValue(latitude, longitude), saved);
+}
+
+QTEST_GUILESS_MAIN(MapQueryTest)
+#include "MapQueryTest.moc"
