@@ -3,6 +3,7 @@
 #include <QStringBuilder>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace tarnel {
 
@@ -89,8 +90,9 @@ QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
     QString viewport;
     QString body;
     if (place) {
-        const double longitudeSpan =
-            std::min(LatitudeSpan / std::max(std::cos(place->latitude * M_PI / 180), 0.01), 360.0);
+        const double longitudeSpan = std::min(
+            LatitudeSpan / std::max(std::cos(place->latitude * std::numbers::pi / 180), 0.01),
+            360.0);
         viewport = QLatin1String("<!-- viewport:{center:{lat:") % Decimal(place->latitude) %
                    QLatin1String(",lng:") % Decimal(place->longitude) %
                    QLatin1String("},span:{lat:") % Decimal(LatitudeSpan) % QLatin1String(",lng:") %
