@@ -4,9 +4,20 @@
 #include "ui/common/ToolWindow.h"
 #include "ui/common/WindowContext.h"
 
+#include <QByteArray>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
 namespace tarnel {
 
-// The address window: looks up the coordinates of an address and exports them.
+class CommandButton;
+
+// The address window: looks up the coordinates of an address on the map service, hands them
+// and the address to the main window, and exports them as a one-point Generic.ASC file.
+// Closing it destroys it, so the next opening starts again from the sample address.
 class FRmChCoord : public ToolWindow {
     Q_OBJECT
 public:
@@ -16,9 +27,52 @@ public:
     void FillAddress(const QString& street, const QString& zipCode, const QString& city,
                      const QString& state);
 
+    // True when the country or the postal code is empty once trimmed. Changes nothing.
+    bool MissingData() const;
+
+    // While a lookup waits for the map service: the window keeps painting but takes no input
+    // and refuses to close.
+    bool RequestInProgress() const { return requestInProgress_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void BuildControls();
+
+    void AskGoogleButton_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Zip_KeyPress(int index, int& keyAscii);
+    void Latitude_KeyPress(int index, int& keyAscii);
+    void Longitude_KeyPress(int index, int& keyAscii);
+
+    // Fetches `url` on a worker thread while a local event loop keeps the window painted; user
+    // input aimed at the window is dropped until the page (or nothing) has arrived.
+    QByteArray FetchWhileWindowWaits(const QString& url);
+    bool IsOwnWidget(QObject* object) const;
+
     MainWindowAccess& mainWindow_;
     WindowContext& context_;
+    bool requestInProgress_ = false;
+
+    QWidget* Picture1_ = nullptr;
+    QLineEdit* Street_ = nullptr;
+    QLineEdit* Zip_ = nullptr;
+    QLineEdit* City_ = nullptr;
+    QLineEdit* State_ = nullptr;
+    QLineEdit* Latitude_ = nullptr;
+    QLineEdit* Longitude_ = nullptr;
+    CommandButton* Command5_ = nullptr;
+    CommandButton* AskGoogleButton_ = nullptr;
+    CommandButton* Command2_ = nullptr;
+    QToolButton* Command3_ = nullptr;
+    QToolButton* Command4_ = nullptr;
+    QToolButton* Command1_ = nullptr;
 };
 
 } // namespace tarnel

@@ -1,0 +1,645 @@
+#include "core/Geocoding.h"
+#include "tests/support/FakeMainWindow.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/LoopbackServer.h"
+#include "ui/address/FRmChCoord.h"
+#include "ui/common/Fonts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+
+namespace {
+
+// The main window's boxes and search, recording in which order they are reached.
+class RecordingMainWindow : public FakeMainWindow {
+public:
+    void SetBoxText(MainBox box, const QString& text) override {
+        FakeMainWindow::SetBoxText(box, text);
+        steps.append(box);
+    }
+    QList<MainBox> steps;
+};
+
+// The map service on the loopback interface: answers /maps with a chosen page after a chosen
+// delay, and keeps the request target (path and query, as sent) of every request.
+class MapService {
+public:
+    MapService() {
+        server_.Server().Get("/maps",
+                             [this](const httplib::Request& request, httplib::Response& response) {
+                                 std::string page;
+                                 std::chrono::milliseconds delay{};
+                                 {
+                                     const std::lock_guard lock(mutex_);
+                                     targets_.append(QByteArray::fromStdString(request.target));
+                                     page = page_;
+                                     delay = delay_;
+                                 }
+                                 std::this_thread::sleep_for(delay);
+                                 response.set_content(page, "text/html");
+                             });
+        started_ = server_.Start();
+    }
+
+    bool Started() const { return started_; }
+    QString BaseUrl() const { return server_.Url(QStringLiteral("/maps?q=")); }
+    void SetPage(const QByteArray& page) {
+        const std::lock_guard lock(mutex_);
+        page_ = page.toStdString();
+    }
+    void SetDelay(std::chrono::milliseconds delay) {
+        const std::lock_guard lock(mutex_);
+        delay_ = delay;
+    }
+    QList<QByteArray> Targets() const {
+        const std::lock_guard lock(mutex_);
+        return targets_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::string page_;
+    std::chrono::milliseconds delay_{};
+    QList<QByteArray> targets_;
+    LoopbackServer server_;
+    bool started_ = false;
+};
+
+// Types `text` key by key; unlike QTest::keyClicks it also types letters beyond ASCII.
+void Type(QWidget* widget, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                            Qt::NoModifier);
+}
+
+const QByteArray kParisPage = "<html>viewport:{center:{lat:48.856614,lng:2.352222},"
+                              "span:{lat:0.1,lng:0.2}</html>";
+
+} // namespace
+
+class AddressWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakePlatform> platform_;
+    std::unique_ptr<RecordingMainWindow> mainWindow_;
+    std::unique_ptr<ProgramTexts> texts_;
+    std::unique_ptr<WindowContext> context_;
+    std::unique_ptr<MapService> service_;
+    std::unique_ptr<QTemporaryDir> folder_;
+    QPointer<FRmChCoord> window_;
+
+    FRmChCoord* OpenWindow() {
+        window_ = new FRmChCoord(*mainWindow_, *context_, nullptr);
+        window_->show();
+        return window_;
+    }
+    template <typename Control = QLineEdit> Control* Find(const QString& name) const {
+        return window_->findChild<Control*>(name);
+    }
+    QString Text(const QString& box) const { return Find(box)->text(); }
+    void SetText(const QString& box, const QString& text) { Find(box)->setText(text); }
+    void Click(const QString& button) {
+        QTest::mouseClick(Find<QAbstractButton>(button), Qt::LeftButton);
+    }
+    // Runs one lookup against `page`; the messages and feedback of earlier steps are forgotten.
+    void LookUp(const QByteArray& page) {
+        service_->SetPage(page);
+        platform_->messages.shown.clear();
+        platform_->feedback.events.clear();
+        Click(QStringLiteral("AskGoogleButton"));
+    }
+    QByteArray Export(const QString& path) {
+        platform_->saveDialog.answer = path;
+        Click(QStringLiteral("Command4"));
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void init() {
+        platform_ = std::make_unique<FakePlatform>();
+        mainWindow_ = std::make_unique<RecordingMainWindow>();
+        texts_ = std::make_unique<ProgramTexts>();
+        service_ = std::make_unique<MapService>();
+        QVERIFY(service_->Started());
+        folder_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(folder_->isValid());
+        context_ = std::make_unique<WindowContext>(
+            WindowContext{*texts_, folder_->path(), service_->BaseUrl(), platform_->services});
+        OpenWindow();
+    }
+
+    void cleanup() {
+        delete window_;
+        service_.reset();
+    }
+
+    void startsWithTheSampleAddressAndNoCoordinates_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<bool>("centred");
+        QTest::newRow("Street") << "Street"
+                                << "Rue de la cité" << QColor(192, 255, 192) << false;
+        QTest::newRow("Zip") << "Zip"
+                             << "75004" << QColor(192, 255, 192) << false;
+        QTest::newRow("City") << "City"
+                              << "PARIS" << QColor(192, 255, 192) << false;
+        QTest::newRow("State") << "State"
+                               << "FRANCE" << QColor(192, 255, 192) << false;
+        QTest::newRow("Latitude") << "Latitude"
+                                  << "" << QColor(192, 255, 255) << true;
+        QTest::newRow("Longitude") << "Longitude"
+                                   << "" << QColor(192, 255, 255) << true;
+    }
+    void startsWithTheSampleAddressAndNoCoordinates() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QColor, colour);
+        QFETCH(bool, centred);
+        QLineEdit* edit = Find(box);
+        QVERIFY(edit);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(edit->property("index").toInt(), 1);
+        QCOMPARE(edit->palette().color(QPalette::Base), colour);
+        QCOMPARE(bool(edit->alignment() & Qt::AlignHCenter), centred);
+        QVERIFY(window_->findChild<QWidget*>(QStringLiteral("Picture1"))->isAncestorOf(edit));
+    }
+
+    void windowLooksAsDesigned() {
+        QCOMPARE(window_->windowTitle(),
+                 QStringLiteral("Rechercher les coordonnées GPS à partir d'une adresse"));
+        const TwipScale& scale = window_->Scale();
+        QCOMPARE(window_->size(), scale.Size(7500, 3990));
+        auto* picture = Find<QWidget>(QStringLiteral("Picture1"));
+        QVERIFY(picture->autoFillBackground());
+        QCOMPARE(picture->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(picture->geometry(), scale.Rect(0, 0, 7575, 4095));
+
+        QList<int> labelIndexes;
+        for (const QLabel* label : window_->findChildren<QLabel*>(QStringLiteral("Label1")))
+            labelIndexes.append(label->property("index").toInt());
+        std::sort(labelIndexes.begin(), labelIndexes.end());
+        QCOMPARE(labelIndexes, QList<int>({0, 1, 2, 3, 9}));
+        for (const QString& frame : {QStringLiteral("Frame1"), QStringLiteral("Frame2")})
+            QVERIFY(Find<QGroupBox>(frame)->title().isEmpty());
+
+        for (const QString& name : {QStringLiteral("Command1"), QStringLiteral("Command2"),
+                                    QStringLiteral("Command3"), QStringLiteral("Command4"),
+                                    QStringLiteral("Command5"), QStringLiteral("AskGoogleButton")})
+            QVERIFY2(Find<QAbstractButton>(name)->font().bold(), qPrintable(name));
+        for (const QString& name :
+             {QStringLiteral("Command1"), QStringLiteral("Command3"), QStringLiteral("Command4")}) {
+            auto* button = Find<QToolButton>(name);
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+            QCOMPARE(button->iconSize(), QSize(32, 32));
+            QVERIFY2(!button->icon().pixmap(32, 32).isNull(), qPrintable(name));
+        }
+        QCOMPARE(Find<QAbstractButton>(QStringLiteral("Command4"))->toolTip(),
+                 QStringLiteral("Exporter au format <Généric.ASC>"));
+        QCOMPARE(Find<QAbstractButton>(QStringLiteral("Command1"))->shortcut(),
+                 QKeySequence(Qt::ALT | Qt::Key_F));
+        QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command2"))->isEnabled());
+        QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command4"))->isEnabled());
+    }
+
+    void tabVisitsTheControlsInDesignOrder() {
+        const QStringList order = {"Street",          "City",     "State",     "Zip",
+                                   "AskGoogleButton", "Latitude", "Longitude", "Command5",
+                                   "Command3",        "Command1", "Street"};
+        QApplication::setActiveWindow(window_);
+        Find(QStringLiteral("Street"))->setFocus();
+        // Command2 and Command4 are disabled at load, so Tab passes them by.
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
+        }
+    }
+
+    void lookUpWritesTheCoordinatesOrReportsNone_data() {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QString>("latitude"); // empty when nothing is found
+        QTest::addColumn<QString>("longitude");
+        QTest::newRow("viewport centre") << kParisPage << "48.856614000"
+                                         << "2.3522220000";
+        QTest::newRow("south and east")
+            << QByteArray("x:{lat:-33.8688197,lng:151.2092955},y") << "-33.86881970"
+            << "151.20929550";
+        QTest::newRow("long value cut")
+            << QByteArray(":{lat:-33.868819712,lng:151.2092955},") << "-33.86881971"
+            << "151.20929550";
+        QTest::newRow("upper-case page")
+            << QByteArray("VIEWPORT:{CENTER:{LAT:48.8566,LNG:2.35222},") << "48.856600000"
+            << "2.3522200000";
+        QTest::newRow("no marker") << QByteArray("<html>lat:48.85,lng:2.35},</html>") << ""
+                                   << "";
+        QTest::newRow("distance 20") << QByteArray(":{lat:48.8566,lng:2.35}, :{lat:48.8566,"
+                                                   "lng:2.3522}, :{lat:48.8566,lng:2.352222},")
+                                     << ""
+                                     << "";
+        QTest::newRow("distance 200")
+            << QByteArray(":{lat:48.856614,lng:2.352222" + QByteArray(174, ' ') + "},") << ""
+            << "";
+        QTest::newRow("distance 199")
+            << QByteArray(":{lat:48.856614,lng:2.352222" + QByteArray(173, ' ') + "},")
+            << "48.856614000"
+            << "2.352222    ";
+        QTest::newRow("no end marker") << QByteArray(":{lat:48.856614,lng:2.352222}") << ""
+                                       << "";
+        QTest::newRow("no comma") << QByteArray(":{lat:48.856614;lng:2.352222;x},") << ""
+                                  << "";
+        QTest::newRow("prime meridian") << QByteArray(":{lat:51.4778,lng:0.0000000000},") << ""
+                                        << "";
+        QTest::newRow("latitude not a number") << QByteArray(":{lat:abc,lng:2.352222222222},") << ""
+                                               << "";
+        QTest::newRow("four characters after the comma")
+            << QByteArray(":{lat:48.8566140000000,lng:},") << ""
+            << "";
+        QTest::newRow("empty page") << QByteArray() << ""
+                                    << "";
+    }
+    void lookUpWritesTheCoordinatesOrReportsNone() {
+        QFETCH(QByteArray, page);
+        QFETCH(QString, latitude);
+        QFETCH(QString, longitude);
+        SetText(QStringLiteral("Latitude"), QStringLiteral("1"));
+        SetText(QStringLiteral("Longitude"), QStringLiteral("2"));
+        qsizetype eventsWhenShown = -1;
+        platform_->messages.onShow = [&] {
+            eventsWhenShown = platform_->feedback.events.size();
+        };
+
+        LookUp(page);
+
+        QCOMPARE(service_->Targets().size(), 1);
+        QCOMPARE(Text(QStringLiteral("Latitude")), latitude);
+        QCOMPARE(Text(QStringLiteral("Longitude")), longitude);
+        const bool found = !latitude.isEmpty();
+        if (found) {
+            QVERIFY(platform_->messages.shown.isEmpty());
+            QCOMPARE(platform_->feedback.events, QStringList({"busy", "default"}));
+        } else {
+            QCOMPARE(platform_->messages.shown.size(), 1);
+            const ShownMessage& message = platform_->messages.shown.first();
+            QCOMPARE(message.text, QStringLiteral("Pas de coordonnées GPS valides trouvées !"));
+            QCOMPARE(message.title, QStringLiteral("Erreur dans l'adresse"));
+            QCOMPARE(message.icon, MessageIcon::Exclamation);
+            // The box comes after the pointer is back, the beep after the box.
+            QCOMPARE(eventsWhenShown, 2);
+            QCOMPARE(platform_->feedback.events, QStringList({"busy", "default", "beep"}));
+        }
+        for (const QString& name : {QStringLiteral("AskGoogleButton"), QStringLiteral("Command2"),
+                                    QStringLiteral("Command4")})
+            QVERIFY2(Find<QAbstractButton>(name)->isEnabled(), qPrintable(name));
+    }
+
+    void unreachableServiceIsAnAddressWithoutCoordinates() {
+        service_.reset(); // nothing listens on that port any more
+        Click(QStringLiteral("AskGoogleButton"));
+        QCOMPARE(platform_->messages.shown.size(), 1);
+        QCOMPARE(platform_->messages.shown.first().text, kNotFoundMessage);
+        QCOMPARE(platform_->feedback.events, QStringList({"busy", "default", "beep"}));
+        QVERIFY(Find<QAbstractButton>(QStringLiteral("Command2"))->isEnabled());
+        QVERIFY(Find<QAbstractButton>(QStringLiteral("Command4"))->isEnabled());
+    }
+
+    // Accented letters leave in windows-1252, one percent-encoded byte each.
+    void requestCarriesTheTrimmedAddress_data() {
+        QTest::addColumn<QStringList>("address"); // street, zip, city, state
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("sample address")
+            << QStringList{"Rue de la cité", "75004", "PARIS", "FRANCE"}
+            << QByteArray("/maps?q=Rue+de+la+cit%E9,+PARIS,+FRANCE,+75004");
+        QTest::newRow("blanks around and inside")
+            << QStringList{"  1  rue Haute ", " 35000 ", " Rennes ", " FRANCE  "}
+            << QByteArray("/maps?q=1++rue+Haute,+Rennes,+FRANCE,+35000");
+        QTest::newRow("empty street and city")
+            << QStringList{"", "75004", "", "FRANCE"} << QByteArray("/maps?q=,+,+FRANCE,+75004");
+        QTest::newRow("commas stay")
+            << QStringList{"2, place Kléber", "67000", "Strasbourg", "FR"}
+            << QByteArray("/maps?q=2,+place+Kl%E9ber,+Strasbourg,+FR,+67000");
+    }
+    void requestCarriesTheTrimmedAddress() {
+        QFETCH(QStringList, address);
+        QFETCH(QByteArray, target);
+        window_->FillAddress(address[0], address[1], address[2], address[3]);
+        LookUp(kParisPage);
+        QCOMPARE(service_->Targets(), QList<QByteArray>({target}));
+    }
+
+    void missingCountryOrPostalCodeStopsBeforeTheRequest_data() {
+        QTest::addColumn<QString>("zip");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("postal code of spaces") << "   "
+                                               << "FRANCE";
+        QTest::newRow("empty country") << "75004"
+                                       << "";
+        QTest::newRow("both missing") << ""
+                                      << " ";
+    }
+    void missingCountryOrPostalCodeStopsBeforeTheRequest() {
+        QFETCH(QString, zip);
+        QFETCH(QString, state);
+        SetText(QStringLiteral("Zip"), zip);
+        SetText(QStringLiteral("State"), state);
+        SetText(QStringLiteral("Latitude"), QStringLiteral("48.8"));
+        SetText(QStringLiteral("Longitude"), QStringLiteral("2.3"));
+        QVERIFY(window_->MissingData());
+
+        LookUp(kParisPage);
+
+        QVERIFY(service_->Targets().isEmpty());
+        QCOMPARE(platform_->messages.shown.size(), 1);
+        QCOMPARE(platform_->messages.shown.first().text,
+                 QStringLiteral("Zone(s) de texte erronnée(s)."));
+        QCOMPARE(platform_->messages.shown.first().title, QStringLiteral("Erreur !"));
+        QCOMPARE(platform_->messages.shown.first().icon, MessageIcon::Exclamation);
+        QVERIFY(platform_->feedback.events.isEmpty());
+        QCOMPARE(Text(QStringLiteral("Latitude")), QString());
+        QCOMPARE(Text(QStringLiteral("Longitude")), QString());
+        QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command2"))->isEnabled());
+        QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command4"))->isEnabled());
+    }
+
+    void sendFillsTheMainWindowThenSearches() {
+        LookUp(kParisPage);
+        Click(QStringLiteral("Command2"));
+        QCOMPARE(mainWindow_->steps,
+                 QList<MainBox>({MainBox::Latitude, MainBox::Longitude, MainBox::Street,
+                                 MainBox::ZipCode, MainBox::City, MainBox::State}));
+        QCOMPARE(mainWindow_->searches, 1);
+        QCOMPARE(mainWindow_->boxes.value(MainBox::Latitude), QStringLiteral("48.856614000"));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::Longitude), QStringLiteral("2.3522220000"));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::Street), QStringLiteral("Rue de la cité"));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::ZipCode), QStringLiteral("75004"));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::City), QStringLiteral("PARIS"));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::State), QStringLiteral("FRANCE"));
+        QVERIFY(window_->isVisible());
+    }
+
+    void copyAddressLeavesTheCoordinatesAlone() {
+        mainWindow_->boxes[MainBox::Latitude] = QStringLiteral("45.1");
+        mainWindow_->boxes[MainBox::Longitude] = QStringLiteral("5.7");
+        LookUp(kParisPage);
+        SetText(QStringLiteral("Street"), QStringLiteral(" 8 rue \"Haute\" "));
+        Click(QStringLiteral("Command5"));
+        QCOMPARE(mainWindow_->steps, QList<MainBox>({MainBox::Street, MainBox::ZipCode,
+                                                     MainBox::City, MainBox::State}));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::Street), QStringLiteral(" 8 rue \"Haute\" "));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::Latitude), QStringLiteral("45.1"));
+        QCOMPARE(mainWindow_->boxes.value(MainBox::Longitude), QStringLiteral("5.7"));
+        QCOMPARE(mainWindow_->searches, 0);
+    }
+
+    void clearEmptiesEveryBoxAndKeepsExportAvailable() {
+        LookUp(kParisPage);
+        Click(QStringLiteral("Command3"));
+        for (const char* box : {"Street", "Zip", "City", "State", "Latitude", "Longitude"})
+            QVERIFY2(Text(box).isEmpty(), box);
+        QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command2"))->isEnabled());
+        QVERIFY(Find<QAbstractButton>(QStringLiteral("Command4"))->isEnabled());
+        QVERIFY(Find<QAbstractButton>(QStringLiteral("AskGoogleButton"))->isEnabled());
+    }
+
+    void numericBoxesTakeOnlyNumberCharacters_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("result");
+        for (const char* box : {"Zip", "Latitude", "Longitude"}) {
+            QTest::addRow("%s letter", box) << box << "a"
+                                            << "";
+            QTest::addRow("%s signs and points", box) << box << "--1..2"
+                                                      << "--1..2";
+            QTest::addRow("%s mixed", box) << box << "4a8,5 x-7é"
+                                           << "485-7";
+        }
+        QTest::newRow("Street takes anything") << "Street"
+                                               << "8 rue Éloi-é"
+                                               << "8 rue Éloi-é";
+        QTest::newRow("City takes anything") << "City"
+                                             << "Saint-Étienne 42"
+                                             << "Saint-Étienne 42";
+    }
+    void numericBoxesTakeOnlyNumberCharacters() {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, result);
+        QLineEdit* edit = Find(box);
+        edit->clear();
+        Type(edit, typed);
+        QCOMPARE(edit->text(), result);
+    }
+
+    void editingKeysStillWorkInNumericBoxes_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("Zip") << "Zip";
+        QTest::newRow("Latitude") << "Latitude";
+        QTest::newRow("Longitude") << "Longitude";
+    }
+    void editingKeysStillWorkInNumericBoxes() {
+        QFETCH(QString, box);
+        QLineEdit* edit = Find(box);
+        edit->setText(QStringLiteral("12345"));
+        edit->setCursorPosition(5);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Left);
+        QTest::keyClick(edit, Qt::Key_Left);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QCOMPARE(edit->text(), QStringLiteral("24"));
+    }
+
+    void exportWritesOneGenericAscLine_data() {
+        QTest::addColumn<QStringList>("boxes"); // Street Zip City State Latitude Longitude
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("worked example")
+            << QStringList{"Rue de la cité", "75004",        "PARIS",
+                           "FRANCE",         "48.856614000", "2.3522000000"}
+            << QByteArray(
+                   "2.3522000000,48.856614000, \"Rue de la cit\xE9 75004 PARIS FRANCE\"\r\n");
+        QTest::newRow("all empty")
+            << QStringList{"", "", "", "", "", ""} << QByteArray(",, \"   \"\r\n");
+        QTest::newRow("typed coordinates and a quote")
+            << QStringList{"Le \"Grand\" Café", "44000", "Nantes", "FRANCE", "47.2", "-1.5"}
+            << QByteArray("-1.5,47.2, \"Le \"Grand\" Caf\xE9 44000 Nantes FRANCE\"\r\n");
+    }
+    void exportWritesOneGenericAscLine() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QByteArray, bytes);
+        LookUp(kParisPage);
+        const QStringList names = {"Street", "Zip", "City", "State", "Latitude", "Longitude"};
+        for (qsizetype i = 0; i < names.size(); ++i)
+            SetText(names[i], boxes[i]);
+
+        QCOMPARE(Export(folder_->filePath(QStringLiteral("point.asc"))), bytes);
+
+        QCOMPARE(platform_->saveDialog.requests.size(), 1);
+        const SaveDialogRequest& request = platform_->saveDialog.requests.first();
+        QCOMPARE(request.title,
+                 QStringLiteral("Exporter une coordonnée GPS au format <Generic.ASC>"));
+        QCOMPARE(request.filterDescription, QStringLiteral(" Fichier Generic.ASC (*.asc) "));
+        QCOMPARE(request.filterPattern, QStringLiteral("*.asc"));
+        QCOMPARE(request.defaultSuffix, QStringLiteral("asc"));
+        QCOMPARE(request.initialDirectory, folder_->path());
+        QVERIFY(platform_->messages.shown.isEmpty());
+    }
+
+    void exportWorksOnceTheAddressIsCleared() {
+        LookUp(kParisPage);
+        Click(QStringLiteral("Command3"));
+        QCOMPARE(Export(folder_->filePath(QStringLiteral("empty.asc"))),
+                 QByteArray(",, \"   \"\r\n"));
+    }
+
+    // A confirmed name is written even when it is the one the previous export used.
+    void exportAgainToTheSameNameWritesAgain() {
+        LookUp(kParisPage);
+        const QString path = folder_->filePath(QStringLiteral("same.asc"));
+        QVERIFY(Export(path).startsWith("2.3522220000,48.856614000,"));
+        SetText(QStringLiteral("Longitude"), QStringLiteral("-1.5"));
+        QCOMPARE(Export(path), QByteArray("-1.5,48.856614000, \"Rue de la cit\xE9 75004 PARIS "
+                                          "FRANCE\"\r\n"));
+    }
+
+    void exportReplacesALongerFile() {
+        LookUp(kParisPage);
+        const QString path = folder_->filePath(QStringLiteral("old.asc"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(500, 'x'));
+        old.close();
+        QCOMPARE(Export(path).size(), 64);
+    }
+
+    void cancelledExportWritesNothing() {
+        LookUp(kParisPage);
+        platform_->saveDialog.answer = std::nullopt;
+        Click(QStringLiteral("Command4"));
+        QCOMPARE(platform_->saveDialog.requests.size(), 1);
+        QVERIFY(QDir(folder_->path()).entryList(QDir::Files).isEmpty());
+        QVERIFY(platform_->messages.shown.isEmpty());
+    }
+
+    void exportThatCannotBeWrittenIsReported_data() {
+        QTest::addColumn<QString>("relativePath");
+        QTest::newRow("missing folder") << "missing/point.asc";
+        QTest::newRow("a folder's name") << "folder.asc";
+    }
+    void exportThatCannotBeWrittenIsReported() {
+        QFETCH(QString, relativePath);
+        QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("folder.asc")));
+        LookUp(kParisPage);
+        const QString path = folder_->filePath(relativePath);
+        Export(path);
+        QCOMPARE(platform_->messages.shown.size(), 1);
+        const ShownMessage& message = platform_->messages.shown.first();
+        QVERIFY2(message.text.contains(QDir::toNativeSeparators(path)), qPrintable(message.text));
+        QCOMPARE(message.icon, MessageIcon::Exclamation);
+        QVERIFY(!QFileInfo(path).isFile());
+    }
+
+    // While the service takes its time, clicks, keys and closing do nothing; the answer then
+    // lands as usual.
+    void requestInProgressTakesNoInput() {
+        service_->SetDelay(std::chrono::milliseconds(600));
+        bool wasInProgress = false;
+        bool askButtonEnabled = true;
+        bool closed = true;
+        QStringList feedbackDuring;
+        QTimer::singleShot(150, window_, [&] {
+            wasInProgress = window_->RequestInProgress();
+            feedbackDuring = platform_->feedback.events;
+            auto* ask = Find<QAbstractButton>(QStringLiteral("AskGoogleButton"));
+            askButtonEnabled = ask->isEnabled();
+            Click(QStringLiteral("Command3"));
+            Click(QStringLiteral("Command1"));
+            Type(Find(QStringLiteral("Street")), QStringLiteral("xyz"));
+            QTest::keyClick(window_, Qt::Key_F, Qt::AltModifier);
+            closed = window_->close();
+            // Even a click that reaches the button handler does not start a second request.
+            ask->setEnabled(true);
+            ask->click();
+            ask->setEnabled(false);
+        });
+        LookUp(kParisPage);
+
+        QVERIFY(wasInProgress);
+        QVERIFY(!askButtonEnabled);
+        QVERIFY(!closed);
+        QCOMPARE(feedbackDuring, QStringList({"busy"}));
+        QVERIFY(window_);
+        QVERIFY(window_->isVisible());
+        QVERIFY(!window_->RequestInProgress());
+        QCOMPARE(service_->Targets().size(), 1);
+        QCOMPARE(Text(QStringLiteral("Street")), QStringLiteral("Rue de la cité"));
+        QCOMPARE(Text(QStringLiteral("Latitude")), QStringLiteral("48.856614000"));
+        QCOMPARE(Text(QStringLiteral("Longitude")), QStringLiteral("2.3522220000"));
+        QCOMPARE(mainWindow_->searches, 0);
+        QCOMPARE(platform_->feedback.events, QStringList({"busy", "default"}));
+
+        // Input reaches the window again.
+        Click(QStringLiteral("Command3"));
+        QVERIFY(Text(QStringLiteral("Street")).isEmpty());
+    }
+
+    void closeAndReopenStartsAfresh_data() {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("Fermer") << true;
+        QTest::newRow("title bar") << false;
+    }
+    void closeAndReopenStartsAfresh() {
+        QFETCH(bool, byButton);
+        LookUp(kParisPage);
+        SetText(QStringLiteral("City"), QStringLiteral("LYON"));
+        if (byButton)
+            Click(QStringLiteral("Command1"));
+        else
+            QVERIFY(window_->close());
+        QTRY_VERIFY(window_.isNull());
+
+        OpenWindow();
+        QCOMPARE(Text(QStringLiteral("Street")), QStringLiteral("Rue de la cité"));
+        QCOMPARE(Text(QStringLiteral("Zip")), QStringLiteral("75004"));
+        QCOMPARE(Text(QStringLiteral("City")), QStringLiteral("PARIS"));
+        QCOMPARE(Text(QStringLiteral("State")), QStringLiteral("FRANCE"));
+        QVERIFY(Text(QStringLiteral("Latitude")).isEmpty());
+        QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command2"))->isEnabled());
+        QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command4"))->isEnabled());
+    }
+
+    void fillAddressReplacesTheFourAddressBoxes() {
+        SetText(QStringLiteral("Latitude"), QStringLiteral("48.8"));
+        window_->FillAddress(QStringLiteral("1 quai Est"), QStringLiteral(""),
+                             QStringLiteral("Lyon"), QStringLiteral(" "));
+        QCOMPARE(Text(QStringLiteral("Street")), QStringLiteral("1 quai Est"));
+        QCOMPARE(Text(QStringLiteral("Zip")), QString());
+        QCOMPARE(Text(QStringLiteral("City")), QStringLiteral("Lyon"));
+        QCOMPARE(Text(QStringLiteral("State")), QStringLiteral(" "));
+        QCOMPARE(Text(QStringLiteral("Latitude")), QStringLiteral("48.8"));
+    }
+};
+
+QTEST_MAIN(AddressWindowTest)
+#include "AddressWindowTest.moc"
