@@ -1,4 +1,5 @@
 #include "ui/about/frmAbout.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/FakePlatform.h"
 #include "ui/common/Fonts.h"
 
@@ -92,6 +93,7 @@ private slots:
     void tooltips_data();
     void tooltips();
     void background();
+    void captionsFit();
 };
 
 void frmAboutTest::getKeyValue_data() {
@@ -399,6 +401,14 @@ void frmAboutTest::background() {
     QCOMPARE(image.pixelColor(x, scale.Pixels(1217)), QColor(128, 128, 128));
     QCOMPARE(image.pixelColor(x, scale.Pixels(1217) + 2), QColor(Qt::black));
     QCOMPARE(image.pixelColor(scale.Pixels(5640), scale.Pixels(1200) - 1), QColor(Qt::black));
+}
+
+void frmAboutTest::captionsFit() {
+    Program program;
+    Window window(program);
+    QVERIFY(window.ShowActive());
+    const QStringList misfits = CaptionsThatDoNotFit(window.get());
+    QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral(" | "))));
 }
 
 QTEST_MAIN(frmAboutTest)
