@@ -119,6 +119,12 @@ void GeocodingTest::extract_data() {
         << QByteArray(5000, ':') + ":{la:{lat:48.856614,lng:2.352222},"
         << "48.856614000"
         << "2.3522220000";
+    for (const int gap : {15, 16, 17, 1000}) {
+        QTest::addRow("marker after %d plain bytes", gap)
+            << QByteArray(gap, 'x') + ":{lat:48.856614,lng:2.352222},"
+            << "48.856614000"
+            << "2.3522220000";
+    }
     QTest::newRow("cut decoded and lower-cased")
         << Page("48.856614,LNG:2.3522\xC9X") << "48.856614000" << u"2.3522éx0000"_qs;
 }
@@ -139,6 +145,7 @@ void GeocodingTest::notExtracted_data() {
     QTest::newRow("no start marker") << QByteArray("<html>lat:48.856614,lng:2.352222},</html>");
     QTest::newRow("no end marker") << QByteArray("x:{lat:48.856614,lng:2.352222}");
     QTest::newRow("marker at the very end") << QByteArray("x:{lat:");
+    QTest::newRow("marker cut short by the page end") << QByteArray(1000, 'x') + ":{lat";
     QTest::newRow("distance 20") << Page("48.85,lng:2.3522");
     QTest::newRow("distance 200") << Page("48.85,lng:2." + QByteArray(184, '1'));
     QTest::newRow("first marker too close, later one fits")
