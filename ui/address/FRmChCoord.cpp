@@ -115,12 +115,14 @@ void FRmChCoord::BuildControls() {
     Picture1_->setGeometry(scale.Rect(0, 0, 7575, 4095));
     Picture1_->setAutoFillBackground(true);
 
+    // The substitute of MS Sans Serif is a little wider: the postal-code and town labels grow to
+    // the left, their right-aligned text keeping its place.
     AddArrayLabel(Picture1_, scale, 0, QStringLiteral("Adresse :"), {240, 120, 825, 240});
     Street_ =
         AddTextBox(Picture1_, scale, QStringLiteral("Street"), {1200, 120, 6135, 270}, kLightGreen);
-    AddArrayLabel(Picture1_, scale, 3, QStringLiteral("Code Postal :"), {120, 600, 975, 240});
+    AddArrayLabel(Picture1_, scale, 3, QStringLiteral("Code Postal :"), {60, 600, 1035, 240});
     Zip_ = AddTextBox(Picture1_, scale, QStringLiteral("Zip"), {1200, 600, 855, 270}, kLightGreen);
-    AddArrayLabel(Picture1_, scale, 1, QStringLiteral("Commune : "), {2160, 600, 855, 240});
+    AddArrayLabel(Picture1_, scale, 1, QStringLiteral("Commune : "), {2100, 600, 915, 240});
     City_ =
         AddTextBox(Picture1_, scale, QStringLiteral("City"), {3120, 600, 2175, 255}, kLightGreen);
     AddArrayLabel(Picture1_, scale, 2, QStringLiteral("Pays :"), {5280, 600, 495, 240});
