@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStringList>
+#include <utility>
 
 namespace tarnel {
 
@@ -235,8 +236,14 @@ void frmAbout::paintEvent(QPaintEvent*) {
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
+    // The second press of a double click is no click of its own: one double click opens a
+    // link once.
+    if (event->type() == QEvent::MouseButtonDblClick)
+        doubleClicked_ = true;
     if (event->type() != QEvent::MouseButtonRelease)
         return ToolWindow::eventFilter(watched, event);
+    if (std::exchange(doubleClicked_, false))
+        return true;
     const auto* mouse = static_cast<QMouseEvent*>(event);
     auto* label = qobject_cast<QLabel*>(watched);
     if (!label || mouse->button() != Qt::LeftButton ||

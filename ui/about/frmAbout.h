@@ -63,6 +63,7 @@ private:
     QLabel* lblDisclaimer_ = nullptr;
     QLabel* Label3_ = nullptr;
     QLabel* Image2_ = nullptr;
+    bool doubleClicked_ = false;
 };
 
 } // namespace tarnel

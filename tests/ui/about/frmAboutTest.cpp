@@ -354,13 +354,19 @@ void frmAboutTest::links() {
     Window window(program);
     QVERIFY(window.ShowActive());
     auto* label = window.Find<QLabel>(control);
-    QTest::mouseClick(label, Qt::RightButton);
-    QTest::mouseClick(label, Qt::LeftButton);
+    // Through the window, as the desktop delivers a click: the label itself ignores the press.
+    const QPoint centre = label->mapTo(window.get(), label->rect().center());
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, centre);
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, centre);
 
     const QList<OpenedTarget>& opened = program.platform.shell.opened;
-    QCOMPARE(opened.size(), 1);
-    QCOMPARE(opened.first().target, target);
-    QCOMPARE(opened.first().workingDirectory, kProgramDirectory);
+    // The click opens the link, the double click once more.
+    QCOMPARE(opened.size(), 2);
+    for (const OpenedTarget& open : opened) {
+        QCOMPARE(open.target, target);
+        QCOMPARE(open.workingDirectory, kProgramDirectory);
+    }
     QVERIFY(!window.Closed());
 }
 
