@@ -84,16 +84,18 @@ void FRM_Conv::BuildFirstPanel() {
                           QStringLiteral("Appliquer à latitude"), {120, 2050, 1215, 615});
     QGroupBox* frame3 =
         AddFrame(Frame1_, scale, QStringLiteral("Frame3"), QString(), {1440, 1960, 1215, 700});
+    // The options reach to their neighbour or to the frame's edge: the style's indicator is
+    // wider than the classic one and would leave no room for the one-letter captions.
     Option1_ = AddOption(frame3, scale, QStringLiteral("Option1"), QStringLiteral("N"),
-                         {120, 240, 375, 315});
+                         {120, 240, 600, 315});
     Option2_ = AddOption(frame3, scale, QStringLiteral("Option2"), QStringLiteral("S"),
-                         {720, 240, 375, 315});
+                         {720, 240, 450, 315});
     Command4_ = AddButton(Frame1_, scale, QStringLiteral("Command4"),
                           QStringLiteral("Appliquer à longitude"), {120, 2760, 1215, 615});
     QGroupBox* frame4 =
         AddFrame(Frame1_, scale, QStringLiteral("Frame4"), QString(), {1440, 2650, 1215, 700});
     Option3_ = AddOption(frame4, scale, QStringLiteral("Option3"), QStringLiteral("E"),
-                         {120, 240, 375, 375});
+                         {120, 240, 480, 375});
     Option4_ = AddOption(frame4, scale, QStringLiteral("Option4"), QStringLiteral("O"),
                          {600, 240, 495, 375});
     // Each frame makes its two options one exclusive group of its own.
