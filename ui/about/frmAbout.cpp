@@ -16,12 +16,13 @@
 
 namespace tarnel {
 
-const QString frmAbout::kAuthorNotice = QStringLiteral("Atelier Tarnel - décembre 2026");
-const QString frmAbout::kMakerName = QStringLiteral("Atelier Tarnel");
-const QString frmAbout::kMailAddress = QStringLiteral("contact@tarnel.example");
-const QString frmAbout::kWebSite = QStringLiteral("https://tarnel.example");
-
 namespace {
+
+// The maker, under a domain reserved for examples.
+const QString kAuthorNotice = QStringLiteral("Atelier Tarnel - décembre 2026");
+const QString kMakerName = QStringLiteral("Atelier Tarnel");
+const QString kMailAddress = QStringLiteral("contact@tarnel.example");
+const QString kWebSite = QStringLiteral("https://tarnel.example");
 
 // Read-control plus query value, set value, create sub-key, enumerate sub-keys, notify and
 // create link: what the launcher has always asked for, though it only reads.

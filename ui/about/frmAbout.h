@@ -26,8 +26,9 @@ public:
     frmAbout(WindowContext& context, QWidget* owner);
 
     // Starts the system-information tool the registry names: the "PATH" value of its key as
-    // it stands, else MSINFO32.EXE in the folder its second key names when that file exists.
-    // Shows "Information Systeme introuvable !" when neither leads to a started program.
+    // it stands, else MSINFO32.EXE in the folder its second key names (joined with this
+    // system's separator) when that file exists. An empty path is never started. Shows "Information
+    // Systeme introuvable !" when neither leads to a started program.
     void StartSysInfo();
 
     // Reads value `SubKeyRef` of key `KeyName` below `KeyRoot` into `KeyVal`. A string value
@@ -36,12 +37,6 @@ public:
     // the value is longer than 1024 bytes. Throws EmptyRegistryValue for a value of no data.
     bool GetKeyValue(std::uint32_t KeyRoot, const QString& KeyName, const QString& SubKeyRef,
                      QString& KeyVal);
-
-    // The maker's details the window shows and links to.
-    static const QString kAuthorNotice;
-    static const QString kMakerName;
-    static const QString kMailAddress;
-    static const QString kWebSite;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
