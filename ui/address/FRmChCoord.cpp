@@ -42,7 +42,7 @@ constexpr int kPictureSize = 32;
 QLabel* AddArrayLabel(QWidget* parent, const TwipScale& scale, int index, const QString& caption,
                       TwipRect geometry) {
     QLabel* label = AddLabel(parent, scale, QStringLiteral("Label1"), caption, geometry,
-                             Qt::AlignRight | Qt::AlignTop);
+                             Qt::AlignRight | Qt::AlignVCenter);
     label->setProperty("index", index);
     return label;
 }
@@ -142,7 +142,7 @@ void FRmChCoord::BuildControls() {
     Latitude_ = AddTextBox(frame1, scale, QStringLiteral("Latitude"), {1200, 240, 2535, 240},
                            kLightCyan, Qt::AlignHCenter);
     AddLabel(frame1, scale, QStringLiteral("Label2"), QStringLiteral("Longitude :"),
-             {240, 600, 855, 255}, Qt::AlignRight | Qt::AlignTop);
+             {240, 600, 855, 255}, Qt::AlignRight | Qt::AlignVCenter);
     Longitude_ = AddTextBox(frame1, scale, QStringLiteral("Longitude"), {1200, 600, 2535, 240},
                             kLightCyan, Qt::AlignHCenter);
     Command2_ = AddButton(frame1, scale, QStringLiteral("Command2"),
