@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Measures in one run, as ratios on this machine (see docs/PERFORMANCE.md):
+#   1. coordinate extraction against a plain marker search, and the two conversions;
+#   2. start-up to the main window shown, against a bare QWebEngineView window;
+#   3. page fetch of a 32 MiB loopback body against curl: time and peak memory.
+# Usage: bench/measure.sh [BUILD_DIR]   (default build/default; RUNS=7 start-ups of each)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build/default}"
+runs="${RUNS:-7}"
+body_bytes=$((32 * 1024 * 1024))
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  if [ "$build" = build/default ]; then
+    cmake --preset default >/dev/null
+  else
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+fi
+cmake --build "$build" -j "$(nproc)" --target tarnel tarnel_bench_core \
+  tarnel_bench_bare_webengine tarnel_bench_window_watch tarnel_bench_body_server \
+  tarnel_bench_fetch >/dev/null
+bench="$build/bench"
+work="$(mktemp -d)"
+server=""
+cleanup() {
+  [ -n "$server" ] && kill "$server" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "## Machine"
+echo "- processors: $(nproc), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+echo "- memory: $(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)"
+echo "- build: $(grep -m1 CMAKE_BUILD_TYPE: "$build/CMakeCache.txt" | cut -d= -f2), $build"
+echo
+
+echo "## Extraction and conversions (CPU time)"
+"$bench/tarnel_bench_core" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+  --benchmark_format=json >"$work/core.json" 2>/dev/null
+python3 - "$work/core.json" <<'EOF'
+import json, sys
+rows = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"] if b.get("aggregate_name") == "median"}
+def cpu(name): return rows[name + "_median"]["cpu_time"]
+for size, label in ((1048576, "1 MiB"), (33554432, "32 MiB")):
+    e, f, m = (cpu(f"{n}/{size}") for n in ("ExtractCoordinatesBench", "PlainFindBench", "PlainMemmemBench"))
+    print(f"- {label} page: extraction {e:.0f} µs, string_view::find {f:.0f} µs, memmem {m:.0f} µs;"
+          f" extraction / find = {e / f:.2f}, extraction / memmem = {e / m:.2f} (target ≤ 3)")
+print(f"- DmsToDecimal {cpu('DmsToDecimalBench'):.0f} ns, DecimalToDms {cpu('DecimalToDmsBench'):.0f} ns")
+EOF
+echo
+
+echo "## Start-up to the main window shown (median of $runs, under xvfb-run)"
+host="$(grep -m1 '^TARNEL_MAP_HOST:' "$build/CMakeCache.txt" | cut -d= -f2)"
+url="http://${host:-127.0.0.1:9}/maps?q="
+cat >"$work/startup.sh" <<EOF
+set -e
+export QT_QPA_PLATFORM=xcb QTWEBENGINE_DISABLE_SANDBOX=1
+export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox"
+watch="$bench/tarnel_bench_window_watch"
+"\$watch" "Tarnel - v" 60 -- "$build/app/tarnel" >/dev/null
+"\$watch" "bare webengine" 60 -- "$bench/tarnel_bench_bare_webengine" "$url" >/dev/null
+for i in \$(seq $runs); do
+  echo "tarnel \$("\$watch" "Tarnel - v" 60 -- "$build/app/tarnel")"
+  echo "bare \$("\$watch" "bare webengine" 60 -- "$bench/tarnel_bench_bare_webengine" "$url")"
+done
+EOF
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/startup.sh" >"$work/startup.txt" 2>"$work/startup.err" ||
+  { cat "$work/startup.err" >&2; exit 1; }
+python3 - "$work/startup.txt" "$url" <<'EOF'
+import statistics, sys
+times = {}
+for line in open(sys.argv[1]):
+    name, ms = line.split()
+    times.setdefault(name, []).append(float(ms))
+t, b = statistics.median(times["tarnel"]), statistics.median(times["bare"])
+print(f"- tarnel {t:.0f} ms (runs: {', '.join(f'{x:.0f}' for x in times['tarnel'])})")
+print(f"- bare QWebEngineView on {sys.argv[2]} {b:.0f} ms (runs: {', '.join(f'{x:.0f}' for x in times['bare'])})")
+print(f"- ratio {t / b:.2f} (target ≤ 1.2)")
+EOF
+echo
+
+echo "## Page fetch of a 32 MiB loopback body"
+"$bench/tarnel_bench_body_server" >"$work/port" &
+server=$!
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+port="$(head -n1 "$work/port")"
+body="http://127.0.0.1:$port/body?bytes=$body_bytes"
+empty="http://127.0.0.1:$port/body?bytes=0"
+"$bench/tarnel_bench_fetch" "$body" "$empty" bytes 7 >"$work/fetch_bytes"
+"$bench/tarnel_bench_fetch" "$body" "$empty" text 3 >"$work/fetch_text"
+for _ in $(seq 7); do curl -s -o /dev/null -w '%{time_total}\n' "$body"; done >"$work/curl_times"
+/usr/bin/time -f %M -o "$work/curl_peak" curl -s -o /dev/null "$body"
+/usr/bin/time -f %M -o "$work/curl_idle" curl -s -o /dev/null "$empty"
+python3 - "$work" "$body_bytes" <<'EOF'
+import statistics, sys
+work, size = sys.argv[1], int(sys.argv[2])
+def fields(name):
+    return {k: float(v) for k, v in (p.split("=") for p in open(f"{work}/{name}").read().split())}
+fb, ft = fields("fetch_bytes"), fields("fetch_text")
+curl = sorted(float(x) for x in open(f"{work}/curl_times").read().split())
+cb, cm = curl[0], statistics.median(curl)
+mib = size / 1048576
+print(f"- FetchPageBytes: best {fb['best_s'] * 1000:.0f} ms ({mib / fb['best_s']:.0f} MiB/s), median {fb['median_s'] * 1000:.0f} ms")
+print(f"- curl -s -o /dev/null: best {cb * 1000:.0f} ms ({mib / cb:.0f} MiB/s), median {cm * 1000:.0f} ms")
+print(f"- throughput ratio FetchPageBytes / curl: best {cb / fb['best_s']:.2f}, median {cm / fb['median_s']:.2f} (target ≥ 0.8)")
+print(f"- FetchPage (text): best {ft['best_s'] * 1000:.0f} ms, ratio to curl {cb / ft['best_s']:.2f}")
+for label, f in (("FetchPageBytes", fb), ("FetchPage (text)", ft)):
+    above = (f["peak_kib"] - f["idle_kib"]) * 1024
+    print(f"- {label} peak {f['peak_kib'] / 1024:.1f} MiB, idle {f['idle_kib'] / 1024:.1f} MiB:"
+          f" {above / size:.2f} × the body above idle (target ≤ 2.5)")
+cp, ci = (float(open(f"{work}/{n}").read().split()[-1]) for n in ("curl_peak", "curl_idle"))
+print(f"- curl peak {cp / 1024:.1f} MiB, idle {ci / 1024:.1f} MiB (it streams the body to /dev/null)")
+EOF
