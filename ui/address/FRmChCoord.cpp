@@ -115,11 +115,11 @@ void FRmChCoord::BuildControls() {
     Picture1_->setGeometry(scale.Rect(0, 0, 7575, 4095));
     Picture1_->setAutoFillBackground(true);
 
-    // The substitute of MS Sans Serif is a little wider: the postal-code and town labels grow to
-    // the left, their right-aligned text keeping its place.
     AddArrayLabel(Picture1_, scale, 0, QStringLiteral("Adresse :"), {240, 120, 825, 240});
     Street_ =
         AddTextBox(Picture1_, scale, QStringLiteral("Street"), {1200, 120, 6135, 270}, kLightGreen);
+    // The substitute of MS Sans Serif is a little wider: the postal-code and town labels grow to
+    // the left, their right-aligned text keeping its place.
     AddArrayLabel(Picture1_, scale, 3, QStringLiteral("Code Postal :"), {60, 600, 1035, 240});
     Zip_ = AddTextBox(Picture1_, scale, QStringLiteral("Zip"), {1200, 600, 855, 270}, kLightGreen);
     AddArrayLabel(Picture1_, scale, 1, QStringLiteral("Commune : "), {2100, 600, 915, 240});
@@ -243,8 +243,8 @@ void FRmChCoord::AskGoogleButton_Click() {
 QByteArray FRmChCoord::FetchWhileWindowWaits(const QString& url) {
     QByteArray page;
     QEventLoop waiting;
-    requestInProgress_ = true;
-    qApp->installEventFilter(this);
+    // Started before anything changes, so that a thread that cannot start leaves the window as
+    // it was. Should the fetch end first, its quit waits in the queue for the loop.
     std::thread worker([&page, &waiting, url] {
         try {
             page = FetchPageBytes(url);
@@ -253,6 +253,8 @@ QByteArray FRmChCoord::FetchWhileWindowWaits(const QString& url) {
         }
         QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
     });
+    requestInProgress_ = true;
+    qApp->installEventFilter(this);
     waiting.exec();
     worker.join();
     qApp->removeEventFilter(this);
