@@ -6,11 +6,13 @@
 #include "ui/common/Fonts.h"
 #include "ui/common/KeyPress.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace tarnel {
 
@@ -24,6 +26,11 @@ QLabel* AddSymbol(QWidget* parent, const TwipScale& scale, const QString& name,
                   const QString& symbol, TwipRect geometry, bool bold = true) {
     QLabel* label = AddLabel(parent, scale, name, symbol, geometry);
     label->setFont(DesignFont(kSymbolPointSize, bold));
+    // A 13.5 pt line is taller than the design box; the glyphs sit at the top either way, so
+    // growing down and right shows the same sign without clipping it in another font.
+    const QFontMetrics metrics(label->font());
+    label->resize(std::max(label->width(), metrics.horizontalAdvance(symbol)),
+                  std::max(label->height(), metrics.height()));
     return label;
 }
 

@@ -1,4 +1,5 @@
 #include "ui/conversion/FRM_Conv.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/FakeMainWindow.h"
 #include "tests/support/FakePlatform.h"
 #include "ui/common/Fonts.h"
@@ -116,6 +117,7 @@ private slots:
     void decimalInputFilledBeforeShowing();
     void navigationBeforeAnythingHandedOver();
     void reopeningKeepsWhatWasHandedOver();
+    void captionsFit();
 };
 
 void ConversionWindowTest::initTestCase() {
@@ -519,6 +521,21 @@ void ConversionWindowTest::reopeningKeepsWhatWasHandedOver() {
     // The last decimal result survives too: "S" brings it back into the empty label.
     reopened.Click(QStringLiteral("Option2"));
     QCOMPARE(reopened.Caption(QStringLiteral("Label5")), QStringLiteral("-2.35"));
+}
+
+void ConversionWindowTest::captionsFit() {
+    Program program;
+    program.texts.savedLatitudeText = QStringLiteral("-122°25'9\"");
+    program.texts.savedLongitudeText = QStringLiteral("-122°25'9\"");
+    Window window(program);
+    QVERIFY(window.Show());
+    // The widest results the panels show for a coordinate.
+    for (const char* step :
+         {"T_DEG=-122", "T_MIN=3", "T_SEC=1", "Command2", "Txt_DEC=-122.4194", "Command5"})
+        window.Do(QLatin1String(step));
+    QCOMPARE(window.Caption(QStringLiteral("Label5")), QStringLiteral("-122.05027778"));
+    const QStringList misfits = CaptionsThatDoNotFit(window.get());
+    QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral(" | "))));
 }
 
 QTEST_MAIN(ConversionWindowTest)
