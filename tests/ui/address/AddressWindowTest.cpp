@@ -1,4 +1,5 @@
 #include "core/Geocoding.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/FakeMainWindow.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/LoopbackServer.h"
@@ -222,6 +223,11 @@ private slots:
                  QKeySequence(Qt::ALT | Qt::Key_F));
         QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command2"))->isEnabled());
         QVERIFY(!Find<QAbstractButton>(QStringLiteral("Command4"))->isEnabled());
+    }
+
+    void captionsFitTheirControls() {
+        const QStringList misfits = CaptionsThatDoNotFit(window_);
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QStringLiteral(" | "))));
     }
 
     void tabVisitsTheControlsInDesignOrder() {
@@ -563,12 +569,12 @@ private slots:
     // While the service takes its time, clicks, keys and closing do nothing; the answer then
     // lands as usual.
     void requestInProgressTakesNoInput() {
-        service_->SetDelay(std::chrono::milliseconds(600));
+        service_->SetDelay(std::chrono::milliseconds(1000));
         bool wasInProgress = false;
         bool askButtonEnabled = true;
         bool closed = true;
         QStringList feedbackDuring;
-        QTimer::singleShot(150, window_, [&] {
+        QTimer::singleShot(300, window_, [&] {
             wasInProgress = window_->RequestInProgress();
             feedbackDuring = platform_->feedback.events;
             auto* ask = Find<QAbstractButton>(QStringLiteral("AskGoogleButton"));
@@ -605,18 +611,24 @@ private slots:
     }
 
     void closeAndReopenStartsAfresh_data() {
-        QTest::addColumn<bool>("byButton");
-        QTest::newRow("Fermer") << true;
-        QTest::newRow("title bar") << false;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Fermer") << "button";
+        QTest::newRow("access key") << "Alt+F";
+        QTest::newRow("title bar") << "close box";
     }
     void closeAndReopenStartsAfresh() {
-        QFETCH(bool, byButton);
+        QFETCH(QString, how);
         LookUp(kParisPage);
         SetText(QStringLiteral("City"), QStringLiteral("LYON"));
-        if (byButton)
+        if (how == u"button") {
             Click(QStringLiteral("Command1"));
-        else
+        } else if (how == u"Alt+F") {
+            QApplication::setActiveWindow(window_);
+            QVERIFY(QTest::qWaitForWindowActive(window_));
+            QTest::keyClick(Find(QStringLiteral("Street")), Qt::Key_F, Qt::AltModifier);
+        } else {
             QVERIFY(window_->close());
+        }
         QTRY_VERIFY(window_.isNull());
 
         OpenWindow();
