@@ -138,21 +138,25 @@ QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
     // Driven here rather than by curl_easy_perform so that the stall clock is looked at with
     // millisecond precision, not once a second.
     transfer.lastArrival = Clock::now();
+    const Clock::time_point deadline = transfer.lastArrival + limits.totalTimeout;
     int running = 1;
     while (running > 0 && !transfer.Full()) {
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
             break;
         }
-        const auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(
-            Clock::now() - transfer.lastArrival);
-        if (running == 0 || transfer.Full() || silent >= limits.stallTimeout) {
+        const Clock::time_point now = Clock::now();
+        const auto silent =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - transfer.lastArrival);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        if (running == 0 || transfer.Full() || silent >= limits.stallTimeout ||
+            left <= std::chrono::milliseconds::zero()) {
             break;
         }
         long curlWaitMs = -1;
         curl_multi_timeout(multi.get(), &curlWaitMs);
-        // Woken by the socket, by curl's own timers, or when the stall time is up.
-        long waitMs = static_cast<long>(std::min<qint64>((limits.stallTimeout - silent).count(),
-                                                         std::numeric_limits<int>::max()));
+        // Woken by the socket, by curl's own timers, or when the stall or total time is up.
+        long waitMs = static_cast<long>(std::min<qint64>(
+            std::min(limits.stallTimeout - silent, left).count(), std::numeric_limits<int>::max()));
         if (curlWaitMs >= 0) {
             waitMs = std::min(waitMs, curlWaitMs);
         }

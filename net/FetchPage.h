@@ -10,13 +10,15 @@ namespace tarnel {
 struct FetchLimits {
     std::chrono::milliseconds connectTimeout{15000}; // to open the connection
     std::chrono::milliseconds stallTimeout{30000};   // with not one byte received, connecting too
+    std::chrono::milliseconds totalTimeout{120000};  // for the whole fetch, however it trickles
     qsizetype maxBodyBytes = qsizetype{64} * 1024 * 1024; // what arrived up to here is kept
     long maxRedirects = 10;
 };
 
 // GET `url` directly (no proxy), agent "vb wininet", no extra headers, no cache, redirections
 // followed; the body in reads of at most 8192 bytes, whatever the HTTP status. Empty when
-// nothing could be fetched; what arrived so far when the connection drops or stalls.
+// nothing could be fetched; what arrived so far when the connection drops, stalls or runs
+// out of time.
 // The URL goes out in windows-1252, blanks, controls and bytes beyond ASCII percent-encoded.
 // Only http and https are fetched, redirections included. A redirect chain longer than
 // `maxRedirects` gives an empty result. Thread-safe.

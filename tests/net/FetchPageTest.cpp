@@ -141,6 +141,7 @@ private slots:
     void stalledServer_data();
     void stalledServer();
     void slowButSteadyServer();
+    void tricklingServer();
     void droppedConnection_data();
     void droppedConnection();
     void silentServer();
@@ -454,6 +455,34 @@ void FetchPageTest::slowButSteadyServer() {
     QVERIFY(server.Start());
 
     QCOMPARE(FetchPage(server.Url("/slow"), ShortStall()), QStringLiteral("xxxxxxxx"));
+}
+
+void FetchPageTest::tricklingServer() {
+    // A byte now and then keeps the stall clock quiet; the total time still ends the fetch.
+    LoopbackServer server;
+    server.Server().Get("/trickle", [](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider("text/html", [](size_t, httplib::DataSink& sink) {
+            for (int i = 0; i < 50 && sink.is_writable(); ++i) {
+                if (!sink.write("x", 1)) {
+                    return false;
+                }
+                std::this_thread::sleep_for(100ms);
+            }
+            sink.done();
+            return true;
+        });
+    });
+    QVERIFY(server.Start());
+
+    FetchLimits limits = ShortStall();
+    limits.totalTimeout = 700ms;
+    QElapsedTimer timer;
+    timer.start();
+    const QString page = FetchPage(server.Url("/trickle"), limits);
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!page.isEmpty());
+    QVERIFY(page.size() < 50);
+    QCOMPARE(page, QString(page.size(), QLatin1Char('x')));
 }
 
 void FetchPageTest::droppedConnection_data() {
