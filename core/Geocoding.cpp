@@ -4,6 +4,7 @@
 #include "core/Windows1252.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace tarnel {
@@ -15,42 +16,61 @@ constexpr QByteArrayView kEndMarker = "},";
 constexpr qsizetype kMinDistanceExcluded = 20;
 constexpr qsizetype kMaxDistanceExcluded = 200;
 constexpr qsizetype kCoordinateWidth = 12;
-constexpr qsizetype kShortScan = 16;
 
 char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
+// The bytes of `word` that are zero get their high bit set, the others none. Exact: no carry
+// crosses from one byte into the next.
+std::uint64_t ZeroBytes(std::uint64_t word) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+
+std::uint64_t WordAt(const char* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+bool MarkerAt(const char* at) {
+    for (qsizetype i = 0; i < kStartMarker.size(); ++i) {
+        if (AsciiLower(at[i]) != kStartMarker[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Position of the first start marker, letters compared without case, or -1. The page is not
-// copied: each colon is found in place, and only there are the following bytes compared.
+// copied. Its first two bytes ":{" have no case, so eight positions at a time are tested for a
+// colon followed by a brace, a word-wide compare; script-heavy pages hold colons every few
+// bytes but that pair far more rarely, and only there are the bytes compared one by one.
 qsizetype FindStartMarker(QByteArrayView page) {
     if (page.size() < kStartMarker.size()) {
         return -1;
     }
+    constexpr std::uint64_t kColons = 0x3A3A3A3A3A3A3A3Aull;
+    constexpr std::uint64_t kBraces = 0x7B7B7B7B7B7B7B7Bull;
     const char* const begin = page.data();
-    const char* const last = begin + page.size() - kStartMarker.size();
+    const char* const last = begin + page.size() - kStartMarker.size(); // last possible start
     const char* at = begin;
-    while (at <= last) {
-        // Script-heavy pages hold colons close together: a short scan in place finds those
-        // without a library call per colon, memchr crosses the long stretches without any.
-        const char* const probeEnd = std::min(at + kShortScan, last + 1);
-        while (at < probeEnd && *at != ':') {
-            ++at;
-        }
-        if (at == probeEnd) {
-            at = static_cast<const char*>(std::memchr(at, ':', std::size_t(last - at + 1)));
-            if (at == nullptr) {
-                return -1;
+    // Both words, at `at` and one byte further, and every marker starting among the eight
+    // positions lie within the page while at + 8 <= last.
+    for (; at + 8 <= last; at += 8) {
+        if ((ZeroBytes(WordAt(at) ^ kColons) & ZeroBytes(WordAt(at + 1) ^ kBraces)) != 0) {
+            for (const char* candidate = at; candidate < at + 8; ++candidate) {
+                if (MarkerAt(candidate)) {
+                    return candidate - begin;
+                }
             }
         }
-        bool match = true;
-        for (qsizetype i = 1; i < kStartMarker.size() && match; ++i) {
-            match = AsciiLower(at[i]) == kStartMarker[i];
-        }
-        if (match) {
+    }
+    for (; at <= last; ++at) {
+        if (MarkerAt(at)) {
             return at - begin;
         }
-        ++at;
     }
     return -1;
 }
