@@ -1,5 +1,6 @@
 #include "ui/common/CommandButton.h"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -30,6 +31,16 @@ void CommandButton::paintEvent(QPaintEvent*) {
                        style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     painter.drawItemText(area, kCaptionFlags, palette(), isEnabled(), caption,
                          QPalette::ButtonText);
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 } // namespace tarnel

@@ -5,7 +5,8 @@
 namespace tarnel {
 
 // A push button whose caption wraps onto centred lines when the button is taller than one
-// line of text, as a classic Windows command button does.
+// line of text, as a classic Windows command button does. Like one, it is pressed by Enter
+// while it has the focus; it is never a window's default button by itself.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
@@ -18,6 +19,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace tarnel
