@@ -8,7 +8,7 @@ packages=(
   libqt6svg6 libgl-dev
   libcurl4-openssl-dev libcpp-httplib-dev curl
   fonts-liberation fonts-comic-neue
-  xvfb xauth x11-utils imagemagick poppler-utils
+  xvfb xauth x11-utils xdotool imagemagick poppler-utils
   libgtest-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
