@@ -89,6 +89,9 @@ body="http://127.0.0.1:$port/body?bytes=$body_bytes"
 empty="http://127.0.0.1:$port/body?bytes=0"
 "$bench/tarnel_bench_fetch" "$body" "$empty" bytes 7 >"$work/fetch_bytes"
 "$bench/tarnel_bench_fetch" "$body" "$empty" text 3 >"$work/fetch_text"
+# The same fetch with the body in transparent huge pages: how much of the gap is page faults.
+GLIBC_TUNABLES=glibc.malloc.hugetlb=1 "$bench/tarnel_bench_fetch" "$body" "$empty" bytes 7 \
+  >"$work/fetch_huge"
 for _ in $(seq 7); do curl -s -o /dev/null -w '%{time_total}\n' "$body"; done >"$work/curl_times"
 /usr/bin/time -f %M -o "$work/curl_peak" curl -s -o /dev/null "$body"
 /usr/bin/time -f %M -o "$work/curl_idle" curl -s -o /dev/null "$empty"
@@ -97,13 +100,14 @@ import statistics, sys
 work, size = sys.argv[1], int(sys.argv[2])
 def fields(name):
     return {k: float(v) for k, v in (p.split("=") for p in open(f"{work}/{name}").read().split())}
-fb, ft = fields("fetch_bytes"), fields("fetch_text")
+fb, ft, fh = fields("fetch_bytes"), fields("fetch_text"), fields("fetch_huge")
 curl = sorted(float(x) for x in open(f"{work}/curl_times").read().split())
 cb, cm = curl[0], statistics.median(curl)
 mib = size / 1048576
 print(f"- FetchPageBytes: best {fb['best_s'] * 1000:.0f} ms ({mib / fb['best_s']:.0f} MiB/s), median {fb['median_s'] * 1000:.0f} ms")
 print(f"- curl -s -o /dev/null: best {cb * 1000:.0f} ms ({mib / cb:.0f} MiB/s), median {cm * 1000:.0f} ms")
 print(f"- throughput ratio FetchPageBytes / curl: best {cb / fb['best_s']:.2f}, median {cm / fb['median_s']:.2f} (target ≥ 0.8)")
+print(f"- FetchPageBytes, body in huge pages (GLIBC_TUNABLES=glibc.malloc.hugetlb=1): best {fh['best_s'] * 1000:.0f} ms, ratio to curl {cb / fh['best_s']:.2f}")
 print(f"- FetchPage (text): best {ft['best_s'] * 1000:.0f} ms, ratio to curl {cb / ft['best_s']:.2f}")
 for label, f in (("FetchPageBytes", fb), ("FetchPage (text)", ft)):
     above = (f["peak_kib"] - f["idle_kib"]) * 1024
