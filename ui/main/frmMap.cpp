@@ -74,8 +74,10 @@ void frmMap::BuildAddressFrame() {
              {1920, 720, 855, 255}, kLabelAlignment);
     txtCity_ =
         AddTextBox(Frame1_, scale_, QStringLiteral("txtCity"), {2880, 720, 2415, 285}, kLightGreen);
+    // Liberation Sans sets "Code Postal :" a pixel wider than MS Sans Serif did: the label
+    // grows to the left, keeping its right edge beside the box.
     AddLabel(Frame1_, scale_, QStringLiteral("Label4"), QStringLiteral("Code Postal :"),
-             {120, 720, 975, 255}, kLabelAlignment);
+             {60, 720, 1035, 255}, kLabelAlignment);
     txtZipCode_ = AddTextBox(Frame1_, scale_, QStringLiteral("txtZipCode"), {1200, 720, 735, 285},
                              kLightGreen);
     AddLabel(Frame1_, scale_, QStringLiteral("Label3"), QStringLiteral("Pays :"),

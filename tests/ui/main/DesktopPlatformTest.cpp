@@ -1,0 +1,102 @@
+#include "platform/desktop/DesktopFeedback.h"
+#include "platform/desktop/DesktopSaveDialog.h"
+#include "platform/desktop/DesktopShell.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tarnel;
+
+class DesktopPlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void nameFilter_data();
+    void nameFilter();
+    void shellTarget_data();
+    void shellTarget();
+    void busyCursorIsBalanced();
+};
+
+void DesktopPlatformTest::nameFilter_data() {
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("pattern already shown, blanks around") << " Fichier Generic.ASC (*.asc) "
+                                                          << "*.asc"
+                                                          << "Fichier Generic.ASC (*.asc)";
+    QTest::newRow("pattern not shown") << "Fichier Generic.ASC"
+                                       << "*.asc"
+                                       << "Fichier Generic.ASC (*.asc)";
+    QTest::newRow("other pattern shown") << "Texte (*.txt)"
+                                         << "*.asc"
+                                         << "Texte (*.txt) (*.asc)";
+    QTest::newRow("no description") << ""
+                                    << "*.asc"
+                                    << "(*.asc)";
+    QTest::newRow("no pattern") << " Tous "
+                                << ""
+                                << "Tous";
+}
+
+void DesktopPlatformTest::nameFilter() {
+    QFETCH(QString, description);
+    QFETCH(QString, pattern);
+    QFETCH(QString, expected);
+
+    SaveDialogRequest request;
+    request.filterDescription = description;
+    request.filterPattern = pattern;
+    QCOMPARE(SaveDialogNameFilter(request), expected);
+}
+
+void DesktopPlatformTest::shellTarget_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("expected"); // "<dir>" stands for the working directory
+
+    QTest::newRow("existing document") << "<dir>/AideTarnel.pdf"
+                                       << "file://<dir>/AideTarnel.pdf";
+    QTest::newRow("relative document") << "AideTarnel.pdf"
+                                       << "file://<dir>/AideTarnel.pdf";
+    QTest::newRow("missing document") << "<dir>/Absent.pdf"
+                                      << "";
+    QTest::newRow("web address") << "http://www.example.org/don?x=1"
+                                 << "http://www.example.org/don?x=1";
+    QTest::newRow("mail link") << "mailto:auteur@example.org"
+                               << "mailto:auteur@example.org";
+    QTest::newRow("nothing") << ""
+                             << "";
+}
+
+void DesktopPlatformTest::shellTarget() {
+    QFETCH(QString, target);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    QFile document(dir.filePath(QStringLiteral("AideTarnel.pdf")));
+    QVERIFY(document.open(QIODevice::WriteOnly));
+    document.close();
+    target.replace(QStringLiteral("<dir>"), dir.path());
+    expected.replace(QStringLiteral("<dir>"), dir.path());
+
+    const std::optional<QUrl> url = ShellTarget(target, dir.path());
+    QCOMPARE(url ? url->toString() : QString(), expected);
+}
+
+void DesktopPlatformTest::busyCursorIsBalanced() {
+    DesktopFeedback feedback;
+    feedback.SetBusyCursor(true);
+    feedback.SetBusyCursor(true);
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    feedback.SetBusyCursor(false);
+    QVERIFY(!QApplication::overrideCursor());
+    feedback.SetBusyCursor(false);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+QTEST_MAIN(DesktopPlatformTest)
+#include "DesktopPlatformTest.moc"

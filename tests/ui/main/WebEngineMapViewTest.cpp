@@ -1,0 +1,118 @@
+#include "platform/desktop/WebEngineMapView.h"
+#include "core/ProgramTexts.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/standin/StandinMapService.h"
+#include "ui/common/WindowContext.h"
+#include "ui/main/frmMap.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+#include <QtTest>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+
+namespace {
+
+constexpr int kPageTimeout = 60000;
+
+bool Received(const StandinMapService& service, const QByteArray& rawQuery) {
+    const QList<RecordedRequest> requests = service.Requests();
+    return std::any_of(requests.cbegin(), requests.cend(), [&rawQuery](const RecordedRequest& r) {
+        return r.path == u"/maps" && r.rawQuery == rawQuery;
+    });
+}
+
+QString RawQueries(const StandinMapService& service) {
+    QStringList raw;
+    for (const RecordedRequest& request : service.Requests())
+        raw.append(QString::fromLatin1(request.rawQuery));
+    return QStringLiteral("received: ") + raw.join(QStringLiteral(" | "));
+}
+
+} // namespace
+
+// The real embedded browser against the stand-in map service on the loopback interface.
+class WebEngineMapViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void navigateSendsUrlAsBuilt_data();
+    void navigateSendsUrlAsBuilt();
+    void searchReachesService();
+
+private:
+    StandinMapService service_;
+};
+
+void WebEngineMapViewTest::initTestCase() {
+    QVERIFY(service_.Start());
+}
+
+void WebEngineMapViewTest::navigateSendsUrlAsBuilt_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QByteArray>("rawQuery");
+    QTest::addColumn<QString>("decoded");
+
+    QTest::newRow("coordinates") << "48.8584%2C2.2945" << QByteArray("q=48.8584%2C2.2945")
+                                 << "48.8584,2.2945";
+    QTest::newRow("address with blanks")
+        << "1 rue X,+Paris,+FRANCE,+75001" << QByteArray("q=1%20rue%20X,+Paris,+FRANCE,+75001")
+        << "1 rue X, Paris, FRANCE, 75001";
+    QTest::newRow("accents") << QStringLiteral("Rue de la cité,+PARIS")
+                             << QByteArray("q=Rue%20de%20la%20cit%C3%A9,+PARIS")
+                             << QStringLiteral("Rue de la cité, PARIS");
+    QTest::newRow("degrees minutes seconds") << QStringLiteral("48°51'23\"%2C2°17'40\"")
+                                             << QByteArray("q=48%C2%B051%2723%22%2C2%C2%B017%2740%22")
+                                             << QStringLiteral("48°51'23\",2°17'40\"");
+}
+
+void WebEngineMapViewTest::navigateSendsUrlAsBuilt() {
+    QFETCH(QString, query);
+    QFETCH(QByteArray, rawQuery);
+    QFETCH(QString, decoded);
+
+    WebEngineMapView view;
+    view.resize(400, 300);
+    view.show();
+    view.Navigate(service_.BaseUrl() + query);
+
+    QTRY_VERIFY2_WITH_TIMEOUT(Received(service_, rawQuery), qPrintable(RawQueries(service_)),
+                              kPageTimeout);
+    const QList<RecordedRequest> requests = service_.Requests();
+    const auto request =
+        std::find_if(requests.cbegin(), requests.cend(),
+                     [&rawQuery](const auto& r) { return r.rawQuery == rawQuery; });
+    QCOMPARE(request->q, decoded);
+    // The page the service answered is the one shown.
+    QTRY_COMPARE_WITH_TIMEOUT(view.Browser()->title(), QStringLiteral("Carte - ") + decoded,
+                              kPageTimeout);
+}
+
+void WebEngineMapViewTest::searchReachesService() {
+    QTemporaryDir dir;
+    ProgramTexts texts;
+    FakePlatform platform;
+    WindowContext context{texts, dir.path(), service_.BaseUrl(), platform.services};
+    frmMap window(context, new WebEngineMapView);
+    window.show();
+
+    QTRY_VERIFY_WITH_TIMEOUT(Received(service_, "q="), kPageTimeout);
+    QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtLat")), "-33.8568");
+    QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtLong")), "151.2153");
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(Received(service_, "q=-33.8568%2C151.2153"), kPageTimeout);
+}
+
+int main(int argc, char* argv[]) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    WebEngineMapViewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "WebEngineMapViewTest.moc"
