@@ -50,8 +50,8 @@ QString Coordinate(double value) {
 // A drawn map: land, water, a few roads and the marker in the middle.
 QString MapPicture(const QString& caption) {
     return QStringLiteral(
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"640\" height=\"400\" "
-               "viewBox=\"0 0 640 400\">"
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100%\" height=\"100%\" "
+               "viewBox=\"0 0 640 400\" preserveAspectRatio=\"xMidYMid slice\">"
                "<rect width=\"640\" height=\"400\" fill=\"#e8efd8\"/>"
                "<path d=\"M0 300 C160 250 240 360 400 310 S600 250 640 270 L640 400 L0 400Z\" "
                "fill=\"#a9d3f5\"/>"
@@ -169,10 +169,12 @@ QByteArray StandinMapService::MapPage(const QString& q) {
     const QString page =
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"
                        "<title>Carte - %1</title>\n%2</head>\n"
-                       "<body style=\"margin:0;font-family:sans-serif;background:#f4f4f0\">"
+                       "<body style=\"margin:0;overflow:hidden;font-family:sans-serif;"
+                       "background:#e8efd8\">"
                        "<div style=\"padding:6px 10px;background:#ffffff;"
                        "border-bottom:1px solid #c0c0c0\">Recherche : <b id=\"query\">%1</b>"
-                       "</div>\n<div id=\"map\">%3</div></body></html>\n")
+                       "</div>\n<div id=\"map\" style=\"position:absolute;top:34px;bottom:0;left:0;"
+                       "right:0\">%3</div></body></html>\n")
             .arg(q.toHtmlEscaped(), state, MapPicture(caption.toHtmlEscaped()));
     return page.toUtf8();
 }
