@@ -66,9 +66,10 @@ void WebEngineMapViewTest::navigateSendsUrlAsBuilt_data() {
     QTest::newRow("accents") << QStringLiteral("Rue de la cité,+PARIS")
                              << QByteArray("q=Rue%20de%20la%20cit%C3%A9,+PARIS")
                              << QStringLiteral("Rue de la cité, PARIS");
-    QTest::newRow("degrees minutes seconds") << QStringLiteral("48°51'23\"%2C2°17'40\"")
-                                             << QByteArray("q=48%C2%B051%2723%22%2C2%C2%B017%2740%22")
-                                             << QStringLiteral("48°51'23\",2°17'40\"");
+    QTest::newRow("degrees minutes seconds")
+        << QStringLiteral("48°51'23\"%2C2°17'40\"")
+        << QByteArray("q=48%C2%B051%2723%22%2C2%C2%B017%2740%22")
+        << QStringLiteral("48°51'23\",2°17'40\"");
 }
 
 void WebEngineMapViewTest::navigateSendsUrlAsBuilt() {
