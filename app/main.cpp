@@ -1,8 +1,9 @@
-#include "app/MapServiceHook.h"
+#include "app/MapServiceConnection.h"
 #include "core/ProgramInfo.h"
 #include "core/ProgramTexts.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/desktop/WebEngineMapView.h"
+#include "resources/ProgramIcon.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/WindowContext.h"
 #include "ui/main/frmMap.h"
@@ -38,6 +39,10 @@ void InstallQtTranslation(QApplication& app, QTranslator& translator) {
         app.installTranslator(&translator);
 }
 
+const QString kMapServiceUnavailable = QStringLiteral(
+    "Le service de cartes de Tarnel n'a pas pu démarrer : aucun port n'est libre sur cet "
+    "ordinateur. Les cartes et la recherche des coordonnées ne fonctionneront pas.");
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -49,6 +54,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    tarnel::WebEngineMapView::PrepareProcess();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(tarnel::kProgramTitle);
@@ -57,6 +63,8 @@ int main(int argc, char* argv[]) {
                                             .arg(tarnel::kVersionMinor)
                                             .arg(tarnel::kVersionRevision));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Worn by every window that has no icon of its own, the conversion window among them.
+    QApplication::setWindowIcon(tarnel::ProgramIcon());
     tarnel::InstallFontSubstitutes();
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     QTranslator qtTranslator;
@@ -64,8 +72,12 @@ int main(int argc, char* argv[]) {
 
     tarnel::ProgramTexts texts;
     tarnel::DesktopServices desktop;
+    const tarnel::MapServiceConnection mapService;
+    if (!mapService.Available())
+        desktop.Services().messages.Show(nullptr, kMapServiceUnavailable, QString(),
+                                         tarnel::MessageIcon::Exclamation);
     tarnel::WindowContext context{texts, QCoreApplication::applicationDirPath(),
-                                  tarnel::StartMapService(), desktop.Services()};
+                                  mapService.BaseUrl(), desktop.Services()};
     tarnel::frmMap window(context, new tarnel::WebEngineMapView);
     window.show();
     return QApplication::exec();

@@ -159,11 +159,12 @@ QByteArray MapService::PageFor(const QString& query) {
 }
 
 QByteArray OpenDataUserAgent() {
-    return QStringLiteral("%1/%2.%3.%4 (+https://tarnel.example.org)")
+    return QStringLiteral("%1/%2.%3.%4 (+%5)")
         .arg(kProgramTitle)
         .arg(kVersionMajor)
         .arg(kVersionMinor)
         .arg(kVersionRevision)
+        .arg(kMakerWebSite)
         .toUtf8();
 }
 

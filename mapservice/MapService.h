@@ -54,7 +54,7 @@ private:
 };
 
 // The agent the service names itself with upstream: program, version and a contact page, as
-// Nominatim's usage policy asks ("Tarnel/1.0.0 (+https://tarnel.example.org)").
+// Nominatim's usage policy asks ("Tarnel/1.0.0 (+https://tarnel.example)").
 QByteArray OpenDataUserAgent();
 
 // The service on open data: the Base Adresse Nationale through the Géoplateforme

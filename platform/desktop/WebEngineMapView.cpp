@@ -3,6 +3,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace tarnel {
 
@@ -14,6 +19,13 @@ WebEngineMapView::WebEngineMapView(QWidget* parent)
     layout->addWidget(browser_);
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(browser_);
+}
+
+void WebEngineMapView::PrepareProcess() {
+#ifdef Q_OS_UNIX
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
 }
 
 void WebEngineMapView::Navigate(const QString& url) {

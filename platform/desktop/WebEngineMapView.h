@@ -18,6 +18,11 @@ public:
 
     QWebEngineView* Browser() const { return browser_; }
 
+    // To be called before the application object exists. Chromium refuses to start its
+    // sandbox in a process run by the system administrator; the map then runs without the
+    // sandbox rather than not at all.
+    static void PrepareProcess();
+
 private:
     QWebEngineView* browser_;
 };

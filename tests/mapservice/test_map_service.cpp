@@ -20,7 +20,7 @@ using Behaviour = FakeGeocoderServer::Behaviour;
 
 namespace {
 
-const QByteArray TestAgent = "TarnelTest/1.0 (+https://tarnel.example.org)";
+const QByteArray TestAgent = "TarnelTest/1.0 (+https://tarnel.example)";
 constexpr HttpLimits TestLimits{1000ms, 1500ms, 256 * 1024};
 constexpr auto TestInterval = 20ms;
 
@@ -374,7 +374,7 @@ void TestMapService::nominatimRequestsAreSpaced() {
 }
 
 void TestMapService::openDataAgentNamesTheProgram() {
-    QCOMPARE(OpenDataUserAgent(), QByteArray("Tarnel/1.0.0 (+https://tarnel.example.org)"));
+    QCOMPARE(OpenDataUserAgent(), QByteArray("Tarnel/1.0.0 (+https://tarnel.example)"));
 }
 
 void TestMapService::lifecycle() {

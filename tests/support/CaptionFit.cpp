@@ -34,7 +34,8 @@ bool ButtonFits(const QAbstractButton* button) {
     const QFontMetrics metrics(button->font());
     if (const auto* command = qobject_cast<const CommandButton*>(button)) {
         const QRect room = command->CaptionRect();
-        return Fits(room, metrics.boundingRect(room, CommandButton::kCaptionFlags, button->text()));
+        return Fits(room, metrics.boundingRect(room, CommandButton::kCaptionFlags,
+                                               command->DisplayedCaption()));
     }
     QStyleOptionButton option;
     option.initFrom(button);

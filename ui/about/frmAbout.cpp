@@ -22,7 +22,7 @@ namespace {
 const QString kAuthorNotice = QStringLiteral("Atelier Tarnel - décembre 2026");
 const QString kMakerName = QStringLiteral("Atelier Tarnel");
 const QString kMailAddress = QStringLiteral("contact@tarnel.example");
-const QString kWebSite = QStringLiteral("https://tarnel.example");
+const QString& kWebSite = kMakerWebSite;
 
 // Read-control plus query value, set value, create sub-key, enumerate sub-keys, notify and
 // create link: what the launcher has always asked for, though it only reads.

@@ -4,9 +4,9 @@
 
 namespace tarnel {
 
-// A push button whose caption wraps onto centred lines when the button is taller than one
-// line of text, as a classic Windows command button does. Like one, it is pressed by Enter
-// while it has the focus; it is never a window's default button by itself.
+// A push button whose caption is set on two centred lines when the button is tall enough for
+// them, as a classic Windows command button does, and wraps further only if it must. Like one, it
+// is pressed by Enter while it has the focus; it is never a window's default button by itself.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
@@ -16,6 +16,10 @@ public:
     static constexpr int kCaptionFlags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
     // The rectangle inside the bevel where the caption is drawn.
     QRect CaptionRect() const;
+    // The caption as drawn: on a button tall enough for two lines, a caption that would fit on
+    // one line is broken between two words so that the first line is the shorter of the ones
+    // at least as wide as the second. A caption too wide for one line is word-wrapped.
+    QString DisplayedCaption() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

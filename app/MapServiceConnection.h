@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace tarnel {
+
+class MapService;
+
+// The map service the windows talk to for this run: the host the program was built for, or,
+// built without one, the program's own service on 127.0.0.1, running as long as this lives.
+class MapServiceConnection {
+public:
+    MapServiceConnection();
+    ~MapServiceConnection();
+    MapServiceConnection(const MapServiceConnection&) = delete;
+    MapServiceConnection& operator=(const MapServiceConnection&) = delete;
+
+    // "http://<host>/maps?q=", shared by every builder of a map query URL.
+    QString BaseUrl() const { return baseUrl_; }
+    // False when the program's own service was needed and could not start.
+    bool Available() const { return !baseUrl_.isEmpty(); }
+
+private:
+    std::unique_ptr<MapService> service_;
+    QString baseUrl_;
+};
+
+} // namespace tarnel
