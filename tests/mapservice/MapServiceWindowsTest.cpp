@@ -1,0 +1,145 @@
+// The windows against the program's own map service, with a geocoder of the test's own: the
+// address window's lookup and the main window's map both go through the service.
+
+#include "mapservice/MapService.h"
+#include "platform/desktop/WebEngineMapView.h"
+#include "tests/support/FakeMainWindow.h"
+#include "tests/support/FakePlatform.h"
+#include "ui/address/FRmChCoord.h"
+#include "ui/common/WindowContext.h"
+#include "ui/main/frmMap.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+#include <atomic>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+
+namespace {
+
+// Knows one address, the window's sample one, and counts what it is asked.
+class SampleGeocoder : public Geocoder {
+public:
+    GeocodeResult Locate(const QString& address) override {
+        ++calls;
+        if (address.contains(QStringLiteral("Rue de la cité"), Qt::CaseInsensitive))
+            return {GeocodeResult::Outcome::Found, {48.8530000, 2.3490000}};
+        return {GeocodeResult::Outcome::NoMatch, {}};
+    }
+    QString SourceName() const override { return QStringLiteral("Table de test"); }
+
+    std::atomic<int> calls = 0;
+};
+
+// Keeps the map view on the loopback interface: anything else is recorded and refused, so the
+// test never reaches the Internet.
+class LoopbackOnly : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QUrl url = info.requestUrl();
+        if (url.host() == QLatin1String("127.0.0.1"))
+            return;
+        const QMutexLocker lock(&mutex_);
+        refused_.append(url);
+        info.block(true);
+    }
+    QList<QUrl> Refused() const {
+        const QMutexLocker lock(&mutex_);
+        return refused_;
+    }
+
+private:
+    mutable QMutex mutex_;
+    QList<QUrl> refused_;
+};
+
+QString PageText(QWebEnginePage* page) {
+    QString text;
+    bool done = false;
+    page->toPlainText([&](const QString& result) {
+        text = result;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        return {};
+    return text;
+}
+
+} // namespace
+
+class MapServiceWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void addressWindowFindsTheSampleAddress();
+    void mainWindowShowsThePageOfItsSearch();
+
+private:
+    SampleGeocoder* france_ = nullptr;
+    std::unique_ptr<MapService> service_;
+    QTemporaryDir programDir_;
+    ProgramTexts texts_;
+    FakePlatform platform_;
+};
+
+void MapServiceWindowsTest::initTestCase() {
+    auto france = std::make_unique<SampleGeocoder>();
+    france_ = france.get();
+    service_ = std::make_unique<MapService>(std::move(france), std::make_unique<SampleGeocoder>());
+    QVERIFY(service_->Start());
+    QVERIFY(programDir_.isValid());
+}
+
+void MapServiceWindowsTest::addressWindowFindsTheSampleAddress() {
+    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
+    FakeMainWindow mainWindow;
+    FRmChCoord window(mainWindow, context, nullptr);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+
+    QTest::mouseClick(window.findChild<QAbstractButton*>(QStringLiteral("AskGoogleButton")),
+                      Qt::LeftButton);
+    QTRY_COMPARE(window.findChild<QLineEdit*>(QStringLiteral("Latitude"))->text(),
+                 QStringLiteral("48.853000000"));
+    QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("Longitude"))->text(),
+             QStringLiteral("2.3490000000"));
+    QCOMPARE(france_->calls.load(), 1);
+    QVERIFY(platform_.messages.shown.isEmpty());
+}
+
+void MapServiceWindowsTest::mainWindowShowsThePageOfItsSearch() {
+    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
+    auto* mapView = new WebEngineMapView;
+    LoopbackOnly interceptor;
+    mapView->Browser()->page()->profile()->setUrlRequestInterceptor(&interceptor);
+    frmMap window(context, mapView);
+    window.show();
+
+    window.SetBoxText(MainBox::Street, QStringLiteral("Rue de la cité"));
+    window.SetBoxText(MainBox::City, QStringLiteral("PARIS"));
+    window.SetBoxText(MainBox::State, QStringLiteral("FRANCE"));
+    window.SetBoxText(MainBox::ZipCode, QStringLiteral("75004"));
+    window.Command3_Click();
+
+    QWebEnginePage* page = mapView->Browser()->page();
+    QTRY_VERIFY_WITH_TIMEOUT(PageText(page).contains(QStringLiteral("Rue de la cité")), 60000);
+    QVERIFY(PageText(page).contains(QStringLiteral("© contributeurs OpenStreetMap")));
+    // The embedded map asked for the place, centred with its marker; refused here.
+    QTRY_VERIFY_WITH_TIMEOUT(!interceptor.Refused().isEmpty(), 30000);
+    const QUrl embed = interceptor.Refused().first();
+    QCOMPARE(embed.host(), QStringLiteral("www.openstreetmap.org"));
+    QVERIFY2(embed.query().contains(QStringLiteral("marker=48.853")), qPrintable(embed.toString()));
+    page->profile()->setUrlRequestInterceptor(nullptr);
+}
+
+QTEST_MAIN(MapServiceWindowsTest)
+#include "MapServiceWindowsTest.moc"
