@@ -33,14 +33,23 @@ struct SlistDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+// The body kept as bytes, or decoded chunk by chunk so that the bytes are never held whole.
+void Append(QByteArray& body, const char* data, qsizetype size) {
+    body.append(data, size);
+}
+void Append(QString& body, const char* data, qsizetype size) {
+    body.append(FromWindows1252(QByteArrayView(data, size)));
+}
+
 // What the transfer callbacks share with the loop that drives the transfer.
-struct Transfer {
+template <typename Body> struct Transfer {
     CURL* easy = nullptr;
-    QByteArray body;
+    Body body;
     qsizetype maxBodyBytes = 0;
     bool reserved = false;
     Clock::time_point lastArrival;
 
+    // One character a byte in either form.
     bool Full() const { return body.size() >= maxBodyBytes; }
 };
 
@@ -64,13 +73,13 @@ QByteArray RequestUrl(const QString& url) {
     return out;
 }
 
-size_t OnHeader(char*, size_t size, size_t count, void* user) {
-    static_cast<Transfer*>(user)->lastArrival = Clock::now();
+template <typename Body> size_t OnHeader(char*, size_t size, size_t count, void* user) {
+    static_cast<Transfer<Body>*>(user)->lastArrival = Clock::now();
     return size * count;
 }
 
-size_t OnBody(char* data, size_t size, size_t count, void* user) {
-    auto& transfer = *static_cast<Transfer*>(user);
+template <typename Body> size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto& transfer = *static_cast<Transfer<Body>*>(user);
     transfer.lastArrival = Clock::now();
     const auto received = static_cast<qsizetype>(size * count);
     const qsizetype kept = std::min(received, transfer.maxBodyBytes - transfer.body.size());
@@ -85,7 +94,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
                     static_cast<qsizetype>(std::min<curl_off_t>(announced, transfer.maxBodyBytes)));
             }
         }
-        transfer.body.append(data, kept);
+        Append(transfer.body, data, kept);
     } catch (const std::bad_alloc&) {
         // No exception may cross libcurl; a short count ends the transfer with what is kept.
         return 0;
@@ -93,7 +102,8 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return static_cast<size_t>(kept);
 }
 
-void Configure(CURL* easy, const QByteArray& url, curl_slist* headers, Transfer& transfer,
+template <typename Body>
+void Configure(CURL* easy, const QByteArray& url, curl_slist* headers, Transfer<Body>& transfer,
                const FetchLimits& limits) {
     curl_easy_setopt(easy, CURLOPT_URL, url.constData());
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -109,15 +119,13 @@ void Configure(CURL* easy, const QByteArray& url, curl_slist* headers, Transfer&
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(std::max<qint64>(limits.connectTimeout.count(), 1)));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadBufferBytes);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader<Body>);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody<Body>);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
 }
 
-} // namespace
-
-QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
+template <typename Body> Body Fetch(const QString& url, const FetchLimits& limits) {
     InitCurlOnce();
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
@@ -127,7 +135,7 @@ QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
         return {};
     }
 
-    Transfer transfer;
+    Transfer<Body> transfer;
     transfer.easy = easy.get();
     transfer.maxBodyBytes = std::max<qsizetype>(limits.maxBodyBytes, 0);
     Configure(easy.get(), RequestUrl(url), headers.get(), transfer, limits);
@@ -177,8 +185,14 @@ QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
     return std::move(transfer.body);
 }
 
+} // namespace
+
+QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
+    return Fetch<QByteArray>(url, limits);
+}
+
 QString FetchPage(const QString& url, const FetchLimits& limits) {
-    return FromWindows1252(FetchPageBytes(url, limits));
+    return Fetch<QString>(url, limits);
 }
 
 } // namespace tarnel

@@ -24,7 +24,8 @@ struct FetchLimits {
 // `maxRedirects` gives an empty result. Thread-safe.
 QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits = {});
 
-// The same body as text, one character per byte through windows-1252.
+// The same body as text, one character per byte through windows-1252, decoded as it arrives
+// so that the bytes are never held whole beside the text.
 QString FetchPage(const QString& url, const FetchLimits& limits = {});
 
 } // namespace tarnel
