@@ -10,8 +10,7 @@
 #include <QUrl>
 #include <cstdio>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 4) {
@@ -38,7 +37,8 @@ int main(int argc, char* argv[])
     writer.setResolution(96);
 
     // Laid out at the page's size and painted page by page.
-    const QRectF page(QPointF(0, 0), writer.pageLayout().paintRectPixels(writer.resolution()).size());
+    const QRectF page(QPointF(0, 0),
+                      writer.pageLayout().paintRectPixels(writer.resolution()).size());
     document.setPageSize(page.size());
     QPainter painter(&writer);
     for (int index = 0; index < document.pageCount(); ++index) {
