@@ -98,6 +98,10 @@ QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
                    QLatin1String("},span:{lat:") % Decimal(LatitudeSpan) % QLatin1String(",lng:") %
                    Decimal(longitudeSpan) % QLatin1String("}} -->\n");
         body = MapSection(*place, source, longitudeSpan);
+    } else if (query.trimmed().isEmpty()) {
+        // The first start, before any search: an invitation rather than a failure.
+        body = QStringLiteral("<p>Saisissez une adresse ou des coordonnées, puis lancez la "
+                              "recherche pour afficher le lieu sur la carte.</p>\n");
     } else {
         body =
             QStringLiteral("<p>Aucun lieu correspondant à cette recherche n'a été trouvé.</p>\n");
