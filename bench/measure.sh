@@ -13,7 +13,8 @@ body_bytes=$((32 * 1024 * 1024))
 if [ "$build" = build/default ]; then
   cmake --preset default -DTARNEL_BENCH=ON >/dev/null
 else
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNEL_BENCH=ON >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNEL_BENCH=ON \
+    -DTARNEL_MAP_HOST= >/dev/null
 fi
 cmake --build "$build" -j "$(nproc)" --target tarnel tarnel_bench_core \
   tarnel_bench_bare_webengine tarnel_bench_window_watch tarnel_bench_body_server \

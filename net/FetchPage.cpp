@@ -1,6 +1,7 @@
 #include "net/FetchPage.h"
 
 #include "core/Windows1252.h"
+#include "net/HugePages.h"
 
 #include <curl/curl.h>
 
@@ -92,6 +93,9 @@ template <typename Body> size_t OnBody(char* data, size_t size, size_t count, vo
             if (announced > 0) {
                 transfer.body.reserve(
                     static_cast<qsizetype>(std::min<curl_off_t>(announced, transfer.maxBodyBytes)));
+                AdviseHugePages(transfer.body.data(),
+                                static_cast<std::size_t>(transfer.body.capacity()) *
+                                    sizeof(typename Body::value_type));
             }
         }
         Append(transfer.body, data, kept);

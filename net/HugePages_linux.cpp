@@ -1,0 +1,17 @@
+#include "net/HugePages.h"
+
+#include <cstdint>
+#include <sys/mman.h>
+
+namespace tarnel {
+
+void AdviseHugePages(void* data, std::size_t size) {
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} * 1024 * 1024;
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
+    if (last > first)
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+} // namespace tarnel
