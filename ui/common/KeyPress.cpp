@@ -1,5 +1,6 @@
 #include "ui/common/KeyPress.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <optional>
@@ -36,6 +37,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::InputMethod) {
+            FilterCommit(*static_cast<QInputMethodEvent*>(event));
+            return false;
+        }
         if (event->type() != QEvent::KeyPress)
             return QObject::eventFilter(watched, event);
         const std::optional<int> typed = TypedCharacter(*static_cast<QKeyEvent*>(event));
@@ -47,6 +52,25 @@ protected:
     }
 
 private:
+    // Dead keys, compose sequences and input methods type their characters as one committed
+    // text: each character goes through the handler as if typed alone.
+    void FilterCommit(QInputMethodEvent& event) {
+        const QString committed = event.commitString();
+        if (committed.isEmpty())
+            return;
+        QString kept;
+        for (const char32_t character : committed.toUcs4()) {
+            int keyAscii = int(character);
+            handler_(keyAscii);
+            if (keyAscii > 0 && keyAscii <= 0x10FFFF) {
+                const char32_t passed = char32_t(keyAscii);
+                kept += QString::fromUcs4(&passed, 1);
+            }
+        }
+        if (kept != committed)
+            event.setCommitString(kept, event.replacementStart(), event.replacementLength());
+    }
+
     KeyPressHandler handler_;
 };
 
