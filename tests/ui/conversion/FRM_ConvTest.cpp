@@ -5,6 +5,7 @@
 #include "ui/common/Fonts.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -103,6 +104,8 @@ private slots:
     void focusIsOnCloseWhenShown();
     void tabOrder();
     void holdersLieOutsideTheClientArea();
+    void controls_data();
+    void controls();
     void firstPanel_data();
     void firstPanel();
     void secondPanel_data();
@@ -171,6 +174,111 @@ void ConversionWindowTest::holdersLieOutsideTheClientArea() {
     QCOMPARE(window->minimumSize(), window->maximumSize());
     for (const char* name : {"LAT", "LONG"})
         QVERIFY(window.Find<QLabel>(QLatin1String(name))->geometry().top() >= window->height());
+}
+
+void ConversionWindowTest::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<qreal>("pointSize");
+    QTest::addColumn<bool>("bold");
+
+    const auto row = [](const char* name, const char* container, const QString& caption,
+                        QRect twips, bool bold = false, qreal pointSize = 8.25) {
+        QTest::newRow(name) << name << container << caption << twips << pointSize << bold;
+    };
+    row("Frame1", "FRM_Conv", QStringLiteral("Deg-Min-Sec > Décimal "), {120, 120, 2775, 3495},
+        true);
+    row("T_DEG", "Frame1", "", {240, 360, 495, 285});
+    row("Label1", "Frame1", QStringLiteral("°"), {720, 360, 135, 255}, true, 13.5);
+    row("T_MIN", "Frame1", "", {960, 360, 495, 285});
+    row("Label2", "Frame1", "'", {1560, 360, 135, 255}, true, 13.5);
+    row("T_SEC", "Frame1", "", {1800, 360, 495, 285});
+    row("Label3", "Frame1", "''", {2400, 360, 135, 255}, true, 13.5);
+    row("Command2", "Frame1", "Convertir", {240, 840, 2415, 375}, true);
+    row("Label4", "Frame1", QStringLiteral("Décimal :"), {120, 1320, 735, 255});
+    row("Label5", "Frame1", "", {960, 1320, 1695, 255});
+    row("Command3", "Frame1", "Effacer", {120, 1590, 2535, 375});
+    row("Command6", "Frame1", QStringLiteral("Appliquer à latitude"), {120, 2050, 1215, 615});
+    row("Frame3", "Frame1", "", {1440, 1960, 1215, 700});
+    // The options are wider than designed, to hold the style's larger indicator.
+    row("Option1", "Frame3", "N", {120, 240, 600, 315});
+    row("Option2", "Frame3", "S", {720, 240, 450, 315});
+    row("Command4", "Frame1", QStringLiteral("Appliquer à longitude"), {120, 2760, 1215, 615});
+    row("Frame4", "Frame1", "", {1440, 2650, 1215, 700});
+    row("Option3", "Frame4", "E", {120, 240, 480, 375});
+    row("Option4", "Frame4", "O", {600, 240, 495, 375});
+    row("Frame2", "FRM_Conv", QStringLiteral("Décimal > Deg-Min-Sec "), {3000, 120, 3135, 3495},
+        true);
+    row("Label6", "Frame2", QStringLiteral("Décimal :"), {120, 360, 735, 255});
+    row("Txt_DEC", "Frame2", "", {960, 360, 2055, 285});
+    row("Command5", "Frame2", "Convertir", {240, 840, 2775, 375}, true);
+    row("Lbl_DEG", "Frame2", "", {240, 1320, 495, 255});
+    row("Label10", "Frame2", QStringLiteral("°"), {840, 1320, 135, 255}, true, 13.5);
+    row("Lbl_MIN", "Frame2", "", {1200, 1320, 495, 255});
+    row("Label11", "Frame2", "'", {1800, 1320, 135, 255}, true, 13.5);
+    row("Lbl_SEC", "Frame2", "", {2040, 1320, 495, 255});
+    row("Label12", "Frame2", "\"", {2640, 1320, 135, 255}, false, 13.5);
+    row("Command7", "Frame2", "Effacer", {240, 1680, 2775, 315});
+    row("Command8", "Frame2", QStringLiteral("Appliquer à latitude"), {240, 2040, 2775, 375});
+    row("Command9", "Frame2", QStringLiteral("Appliquer à longitude"), {240, 2520, 2775, 375});
+    row("Command10", "Frame2", QStringLiteral("Appliquer à la fenêtre de navigation"),
+        {240, 3000, 2775, 375});
+    row("Command1", "FRM_Conv", "&Fermer", {1680, 3720, 3255, 375}, true);
+    row("LAT", "FRM_Conv", "", {360, 4680, 2415, 255});
+    row("LONG", "FRM_Conv", "", {3720, 4680, 2415, 255});
+}
+
+void ConversionWindowTest::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, container);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+    QFETCH(qreal, pointSize);
+    QFETCH(bool, bold);
+
+    Program program;
+    Window window(program);
+    const TwipScale& scale = window->Scale();
+    auto* control = window.Find<QWidget>(name);
+    QCOMPARE(control->parentWidget()->objectName(), container);
+    QVERIFY(control->isEnabled());
+    QCOMPARE(control->toolTip(), QString());
+    QCOMPARE(control->font().pointSizeF(), pointSize);
+    QCOMPARE(control->font().bold(), bold);
+    const QRect design = scale.Rect(twips.x(), twips.y(), twips.width(), twips.height());
+    if (pointSize > 8.25) {
+        // The signs keep their place and may grow to show their larger glyphs whole.
+        QCOMPARE(control->pos(), design.topLeft());
+        QVERIFY(control->width() >= design.width() && control->height() >= design.height());
+    } else {
+        QCOMPARE(control->geometry(), design);
+    }
+
+    const bool result = name == u"Label5" || name.startsWith(u"Lbl_");
+    if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+        QCOMPARE(frame->title(), caption);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        QCOMPARE(button->text(), caption);
+    } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+        QCOMPARE(box->text(), caption);
+        QCOMPARE(box->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        QCOMPARE(box->palette().color(QPalette::Base), QColor(192, 255, 192));
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        QCOMPARE(label->text(), caption);
+        const bool bordered = result || name == u"LAT" || name == u"LONG";
+        QCOMPARE(label->frameShape(), bordered ? QFrame::Box : QFrame::NoFrame);
+        if (result) {
+            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+            QVERIFY(label->autoFillBackground());
+            QCOMPARE(label->palette().color(QPalette::Window), QColor(192, 255, 255));
+        } else if (name == u"Label4" || name == u"Label6") {
+            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        }
+    } else {
+        QFAIL("unexpected kind of control");
+    }
 }
 
 // Steps on the first panel, with Label5 and the selected options after each step.
