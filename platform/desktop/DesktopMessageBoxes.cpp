@@ -24,10 +24,17 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
 
 } // namespace
 
+QString MessageBoxDisplayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
 void DesktopMessageBoxes::Show(QWidget* parent, const QString& text, const QString& title,
                                MessageIcon icon) {
-    QMessageBox box(BoxIcon(icon), title.isEmpty() ? kProgramTitle : title, text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(BoxIcon(icon), title.isEmpty() ? kProgramTitle : title,
+                    MessageBoxDisplayText(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -1,4 +1,5 @@
 #include "platform/desktop/DesktopFeedback.h"
+#include "platform/desktop/DesktopMessageBoxes.h"
 #include "platform/desktop/DesktopSaveDialog.h"
 #include "platform/desktop/DesktopShell.h"
 
@@ -13,12 +14,34 @@ class DesktopPlatformTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void messageLines_data();
+    void messageLines();
     void nameFilter_data();
     void nameFilter();
     void shellTarget_data();
     void shellTarget();
     void busyCursorIsBalanced();
 };
+
+void DesktopPlatformTest::messageLines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("lone carriage returns") << "Tarnel version 1.0.0\r\rAuteur : X\r"
+                                           << "Tarnel version 1.0.0\n\nAuteur : X\n";
+    QTest::newRow("CR LF") << "a\r\nb"
+                           << "a\nb";
+    QTest::newRow("line feeds") << "a\n\nb"
+                                << "a\n\nb";
+    QTest::newRow("one line") << "Information Systeme introuvable !"
+                              << "Information Systeme introuvable !";
+}
+
+void DesktopPlatformTest::messageLines() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(MessageBoxDisplayText(text), shown);
+}
 
 void DesktopPlatformTest::nameFilter_data() {
     QTest::addColumn<QString>("description");
