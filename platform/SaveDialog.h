@@ -13,6 +13,7 @@ struct SaveDialogRequest {
     QString filterDescription; // shown to the user, e.g. " Fichier Generic.ASC (*.asc) "
     QString filterPattern;     // e.g. "*.asc"
     QString defaultSuffix;     // without the dot, e.g. "asc"
+    QString previousPath;      // the name chosen last time, offered again; empty for none
 };
 
 // The desktop's save dialog, asking before it overwrites an existing file. Returns the chosen

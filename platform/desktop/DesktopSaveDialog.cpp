@@ -27,6 +27,8 @@ std::optional<QString> DesktopSaveDialog::AskSavePath(QWidget* parent,
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (!request.previousPath.isEmpty())
+        dialog.selectFile(request.previousPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -9,7 +9,8 @@ namespace tarnel {
 QString SaveDialogNameFilter(const SaveDialogRequest& request);
 
 // QFileDialog in save mode: the title, initial folder, one filter and the default suffix of the
-// request, with confirmation before an existing file is replaced.
+// request, with confirmation before an existing file is replaced. A previous path opens the
+// dialog in its folder with its name filled in.
 class DesktopSaveDialog : public SaveDialog {
 public:
     std::optional<QString> AskSavePath(QWidget* parent, const SaveDialogRequest& request) override;

@@ -24,10 +24,14 @@ bool FakeProgramStarter::Start(const QString& path) {
 
 void FakeFeedback::Beep() {
     events.append(QStringLiteral("beep"));
+    if (onEvent)
+        onEvent();
 }
 
 void FakeFeedback::SetBusyCursor(bool busy) {
     events.append(busy ? QStringLiteral("busy") : QStringLiteral("default"));
+    if (onEvent)
+        onEvent();
 }
 
 void InMemoryRegistry::SetValue(const QString& keyName, const QString& valueName,

@@ -55,7 +55,8 @@ class FakeFeedback : public Feedback {
 public:
     void Beep() override;
     void SetBusyCursor(bool busy) override;
-    QStringList events; // "beep", "busy", "default", in the order they happened
+    QStringList events;            // "beep", "busy", "default", in the order they happened
+    std::function<void()> onEvent; // runs as each event is recorded
 };
 
 // A registry held in memory: keys by name, values with their type and bytes.

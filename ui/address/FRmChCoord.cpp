@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -180,6 +181,8 @@ void FRmChCoord::BuildControls() {
     connect(Command3_, &QAbstractButton::clicked, this, [this] { Command3_Click(); });
     connect(Command4_, &QAbstractButton::clicked, this, [this] { Command4_Click(); });
     connect(Command5_, &QAbstractButton::clicked, this, [this] { Command5_Click(); });
+    for (QToolButton* button : {Command3_, Command4_, Command1_})
+        button->installEventFilter(this);
     InstallKeyPress(Zip_, [this](int& keyAscii) { Zip_KeyPress(1, keyAscii); });
     InstallKeyPress(Latitude_, [this](int& keyAscii) { Latitude_KeyPress(1, keyAscii); });
     InstallKeyPress(Longitude_, [this](int& keyAscii) { Longitude_KeyPress(1, keyAscii); });
@@ -226,6 +229,8 @@ void FRmChCoord::AskGoogleButton_Click() {
             Longitude_->setText(found->longitude);
             notFound = false;
         }
+        // The coordinates are painted while the hourglass still shows.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     } catch (const std::exception&) {
         // A page that cannot be taken apart is one without coordinates.
     }
@@ -272,6 +277,16 @@ bool FRmChCoord::IsOwnWidget(QObject* object) const {
 bool FRmChCoord::eventFilter(QObject* watched, QEvent* event) {
     if (requestInProgress_ && IsUserInput(event->type()) && IsOwnWidget(watched))
         return true;
+    // The picture buttons are command buttons too: Enter presses the one that has the focus.
+    const bool pictureButton = watched == Command3_ || watched == Command4_ || watched == Command1_;
+    if (pictureButton && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            static_cast<QToolButton*>(watched)->click();
+            return true;
+        }
+    }
     return ToolWindow::eventFilter(watched, event);
 }
 
@@ -285,11 +300,16 @@ void FRmChCoord::closeEvent(QCloseEvent* event) {
 }
 
 void FRmChCoord::Command4_Click() {
-    const SaveDialogRequest request{kExportTitle, context_.programDirectory,
-                                    kExportFilterDescription, kExportFilterPattern, kExportSuffix};
+    const SaveDialogRequest request{kExportTitle,
+                                    context_.programDirectory,
+                                    kExportFilterDescription,
+                                    kExportFilterPattern,
+                                    kExportSuffix,
+                                    lastExportPath_};
     const std::optional<QString> path = context_.platform.saveDialog.AskSavePath(this, request);
     if (!path || path->isEmpty())
         return;
+    lastExportPath_ = *path;
     const ExportedPoint point{Longitude_->text(), Latitude_->text(), Street_->text(),
                               Zip_->text(),       City_->text(),     State_->text()};
     if (!WriteGenericAscFile(*path, point))

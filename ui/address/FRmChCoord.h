@@ -59,6 +59,9 @@ private:
     MainWindowAccess& mainWindow_;
     WindowContext& context_;
     bool requestInProgress_ = false;
+    // The name confirmed in the last export, offered again by the next one while the window
+    // stays open.
+    QString lastExportPath_;
 
     QWidget* Picture1_ = nullptr;
     QLineEdit* Street_ = nullptr;

@@ -320,6 +320,25 @@ private slots:
             QVERIFY2(Find<QAbstractButton>(name)->isEnabled(), qPrintable(name));
     }
 
+    // Whatever the coordinates' arrival brings about has happened before the pointer is back.
+    void coordinatesSettleBeforeThePointerGoesBack() {
+        bool settled = false;
+        connect(Find(QStringLiteral("Latitude")), &QLineEdit::textChanged, window_,
+                [&](const QString& text) {
+                    if (!text.isEmpty())
+                        QMetaObject::invokeMethod(
+                            window_, [&] { settled = true; }, Qt::QueuedConnection);
+                });
+        bool settledWhenPointerBack = false;
+        platform_->feedback.onEvent = [&] {
+            if (platform_->feedback.events.constLast() == u"default")
+                settledWhenPointerBack = settled;
+        };
+        LookUp(kParisPage);
+        QCOMPARE(Text(QStringLiteral("Latitude")), QStringLiteral("48.856614000"));
+        QVERIFY(settledWhenPointerBack);
+    }
+
     void unreachableServiceIsAnAddressWithoutCoordinates() {
         service_.reset(); // nothing listens on that port any more
         Click(QStringLiteral("AskGoogleButton"));
@@ -512,6 +531,28 @@ private slots:
         QVERIFY(platform_->messages.shown.isEmpty());
     }
 
+    // The dialog offers the name confirmed last, a cancel leaving it as it was, until the window
+    // is closed.
+    void exportOffersTheNameConfirmedLast() {
+        LookUp(kParisPage);
+        const QString first = folder_->filePath(QStringLiteral("first.asc"));
+        const QString second = folder_->filePath(QStringLiteral("second.asc"));
+        Export(first);
+        platform_->saveDialog.answer = std::nullopt;
+        Click(QStringLiteral("Command4"));
+        Export(second);
+        Click(QStringLiteral("Command1"));
+        QTRY_VERIFY(window_.isNull());
+        OpenWindow();
+        LookUp(kParisPage);
+        Export(first);
+
+        QStringList offered;
+        for (const SaveDialogRequest& request : platform_->saveDialog.requests)
+            offered.append(request.previousPath);
+        QCOMPARE(offered, QStringList({QString(), first, first, QString()}));
+    }
+
     void exportWorksOnceTheAddressIsCleared() {
         LookUp(kParisPage);
         Click(QStringLiteral("Command3"));
@@ -608,6 +649,41 @@ private slots:
         // Input reaches the window again.
         Click(QStringLiteral("Command3"));
         QVERIFY(Text(QStringLiteral("Street")).isEmpty());
+    }
+
+    // Every command button, the three with a picture included, is pressed by Enter while it has
+    // the focus.
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("keypad");
+        QTest::newRow("Effacer") << "Command3" << false;
+        QTest::newRow("Exporter") << "Command4" << false;
+        QTest::newRow("Fermer") << "Command1" << false;
+        QTest::newRow("Fermer, keypad Enter") << "Command1" << true;
+        QTest::newRow("copy the address") << "Command5" << false;
+    }
+    void enterPressesTheFocusedButton() {
+        QFETCH(QString, button);
+        QFETCH(bool, keypad);
+        LookUp(kParisPage);
+        platform_->saveDialog.answer = std::nullopt;
+        QApplication::setActiveWindow(window_);
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        auto* pressed = Find<QAbstractButton>(button);
+        pressed->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), pressed);
+
+        QTest::keyClick(pressed, keypad ? Qt::Key_Enter : Qt::Key_Return,
+                        keypad ? Qt::KeypadModifier : Qt::NoModifier);
+
+        if (button == u"Command1") {
+            QTRY_VERIFY(window_.isNull());
+            return;
+        }
+        QVERIFY(window_->isVisible());
+        QCOMPARE(Text(QStringLiteral("Street")).isEmpty(), button == u"Command3");
+        QCOMPARE(platform_->saveDialog.requests.size(), button == u"Command4" ? 1 : 0);
+        QCOMPARE(mainWindow_->steps.isEmpty(), button != u"Command5");
     }
 
     void closeAndReopenStartsAfresh_data() {
