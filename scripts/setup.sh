@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev curl
   fonts-liberation fonts-comic-neue
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
-  libgtest-dev libbenchmark-dev
+  libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
 )
