@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <thread>
 
 namespace tarnel {
 
@@ -49,8 +50,7 @@ QByteArray NominatimPlace(double latitude, double longitude) {
 
 } // namespace
 
-FakeGeocoderServer::FakeGeocoderServer()
-    : server_(std::make_unique<httplib::Server>()) {
+FakeGeocoderServer::FakeGeocoderServer() {
     const auto serve = [this](Endpoint endpoint) {
         return [this, endpoint](const httplib::Request& request, httplib::Response& response) {
             const QString query = QString::fromStdString(request.get_param_value("q"));
@@ -102,25 +102,19 @@ FakeGeocoderServer::FakeGeocoderServer()
                                  "application/json; charset=utf-8");
         };
     };
-    server_->Get(NationalPath, serve(Endpoint::National));
-    server_->Get(NominatimPath, serve(Endpoint::Nominatim));
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    serving_ = std::thread([this] { server_->listen_after_bind(); });
-    while (!server_->is_running()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    server_.Server().Get(NationalPath, serve(Endpoint::National));
+    server_.Server().Get(NominatimPath, serve(Endpoint::Nominatim));
+    server_.Start();
 }
 
 FakeGeocoderServer::~FakeGeocoderServer() {
+    // Lets a hanging handler go, so that stopping the server does not wait for it.
     Release();
-    server_->stop();
-    serving_.join();
 }
 
 QString FakeGeocoderServer::SearchUrl(Endpoint endpoint) const {
-    return QStringLiteral("http://127.0.0.1:%1%2")
-        .arg(port_)
-        .arg(QLatin1String(endpoint == Endpoint::National ? NationalPath : NominatimPath));
+    return server_.Url(
+        QLatin1String(endpoint == Endpoint::National ? NationalPath : NominatimPath));
 }
 
 void FakeGeocoderServer::Set(Endpoint endpoint, const QString& query, Behaviour behaviour,

@@ -1,18 +1,14 @@
 #pragma once
 
+#include "tests/support/LoopbackServer.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <mutex>
-#include <thread>
-
-namespace httplib {
-class Server;
-}
 
 namespace tarnel {
 
@@ -61,9 +57,6 @@ private:
     };
     static QString Key(Endpoint endpoint, const QString& query);
 
-    std::unique_ptr<httplib::Server> server_;
-    std::thread serving_;
-    int port_ = 0;
     std::atomic<bool> released_ = false;
     mutable std::mutex mutex_;
     QHash<QString, Answer> answers_;
@@ -71,6 +64,7 @@ private:
     QByteArray lastUserAgent_;
     QByteArray lastTarget_;
     QList<std::chrono::steady_clock::time_point> arrivals_;
+    tarnel::testing::LoopbackServer server_; // last: stopped before what its handlers use
 };
 
 } // namespace tarnel

@@ -11,8 +11,12 @@ LoopbackServer::~LoopbackServer() {
     }
 }
 
-bool LoopbackServer::Start() {
-    port_ = server_.bind_to_any_port("127.0.0.1");
+bool LoopbackServer::Start(int port) {
+    if (port == 0) {
+        port_ = server_.bind_to_any_port("127.0.0.1");
+    } else {
+        port_ = server_.bind_to_port("127.0.0.1", port) ? port : -1;
+    }
     if (port_ < 0) {
         return false;
     }

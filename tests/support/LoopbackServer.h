@@ -18,8 +18,8 @@ public:
 
     httplib::Server& Server() { return server_; }
 
-    // Binds a free port and starts answering; false when no port could be bound.
-    bool Start();
+    // Binds `port` (0: a free one) and starts answering; false when it could not be bound.
+    bool Start(int port = 0);
 
     // The port bound by Start(), -1 before.
     int Port() const { return port_; }

@@ -1,7 +1,6 @@
 #include "tests/support/standin/StandinMapService.h"
 
 #include <QRegularExpression>
-#include <chrono>
 
 namespace tarnel::testing {
 
@@ -73,44 +72,30 @@ QString MapPicture(const QString& caption) {
 } // namespace
 
 StandinMapService::StandinMapService() {
-    server_.Get("/maps", [this](const httplib::Request& request, httplib::Response& response) {
-        Record(request);
-        const QString q = DecodeText(request.get_param_value("q"));
-        const QByteArray page = MapPage(q);
-        response.set_content(page.constData(), std::size_t(page.size()),
-                             "text/html; charset=utf-8");
-    });
-    server_.Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
-        Record(request);
-        response.status = 404;
-        response.set_content("Page introuvable", "text/plain; charset=utf-8");
-    });
+    server_.Server().Get("/maps",
+                         [this](const httplib::Request& request, httplib::Response& response) {
+                             Record(request);
+                             const QString q = DecodeText(request.get_param_value("q"));
+                             const QByteArray page = MapPage(q);
+                             response.set_content(page.constData(), std::size_t(page.size()),
+                                                  "text/html; charset=utf-8");
+                         });
+    server_.Server().Get(R"(/.*)",
+                         [this](const httplib::Request& request, httplib::Response& response) {
+                             Record(request);
+                             response.status = 404;
+                             response.set_content("Page introuvable", "text/plain; charset=utf-8");
+                         });
 }
 
-StandinMapService::~StandinMapService() {
-    if (thread_.joinable()) {
-        server_.stop();
-        thread_.join();
-    }
-}
+StandinMapService::~StandinMapService() = default;
 
 bool StandinMapService::Start(int port) {
-    if (port == 0) {
-        port_ = server_.bind_to_any_port("127.0.0.1");
-    } else {
-        port_ = server_.bind_to_port("127.0.0.1", port) ? port : -1;
-    }
-    if (port_ < 0)
-        return false;
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // stop() is ignored until the accept loop runs, so the destructor could otherwise hang.
-    while (!server_.is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return true;
+    return server_.Start(port);
 }
 
 QString StandinMapService::BaseUrl() const {
-    return QStringLiteral("http://127.0.0.1:%1/maps?q=").arg(port_);
+    return server_.Url(QStringLiteral("/maps?q="));
 }
 
 QList<RecordedRequest> StandinMapService::Requests() const {

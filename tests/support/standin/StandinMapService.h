@@ -1,13 +1,14 @@
 #pragma once
 
+#include "tests/support/LoopbackServer.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
 #include <QString>
-#include <httplib.h>
+
 #include <mutex>
 #include <optional>
-#include <thread>
 
 namespace tarnel::testing {
 
@@ -32,7 +33,7 @@ public:
 
     // Starts answering on `port` (0: any free port). False when the port cannot be bound.
     bool Start(int port = 0);
-    int port() const { return port_; }
+    int port() const { return server_.Port(); }
     // "http://127.0.0.1:<port>/maps?q="
     QString BaseUrl() const;
 
@@ -51,11 +52,9 @@ public:
 private:
     void Record(const httplib::Request& request);
 
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = -1;
     mutable std::mutex mutex_;
     QList<RecordedRequest> requests_;
+    LoopbackServer server_; // last: stopped before what its handlers use is destroyed
 };
 
 } // namespace tarnel::testing
