@@ -98,6 +98,8 @@ frmAbout::frmAbout(WindowContext& context, QWidget* owner)
                          {1440, 2400, 1500, 660}, false);
     Image2_->setToolTip(
         QStringLiteral("Faire un don avec PayPal - Un solution gratuite, rapide et sécurisée."));
+    // A picture has no text to read: it is announced by what its tooltip offers.
+    Image2_->setAccessibleName(QStringLiteral("Faire un don avec PayPal"));
 
     CommandButton* cmdOK = AddButton(this, scale, QStringLiteral("cmdOK"), QStringLiteral("OK"),
                                      {3960, 1440, 1500, 585});

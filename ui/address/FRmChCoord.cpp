@@ -3,6 +3,7 @@
 #include "core/GenericAsc.h"
 #include "core/Geocoding.h"
 #include "net/FetchPage.h"
+#include "ui/common/Accessibility.h"
 #include "ui/common/Controls.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/KeyPress.h"
@@ -116,17 +117,21 @@ void FRmChCoord::BuildControls() {
     Picture1_->setGeometry(scale.Rect(0, 0, 7575, 4095));
     Picture1_->setAutoFillBackground(true);
 
-    AddArrayLabel(Picture1_, scale, 0, QStringLiteral("Adresse :"), {240, 120, 825, 240});
+    QLabel* streetLabel =
+        AddArrayLabel(Picture1_, scale, 0, QStringLiteral("Adresse :"), {240, 120, 825, 240});
     Street_ =
         AddTextBox(Picture1_, scale, QStringLiteral("Street"), {1200, 120, 6135, 270}, kLightGreen);
     // The substitute of MS Sans Serif is a little wider: the postal-code and town labels grow to
     // the left, their right-aligned text keeping its place.
-    AddArrayLabel(Picture1_, scale, 3, QStringLiteral("Code Postal :"), {60, 600, 1035, 240});
+    QLabel* zipLabel =
+        AddArrayLabel(Picture1_, scale, 3, QStringLiteral("Code Postal :"), {60, 600, 1035, 240});
     Zip_ = AddTextBox(Picture1_, scale, QStringLiteral("Zip"), {1200, 600, 855, 270}, kLightGreen);
-    AddArrayLabel(Picture1_, scale, 1, QStringLiteral("Commune : "), {2100, 600, 915, 240});
+    QLabel* cityLabel =
+        AddArrayLabel(Picture1_, scale, 1, QStringLiteral("Commune : "), {2100, 600, 915, 240});
     City_ =
         AddTextBox(Picture1_, scale, QStringLiteral("City"), {3120, 600, 2175, 255}, kLightGreen);
-    AddArrayLabel(Picture1_, scale, 2, QStringLiteral("Pays :"), {5280, 600, 495, 240});
+    QLabel* stateLabel =
+        AddArrayLabel(Picture1_, scale, 2, QStringLiteral("Pays :"), {5280, 600, 495, 240});
     State_ =
         AddTextBox(Picture1_, scale, QStringLiteral("State"), {5880, 600, 1455, 270}, kLightGreen);
 
@@ -139,11 +144,13 @@ void FRmChCoord::BuildControls() {
 
     QGroupBox* frame1 =
         AddFrame(Picture1_, scale, QStringLiteral("Frame1"), QString(), {120, 1620, 7215, 975});
-    AddArrayLabel(frame1, scale, 9, QStringLiteral("Latitude :"), {240, 240, 780, 240});
+    QLabel* latitudeLabel =
+        AddArrayLabel(frame1, scale, 9, QStringLiteral("Latitude :"), {240, 240, 780, 240});
     Latitude_ = AddTextBox(frame1, scale, QStringLiteral("Latitude"), {1200, 240, 2535, 240},
                            kLightCyan, Qt::AlignHCenter);
-    AddLabel(frame1, scale, QStringLiteral("Label2"), QStringLiteral("Longitude :"),
-             {240, 600, 855, 255}, Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* Label2 =
+        AddLabel(frame1, scale, QStringLiteral("Label2"), QStringLiteral("Longitude :"),
+                 {240, 600, 855, 255}, Qt::AlignRight | Qt::AlignVCenter);
     Longitude_ = AddTextBox(frame1, scale, QStringLiteral("Longitude"), {1200, 600, 2535, 240},
                             kLightCyan, Qt::AlignHCenter);
     Command2_ = AddButton(frame1, scale, QStringLiteral("Command2"),
@@ -165,6 +172,15 @@ void FRmChCoord::BuildControls() {
 
     for (QLineEdit* box : {Street_, Zip_, City_, State_, Latitude_, Longitude_})
         box->setProperty("index", 1);
+    const std::pair<QLabel*, QLineEdit*> ties[] = {
+        {streetLabel, Street_}, {zipLabel, Zip_},           {cityLabel, City_},
+        {stateLabel, State_},   {latitudeLabel, Latitude_}, {Label2, Longitude_},
+    };
+    for (const auto& [label, box] : ties)
+        TieLabel(label, box);
+    // The pictures say nothing when read aloud: each button is announced by its caption alone.
+    for (QToolButton* button : {Command3_, Command4_, Command1_})
+        button->setAccessibleName(button->text().remove(u'&'));
     Street_->setText(QStringLiteral("Rue de la cité"));
     Zip_->setText(QStringLiteral("75004"));
     City_->setText(QStringLiteral("PARIS"));

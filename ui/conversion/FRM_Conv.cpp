@@ -2,6 +2,7 @@
 
 #include "core/DegreeConversion.h"
 #include "core/MapQuery.h"
+#include "ui/common/Accessibility.h"
 #include "ui/common/Controls.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/KeyPress.h"
@@ -60,6 +61,7 @@ FRM_Conv::FRM_Conv(MainWindowAccess& mainWindow, WindowContext& context, QWidget
     BuildFirstPanel();
     BuildSecondPanel();
     BuildHiddenHolders();
+    DescribeForAssistiveTechnology();
     SetTabOrder({Command1_, T_DEG_, T_MIN_, T_SEC_, Command2_, Command3_, Command4_, Txt_DEC_,
                  Command5_, Command6_, Command7_, Option1_, Option2_, Option3_, Option4_, Command8_,
                  Command9_, Command10_});
@@ -114,9 +116,10 @@ void FRM_Conv::BuildSecondPanel() {
     const TwipScale& scale = Scale();
     Frame2_ = AddFrame(this, scale, QStringLiteral("Frame2"),
                        QStringLiteral("Décimal > Deg-Min-Sec "), {3000, 120, 3135, 3495}, true);
-    AddLabel(Frame2_, scale, QStringLiteral("Label6"), QStringLiteral("Décimal :"),
-             {120, 360, 735, 255}, Qt::AlignRight | Qt::AlignTop);
+    QLabel* Label6 = AddLabel(Frame2_, scale, QStringLiteral("Label6"), QStringLiteral("Décimal :"),
+                              {120, 360, 735, 255}, Qt::AlignRight | Qt::AlignTop);
     Txt_DEC_ = AddNumberBox(Frame2_, scale, QStringLiteral("Txt_DEC"), {960, 360, 2055, 285});
+    TieLabel(Label6, Txt_DEC_);
     Command5_ = AddButton(Frame2_, scale, QStringLiteral("Command5"), QStringLiteral("Convertir"),
                           {240, 840, 2775, 375}, true);
     Lbl_DEG_ = AddResultLabel(Frame2_, scale, QStringLiteral("Lbl_DEG"), {240, 1320, 495, 255},
@@ -149,6 +152,41 @@ void FRM_Conv::BuildHiddenHolders() {
     LAT_->setFrameStyle(QFrame::Box | QFrame::Plain);
     LONG_ = AddLabel(this, Scale(), QStringLiteral("LONG"), QString(), {3720, 4680, 2415, 255});
     LONG_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    // Hidden as well, so that assistive technology, which sees past the window's edge, does not
+    // present them either.
+    LAT_->hide();
+    LONG_->hide();
+}
+
+void FRM_Conv::DescribeForAssistiveTechnology() {
+    // The degree boxes have only signs beside them.
+    T_DEG_->setAccessibleName(QStringLiteral("Degrés"));
+    T_MIN_->setAccessibleName(QStringLiteral("Minutes"));
+    T_SEC_->setAccessibleName(QStringLiteral("Secondes"));
+    AnnounceAsResult(Label5_, QStringLiteral("Résultat décimal"));
+    AnnounceAsResult(Lbl_DEG_, QStringLiteral("Degrés"));
+    AnnounceAsResult(Lbl_MIN_, QStringLiteral("Minutes"));
+    AnnounceAsResult(Lbl_SEC_, QStringLiteral("Secondes"));
+    // Both panels have the same captions: read aloud, each button tells which conversion it
+    // serves, after its caption.
+    const std::pair<QWidget*, QString> names[] = {
+        {Command2_, QStringLiteral("Convertir en décimal")},
+        {Command3_, QStringLiteral("Effacer la conversion en décimal")},
+        {Command6_, QStringLiteral("Appliquer à latitude le résultat décimal")},
+        {Command4_, QStringLiteral("Appliquer à longitude le résultat décimal")},
+        {Command5_, QStringLiteral("Convertir en degrés, minutes, secondes")},
+        {Command7_, QStringLiteral("Effacer la conversion en degrés, minutes, secondes")},
+        {Command8_, QStringLiteral("Appliquer à latitude les degrés, minutes, secondes")},
+        {Command9_, QStringLiteral("Appliquer à longitude les degrés, minutes, secondes")},
+        {Option1_, QStringLiteral("Nord")},
+        {Option2_, QStringLiteral("Sud")},
+        {Option3_, QStringLiteral("Est")},
+        {Option4_, QStringLiteral("Ouest")},
+        {Option1_->parentWidget(), QStringLiteral("Hémisphère de la latitude")},
+        {Option3_->parentWidget(), QStringLiteral("Hémisphère de la longitude")},
+    };
+    for (const auto& [control, name] : names)
+        control->setAccessibleName(name);
 }
 
 void FRM_Conv::ConnectHandlers() {

@@ -51,6 +51,8 @@ private:
     void BuildFirstPanel();
     void BuildSecondPanel();
     void BuildHiddenHolders();
+    // Names the controls whose captions say too little once read aloud.
+    void DescribeForAssistiveTechnology();
     void ConnectHandlers();
     // Runs a hemisphere rule on the decimal result when `option` is the selected one.
     void ApplyPositive(const QRadioButton* option);

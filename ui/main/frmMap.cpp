@@ -2,10 +2,12 @@
 
 #include "core/LastPositionFile.h"
 #include "core/MapQuery.h"
+#include "core/MapQueryPlace.h"
 #include "core/ProgramInfo.h"
 #include "resources/ProgramIcon.h"
 #include "ui/about/frmAbout.h"
 #include "ui/address/FRmChCoord.h"
+#include "ui/common/Accessibility.h"
 #include "ui/common/Controls.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/KeyPress.h"
@@ -44,6 +46,7 @@ frmMap::frmMap(WindowContext& context, MapView* mapView)
     BuildCommandFrame();
     WebBrowser1_->setParent(this);
     WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1_->setAccessibleName(QStringLiteral("Carte"));
     WebBrowser1_->setGeometry(
         scale_.Rect(0, kMapViewTop, mapViewTwips_.width(), mapViewTwips_.height()));
 
@@ -66,22 +69,23 @@ frmMap::~frmMap() = default;
 void frmMap::BuildAddressFrame() {
     Frame1_ = AddFrame(this, scale_, QStringLiteral("Frame1"),
                        QStringLiteral("Recherche par adresse "), {120, 120, 5415, 1575}, true);
-    AddLabel(Frame1_, scale_, QStringLiteral("Label1"), QStringLiteral("Rue :"),
-             {600, 360, 495, 255}, kLabelAlignment);
+    QLabel* Label1 = AddLabel(Frame1_, scale_, QStringLiteral("Label1"), QStringLiteral("Rue :"),
+                              {600, 360, 495, 255}, kLabelAlignment);
     txtStreet_ = AddTextBox(Frame1_, scale_, QStringLiteral("txtStreet"), {1200, 360, 4095, 285},
                             kLightGreen);
-    AddLabel(Frame1_, scale_, QStringLiteral("Label2"), QStringLiteral("Commune :"),
-             {1920, 720, 855, 255}, kLabelAlignment);
+    QLabel* Label2 = AddLabel(Frame1_, scale_, QStringLiteral("Label2"),
+                              QStringLiteral("Commune :"), {1920, 720, 855, 255}, kLabelAlignment);
     txtCity_ =
         AddTextBox(Frame1_, scale_, QStringLiteral("txtCity"), {2880, 720, 2415, 285}, kLightGreen);
     // Liberation Sans sets "Code Postal :" a pixel wider than MS Sans Serif did: the label
     // grows to the left, keeping its right edge beside the box.
-    AddLabel(Frame1_, scale_, QStringLiteral("Label4"), QStringLiteral("Code Postal :"),
-             {60, 720, 1035, 255}, kLabelAlignment);
+    QLabel* Label4 =
+        AddLabel(Frame1_, scale_, QStringLiteral("Label4"), QStringLiteral("Code Postal :"),
+                 {60, 720, 1035, 255}, kLabelAlignment);
     txtZipCode_ = AddTextBox(Frame1_, scale_, QStringLiteral("txtZipCode"), {1200, 720, 735, 285},
                              kLightGreen);
-    AddLabel(Frame1_, scale_, QStringLiteral("Label3"), QStringLiteral("Pays :"),
-             {360, 1080, 735, 255}, kLabelAlignment);
+    QLabel* Label3 = AddLabel(Frame1_, scale_, QStringLiteral("Label3"), QStringLiteral("Pays :"),
+                              {360, 1080, 735, 255}, kLabelAlignment);
     txtState_ = AddTextBox(Frame1_, scale_, QStringLiteral("txtState"), {1200, 1080, 975, 285},
                            kLightGreen);
     Command3_ =
@@ -91,15 +95,21 @@ void frmMap::BuildAddressFrame() {
                           {4920, 1080, 375, 375}, true);
     Command8_->setToolTip(
         QStringLiteral("Copier l'adresse dans la fenêtre de recherche des coordonnées"));
+    // A "..." says nothing when read aloud: the button is announced by what its tooltip says.
+    Command8_->setAccessibleName(Command8_->toolTip());
+    TieLabel(Label1, txtStreet_);
+    TieLabel(Label2, txtCity_);
+    TieLabel(Label4, txtZipCode_);
+    TieLabel(Label3, txtState_);
 }
 
 void frmMap::BuildCoordinateFrame() {
     Frame2_ = AddFrame(this, scale_, QStringLiteral("Frame2"),
                        QStringLiteral("Recherche par coordonnées "), {5640, 120, 3375, 1575}, true);
-    AddLabel(Frame2_, scale_, QStringLiteral("Label5"), QStringLiteral("Latitude :"),
-             {240, 360, 735, 255}, kLabelAlignment);
-    AddLabel(Frame2_, scale_, QStringLiteral("Label6"), QStringLiteral("Longitude :"),
-             {120, 720, 855, 255}, kLabelAlignment);
+    QLabel* Label5 = AddLabel(Frame2_, scale_, QStringLiteral("Label5"),
+                              QStringLiteral("Latitude :"), {240, 360, 735, 255}, kLabelAlignment);
+    QLabel* Label6 = AddLabel(Frame2_, scale_, QStringLiteral("Label6"),
+                              QStringLiteral("Longitude :"), {120, 720, 855, 255}, kLabelAlignment);
     txtLat_ = AddTextBox(Frame2_, scale_, QStringLiteral("txtLat"), {1080, 360, 1695, 285},
                          kLightCyan, Qt::AlignHCenter);
     txtLong_ = AddTextBox(Frame2_, scale_, QStringLiteral("txtLong"), {1080, 720, 1695, 285},
@@ -113,6 +123,13 @@ void frmMap::BuildCoordinateFrame() {
     Command10_ = AddButton(Frame2_, scale_, QStringLiteral("Command10"), QStringLiteral("..."),
                            {2880, 720, 375, 255}, true);
     Command10_->setToolTip(kCopyToConversionTip);
+    // The two "..." share a tooltip; read aloud, each says which value it copies.
+    Command9_->setAccessibleName(
+        QStringLiteral("Copier la latitude dans la fenêtre de conversion"));
+    Command10_->setAccessibleName(
+        QStringLiteral("Copier la longitude dans la fenêtre de conversion"));
+    TieLabel(Label5, txtLat_);
+    TieLabel(Label6, txtLong_);
 }
 
 void frmMap::BuildCommandFrame() {
@@ -174,6 +191,8 @@ void frmMap::SetBoxText(MainBox box, const QString& text) {
 
 void frmMap::NavigateMap(const QString& url) {
     WebBrowser1_->Navigate(url);
+    // Read aloud with the map's name: the place it was last asked to show.
+    WebBrowser1_->setAccessibleDescription(MapQueryPlace(url));
 }
 
 QSize frmMap::MapViewSizeFor(QSize outerTwips, QSize previousTwips) {

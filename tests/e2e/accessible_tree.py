@@ -1,0 +1,173 @@
+"""Reads the running program's accessible tree over the AT-SPI bus, as a screen reader does.
+
+Checks that the main window's six boxes are announced by their labels and tied to them, that
+the map is named, and that a message box is presented as an alert with its text.
+Exit status: 0 passed, 1 failed, 77 when no accessibility bus can be reached (skipped).
+"""
+
+import argparse
+import subprocess
+import sys
+import time
+
+SKIP = 77
+MAIN_TITLE = "Tarnel - v 1.0.0 - Utilitaire coordonnées GPS "
+# Each box: the name it is announced by, and the caption of the label it is tied to.
+BOXES = {
+    "Rue": "Rue :",
+    "Commune": "Commune :",
+    "Code Postal": "Code Postal :",
+    "Pays": "Pays :",
+    "Latitude": "Latitude :",
+    "Longitude": "Longitude :",
+}
+
+
+def skip(reason):
+    print(f"SKIP: {reason}")
+    sys.exit(SKIP)
+
+
+try:
+    import gi
+
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi, Gio, GLib
+except (ImportError, ValueError) as error:
+    skip(f"the AT-SPI library for Python is missing ({error}); install gir1.2-atspi-2.0 and python3-gi")
+
+
+def accessibility_bus_reachable():
+    try:
+        session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                          None, GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, 10000, None)
+        return True
+    except GLib.Error as error:
+        print(f"accessibility bus: {error.message}")
+        return False
+
+
+def walk(node):
+    yield node
+    for index in range(node.get_child_count()):
+        child = node.get_child_at_index(index)
+        if child is not None:
+            yield from walk(child)
+
+
+def showing(node):
+    return node.get_state_set().contains(Atspi.StateType.SHOWING)
+
+
+def describe(node, depth=0):
+    """One line per object as a screen reader has it: role, name, description."""
+    line = f"{'  ' * depth}{node.get_role_name()}: {node.get_name()!r}"
+    if node.get_description():
+        line += f" — {node.get_description()!r}"
+    if not showing(node):
+        line += " (not shown)"
+    print(line)
+    for index in range(node.get_child_count()):
+        child = node.get_child_at_index(index)
+        if child is not None and child.get_role_name() != "document web":
+            describe(child, depth + 1)
+
+
+def find_window(application, predicate, timeout):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for index in range(application.get_child_count()):
+            window = application.get_child_at_index(index)
+            if window is not None and showing(window) and predicate(window):
+                return window
+        time.sleep(0.3)
+    return None
+
+
+def find_application(name, timeout):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        desktop = Atspi.get_desktop(0)
+        for index in range(desktop.get_child_count()):
+            application = desktop.get_child_at_index(index)
+            if application is not None and application.get_name() == name:
+                return application
+        time.sleep(0.5)
+    return None
+
+
+def labelled_by(node):
+    captions = []
+    for relation in node.get_relation_set():
+        if relation.get_relation_type() == Atspi.RelationType.LABELLED_BY:
+            captions += [relation.get_target(i).get_name() for i in range(relation.get_n_targets())]
+    return captions
+
+
+def press(node):
+    """Focuses `node` through its component and presses it with the keyboard: a button that
+    opens a modal window would hold an action call until the window closes."""
+    node.grab_focus()
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "key", "space"], check=True, timeout=30)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--timeout", type=float, default=60)
+    parser.add_argument("--dump", action="store_true", help="print the trees read")
+    arguments = parser.parse_args()
+
+    if not accessibility_bus_reachable():
+        skip("no accessibility bus (org.a11y.Bus) on the session bus; install at-spi2-core")
+    application = find_application("Tarnel", arguments.timeout)
+    if application is None:
+        print("FAIL: the program never appeared on the accessibility bus")
+        return 1
+    main_window = find_window(application, lambda w: w.get_name() == MAIN_TITLE, arguments.timeout)
+    if main_window is None:
+        print("FAIL: the main window never showed")
+        return 1
+    if arguments.dump:
+        describe(main_window)
+
+    failures = []
+    nodes = list(walk(main_window))
+    boxes = {n.get_name(): n for n in nodes if n.get_role_name() == "text"}
+    if set(boxes) != set(BOXES):
+        failures.append(f"boxes announced as {sorted(boxes)}, expected {sorted(BOXES)}")
+    for name, caption in BOXES.items():
+        if name in boxes and caption not in labelled_by(boxes[name]):
+            failures.append(f"box {name!r} is not labelled by {caption!r}")
+    if not any(n.get_name() == "Carte" for n in nodes):
+        failures.append("no object named 'Carte' for the map")
+
+    search = [n for n in nodes if n.get_role_name() == "push button"
+              and n.get_name() == "Rechercher par coordonnées"]
+    if len(search) != 1:
+        failures.append("no single button 'Rechercher par coordonnées'")
+    else:
+        # Both coordinate boxes are empty: the search answers with its message box.
+        press(search[0])
+        alert = find_window(application, lambda w: w.get_role_name() == "alert", 20)
+        if alert is None:
+            failures.append("the message box was not presented as an alert")
+        else:
+            if arguments.dump:
+                describe(alert)
+            texts = [n.get_name() for n in walk(alert)]
+            if alert.get_name() != "Erreur" or "Une valeur est attendue !" not in texts:
+                failures.append(f"the alert reads {alert.get_name()!r} {texts}")
+            subprocess.run(["xdotool", "key", "Return"], check=True, timeout=30)
+
+    for failure in failures:
+        print(f"FAIL: {failure}")
+    if not failures:
+        print("PASS: the six boxes are announced by their labels; the map is named; "
+              "the message box is an alert")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QAccessible>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QObject;
+class QWidget;
+
+namespace tarnel::testing {
+
+// Makes Qt report accessibility changes as it does while a screen reader listens; the
+// offscreen platform never turns this on by itself. False when the platform cannot.
+bool ActivateAccessibility();
+
+// A control as assistive technology sees it, asked through Qt's accessibility interface.
+struct AccessibleControl {
+    QString objectName;
+    QAccessible::Role role;
+    QString name;
+    QString description;
+    QString accelerator;
+};
+
+// What a screen reader is told about `object`: role, name, description, access key.
+AccessibleControl Accessible(QObject* object);
+
+// Every control of `window` that the keyboard can reach, in creation order.
+QList<AccessibleControl> FocusableControls(QWidget* window);
+
+// The names that more than one focusable control of `window` carries, each once.
+QStringList DuplicateNames(const QList<AccessibleControl>& controls);
+
+// The captions of the labels `object` is labelled by.
+QStringList LabelledBy(QObject* object);
+
+// The tree of `window` as a screen reader reads it, one line per object: role, name and
+// description, indented by depth; objects not shown are marked.
+QString DumpTree(QWidget* window);
+
+// Records the accessibility events Qt reports while it lives, instead of sending them on.
+class AccessibilityEventLog {
+public:
+    AccessibilityEventLog();
+    ~AccessibilityEventLog();
+    AccessibilityEventLog(const AccessibilityEventLog&) = delete;
+    AccessibilityEventLog& operator=(const AccessibilityEventLog&) = delete;
+
+    // How many events of `type` were reported for `object` since the last Clear.
+    int Count(QObject* object, QAccessible::Event type) const;
+    void Clear();
+
+private:
+    QAccessible::UpdateHandler previous_;
+};
+
+} // namespace tarnel::testing

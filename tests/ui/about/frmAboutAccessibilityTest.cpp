@@ -1,0 +1,84 @@
+// The about window as a screen reader reads it: its buttons and its pictures named.
+
+#include "core/ProgramTexts.h"
+#include "tests/support/AccessibleControls.h"
+#include "tests/support/FakePlatform.h"
+#include "ui/about/frmAbout.h"
+
+#include <QPointer>
+#include <QtTest>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+
+namespace {
+
+struct Harness {
+    Harness()
+        : window(new frmAbout(context, nullptr)) {}
+    ~Harness() { delete window.data(); }
+
+    ProgramTexts texts;
+    FakePlatform platform;
+    WindowContext context{texts, QString(), QStringLiteral("http://127.0.0.1:9/maps?q="),
+                          platform.services};
+    QPointer<frmAbout> window;
+};
+
+} // namespace
+
+class frmAboutAccessibilityTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyFocusableControlHasItsOwnName();
+    void controls_data();
+    void controls();
+};
+
+void frmAboutAccessibilityTest::everyFocusableControlHasItsOwnName() {
+    Harness harness;
+    const QList<AccessibleControl> controls = FocusableControls(harness.window);
+    QCOMPARE(controls.size(), 3);
+    for (const AccessibleControl& control : controls)
+        QVERIFY2(!control.name.isEmpty(), qPrintable(control.objectName));
+    QCOMPARE(DuplicateNames(controls), QStringList());
+}
+
+// The links are labels that a click opens: read as their texts, the donation picture by what
+// its tooltip offers.
+void frmAboutAccessibilityTest::controls_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("accessKey");
+
+    const auto row = [](const char* control, QAccessible::Role role, const QString& name,
+                        const QString& key = {}) {
+        QTest::newRow(control) << control << int(role) << name << key;
+    };
+    row("cmdOK", QAccessible::Button, u"OK"_qs, u"Enter"_qs);
+    row("cmdSysInfo", QAccessible::Button, u"Système Info..."_qs, u"Alt+S"_qs);
+    row("Command1", QAccessible::Button, u"Détails..."_qs);
+    row("lblTitle", QAccessible::StaticText, u"Tarnel"_qs);
+    row("lblVersion", QAccessible::StaticText, u"Version 1.0.0"_qs);
+    row("Image2", QAccessible::Graphic, u"Faire un don avec PayPal"_qs);
+}
+
+void frmAboutAccessibilityTest::controls() {
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    QFETCH(QString, accessKey);
+
+    Harness harness;
+    auto* widget = harness.window->findChild<QWidget*>(control);
+    QVERIFY(widget);
+    const AccessibleControl seen = Accessible(widget);
+    QCOMPARE(int(seen.role), role);
+    QCOMPARE(seen.name, name);
+    QCOMPARE(seen.accelerator, accessKey);
+}
+
+QTEST_MAIN(frmAboutAccessibilityTest)
+#include "frmAboutAccessibilityTest.moc"
