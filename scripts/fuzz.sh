@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-10}"
-targets=(read_number degree_conversion last_position extract_coordinates generic_asc)
+targets=(read_number degree_conversion last_position extract_coordinates generic_asc map_query_place)
 
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null

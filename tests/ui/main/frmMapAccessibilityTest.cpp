@@ -61,7 +61,10 @@ void frmMapAccessibilityTest::everyFocusableControlHasItsOwnName() {
     const QList<AccessibleControl> controls = FocusableControls(harness.window.get());
     for (const AccessibleControl& control : controls)
         QVERIFY2(!control.name.isEmpty(), qPrintable(control.objectName));
-    QCOMPARE(DuplicateNames(controls), QStringList());
+    // On failure, the tree as a screen reader reads it shows which controls are alike.
+    QVERIFY2(
+        DuplicateNames(controls).isEmpty(),
+        qPrintable(DuplicateNames(controls).join(u'|') + u'\n' + DumpTree(harness.window.get())));
 }
 
 // Name, role, the label a box is tied to and the access key, control by control: the boxes by
