@@ -1,7 +1,8 @@
 """Reads the running program's accessible tree over the AT-SPI bus, as a screen reader does.
 
 Checks that the main window's six boxes are announced by their labels and tied to them, that
-the map is named, and that a message box is presented as an alert with its text.
+the map is named, that a message box is presented as an alert with its text, and that a
+conversion is heard: the result labels report their new names.
 Exit status: 0 passed, 1 failed, 77 when no accessibility bus can be reached (skipped).
 """
 
@@ -12,6 +13,9 @@ import time
 
 SKIP = 77
 MAIN_TITLE = "Tarnel - v 1.0.0 - Utilitaire coordonnées GPS "
+CONVERSION_TITLE = "Utilitaire de conversion de coordonnées GPS"
+# 48.8566667 converted to degrees, minutes and seconds, as the result labels announce it.
+HEARD_RESULTS = ["Degrés : 48", "Minutes : 51", "Secondes : 23"]
 # Each box: the name it is announced by, and the caption of the label it is tied to.
 BOXES = {
     "Rue": "Rue :",
@@ -105,12 +109,57 @@ def labelled_by(node):
     return captions
 
 
+def named(window, role, name):
+    found = [n for n in walk(window) if n.get_role_name() == role and n.get_name() == name]
+    return found[0] if len(found) == 1 else None
+
+
 def press(node):
     """Focuses `node` through its component and presses it with the keyboard: a button that
     opens a modal window would hold an action call until the window closes."""
     node.grab_focus()
     time.sleep(0.3)
     subprocess.run(["xdotool", "key", "space"], check=True, timeout=30)
+
+
+def check_conversion_heard(application, main_window, dump):
+    """Converts a decimal value in the conversion window and listens, as a screen reader does,
+    for the result labels to report their new names. Gives the failures found."""
+    heard = []
+
+    def on_name_change(event):
+        heard.append(event.source.get_name())
+
+    listener = Atspi.EventListener.new(on_name_change)
+    listener.register("object:property-change:accessible-name")
+    try:
+        opener = named(main_window, "push button", "Conversion coordonnées GPS")
+        if opener is None:
+            return ["no single button 'Conversion coordonnées GPS'"]
+        press(opener)
+        window = find_window(application, lambda w: w.get_name() == CONVERSION_TITLE, 20)
+        if window is None:
+            return ["the conversion window never showed"]
+        box = named(window, "text", "Décimal")
+        convert = named(window, "push button", "Convertir en degrés, minutes, secondes")
+        if box is None or convert is None:
+            return ["the conversion window has no box 'Décimal' or no button to convert it"]
+        box.grab_focus()
+        time.sleep(0.3)
+        subprocess.run(["xdotool", "type", "--delay", "50", "48.8566667"], check=True, timeout=30)
+        press(convert)
+        context = GLib.MainContext.default()
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and not all(r in heard for r in HEARD_RESULTS):
+            context.iteration(False)
+            time.sleep(0.05)
+        if dump:
+            describe(window)
+        subprocess.run(["xdotool", "key", "alt+f"], check=True, timeout=30)
+        missing = [r for r in HEARD_RESULTS if r not in heard]
+        return [f"the conversion was not heard: no name change to {missing}"] if missing else []
+    finally:
+        listener.deregister("object:property-change:accessible-name")
 
 
 def main():
@@ -143,13 +192,12 @@ def main():
     if not any(n.get_name() == "Carte" for n in nodes):
         failures.append("no object named 'Carte' for the map")
 
-    search = [n for n in nodes if n.get_role_name() == "push button"
-              and n.get_name() == "Rechercher par coordonnées"]
-    if len(search) != 1:
+    search = named(main_window, "push button", "Rechercher par coordonnées")
+    if search is None:
         failures.append("no single button 'Rechercher par coordonnées'")
     else:
         # Both coordinate boxes are empty: the search answers with its message box.
-        press(search[0])
+        press(search)
         alert = find_window(application, lambda w: w.get_role_name() == "alert", 20)
         if alert is None:
             failures.append("the message box was not presented as an alert")
@@ -160,12 +208,18 @@ def main():
             if alert.get_name() != "Erreur" or "Une valeur est attendue !" not in texts:
                 failures.append(f"the alert reads {alert.get_name()!r} {texts}")
             subprocess.run(["xdotool", "key", "Return"], check=True, timeout=30)
+    # The main window takes the keyboard again once the message box has gone.
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline and find_window(
+            application, lambda w: w.get_role_name() == "alert", 0.1):
+        time.sleep(0.2)
+    failures += check_conversion_heard(application, main_window, arguments.dump)
 
     for failure in failures:
         print(f"FAIL: {failure}")
     if not failures:
         print("PASS: the six boxes are announced by their labels; the map is named; "
-              "the message box is an alert")
+              "the message box is an alert; a conversion is heard")
     return 1 if failures else 0
 
 
