@@ -53,9 +53,9 @@ std::optional<DecimalResult> DmsToDecimal(ProgramTexts& texts, const QString& de
             if (!TakesAppendedFraction(text)) {
                 return std::nullopt;
             }
-            // Positional even for tiny fractions: an exponent after the point would be read
-            // as the exponent of the whole value.
-            const QString fractionText = PositionalNumberText(fraction);
+            // The fraction is below 1, so NumberText writes it positionally, however small:
+            // its digits after the point are the decimal part of the value.
+            const QString fractionText = NumberText(fraction);
             text += fractionText.mid(fractionText.indexOf(u'.'));
         }
         const float value = ToSingle(ReadNumber(text));

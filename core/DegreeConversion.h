@@ -21,7 +21,7 @@ struct DecimalResult {
 // Returns nothing (and changes nothing) when the input cannot be converted: a number out of
 // range, or a fraction that would not be the decimal part of the value (negative minutes or
 // seconds, a fraction of 1 or more, degrees other than an optional sign and digits when there
-// is a fraction to append). A fraction below 1E-04 is appended positionally.
+// is a fraction to append). However small, the fraction is appended positionally.
 std::optional<DecimalResult> DmsToDecimal(ProgramTexts& texts, const QString& degrees,
                                           const QString& minutes, const QString& seconds);
 

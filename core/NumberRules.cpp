@@ -181,7 +181,7 @@ QString NumberText(float value) {
                         std::isnan(value) ? QStringLiteral("NaN") : QStringLiteral("Inf"));
     }
     const SevenDigits r = Round7(value);
-    if (r.exponent < -4 || r.exponent >= 7) {
+    if (r.exponent >= 7) {
         QString body = QChar(QLatin1Char(r.digits.front()));
         if (r.digits.size() > 1) {
             body += u'.' + QString::fromLatin1(r.digits.substr(1));
@@ -191,14 +191,6 @@ QString NumberText(float value) {
                     .arg(std::abs(r.exponent), 2, 10, QLatin1Char('0'));
         return WithSign(r.negative, body);
     }
-    return WithSign(r.negative, Positional(r));
-}
-
-QString PositionalNumberText(float value) {
-    if (value == 0.0f || !std::isfinite(value)) {
-        return NumberText(value);
-    }
-    const SevenDigits r = Round7(value);
     return WithSign(r.negative, Positional(r));
 }
 

@@ -22,13 +22,10 @@ double ReadNumber(QStringView text);
 
 // Writes a single-precision value with 7 significant digits, no trailing zeros, no zero before
 // the point of a magnitude below 1, a full stop as the point, and a leading blank when the
-// value is zero or positive (" 48", " .8566667", "-2"). Magnitudes from 1E+07 on, and below
-// 1E-04, are written in exponent form with two exponent digits at least (" 1E+07", "-1.5E-05").
+// value is zero or positive (" 48", " .8566667", " .00002777778", "-2"). Every magnitude below
+// 1E+07 is positional, however small; from 1E+07 on the exponent form is used, with two
+// exponent digits at least (" 1E+07", "-1.234568E+07").
 QString NumberText(float value);
-
-// NumberText without the exponent form: the same 7 significant digits always written
-// positionally (" .00002777778" where NumberText writes " 2.777778E-05").
-QString PositionalNumberText(float value);
 
 // Rounds a double to single precision; throws NumericRangeError when it does not fit.
 float ToSingle(double value);

@@ -1,15 +1,16 @@
-// Fuzz target of the number rules (ReadNumber, NumberText, PositionalNumberText).
+// Fuzz target of the number rules (ReadNumber, NumberText).
 //
 // Checked on every input, besides no crash and no sanitizer report:
 // - ReadNumber of any text throws nothing but NumericRangeError, and what it returns is finite;
 // - blanks, tabs and line feeds put anywhere in the text (between characters, before, after)
 //   change nothing: the same value, sign of zero included, or the same NumericRangeError;
 // - for any finite single-precision value f, NumberText(f) starts with "-" exactly when f is
-//   below 0 (a blank otherwise) and holds at most 7 significant digits;
+//   below 0 (a blank otherwise), holds at most 7 significant digits, and takes the exponent form
+//   exactly when f rounded to 7 significant digits is 1E+07 or more in magnitude;
 // - ToSingle(ReadNumber(NumberText(f))) is f rounded to 7 significant digits, the decimal
-//   rounding read back to single precision as strtod and a float conversion do it; the same for
-//   PositionalNumberText. When that rounding leaves the single-precision range (f within
-//   half a unit of the 7th digit below the largest float), ToSingle throws NumericRangeError.
+//   rounding read back to single precision as strtod and a float conversion do it. When that
+//   rounding leaves the single-precision range (f within half a unit of the 7th digit below the
+//   largest float), ToSingle throws NumericRangeError.
 
 #include "core/NumberRules.h"
 #include "fuzz/FuzzSupport.h"
@@ -56,12 +57,17 @@ QString Spaced(const QString& text, std::uint64_t pattern) {
     return spaced;
 }
 
+// f rounded to 7 significant digits, in double precision.
+double SevenDigitRounding(float f) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6e", double(f));
+    return std::strtod(text, nullptr);
+}
+
 // f rounded to 7 significant digits and read back to single precision; nothing when that
 // value lies beyond the single-precision range.
 std::optional<float> RoundedToSevenDigits(float f) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.6e", double(f));
-    const double rounded = std::strtod(text, nullptr);
+    const double rounded = SevenDigitRounding(f);
     constexpr double kOverflowAt = 0x1.ffffffp127; // from here on a float conversion is infinite
     if (std::abs(rounded) >= kOverflowAt) {
         return std::nullopt;
@@ -119,9 +125,9 @@ void CheckWriting(float f) {
             Shown(written));
     Require(SignificantDigits(written) <= 7, "NumberText keeps 7 significant digits",
             Shown(written));
+    Require(written.contains(u'E') == (std::abs(SevenDigitRounding(f)) >= 1e7),
+            "NumberText takes the exponent form from 1E+07 on only", Shown(written));
     CheckRoundTrip(f, written, "NumberText reads back as f rounded to 7 digits");
-    CheckRoundTrip(f, PositionalNumberText(f),
-                   "PositionalNumberText reads back as f rounded to 7 digits");
 }
 
 } // namespace

@@ -245,6 +245,8 @@ void DegreeConversionTest::makePositive_data() {
                                << ".5";
     QTest::newRow("empty") << ""
                            << "0";
+    QTest::newRow("below 1E-04 stays positional") << "-0.00002777778"
+                                                  << ".00002777778";
     QTest::newRow("beyond single range stays") << "-1e39"
                                                << "-1e39";
 }

@@ -16,8 +16,6 @@ private slots:
     void readNumberOutOfRange();
     void numberText_data();
     void numberText();
-    void positionalNumberText_data();
-    void positionalNumberText();
     void toSingle_data();
     void toSingle();
     void trimBlanks_data();
@@ -101,34 +99,20 @@ void NumberRulesTest::numberText_data() {
     QTest::newRow("largest float") << FLT_MAX << " 3.402823E+38";
     QTest::newRow("ten thousandth") << 1e-4f << " .0001";
     QTest::newRow("small positional") << 0.00012f << " .00012";
-    QTest::newRow("just below 1E-04") << std::nextafter(1e-4f, 0.0f) << " 9.999999E-05";
-    QTest::newRow("hundred thousandth") << 1e-5f << " 1E-05";
-    QTest::newRow("tiny") << 1e-8f << " 1E-08";
-    QTest::newRow("negative tiny") << -1.5e-5f << "-1.5E-05";
-    QTest::newRow("smallest float") << std::nextafter(0.0f, 1.0f) << " 1.401298E-45";
+    QTest::newRow("just below 1E-04") << std::nextafter(1e-4f, 0.0f) << " .00009999999";
+    QTest::newRow("tenth of a second in degrees") << 2.7777778e-5f << " .00002777778";
+    QTest::newRow("hundred thousandth") << 1e-5f << " .00001";
+    QTest::newRow("tiny") << 1e-8f << " .00000001";
+    QTest::newRow("negative tiny") << -1.5e-5f << "-.000015";
+    QTest::newRow("smallest normal float") << FLT_MIN << " ." + QString(37, u'0') + "1175494";
+    QTest::newRow("smallest float")
+        << std::nextafter(0.0f, 1.0f) << " ." + QString(44, u'0') + "1401298";
 }
 
 void NumberRulesTest::numberText() {
     QFETCH(float, value);
     QFETCH(QString, expected);
     QCOMPARE(NumberText(value), expected);
-}
-
-void NumberRulesTest::positionalNumberText_data() {
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("zero") << 0.0f << " 0";
-    QTest::newRow("fraction") << 0.85666668f << " .8566667";
-    QTest::newRow("tiny fraction") << 2.7777778e-5f << " .00002777778";
-    QTest::newRow("negative tiny") << -1.5e-5f << "-.000015";
-    QTest::newRow("ten million") << 1e7f << " 10000000";
-    QTest::newRow("large rounded") << 12345678.0f << " 12345680";
-}
-
-void NumberRulesTest::positionalNumberText() {
-    QFETCH(float, value);
-    QFETCH(QString, expected);
-    QCOMPARE(PositionalNumberText(value), expected);
 }
 
 void NumberRulesTest::toSingle_data() {

@@ -332,6 +332,16 @@ void ConversionWindowTest::firstPanel_data() {
         << steps(dmsMinus2, {"Command2", "T_DEG=48", "Command2"})
         << untouched(dmsMinus2, {"-2.3522", "-2.3522", "48.3522"})
         << same(dmsMinus2, {"SO", "SO", "SO"}) << "48.3522";
+    const QStringList dmsTenthOfSecond = {"T_DEG=0", "T_MIN=0", "T_SEC=.1"};
+    QTest::newRow("S then N on a tenth of a second, positional")
+        << steps(dmsTenthOfSecond, {"Command2", "Option2", "Option1"})
+        << untouched(dmsTenthOfSecond, {"0.00002777778", "-0.00002777778", ".00002777778"})
+        << same(dmsTenthOfSecond, {"NE", "SE", "NE"}) << ".00002777778";
+    const QStringList dmsMinusHundredth = {"T_DEG=-0", "T_MIN=0", "T_SEC=.01"};
+    QTest::newRow("E on a negative hundredth of a second, positional")
+        << steps(dmsMinusHundredth, {"Command2", "Option3"})
+        << untouched(dmsMinusHundredth, {"-0.000002777778", ".000002777778"})
+        << same(dmsMinusHundredth, {"SO", "SE"}) << ".000002777778";
     QTest::newRow("clear leaves the options")
         << steps(dmsMinus2, {"Command2", "Command3"}) << untouched(dmsMinus2, {"-2.3522", ""})
         << same(dmsMinus2, {"SO", "SO"}) << "-2.3522";
