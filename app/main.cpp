@@ -58,10 +58,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(tarnel::kProgramTitle);
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(tarnel::kVersionMajor)
-                                            .arg(tarnel::kVersionMinor)
-                                            .arg(tarnel::kVersionRevision));
+    QApplication::setApplicationVersion(tarnel::kVersionText);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // Worn by every window that has no icon of its own, the conversion window among them.
     QApplication::setWindowIcon(tarnel::ProgramIcon());

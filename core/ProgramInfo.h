@@ -1,14 +1,19 @@
 #pragma once
 
+#include "core/ProgramVersion.h"
+
 #include <QString>
 
 namespace tarnel {
 
-// Title and version shown by the about window and used as the title of untitled message boxes.
+// Title shown by the about window and used as the title of untitled message boxes.
 inline const QString kProgramTitle = QStringLiteral("Tarnel");
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 0;
+
+// The version set in the top CMakeLists.txt: its three numbers, and "major.minor.revision".
+inline constexpr int kVersionMajor = TARNEL_VERSION_MAJOR;
+inline constexpr int kVersionMinor = TARNEL_VERSION_MINOR;
+inline constexpr int kVersionRevision = TARNEL_VERSION_PATCH;
+inline const QString kVersionText = QStringLiteral(TARNEL_VERSION);
 
 // The maker's web site, under a domain reserved for examples: the about window's links and the
 // contact the program gives the open-data services it asks.

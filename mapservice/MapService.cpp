@@ -159,13 +159,7 @@ QByteArray MapService::PageFor(const QString& query) {
 }
 
 QByteArray OpenDataUserAgent() {
-    return QStringLiteral("%1/%2.%3.%4 (+%5)")
-        .arg(kProgramTitle)
-        .arg(kVersionMajor)
-        .arg(kVersionMinor)
-        .arg(kVersionRevision)
-        .arg(kMakerWebSite)
-        .toUtf8();
+    return QStringLiteral("%1/%2 (+%3)").arg(kProgramTitle, kVersionText, kMakerWebSite).toUtf8();
 }
 
 std::unique_ptr<MapService> MakeOpenDataMapService() {

@@ -1,6 +1,8 @@
 // Renders the French help document from its HTML source to the PDF that "Aide" opens.
 // Usage: tarnel_make_help_pdf SOURCE.html IMAGE_DIR OUTPUT.pdf
 
+#include "core/ProgramInfo.h"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QPageSize>
@@ -31,7 +33,7 @@ int main(int argc, char* argv[]) {
 
     QPdfWriter writer(args[3]);
     writer.setTitle(QStringLiteral("Aide de Tarnel"));
-    writer.setCreator(QStringLiteral("Tarnel 1.0.0"));
+    writer.setCreator(tarnel::kProgramTitle + u' ' + tarnel::kVersionText);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
     writer.setResolution(96);

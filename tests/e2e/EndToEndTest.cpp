@@ -1,6 +1,7 @@
 // Runs the built program as a person would: on a virtual X screen, typing into the main window
 // through its tab order, against the stand-in map service the program was built for.
 
+#include "core/ProgramInfo.h"
 #include "tests/support/standin/StandinMapService.h"
 
 #include <QDir>
@@ -14,7 +15,8 @@ using namespace std::chrono_literals;
 namespace {
 
 const QString kProgram = QStringLiteral(TARNEL_E2E_PROGRAM);
-const QString kWindowTitle = QStringLiteral("Tarnel - v 1.0.0 - Utilitaire coordonnées GPS ");
+const QString kWindowTitle =
+    "Tarnel - v " + tarnel::kVersionText + " - Utilitaire coordonnées GPS ";
 
 // xdotool's output, or an empty text when it failed.
 QString Xdotool(const QStringList& arguments) {

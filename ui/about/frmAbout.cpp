@@ -144,9 +144,12 @@ void frmAbout::cmdOK_Click() {
 
 void frmAbout::Command1_Click() {
     const QStringList lines = {
-        QStringLiteral("Tarnel version 1.0.0"),      QString(),
-        QStringLiteral("Auteur : ") + kAuthorNotice, QStringLiteral("E-Mail : ") + kMailAddress,
-        QStringLiteral("Url : ") + kWebSite,         QString(),
+        QStringLiteral("Tarnel version ") + kVersionText,
+        QString(),
+        QStringLiteral("Auteur : ") + kAuthorNotice,
+        QStringLiteral("E-Mail : ") + kMailAddress,
+        QStringLiteral("Url : ") + kWebSite,
+        QString(),
     };
     context_.platform.messages.Show(this, lines.join(u'\r'), QStringLiteral("A propos"),
                                     MessageIcon::Information);

@@ -36,7 +36,8 @@ frmMap::frmMap(WindowContext& context, MapView* mapView)
     , scale_(TwipScale::For(nullptr))
     , WebBrowser1_(mapView) {
     setObjectName(QStringLiteral("frmMap"));
-    setWindowTitle(QStringLiteral("Tarnel - v 1.0.0 - Utilitaire coordonnées GPS "));
+    setWindowTitle(QStringLiteral("Tarnel - v ") + kVersionText +
+                   QStringLiteral(" - Utilitaire coordonnées GPS "));
     setWindowIcon(ProgramIcon());
     setFont(DesignFont());
     resize(scale_.Size(kDesignWidth, kDesignHeight));

@@ -1,4 +1,5 @@
 #include "ui/about/frmAbout.h"
+#include "core/ProgramInfo.h"
 #include "tests/support/CaptionFit.h"
 #include "tests/support/FakePlatform.h"
 #include "ui/common/Fonts.h"
@@ -251,7 +252,7 @@ void frmAboutTest::loadTwice() {
         QVERIFY(window.ShowActive());
         QCOMPARE(window->windowTitle(), QStringLiteral("A propos Tarnel"));
         QCOMPARE(window.Find<QLabel>(QStringLiteral("lblVersion"))->text(),
-                 QStringLiteral("Version 1.0.0"));
+                 "Version " + kVersionText);
         QCOMPARE(window.Find<QLabel>(QStringLiteral("lblTitle"))->text(), QStringLiteral("Tarnel"));
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(window.Closed());
@@ -264,10 +265,11 @@ void frmAboutTest::details() {
     QTest::mouseClick(window.Find<QPushButton>(QStringLiteral("Command1")), Qt::LeftButton);
     QCOMPARE(program.platform.messages.shown.size(), 1);
     const ShownMessage& shown = program.platform.messages.shown.first();
-    QCOMPARE(shown.text,
-             QStringLiteral("Tarnel version 1.0.0\r\rAuteur : Atelier Tarnel - décembre "
-                            "2026\rE-Mail : contact@tarnel.example\rUrl : "
-                            "https://tarnel.example\r"));
+    QCOMPARE(
+        shown.text,
+        "Tarnel version " + kVersionText +
+            "\r\rAuteur : Atelier Tarnel - décembre 2026\rE-Mail : contact@tarnel.example\rUrl : "
+            "https://tarnel.example\r");
     QCOMPARE(shown.title, QStringLiteral("A propos"));
     QCOMPARE(shown.icon, MessageIcon::Information);
     QVERIFY(!window.Closed());

@@ -1,4 +1,5 @@
 #include "ui/main/frmMap.h"
+#include "core/ProgramInfo.h"
 #include "core/ProgramTexts.h"
 #include "tests/support/CaptionFit.h"
 #include "tests/support/FakePlatform.h"
@@ -494,8 +495,7 @@ void frmMapTest::window() {
     const TwipScale scale = TwipScale::For(&window);
 
     QCOMPARE(window.objectName(), QStringLiteral("frmMap"));
-    QCOMPARE(window.windowTitle(),
-             QStringLiteral("Tarnel - v 1.0.0 - Utilitaire coordonnées GPS "));
+    QCOMPARE(window.windowTitle(), "Tarnel - v " + kVersionText + " - Utilitaire coordonnées GPS ");
     QVERIFY(!window.windowIcon().isNull());
     QCOMPARE(window.size(), scale.Size(12240, 7575));
     QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
