@@ -5,10 +5,11 @@
 
 namespace tarnel {
 
-MapServiceConnection::MapServiceConnection()
-    : baseUrl_(BuiltInMapServiceBaseUrl()) {
-    if (!baseUrl_.isEmpty())
+MapServiceConnection::MapServiceConnection(const QString& configuredHost) {
+    if (!configuredHost.isEmpty()) {
+        baseUrl_ = MapServiceBaseUrl(configuredHost);
         return;
+    }
     service_ = MakeOpenDataMapService();
     if (service_->Start())
         baseUrl_ = service_->BaseUrl();

@@ -7,11 +7,11 @@ namespace tarnel {
 
 class MapService;
 
-// The map service the windows talk to for this run: the host the program was built for, or,
-// built without one, the program's own service on 127.0.0.1, running as long as this lives.
+// The map service the windows talk to for this run: `configuredHost` ("name" or "name:port"), or,
+// when that is empty, the program's own service on 127.0.0.1, running as long as this lives.
 class MapServiceConnection {
 public:
-    MapServiceConnection();
+    explicit MapServiceConnection(const QString& configuredHost);
     ~MapServiceConnection();
     MapServiceConnection(const MapServiceConnection&) = delete;
     MapServiceConnection& operator=(const MapServiceConnection&) = delete;

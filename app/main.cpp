@@ -69,7 +69,8 @@ int main(int argc, char* argv[]) {
 
     tarnel::ProgramTexts texts;
     tarnel::DesktopServices desktop;
-    const tarnel::MapServiceConnection mapService;
+    // The host the program was built for (TARNEL_MAP_HOST), or none: its own service.
+    const tarnel::MapServiceConnection mapService(QStringLiteral(TARNEL_MAP_HOST));
     if (!mapService.Available())
         desktop.Services().messages.Show(nullptr, kMapServiceUnavailable, QString(),
                                          tarnel::MessageIcon::Exclamation);

@@ -1,16 +1,9 @@
 #include "core/MapQuery.h"
 
-#include <string_view>
-
 namespace tarnel {
 
-QString BuiltInMapServiceBaseUrl() {
-    constexpr std::string_view host = TARNEL_MAP_HOST;
-    if (host.empty()) {
-        return {};
-    }
-    return QStringLiteral("http://") + QString::fromUtf8(host.data(), qsizetype(host.size())) +
-           QStringLiteral("/maps?q=");
+QString MapServiceBaseUrl(const QString& host) {
+    return QStringLiteral("http://") + host + QStringLiteral("/maps?q=");
 }
 
 QString AddressQueryUrl(const QString& baseUrl, const QString& street, const QString& city,

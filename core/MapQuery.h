@@ -4,9 +4,9 @@
 
 namespace tarnel {
 
-// "http://<host>/maps?q=" for the host the program was built for. Empty when the program
-// was built to start its own map service, whose address is known only at run time.
-QString BuiltInMapServiceBaseUrl();
+// The map service base URL of `host` ("name" or "name:port"): "http://<host>/maps?q=", to which
+// a map query value is appended.
+QString MapServiceBaseUrl(const QString& host);
 
 // Map query URL of a search by address: the non-empty parts, each of the first three followed
 // by ",+". Texts go in exactly as typed.

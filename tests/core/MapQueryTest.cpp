@@ -12,17 +12,27 @@ class MapQueryTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void builtInBaseUrl();
+    void baseUrl_data();
+    void baseUrl();
     void address_data();
     void address();
     void coordinates_data();
     void coordinates();
 };
 
-void MapQueryTest::builtInBaseUrl() {
-    const QString host = QStringLiteral(TARNEL_MAP_HOST);
-    QCOMPARE(BuiltInMapServiceBaseUrl(),
-             host.isEmpty() ? QString() : u"http://"_qs + host + u"/maps?q="_qs);
+void MapQueryTest::baseUrl_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("name") << "maps.example"
+                          << "http://maps.example/maps?q=";
+    QTest::newRow("address and port") << "127.0.0.1:47613"
+                                      << "http://127.0.0.1:47613/maps?q=";
+}
+
+void MapQueryTest::baseUrl() {
+    QFETCH(QString, host);
+    QFETCH(QString, expected);
+    QCOMPARE(MapServiceBaseUrl(host), expected);
 }
 
 void MapQueryTest::address_data() {
