@@ -3,6 +3,7 @@
 #include "core/LastPositionFile.h"
 #include "core/ProgramInfo.h"
 #include "core/Windows1252.h"
+#include "resources/Resources.h"
 #include "ui/common/Controls.h"
 #include "ui/common/Fonts.h"
 
@@ -75,6 +76,7 @@ QString DwordDigits(const QByteArray& text) {
 frmAbout::frmAbout(WindowContext& context, QWidget* owner)
     : ToolWindow(owner, QStringLiteral("frmAbout"), QString(), 5730, 3255)
     , context_(context) {
+    RegisterResources();
     const TwipScale& scale = Scale();
     setWindowIcon(QIcon(QStringLiteral(":/about/Tarnel32.png")));
 

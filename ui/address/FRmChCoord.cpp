@@ -3,6 +3,7 @@
 #include "core/GenericAsc.h"
 #include "core/Geocoding.h"
 #include "net/FetchPage.h"
+#include "resources/Resources.h"
 #include "ui/common/Accessibility.h"
 #include "ui/common/Controls.h"
 #include "ui/common/Fonts.h"
@@ -19,11 +20,6 @@
 #include <QToolButton>
 #include <exception>
 #include <thread>
-
-// Outside any namespace, as the resource initialiser is declared at global scope.
-static void InitAddressResources() {
-    Q_INIT_RESOURCE(address);
-}
 
 namespace tarnel {
 
@@ -101,7 +97,7 @@ FRmChCoord::FRmChCoord(MainWindowAccess& mainWindow, WindowContext& context, QWi
                  3990)
     , mainWindow_(mainWindow)
     , context_(context) {
-    InitAddressResources();
+    RegisterResources();
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
