@@ -43,13 +43,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Form_Load();
-    void cmdOK_Click();
-    void Command1_Click();
-    void cmdSysInfo_Click();
-    void lblDisclaimer_Click();
-    void Label3_Click();
-    void Image2_Click();
+    // Event handlers, one per control event, as the controls run them.
+    void Form_Load();           // at every opening: the caption, the version and the title
+    void cmdOK_Click();         // "OK", Enter or Esc: the window closes
+    void Command1_Click();      // "Détails...": a message box with the version and the maker
+    void cmdSysInfo_Click();    // "&Système Info...": the system-information tool starts
+    void lblDisclaimer_Click(); // the mail address: a new mail to the maker opens
+    void Label3_Click();        // the web site address: the maker's site opens in the browser
+    void Image2_Click();        // the donation picture: the donation page opens in the browser
     void OpenLink(const QString& target);
 
     WindowContext& context_;

@@ -41,12 +41,18 @@ protected:
 private:
     void BuildControls();
 
+    // Event handlers, one per control event, as the controls run them.
+    // "Rechercher les coordonnées GPS de l'adresse": the coordinates found fill Latitude and
+    // Longitude and enable the two commands that use them, or a message says why not.
     void AskGoogleButton_Click();
-    void Command1_Click();
+    void Command1_Click(); // "&Fermer": close; the next opening starts from the sample address
+    // "Appliquer à la fenêtre de navigation": coordinates and address into the main window's
+    // boxes, whose map then shows the coordinates.
     void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
+    void Command3_Click(); // "Effacer": the six boxes emptied, "Appliquer…" disabled again
+    void Command4_Click(); // "Exporter": the coordinates saved as a Generic.ASC file
+    void Command5_Click(); // "Copier l'adresse…": the address alone into the main window's boxes
+    // Key presses of the three numeric boxes: only a sign, digits, a full stop or backspace pass.
     void Zip_KeyPress(int index, int& keyAscii);
     void Latitude_KeyPress(int index, int& keyAscii);
     void Longitude_KeyPress(int index, int& keyAscii);

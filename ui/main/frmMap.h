@@ -43,10 +43,12 @@ public:
 
     QString BoxText(MainBox box) const override;
     void SetBoxText(MainBox box, const QString& text) override;
+    // "Rechercher par coordonnées": the map shows the latitude and longitude typed, which are
+    // remembered for the next start; "Une valeur est attendue !" when either box is empty.
     void Command4_Click() override;
     void NavigateMap(const QString& url) override;
 
-    // Search by address: navigates to the address query and remembers it.
+    // "Rechercher avec l'adresse": the map shows the address typed, remembered for the next start.
     void Command3_Click();
 
 protected:
@@ -62,16 +64,18 @@ private:
     void ConnectHandlers();
     QLineEdit* Box(MainBox box) const;
 
-    void Form_Load();
-    void Form_Resize();
-    void Command1_Click();
-    void Command2_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
-    void Command9_Click();
-    void Command10_Click();
+    // Event handlers, one per control event, as the controls run them.
+    void Form_Load();       // at creation: the map shows the last position remembered
+    void Form_Resize();     // the map view follows the window; kept when that would go negative
+    void Command1_Click();  // "&Conversion coordonnées GPS": the conversion window, modal
+    void Command2_Click();  // "&A propos": the about window, modal
+    void Command5_Click();  // "&Quitter": the program ends, every window with it
+    void Command6_Click();  // "Rechercher coordonnées GPS": the address window, modal
+    void Command7_Click();  // "Aide": the help document opens in the system's reader
+    void Command8_Click();  // "..." of the address: the four boxes copied into the address window
+    void Command9_Click();  // "..." of the latitude: copied into the conversion window's Txt_DEC
+    void Command10_Click(); // "..." of the longitude: copied into the conversion window's Txt_DEC
+    // Key presses of the postal-code box: only digits, a full stop or backspace pass.
     void txtZipCode_KeyPress(int& keyAscii);
 
     // Remembers `value` as the last position; the first failure of a run is reported.
