@@ -113,8 +113,12 @@ private:
         window_->show();
         return window_;
     }
+    // A renamed or missing control stops the test: nothing may pass by not finding it.
     template <typename Control = QLineEdit> Control* Find(const QString& name) const {
-        return window_->findChild<Control*>(name);
+        auto* control = window_->findChild<Control*>(name);
+        if (!control)
+            qFatal("no control %s", qPrintable(name));
+        return control;
     }
     QString Text(const QString& box) const { return Find(box)->text(); }
     void SetText(const QString& box, const QString& text) { Find(box)->setText(text); }
