@@ -33,7 +33,7 @@ public:
 
     // Starts answering on `port` (0: any free port). False when the port cannot be bound.
     bool Start(int port = 0);
-    int port() const { return server_.Port(); }
+    int Port() const { return server_.Port(); }
     // "http://127.0.0.1:<port>/maps?q="
     QString BaseUrl() const;
 

@@ -290,4 +290,4 @@ void TestMapQuery::rateLimiterSpacesTurns() {
 }
 
 QTEST_GUILESS_MAIN(TestMapQuery)
-#include "test_map_query.moc"
+#include "MapServiceQueryTest.moc"

@@ -400,4 +400,4 @@ void TestMapService::lifecycle() {
 }
 
 QTEST_GUILESS_MAIN(TestMapService)
-#include "test_map_service.moc"
+#include "MapServiceTest.moc"

@@ -5,7 +5,7 @@
 # Arguments: Qt include directories (default: the QtCore headers qtpaths6 names).
 # Exits 77 when the cross-compiler is missing (CTest shows the check as skipped).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../../.."
 
 compiler="${MINGW_CXX:-x86_64-w64-mingw32-g++}"
 if ! command -v "$compiler" >/dev/null 2>&1; then
