@@ -1,7 +1,7 @@
+#include "mapservice/MapService.h"
 #include "FakeGeocoderServer.h"
 #include "core/Geocoding.h"
 #include "mapservice/GeoplateformeGeocoder.h"
-#include "mapservice/MapService.h"
 #include "mapservice/NominatimGeocoder.h"
 
 #include <httplib.h>
