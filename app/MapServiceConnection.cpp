@@ -5,12 +5,13 @@
 
 namespace tarnel {
 
-MapServiceConnection::MapServiceConnection(const QString& configuredHost) {
+MapServiceConnection::MapServiceConnection(const QString& configuredHost,
+                                           const GeocoderEndpoints& geocoders) {
     if (!configuredHost.isEmpty()) {
         baseUrl_ = MapServiceBaseUrl(configuredHost);
         return;
     }
-    service_ = MakeOpenDataMapService();
+    service_ = MakeOpenDataMapService(geocoders);
     if (service_->Start())
         baseUrl_ = service_->BaseUrl();
 }

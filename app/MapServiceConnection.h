@@ -1,17 +1,19 @@
 #pragma once
 
+#include "mapservice/MapService.h"
+
 #include <QString>
 #include <memory>
 
 namespace tarnel {
 
-class MapService;
-
 // The map service the windows talk to for this run: `configuredHost` ("name" or "name:port"), or,
-// when that is empty, the program's own service on 127.0.0.1, running as long as this lives.
+// when that is empty, the program's own service on 127.0.0.1, asking `geocoders`, running as
+// long as this lives.
 class MapServiceConnection {
 public:
-    explicit MapServiceConnection(const QString& configuredHost);
+    explicit MapServiceConnection(const QString& configuredHost,
+                                  const GeocoderEndpoints& geocoders = {});
     ~MapServiceConnection();
     MapServiceConnection(const MapServiceConnection&) = delete;
     MapServiceConnection& operator=(const MapServiceConnection&) = delete;

@@ -1,7 +1,9 @@
+#include "app/GeocoderConfig.h"
 #include "app/MapServiceConnection.h"
 #include "core/ProgramInfo.h"
 #include "core/ProgramTexts.h"
 #include "platform/desktop/DesktopServices.h"
+#include "platform/desktop/MapViewProfile.h"
 #include "platform/desktop/WebEngineMapView.h"
 #include "resources/ProgramIcon.h"
 #include "ui/common/Fonts.h"
@@ -12,8 +14,10 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QProcessEnvironment>
 #include <QStyleFactory>
 #include <QTranslator>
+#include <QWebEngineProfile>
 #include <cstdio>
 
 namespace {
@@ -69,14 +73,20 @@ int main(int argc, char* argv[]) {
 
     tarnel::ProgramTexts texts;
     tarnel::DesktopServices desktop;
+    QStringList configWarnings;
+    const tarnel::GeocoderEndpoints geocoders = tarnel::ReadGeocoderConfig(
+        tarnel::GeocoderConfigFile(), QProcessEnvironment::systemEnvironment(), configWarnings);
+    for (const QString& warning : configWarnings)
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
     // The host the program was built for (TARNEL_MAP_HOST), or none: its own service.
-    const tarnel::MapServiceConnection mapService(QStringLiteral(TARNEL_MAP_HOST));
+    const tarnel::MapServiceConnection mapService(QStringLiteral(TARNEL_MAP_HOST), geocoders);
     if (!mapService.Available())
         desktop.Services().messages.Show(nullptr, kMapServiceUnavailable, QString(),
                                          tarnel::MessageIcon::Exclamation);
     tarnel::WindowContext context{texts, QCoreApplication::applicationDirPath(),
                                   mapService.BaseUrl(), desktop.Services()};
-    tarnel::frmMap window(context, new tarnel::WebEngineMapView);
+    QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(tarnel::MapViewCacheFolder(), &app);
+    tarnel::frmMap window(context, new tarnel::WebEngineMapView(mapProfile));
     window.show();
     return QApplication::exec();
 }

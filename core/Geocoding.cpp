@@ -1,5 +1,6 @@
 #include "core/Geocoding.h"
 
+#include "core/MapQuery.h"
 #include "core/NumberRules.h"
 #include "core/Windows1252.h"
 
@@ -88,8 +89,9 @@ bool MissingData(const QString& state, const QString& zipCode) {
 QString GeocodingRequestUrl(const QString& baseUrl, const QString& street, const QString& city,
                             const QString& state, const QString& zipCode) {
     const QString separator = QStringLiteral(",+");
-    QString url = baseUrl + TrimBlanks(street) + separator + TrimBlanks(city) + separator +
-                  TrimBlanks(state) + separator + TrimBlanks(zipCode);
+    QString url = baseUrl + QueryValueText(TrimBlanks(street)) + separator +
+                  QueryValueText(TrimBlanks(city)) + separator + QueryValueText(TrimBlanks(state)) +
+                  separator + QueryValueText(TrimBlanks(zipCode));
     return url.replace(u' ', u'+');
 }
 

@@ -14,8 +14,8 @@ inline const QString kNotFoundTitle = QStringLiteral("Erreur dans l'adresse");
 // True when the country or the postal code is empty once trimmed.
 bool MissingData(const QString& state, const QString& zipCode);
 
-// The geocoding request: base URL, the four trimmed parts joined by ",+", then every blank of
-// the whole URL turned into "+".
+// The geocoding request: base URL, the four trimmed parts joined by ",+" (each as
+// QueryValueText writes it), then every blank of the whole URL turned into "+".
 QString GeocodingRequestUrl(const QString& baseUrl, const QString& street, const QString& city,
                             const QString& state, const QString& zipCode);
 

@@ -8,8 +8,13 @@ namespace tarnel {
 // a map query value is appended.
 QString MapServiceBaseUrl(const QString& host);
 
+// A typed text as it goes into a query value: as typed, but for "#", "&" and "?", which would
+// end the value, split it or start another query on their way to the service, and so are
+// percent-encoded ("%23", "%26", "%3F").
+QString QueryValueText(const QString& typed);
+
 // Map query URL of a search by address: the non-empty parts, each of the first three followed
-// by ",+". Texts go in exactly as typed.
+// by ",+". Texts go in as typed (see QueryValueText).
 QString AddressQueryUrl(const QString& baseUrl, const QString& street, const QString& city,
                         const QString& state, const QString& zipCode);
 
@@ -17,7 +22,8 @@ QString AddressQueryUrl(const QString& baseUrl, const QString& street, const QSt
 QString AddressSavedValue(const QString& street, const QString& city, const QString& state,
                           const QString& zipCode);
 
-// Map query URL of a search by coordinates: latitude, "%2C", longitude, as typed.
+// Map query URL of a search by coordinates: latitude, "%2C", longitude, as typed (see
+// QueryValueText).
 QString CoordinateQueryUrl(const QString& baseUrl, const QString& latitude,
                            const QString& longitude);
 

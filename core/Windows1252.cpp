@@ -1,6 +1,7 @@
 #include "core/Windows1252.h"
 
 #include <array>
+#include <optional>
 
 namespace tarnel {
 
@@ -15,7 +16,8 @@ constexpr std::array<char16_t, 32> kHighControls = {
     u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
 };
 
-char ByteOf(char16_t c) {
+// The byte of `c`, nothing when the code page has none.
+std::optional<char> ByteOf(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
         return char(c);
     }
@@ -24,7 +26,7 @@ char ByteOf(char16_t c) {
             return char(0x80 + i);
         }
     }
-    return '?';
+    return std::nullopt;
 }
 
 } // namespace
@@ -48,9 +50,18 @@ QByteArray ToWindows1252(QStringView text) {
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             ++i;
         }
-        bytes.append(ByteOf(c.unicode()));
+        bytes.append(ByteOf(c.unicode()).value_or('?'));
     }
     return bytes;
+}
+
+bool FitsWindows1252(QStringView text) {
+    for (const QChar c : text) {
+        if (!ByteOf(c.unicode())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace tarnel

@@ -11,6 +11,9 @@ namespace tarnel {
 // (they become the C1 control of the same code).
 QString FromWindows1252(QByteArrayView bytes);
 
+// True when every character of `text` has a byte of its own in windows-1252.
+bool FitsWindows1252(QStringView text);
+
 // One character becomes one byte; a character windows-1252 cannot hold becomes "?".
 QByteArray ToWindows1252(QStringView text);
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <utility>
 
 namespace tarnel {
 
@@ -38,16 +39,37 @@ long Milliseconds(std::chrono::milliseconds duration) {
     return static_cast<long>(std::max<std::chrono::milliseconds::rep>(duration.count(), 1));
 }
 
+HttpAnswer::Outcome TransferFailure(CURLcode code) {
+    switch (code) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return HttpAnswer::Outcome::Certificates;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+        return HttpAnswer::Outcome::Unreachable;
+    default:
+        return HttpAnswer::Outcome::Failed;
+    }
+}
+
 } // namespace
 
-std::optional<QByteArray> BoundedGet(const QByteArray& url, const QByteArray& userAgent,
-                                     const HttpLimits& limits) {
+HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent,
+                      const HttpLimits& limits) {
     static std::once_flag curlReady;
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy) {
-        return std::nullopt;
+        return {};
     }
     Body body;
     body.maxBytes = limits.maxBodyBytes;
@@ -65,15 +87,18 @@ std::optional<QByteArray> BoundedGet(const QByteArray& url, const QByteArray& us
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""); // any encoding curl can decode
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-    if (curl_easy_perform(handle) != CURLE_OK) {
-        return std::nullopt;
+    const CURLcode code = curl_easy_perform(handle);
+    HttpAnswer answer;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &answer.status);
+    if (code != CURLE_OK) {
+        answer.outcome = TransferFailure(code);
+    } else if (answer.status == 200) {
+        answer.outcome = HttpAnswer::Outcome::Body;
+        answer.body = std::move(body.bytes);
+    } else if (answer.status == 403 || answer.status == 429) {
+        answer.outcome = HttpAnswer::Outcome::Refused;
     }
-    long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) {
-        return std::nullopt;
-    }
-    return body.bytes;
+    return answer;
 }
 
 } // namespace tarnel

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <chrono>
-#include <optional>
 
 namespace tarnel {
 
@@ -13,10 +12,22 @@ struct HttpLimits {
     qsizetype maxBodyBytes = qsizetype{1} * 1024 * 1024;
 };
 
+// How one GET ended, told apart as far as the user can act on it.
+struct HttpAnswer {
+    enum class Outcome {
+        Body,         // a 200 that fits the limits: `body` holds it
+        Unreachable,  // no connection: no network, unknown host, refused, timed out
+        Certificates, // the TLS check of the server failed (no or outdated CA certificates)
+        Refused,      // the server turned the request down (403, 429: usage limits)
+        Failed,       // any other status, or an answer beyond the limits
+    };
+    Outcome outcome = Outcome::Failed;
+    QByteArray body;
+    long status = 0; // the HTTP status, 0 when none arrived
+};
+
 // GET `url` (already percent-encoded) directly, without proxy or redirection, with the agent
-// `userAgent`. The body when the answer is a 200 that fits the limits; nothing otherwise.
-// Safe to call from several threads at once.
-std::optional<QByteArray> BoundedGet(const QByteArray& url, const QByteArray& userAgent,
-                                     const HttpLimits& limits);
+// `userAgent`. Safe to call from several threads at once.
+HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits);
 
 } // namespace tarnel

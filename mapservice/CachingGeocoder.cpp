@@ -29,7 +29,8 @@ GeocodeResult CachingGeocoder::Locate(const QString& address) {
         result = GeocodeResult{};
     }
     promise.set_value(result);
-    if (result.outcome == GeocodeResult::Outcome::Failed) {
+    if (result.outcome != GeocodeResult::Outcome::Found &&
+        result.outcome != GeocodeResult::Outcome::NoMatch) {
         lock.lock();
         results_.remove(key);
     }

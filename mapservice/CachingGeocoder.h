@@ -12,8 +12,8 @@ namespace tarnel {
 
 // Keeps every answer of another geocoder for the life of the object, so that one address
 // reaches the upstream once: later and concurrent lookups of the same address (compared
-// without regard to case or runs of blanks) share the first one's result. Failures are not
-// kept, so a lookup that timed out is tried again next time.
+// without regard to case or runs of blanks) share the first one's result. Only answers about
+// the place are kept: a lookup that failed (time-out, refusal) is tried again next time.
 class CachingGeocoder final : public Geocoder {
 public:
     explicit CachingGeocoder(std::unique_ptr<Geocoder> upstream);

@@ -10,11 +10,17 @@ struct Place {
     double longitude = 0;
 };
 
-// What one lookup came to. NoMatch is the geocoder's own answer that it knows no such place;
-// Failed is everything else (no connection, time-out, refusal, an answer that could not be
-// read), worth asking again later.
+// What one lookup came to. Only Found and NoMatch are the geocoder's own answer about the
+// place; the others say why there is none and are worth asking again later.
 struct GeocodeResult {
-    enum class Outcome { Found, NoMatch, Failed };
+    enum class Outcome {
+        Found,
+        NoMatch,      // no such place, or only guesses too poor to be trusted
+        Unreachable,  // no connection to the geocoder (no network, time-out)
+        Certificates, // the secure connection failed its certificate check
+        Refused,      // the geocoder turned the request down (usage limits)
+        Failed,       // an answer that could not be read, or any other error
+    };
     Outcome outcome = Outcome::Failed;
     Place place;
 };

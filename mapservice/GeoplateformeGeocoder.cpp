@@ -1,10 +1,12 @@
 #include "mapservice/GeoplateformeGeocoder.h"
 
 #include "mapservice/PlaceCheck.h"
+#include "mapservice/UpstreamAnswer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QUrl>
 #include <utility>
 
@@ -15,8 +17,23 @@ namespace {
 // The service's published limit is 50 requests a second.
 constexpr std::chrono::milliseconds RequestInterval{20};
 constexpr std::chrono::milliseconds LongestQueue{2000};
-// The service refuses queries shorter than this.
-constexpr qsizetype ShortestQuery = 3;
+// Features asked for: enough for the place asked for to be among them when a better-scored
+// namesake in another town comes first.
+constexpr auto kFeaturesAsked = "5";
+
+bool IsWordBreak(QChar c) {
+    return c.isSpace() || c == u',';
+}
+
+// Where a place may be checked against a postal code of the query.
+bool SameCode(const QJsonObject& properties, const QStringList& postalCodes) {
+    if (postalCodes.isEmpty()) {
+        return true;
+    }
+    const QString postcode = properties.value(QLatin1String("postcode")).toString();
+    const QString citycode = properties.value(QLatin1String("citycode")).toString();
+    return postalCodes.contains(postcode) || postalCodes.contains(citycode);
+}
 
 } // namespace
 
@@ -28,25 +45,57 @@ GeoplateformeGeocoder::GeoplateformeGeocoder(QString searchUrl, QByteArray userA
     , limiter_(RequestInterval, LongestQueue) {
 }
 
+QString GeoplateformeGeocoder::QueryText(const QString& address) {
+    QString text = address.trimmed();
+    qsizetype first = 0;
+    while (first < text.size() && !text.at(first).isLetterOrNumber()) {
+        ++first;
+    }
+    text.remove(0, first);
+    if (text.size() > kLongestQuery) {
+        qsizetype cut = kLongestQuery;
+        while (cut > 0 && !IsWordBreak(text.at(cut))) {
+            --cut;
+        }
+        // One word longer than the limit is cut where the limit falls.
+        text.truncate(cut > 0 ? cut : kLongestQuery);
+        while (!text.isEmpty() && IsWordBreak(text.back())) {
+            text.chop(1);
+        }
+    }
+    return text.size() < kShortestQuery ? QString() : text;
+}
+
+QStringList GeoplateformeGeocoder::PostalCodes(const QString& address) {
+    static const QRegularExpression code(QStringLiteral("(?<!\\d)\\d{5}(?!\\d)"));
+    QStringList codes;
+    for (auto match = code.globalMatch(address); match.hasNext();) {
+        codes.append(match.next().captured());
+    }
+    return codes;
+}
+
 GeocodeResult GeoplateformeGeocoder::Locate(const QString& address) {
-    const QString query = address.trimmed();
-    if (query.size() < ShortestQuery) {
+    const QString query = QueryText(address);
+    if (query.isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
     if (!limiter_.Acquire()) {
-        return {};
+        return {GeocodeResult::Outcome::Refused, {}};
     }
-    const QByteArray url =
-        searchUrl_.toUtf8() + "?q=" + QUrl::toPercentEncoding(query) + "&limit=1";
-    const auto body = BoundedGet(url, userAgent_, limits_);
-    return body ? ReadAnswer(*body) : GeocodeResult{};
+    const QByteArray url = searchUrl_.toUtf8() + "?q=" + QUrl::toPercentEncoding(query) +
+                           "&autocomplete=0&limit=" + kFeaturesAsked;
+    const QStringList postalCodes = PostalCodes(address);
+    return ReadUpstream(BoundedGet(url, userAgent_, limits_),
+                        [&](const QByteArray& body) { return ReadAnswer(body, postalCodes); });
 }
 
 QString GeoplateformeGeocoder::SourceName() const {
     return QStringLiteral("Base Adresse Nationale");
 }
 
-GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json) {
+GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json,
+                                                const QStringList& postalCodes) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
@@ -56,24 +105,28 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json) {
     if (!features.isArray()) {
         return {};
     }
-    if (features.toArray().isEmpty()) {
-        return {GeocodeResult::Outcome::NoMatch, {}};
+    for (const QJsonValue& value : features.toArray()) {
+        const QJsonObject feature = value.toObject();
+        const QJsonObject properties = feature.value(QLatin1String("properties")).toObject();
+        const QJsonValue score = properties.value(QLatin1String("score"));
+        if (!score.isDouble() || score.toDouble() < kLeastScore ||
+            !SameCode(properties, postalCodes)) {
+            continue;
+        }
+        const QJsonArray point = feature.value(QLatin1String("geometry"))
+                                     .toObject()
+                                     .value(QLatin1String("coordinates"))
+                                     .toArray();
+        if (point.size() < 2 || !point.at(0).isDouble() || !point.at(1).isDouble()) {
+            return {};
+        }
+        const Place place{point.at(1).toDouble(), point.at(0).toDouble()};
+        if (!IsValidPlace(place)) {
+            return {};
+        }
+        return {GeocodeResult::Outcome::Found, place};
     }
-    const QJsonArray point = features.toArray()
-                                 .first()
-                                 .toObject()
-                                 .value(QLatin1String("geometry"))
-                                 .toObject()
-                                 .value(QLatin1String("coordinates"))
-                                 .toArray();
-    if (point.size() < 2 || !point.at(0).isDouble() || !point.at(1).isDouble()) {
-        return {};
-    }
-    const Place place{point.at(1).toDouble(), point.at(0).toDouble()};
-    if (!IsValidPlace(place)) {
-        return {};
-    }
-    return {GeocodeResult::Outcome::Found, place};
+    return {GeocodeResult::Outcome::NoMatch, {}};
 }
 
 } // namespace tarnel

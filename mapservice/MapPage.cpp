@@ -9,6 +9,15 @@ namespace tarnel {
 
 namespace {
 
+const QString kMapUnavailable =
+    QStringLiteral("La carte ne peut pas s'afficher : OpenStreetMap n'est pas joignable "
+                   "(pas de connexion à Internet ?). Les coordonnées ci-dessous restent "
+                   "valables.");
+const QString kMapFallback =
+    QStringLiteral("Si la carte reste vide, l'ordinateur n'est sans doute pas connecté à "
+                   "Internet : les coordonnées ci-dessous restent valables et le lien s'ouvrira "
+                   "une fois la connexion rétablie.");
+
 // Latitude span of the map shown: a few streets around the place.
 constexpr double LatitudeSpan = 0.01;
 // The web map cannot show latitudes beyond this.
@@ -74,8 +83,12 @@ QString MapSection(const Place& place, const QString& source, double longitudeSp
     if (!source.isEmpty()) {
         credits += QStringLiteral(" \u00B7 Géocodage : ") + EscapeHtml(source);
     }
-    return QLatin1String("<iframe title=\"Carte\" src=\"") % embed %
-           QLatin1String("\"></iframe>\n<p>Latitude ") % lat % QLatin1String(", longitude ") % lng %
+    // The notice stands behind the frame and shows wherever the map does not cover it; the line
+    // under the frame says the same when the browser fills a failed frame with its own page.
+    return QLatin1String("<div class=\"map\">\n<p class=\"behind\">") % kMapUnavailable %
+           QLatin1String("</p>\n<iframe title=\"Carte\" src=\"") % embed %
+           QLatin1String("\"></iframe>\n</div>\n<p class=\"fallback\">") % kMapFallback %
+           QLatin1String("</p>\n<p>Latitude ") % lat % QLatin1String(", longitude ") % lng %
            QStringLiteral(" \u00B7 <a href=\"") % larger %
            QLatin1String("\">Voir sur OpenStreetMap</a></p>\n<p class=\"credits\">") % credits %
            QLatin1String("</p>\n");
@@ -83,8 +96,34 @@ QString MapSection(const Place& place, const QString& source, double longitudeSp
 
 } // namespace
 
+QString AbsenceText(Absence why) {
+    switch (why) {
+    case Absence::NotFound:
+        break;
+    case Absence::Unreachable:
+        return QStringLiteral("Les services de recherche d'adresses sont injoignables : "
+                              "l'ordinateur n'est sans doute pas connecté à Internet. "
+                              "Réessayez une fois la connexion rétablie.");
+    case Absence::Certificates:
+        return QStringLiteral("Les services de recherche d'adresses sont injoignables : la "
+                              "connexion sécurisée a échoué, car les certificats de cet "
+                              "ordinateur n'ont pas permis de vérifier le service (paquet "
+                              "ca-certificates absent ou périmé ?).");
+    case Absence::Refused:
+        return QStringLiteral("Le service de recherche d'adresses a refusé la demande : la "
+                              "limite d'utilisation est atteinte. Réessayez plus tard.");
+    case Absence::Failed:
+        return QStringLiteral("Le service de recherche d'adresses a répondu de façon "
+                              "inattendue. Réessayez plus tard.");
+    case Absence::NoGeocoder:
+        return QStringLiteral("La recherche d'adresses est désactivée dans la configuration "
+                              "de Tarnel (tarnel.conf).");
+    }
+    return QStringLiteral("Aucun lieu correspondant à cette recherche n'a été trouvé.");
+}
+
 QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
-                       const QString& source) {
+                       const QString& source, Absence why) {
     const QString heading =
         query.trimmed().isEmpty() ? QStringLiteral("Recherche vide") : EscapeHtml(query);
     QString viewport;
@@ -103,8 +142,7 @@ QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
         body = QStringLiteral("<p>Saisissez une adresse ou des coordonnées, puis lancez la "
                               "recherche pour afficher le lieu sur la carte.</p>\n");
     } else {
-        body =
-            QStringLiteral("<p>Aucun lieu correspondant à cette recherche n'a été trouvé.</p>\n");
+        body = QLatin1String("<p class=\"absence\">") % AbsenceText(why) % QLatin1String("</p>\n");
     }
     const QString page =
         QLatin1String("<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n") %
@@ -113,7 +151,10 @@ QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
                        "html,body{height:100%;margin:0}\n"
                        "body{display:flex;flex-direction:column;font-family:sans-serif}\n"
                        "h1{font-size:1.1em;margin:.4em .6em}\n"
-                       "iframe{flex:1;border:0;width:100%}\n"
+                       ".map{flex:1;position:relative}\n"
+                       ".behind{position:absolute;inset:0;display:flex;align-items:center;"
+                       "justify-content:center;text-align:center;margin:0;padding:1em}\n"
+                       "iframe{position:absolute;inset:0;border:0;width:100%;height:100%}\n"
                        "p{margin:.3em .6em;font-size:.9em}\n"
                        ".credits{font-size:.8em;color:#444}\n"
                        "</style>\n</head>\n<body>\n<h1>") %

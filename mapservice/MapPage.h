@@ -8,15 +8,31 @@
 
 namespace tarnel {
 
+// Why a page shows no place.
+enum class Absence {
+    NotFound,     // the geocoders know no such place
+    Unreachable,  // no geocoder could be reached
+    Certificates, // the secure connection to a geocoder failed its certificate check
+    Refused,      // a geocoder refused the request (usage limits)
+    Failed,       // a geocoder answered something unreadable
+    NoGeocoder,   // the configuration turned every geocoder off
+};
+
+// The French sentence a page without a place shows for `why`.
+QString AbsenceText(Absence why);
+
 // The French UTF-8 page the map service answers with. It shows `query` as its heading and,
 // when `place` is set, an OpenStreetMap map centred on it with a marker and the data credits
 // (`source` names the geocoder that found it, empty when the query was itself a coordinate
 // pair). Its head then carries, ahead of anything else the page holds,
 //     viewport:{center:{lat:<lat>,lng:<lng>},span:{lat:<span>,lng:<span>}}
 // with every value in plain decimals with a full stop and seven decimals, which is what the
-// program's coordinate extraction reads. Without a place the page says nothing was found and
-// holds no map. The query can never forge that arrangement: its braces are escaped.
+// program's coordinate extraction reads. The map's frame has a French notice behind it and
+// under it, so that the page still gives the coordinates and the link to the place when the map
+// cannot load. Without a place the page says why (`why`) and holds neither map nor
+// arrangement; an empty query invites a search instead. The query can never forge that
+// arrangement: its braces are escaped.
 QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
-                       const QString& source);
+                       const QString& source, Absence why = Absence::NotFound);
 
 } // namespace tarnel

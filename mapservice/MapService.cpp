@@ -11,9 +11,12 @@
 
 #include <httplib.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tarnel {
 
@@ -38,7 +41,35 @@ void Refuse(httplib::Response& response, int status, const char* text) {
 }
 
 std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
+    if (!geocoder) {
+        return nullptr;
+    }
     return std::make_unique<CachingGeocoder>(std::move(geocoder));
+}
+
+// Why no geocoder found the place. It is "not found" only when every geocoder asked said so;
+// otherwise the failure the user can best act on: the network first, then refusals.
+Absence AbsenceOf(const std::vector<GeocodeResult::Outcome>& outcomes) {
+    using Outcome = GeocodeResult::Outcome;
+    if (outcomes.empty()) {
+        return Absence::NoGeocoder;
+    }
+    const auto any = [&](Outcome outcome) {
+        return std::find(outcomes.cbegin(), outcomes.cend(), outcome) != outcomes.cend();
+    };
+    if (any(Outcome::Certificates)) {
+        return Absence::Certificates;
+    }
+    if (any(Outcome::Unreachable)) {
+        return Absence::Unreachable;
+    }
+    if (any(Outcome::Refused)) {
+        return Absence::Refused;
+    }
+    if (any(Outcome::Failed)) {
+        return Absence::Failed;
+    }
+    return Absence::NotFound;
 }
 
 } // namespace
@@ -142,33 +173,57 @@ QByteArray MapService::PageFor(const QString& query) {
     if (address.parts.isEmpty()) {
         return MapPageHtml(query, std::nullopt, {});
     }
-    if (address.region != AddressQuery::Region::World) {
-        const GeocodeResult result = france_->Locate(address.FranceText());
+    // The geocoder of the address's region first. Whatever keeps the French one from finding
+    // the place, a guess too poor or a refusal included, the world one is asked; the French one
+    // covers France only, so it is asked after the world one only when that one failed.
+    struct Turn {
+        Geocoder* geocoder;
+        QString text;
+    };
+    const Turn france{france_.get(), address.FranceText()};
+    const Turn world{world_.get(), address.WorldText()};
+    const bool franceFirst = address.region != AddressQuery::Region::World;
+    std::vector<GeocodeResult::Outcome> outcomes;
+    for (const Turn& turn : franceFirst ? std::array{france, world} : std::array{world, france}) {
+        if (!turn.geocoder) {
+            continue;
+        }
+        const GeocodeResult result = turn.geocoder->Locate(turn.text);
         if (result.outcome == GeocodeResult::Outcome::Found) {
-            return MapPageHtml(query, result.place, france_->SourceName());
+            return MapPageHtml(query, result.place, turn.geocoder->SourceName());
         }
-        if (address.region == AddressQuery::Region::France) {
-            return MapPageHtml(query, std::nullopt, {});
+        outcomes.push_back(result.outcome);
+        if (turn.geocoder == world.geocoder && result.outcome == GeocodeResult::Outcome::NoMatch) {
+            break;
         }
     }
-    const GeocodeResult result = world_->Locate(address.WorldText());
-    if (result.outcome == GeocodeResult::Outcome::Found) {
-        return MapPageHtml(query, result.place, world_->SourceName());
+    return MapPageHtml(query, std::nullopt, {}, AbsenceOf(outcomes));
+}
+
+QByteArray OpenDataUserAgent(const QString& contact) {
+    QString kept;
+    for (const QChar c : contact.trimmed()) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F && c != u'(' && c != u')') {
+            kept += c;
+        }
     }
-    return MapPageHtml(query, std::nullopt, {});
+    const QString extra = kept.isEmpty() ? QString() : QStringLiteral("; ") + kept;
+    return QStringLiteral("%1/%2 (+%3%4)")
+        .arg(kProgramTitle, kVersionText, kMakerWebSite, extra)
+        .toLatin1();
 }
 
-QByteArray OpenDataUserAgent() {
-    return QStringLiteral("%1/%2 (+%3)").arg(kProgramTitle, kVersionText, kMakerWebSite).toUtf8();
-}
-
-std::unique_ptr<MapService> MakeOpenDataMapService() {
-    const QByteArray agent = OpenDataUserAgent();
-    return std::make_unique<MapService>(
-        std::make_unique<GeoplateformeGeocoder>(
-            QStringLiteral("https://data.geopf.fr/geocodage/search"), agent),
-        std::make_unique<NominatimGeocoder>(
-            QStringLiteral("https://nominatim.openstreetmap.org/search"), agent));
+std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endpoints) {
+    const QByteArray agent = OpenDataUserAgent(endpoints.contact);
+    std::unique_ptr<Geocoder> france;
+    if (!endpoints.france.isEmpty()) {
+        france = std::make_unique<GeoplateformeGeocoder>(endpoints.france, agent);
+    }
+    std::unique_ptr<Geocoder> world;
+    if (!endpoints.world.isEmpty()) {
+        world = std::make_unique<NominatimGeocoder>(endpoints.world, agent);
+    }
+    return std::make_unique<MapService>(std::move(france), std::move(world));
 }
 
 } // namespace tarnel

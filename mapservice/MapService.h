@@ -17,7 +17,9 @@ namespace tarnel {
 // The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
 // answering "GET /maps?q=<query>" with a map page (see MapPageHtml). A coordinate pair is shown
 // as it is; any other query is an address, looked up with `france` for addresses in France and
-// with `world` elsewhere, each answer kept for the life of the service. Everything but
+// with `world` elsewhere, the other one asked when the first cannot find it, each answer kept
+// for the life of the service. A geocoder left null is not asked. A page without a place says
+// whether the address is unknown or the geocoders could not be asked, and why. Everything but
 // "GET /maps" and "GET /favicon.ico" is refused (404, or 405 for other methods), and so is any
 // request whose Host header is not "127.0.0.1:<port>" (403), which keeps web pages from
 // reaching the service under another name. Requests are served on the server's own threads.
@@ -53,12 +55,22 @@ private:
     quint16 port_ = 0;
 };
 
-// The agent the service names itself with upstream: program, version and a contact page, as
-// Nominatim's usage policy asks ("Tarnel/1.0.0 (+https://tarnel.example)").
-QByteArray OpenDataUserAgent();
+// The agent the service names itself with upstream: program, version, the program's page and
+// the contact given for this installation, as Nominatim's usage policy asks
+// ("Tarnel/1.0.0 (+https://tarnel.example; ops@example.org)"). Characters that have no place
+// in a header (controls, anything beyond printable ASCII, parentheses) are left out of the
+// contact.
+QByteArray OpenDataUserAgent(const QString& contact = {});
 
-// The service on open data: the Base Adresse Nationale through the Géoplateforme
+// Where the open-data service looks addresses up. An empty URL turns that geocoder off.
+struct GeocoderEndpoints {
+    QString france = QStringLiteral("https://data.geopf.fr/geocodage/search");
+    QString world = QStringLiteral("https://nominatim.openstreetmap.org/search");
+    QString contact; // put in the agent; empty for none
+};
+
+// The service on open data: by default the Base Adresse Nationale through the Géoplateforme
 // (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere. Not started.
-std::unique_ptr<MapService> MakeOpenDataMapService();
+std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endpoints = {});
 
 } // namespace tarnel

@@ -1,6 +1,7 @@
 #include "mapservice/NominatimGeocoder.h"
 
 #include "mapservice/PlaceCheck.h"
+#include "mapservice/UpstreamAnswer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -41,12 +42,11 @@ GeocodeResult NominatimGeocoder::Locate(const QString& address) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
     if (!limiter_.Acquire()) {
-        return {};
+        return {GeocodeResult::Outcome::Refused, {}};
     }
     const QByteArray url =
         searchUrl_.toUtf8() + "?format=jsonv2&limit=1&q=" + QUrl::toPercentEncoding(query);
-    const auto body = BoundedGet(url, userAgent_, limits_);
-    return body ? ReadAnswer(*body) : GeocodeResult{};
+    return ReadUpstream(BoundedGet(url, userAgent_, limits_), &NominatimGeocoder::ReadAnswer);
 }
 
 QString NominatimGeocoder::SourceName() const {

@@ -54,11 +54,12 @@ template <typename Body> struct Transfer {
     bool Full() const { return body.size() >= maxBodyBytes; }
 };
 
-// The URL goes out in the windows-1252 code page; what may not stand raw in a request line
-// (blanks, controls, bytes beyond ASCII) is percent-encoded, the rest passes unchanged.
+// The URL goes out in the windows-1252 code page, or in UTF-8 when the code page cannot hold
+// it (the map service reads both); what may not stand raw in a request line (blanks, controls,
+// bytes beyond ASCII) is percent-encoded, the rest passes unchanged.
 QByteArray RequestUrl(const QString& url) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    const QByteArray ansi = ToWindows1252(url);
+    const QByteArray ansi = FitsWindows1252(url) ? ToWindows1252(url) : url.toUtf8();
     QByteArray out;
     out.reserve(ansi.size());
     for (const char c : ansi) {

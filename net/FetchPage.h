@@ -19,7 +19,8 @@ struct FetchLimits {
 // followed; the body in reads of at most 8192 bytes, whatever the HTTP status. Empty when
 // nothing could be fetched; what arrived so far when the connection drops, stalls or runs
 // out of time.
-// The URL goes out in windows-1252, blanks, controls and bytes beyond ASCII percent-encoded.
+// The URL goes out in windows-1252, or in UTF-8 when it holds a character windows-1252 has no
+// byte for (Łódź, Dvořák, Cyrillic); blanks, controls and bytes beyond ASCII percent-encoded.
 // Only http and https are fetched, redirections included. A redirect chain longer than
 // `maxRedirects` gives an empty result. Thread-safe.
 QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits = {});

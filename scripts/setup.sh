@@ -6,7 +6,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n qt6-l10n-tools
   libqt6svg6 libgl-dev
-  libcurl4-openssl-dev libcpp-httplib-dev curl
+  libcurl4-openssl-dev libcpp-httplib-dev zlib1g-dev curl
+  ca-certificates openssl
   fonts-liberation fonts-comic-neue
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
   # What a screen reader reads the program through, and Qt's switch that turns accessibility

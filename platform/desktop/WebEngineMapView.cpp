@@ -2,6 +2,7 @@
 
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtGlobal>
 
@@ -19,6 +20,11 @@ WebEngineMapView::WebEngineMapView(QWidget* parent)
     layout->addWidget(browser_);
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(browser_);
+}
+
+WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
+    : WebEngineMapView(parent) {
+    browser_->setPage(new QWebEnginePage(profile, browser_));
 }
 
 void WebEngineMapView::PrepareProcess() {

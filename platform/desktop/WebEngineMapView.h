@@ -2,6 +2,7 @@
 
 #include "platform/MapView.h"
 
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace tarnel {
@@ -11,6 +12,8 @@ class WebEngineMapView : public MapView {
     Q_OBJECT
 public:
     explicit WebEngineMapView(QWidget* parent = nullptr);
+    // The same on `profile` (see MakeMapViewProfile), which must outlive the view.
+    explicit WebEngineMapView(QWebEngineProfile* profile, QWidget* parent = nullptr);
 
     // Loads `url` as built; characters the network cannot carry (blanks, quotes, accented
     // letters) are percent-encoded by the browser, escapes already present are kept.

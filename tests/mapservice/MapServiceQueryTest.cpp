@@ -38,6 +38,8 @@ private slots:
     void address();
     void nationalAddressAnswer_data();
     void nationalAddressAnswer();
+    void nationalQueryText_data();
+    void nationalQueryText();
     void nominatimAnswer_data();
     void nominatimAnswer();
     void rateLimiterSpacesTurns_data();
@@ -182,43 +184,114 @@ void TestMapQuery::address() {
 
 void TestMapQuery::nationalAddressAnswer_data() {
     QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QStringList>("postalCodes"); // those of the query
     QTest::addColumn<GeocodeResult::Outcome>("outcome");
     QTest::addColumn<double>("latitude");
     QTest::addColumn<double>("longitude");
     using Outcome = GeocodeResult::Outcome;
+    const auto feature = [](double longitude, double latitude, double score, const char* postcode,
+                            const char* citycode, const char* label) {
+        return QByteArray(R"({"type":"Feature","geometry":{"type":"Point","coordinates":[)") +
+               QByteArray::number(longitude) + ',' + QByteArray::number(latitude) +
+               R"(]},"properties":{"label":")" + label + R"(","score":)" +
+               QByteArray::number(score, 'g', 17) + R"(,"postcode":")" + postcode +
+               R"(","citycode":")" + citycode + R"(","type":"housenumber"}})";
+    };
+    const auto collection = [](const QList<QByteArray>& features) {
+        return R"({"type":"FeatureCollection","version":"draft","features":[)" +
+               features.join(',') + R"(],"query":"x","limit":5})";
+    };
+    const QByteArray cite =
+        feature(2.347, 48.859, 0.93, "75004", "75104", "Rue de la Cité 75004 Paris");
+    // The service's documented example: "8 bd du port" guessed as a boulevard of Amiens.
+    const QByteArray amiens = feature(2.290084, 49.897443, 0.49159121588068583, "80000", "80021",
+                                      "8 Boulevard du Port 80000 Amiens");
+    const QByteArray pertuisLike = feature(0.103351, 49.508117, 0.6743751515151515, "76620",
+                                           "76351", "Rue Alexandre 76620 Le Havre");
+
     QTest::newRow("first feature")
-        << QByteArray(
-               R"({"type":"FeatureCollection","version":"draft","features":[)"
-               R"({"type":"Feature","geometry":{"type":"Point","coordinates":[2.347,48.859]},)"
-               R"("properties":{"label":"Rue de la Cité 75004 Paris","score":0.9}},)"
-               R"({"type":"Feature","geometry":{"type":"Point","coordinates":[5.0,45.0]}}]})")
-        << Outcome::Found << 48.859 << 2.347;
+        << collection({cite, amiens}) << QStringList() << Outcome::Found << 48.859 << 2.347;
+    QTest::newRow("postal code agrees")
+        << collection({cite}) << QStringList{u"75004"_qs} << Outcome::Found << 48.859 << 2.347;
+    QTest::newRow("town code agrees")
+        << collection({cite}) << QStringList{u"75104"_qs} << Outcome::Found << 48.859 << 2.347;
+    QTest::newRow("namesake elsewhere first")
+        << collection(
+               {feature(2.29, 49.89, 0.97, "80000", "80021", "Rue de la Cité 80000 Amiens"), cite})
+        << QStringList{u"75004"_qs} << Outcome::Found << 48.859 << 2.347;
+    QTest::newRow("documented low-score guess")
+        << collection({amiens}) << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
+    QTest::newRow("other street, score below the threshold")
+        << collection({pertuisLike, amiens}) << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
+    QTest::newRow("well scored, other postal code")
+        << collection({feature(4.07, 48.29, 0.97, "10000", "10387", "Rue de Berlin 10000 Troyes")})
+        << QStringList{u"10115"_qs} << Outcome::NoMatch << 0.0 << 0.0;
+    QTest::newRow("no score")
+        << QByteArray(R"({"features":[{"geometry":{"coordinates":[2.3,48.8]},"properties":{}}]})")
+        << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
     QTest::newRow("no feature") << QByteArray(R"({"type":"FeatureCollection","features":[]})")
-                                << Outcome::NoMatch << 0.0 << 0.0;
+                                << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
     QTest::newRow("service error") << QByteArray(R"({"code":400,"message":"Failed parsing query"})")
-                                   << Outcome::Failed << 0.0 << 0.0;
+                                   << QStringList() << Outcome::Failed << 0.0 << 0.0;
     QTest::newRow("point as texts")
-        << QByteArray(R"({"features":[{"geometry":{"coordinates":["2.3","48.8"]}}]})")
-        << Outcome::Failed << 0.0 << 0.0;
-    QTest::newRow("point off Earth")
-        << QByteArray(R"({"features":[{"geometry":{"coordinates":[2.3,148.8]}}]})")
-        << Outcome::Failed << 0.0 << 0.0;
-    QTest::newRow("html") << QByteArray("<html><body>Bad gateway</body></html>") << Outcome::Failed
-                          << 0.0 << 0.0;
+        << QByteArray(R"({"features":[{"geometry":{"coordinates":)"
+                      R"(["2.3","48.8"]},"properties":{"score":0.9}}]})")
+        << QStringList() << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("point off Earth") << QByteArray(R"({"features":[{"geometry":{"coordinates":)"
+                                                   R"([2.3,148.8]},"properties":{"score":0.9}}]})")
+                                     << QStringList() << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("html") << QByteArray("<html><body>Bad gateway</body></html>") << QStringList()
+                          << Outcome::Failed << 0.0 << 0.0;
     QTest::newRow("cut short") << QByteArray(R"({"features":[{"geometry":{"coordinates":[2.3,)")
-                               << Outcome::Failed << 0.0 << 0.0;
+                               << QStringList() << Outcome::Failed << 0.0 << 0.0;
 }
 
 void TestMapQuery::nationalAddressAnswer() {
     QFETCH(QByteArray, json);
+    QFETCH(QStringList, postalCodes);
     QFETCH(GeocodeResult::Outcome, outcome);
     QFETCH(double, latitude);
     QFETCH(double, longitude);
-    const GeocodeResult result = GeoplateformeGeocoder::ReadAnswer(json);
+    const GeocodeResult result = GeoplateformeGeocoder::ReadAnswer(json, postalCodes);
     QCOMPARE(result.outcome, outcome);
     if (outcome == GeocodeResult::Outcome::Found) {
         QCOMPARE(result.place.latitude, latitude);
         QCOMPARE(result.place.longitude, longitude);
+    }
+}
+
+void TestMapQuery::nationalQueryText_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("sent"); // empty: nothing is sent
+    const QString word40 = u"Abcdefghij"_qs.repeated(4);
+    const QString long210 = (word40 + u' ').repeated(5) + u"Paris"_qs; // 210 characters
+    QTest::newRow("as typed") << u"1 rue X, Paris, 75001"_qs << u"1 rue X, Paris, 75001"_qs;
+    QTest::newRow("parenthesis first")
+        << u"(Bât. A) 3 rue Y, Lyon"_qs << u"Bât. A) 3 rue Y, Lyon"_qs;
+    QTest::newRow("French quotes first")
+        << u"« Les Pins », Nice, 06000"_qs << u"Les Pins », Nice, 06000"_qs;
+    QTest::newRow("dash and apostrophe first") << u"-'Île-de-Sein"_qs << u"Île-de-Sein"_qs;
+    QTest::newRow("hash first") << u"#3 Résidence Les Pins, Nice"_qs
+                                << u"3 Résidence Les Pins, Nice"_qs;
+    QTest::newRow("two characters") << u"Y, "_qs << QString();
+    QTest::newRow("two after punctuation") << u"((Eu"_qs << QString();
+    QTest::newRow("only punctuation") << u"« — »"_qs << QString();
+    QTest::newRow("three") << u"Eus"_qs << u"Eus"_qs;
+    QTest::newRow("exactly 200") << long210.left(200) << long210.left(200).trimmed();
+    QTest::newRow("cut at a word boundary") << long210 << (word40 + u' ').repeated(4).trimmed();
+    QTest::newRow("one word longer than the limit")
+        << u"A"_qs.repeated(230) << u"A"_qs.repeated(200);
+}
+
+void TestMapQuery::nationalQueryText() {
+    QFETCH(QString, address);
+    QFETCH(QString, sent);
+    const QString text = GeoplateformeGeocoder::QueryText(address);
+    QCOMPARE(text, sent);
+    if (!text.isEmpty()) {
+        // What the service accepts: 3 to 200 characters, a letter or digit first.
+        QVERIFY(text.size() >= 3 && text.size() <= 200);
+        QVERIFY(text.at(0).isLetterOrNumber());
     }
 }
 

@@ -2,10 +2,14 @@
 #include "FakeGeocoderServer.h"
 #include "core/Geocoding.h"
 #include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/MapPage.h"
 #include "mapservice/NominatimGeocoder.h"
 
 #include <httplib.h>
 
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
 #include <memory>
@@ -17,6 +21,8 @@ using namespace tarnel;
 using namespace std::chrono_literals;
 using Endpoint = FakeGeocoderServer::Endpoint;
 using Behaviour = FakeGeocoderServer::Behaviour;
+
+Q_DECLARE_METATYPE(tarnel::Absence)
 
 namespace {
 
@@ -44,11 +50,18 @@ private slots:
     void concurrentLookupsShareOneRequest();
     void queryIsEscaped_data();
     void queryIsEscaped();
+    void absenceSentencesDiffer();
+    void unreachableGeocodersAreNamed();
+    void certificateFailureIsNamed();
+    void disabledGeocodersAreNotAsked();
+    void requestsAreOnesTheServicesAccept_data();
+    void requestsAreOnesTheServicesAccept();
     void refusals_data();
     void refusals();
     void upstreamRequestsFollowTheirFormats_data();
     void upstreamRequestsFollowTheirFormats();
     void nominatimRequestsAreSpaced();
+    void openDataAgentNamesTheProgram_data();
     void openDataAgentNamesTheProgram();
     void lifecycle();
 
@@ -74,6 +87,18 @@ void TestMapService::initTestCase() {
     fake_->Set(nominatim, u"Berlin, 10115"_qs, Behaviour::Place, 52.5323, 13.3846);
     fake_->Set(nominatim, u"Garbage Street, Nowhere"_qs, Behaviour::Garbage);
     fake_->Set(nominatim, u"Broken Road, Oslo, Norway"_qs, Behaviour::ServerError);
+    // A German address without its country: the French base's best guess is a French street of
+    // another postal code, so the place comes from Nominatim.
+    fake_->Set(national, u"Hauptstraße 1, Berlin, 10115"_qs, Behaviour::OtherPostcode, 48.3, 4.07);
+    fake_->Set(nominatim, u"Hauptstraße 1, Berlin, 10115"_qs, Behaviour::Place, 52.5323, 13.3846);
+    fake_->Set(national, u"Rue de la Paix, Paris, 75002"_qs, Behaviour::Namesake, 48.8691, 2.3317);
+    fake_->Set(national, u"3 rue Z, Paris, 75003"_qs, Behaviour::Gzip, 48.8637, 2.3615);
+    fake_->Set(nominatim, u"Gzip Road 3, Oslo, Norway"_qs, Behaviour::Gzip, 59.9139, 10.7522);
+    fake_->Set(national, u"Rue Refus, Paris, 75005"_qs, Behaviour::BadRequest);
+    fake_->Set(nominatim, u"Rue Refus, Paris, FRANCE, 75005"_qs, Behaviour::Place, 48.8448, 2.3471);
+    fake_->Set(national, u"Rue Bloquée, Paris, 75006"_qs, Behaviour::Forbidden);
+    fake_->Set(nominatim, u"Storgata 1, Oslo, Norway"_qs, Behaviour::TooManyRequests);
+    fake_->Set(national, u"Rue Vide, Paris, 75007"_qs, Behaviour::Empty);
 }
 
 void TestMapService::init() {
@@ -103,51 +128,82 @@ void TestMapService::pages_data() {
     QTest::addColumn<QString>("longitude");
     QTest::addColumn<int>("nationalHits");
     QTest::addColumn<int>("nominatimHits");
+    QTest::addColumn<Absence>("why"); // when nothing is found
 
+    const Absence none = Absence::NotFound;
     QTest::newRow("decimal pair") << QByteArray("48.8584%2C2.2945") << u"48.858400000"_qs
-                                  << u"2.2945000000"_qs << 0 << 0;
-    QTest::newRow("start-up plain comma")
-        << QByteArray("48.8584,2.2945") << u"48.858400000"_qs << u"2.2945000000"_qs << 0 << 0;
+                                  << u"2.2945000000"_qs << 0 << 0 << none;
+    QTest::newRow("start-up plain comma") << QByteArray("48.8584,2.2945") << u"48.858400000"_qs
+                                          << u"2.2945000000"_qs << 0 << 0 << none;
     QTest::newRow("south east") << QByteArray("-33.8568%2C151.2153") << u"-33.85680000"_qs
-                                << u"151.21530000"_qs << 0 << 0;
-    QTest::newRow("decimal commas")
-        << QByteArray("48,8584%2C2,2945") << u"48.858400000"_qs << u"2.2945000000"_qs << 0 << 0;
-    QTest::newRow("dms, browser escapes") << QByteArray("48%C2%B051'23%22%2C2%C2%B017'40%22")
-                                          << u"48.856388900"_qs << u"2.2944444000"_qs << 0 << 0;
+                                << u"151.21530000"_qs << 0 << 0 << none;
+    QTest::newRow("decimal commas") << QByteArray("48,8584%2C2,2945") << u"48.858400000"_qs
+                                    << u"2.2945000000"_qs << 0 << 0 << none;
+    QTest::newRow("dms, browser escapes")
+        << QByteArray("48%C2%B051'23%22%2C2%C2%B017'40%22") << u"48.856388900"_qs
+        << u"2.2944444000"_qs << 0 << 0 << none;
     QTest::newRow("dms, windows-1252 escapes")
         << QByteArray("48%B051%2723%22%2C2%B017%2740%22") << u"48.856388900"_qs
-        << u"2.2944444000"_qs << 0 << 0;
+        << u"2.2944444000"_qs << 0 << 0 << none;
     QTest::newRow("dms south west") << QByteArray("-33%C2%B051'24%22%2C-70%C2%B038'59%22")
-                                    << u"-33.85666670"_qs << u"-70.64972220"_qs << 0 << 0;
+                                    << u"-33.85666670"_qs << u"-70.64972220"_qs << 0 << 0 << none;
     QTest::newRow("longest values") << QByteArray("-89.9999999%2C-179.9999999")
-                                    << u"-89.99999990"_qs << u"-179.9999999"_qs << 0 << 0;
-    QTest::newRow("shortest values")
-        << QByteArray("0.0001%2C0.0001") << u"0.0001000000"_qs << u"0.0001000000"_qs << 0 << 0;
-    QTest::newRow("address in France") << QByteArray("1+rue+X,+Paris,+FRANCE,+75001")
-                                       << u"48.862500000"_qs << u"2.3417000000"_qs << 1 << 0;
-    QTest::newRow("address window, accent") << QByteArray("Rue+de+la+cit%E9,+PARIS,+FRANCE,+75004")
-                                            << u"48.853600000"_qs << u"2.3470000000"_qs << 1 << 0;
-    QTest::newRow("main window, no country") << QByteArray("1%20rue%20X,+Paris,+75001")
-                                             << u"48.862500000"_qs << u"2.3417000000"_qs << 1 << 0;
-    QTest::newRow("address elsewhere") << QByteArray("Unter+den+Linden+77,+Berlin,+Germany,+10117")
-                                       << u"52.516274600"_qs << u"13.377704100"_qs << 0 << 1;
+                                    << u"-89.99999990"_qs << u"-179.9999999"_qs << 0 << 0 << none;
+    QTest::newRow("shortest values") << QByteArray("0.0001%2C0.0001") << u"0.0001000000"_qs
+                                     << u"0.0001000000"_qs << 0 << 0 << none;
+    QTest::newRow("address in France")
+        << QByteArray("1+rue+X,+Paris,+FRANCE,+75001") << u"48.862500000"_qs << u"2.3417000000"_qs
+        << 1 << 0 << none;
+    QTest::newRow("address window, accent")
+        << QByteArray("Rue+de+la+cit%E9,+PARIS,+FRANCE,+75004") << u"48.853600000"_qs
+        << u"2.3470000000"_qs << 1 << 0 << none;
+    QTest::newRow("main window, no country")
+        << QByteArray("1%20rue%20X,+Paris,+75001") << u"48.862500000"_qs << u"2.3417000000"_qs << 1
+        << 0 << none;
+    QTest::newRow("namesake in another town first")
+        << QByteArray("Rue+de+la+Paix,+Paris,+FRANCE,+75002") << u"48.869100000"_qs
+        << u"2.3317000000"_qs << 1 << 0 << none;
+    QTest::newRow("gzip answer, France")
+        << QByteArray("3+rue+Z,+Paris,+FRANCE,+75003") << u"48.863700000"_qs << u"2.3615000000"_qs
+        << 1 << 0 << none;
+    QTest::newRow("gzip answer, elsewhere")
+        << QByteArray("Gzip+Road+3,+Oslo,+Norway") << u"59.913900000"_qs << u"10.752200000"_qs << 0
+        << 1 << none;
+    QTest::newRow("address elsewhere")
+        << QByteArray("Unter+den+Linden+77,+Berlin,+Germany,+10117") << u"52.516274600"_qs
+        << u"13.377704100"_qs << 0 << 1 << none;
     QTest::newRow("likely France, found elsewhere")
-        << QByteArray("Berlin,+10115") << u"52.532300000"_qs << u"13.384600000"_qs << 1 << 1;
-    QTest::newRow("not found in France")
-        << QByteArray("Nulle+part,+Atlantide,+FRANCE,+99999") << QString() << QString() << 1 << 0;
+        << QByteArray("Berlin,+10115") << u"52.532300000"_qs << u"13.384600000"_qs << 1 << 1
+        << none;
+    QTest::newRow("French guess of another postal code, found elsewhere")
+        << QByteArray("Hauptstra%C3%9Fe%201,+Berlin,+10115") << u"52.532300000"_qs
+        << u"13.384600000"_qs << 1 << 1 << none;
+    QTest::newRow("French refusal, found elsewhere")
+        << QByteArray("Rue+Refus,+Paris,+FRANCE,+75005") << u"48.844800000"_qs << u"2.3471000000"_qs
+        << 1 << 1 << none;
+    QTest::newRow("only low-score guesses in France")
+        << QByteArray("Nulle+part,+Atlantide,+FRANCE,+99999") << QString() << QString() << 1 << 1
+        << Absence::NotFound;
+    QTest::newRow("empty French answer") << QByteArray("Rue+Vide,+Paris,+FRANCE,+75007")
+                                         << QString() << QString() << 1 << 1 << Absence::NotFound;
     QTest::newRow("not found elsewhere")
-        << QByteArray("abc%2Cdef") << QString() << QString() << 0 << 1;
-    QTest::newRow("garbage answer")
-        << QByteArray("Garbage+Street,+Nowhere") << QString() << QString() << 0 << 1;
-    QTest::newRow("upstream error")
-        << QByteArray("Broken+Road,+Oslo,+Norway") << QString() << QString() << 0 << 1;
-    QTest::newRow("oversized answer")
-        << QByteArray("Grosse+Rue,+Paris,+FRANCE,+75001") << QString() << QString() << 1 << 0;
-    QTest::newRow("pair off Earth") << QByteArray("91%2C0") << QString() << QString() << 0 << 0;
-    QTest::newRow("empty query") << QByteArray() << QString() << QString() << 0 << 0;
+        << QByteArray("abc%2Cdef") << QString() << QString() << 0 << 1 << Absence::NotFound;
+    QTest::newRow("French 403") << QByteArray("Rue+Bloqu%C3%A9e,+Paris,+FRANCE,+75006") << QString()
+                                << QString() << 1 << 1 << Absence::Refused;
+    QTest::newRow("Nominatim 429") << QByteArray("Storgata+1,+Oslo,+Norway") << QString()
+                                   << QString() << 1 << 1 << Absence::Refused;
+    QTest::newRow("garbage answer") << QByteArray("Garbage+Street,+Nowhere") << QString()
+                                    << QString() << 1 << 1 << Absence::Failed;
+    QTest::newRow("upstream error") << QByteArray("Broken+Road,+Oslo,+Norway") << QString()
+                                    << QString() << 1 << 1 << Absence::Failed;
+    QTest::newRow("oversized answer") << QByteArray("Grosse+Rue,+Paris,+FRANCE,+75001") << QString()
+                                      << QString() << 1 << 1 << Absence::Failed;
+    QTest::newRow("pair off Earth")
+        << QByteArray("91%2C0") << QString() << QString() << 0 << 0 << Absence::NotFound;
+    QTest::newRow("empty query") << QByteArray() << QString() << QString() << 0 << 0 << none;
     QTest::newRow("forged arrangement")
         << QByteArray("x:%7Blat:12.3456789,lng:2.3456789%7D,+Nowhere") << QString() << QString()
-        << 0 << 1;
+        << 0 << 1 << Absence::NotFound;
 }
 
 void TestMapService::pages() {
@@ -156,6 +212,7 @@ void TestMapService::pages() {
     QFETCH(QString, longitude);
     QFETCH(int, nationalHits);
     QFETCH(int, nominatimHits);
+    QFETCH(Absence, why);
 
     const auto result = Fetch(query);
     QVERIFY(result);
@@ -175,15 +232,147 @@ void TestMapService::pages() {
         QVERIFY(page.contains(u"© contributeurs OpenStreetMap"_qs.toUtf8()));
     } else {
         QVERIFY(!page.contains("<iframe"));
-        // Before any search the page invites one; afterwards it says nothing was found.
+        // Before any search the page invites one; afterwards it says why nothing is shown.
         const QString sentence =
-            query.isEmpty() ? u"Saisissez une adresse ou des coordonnées"_qs
-                            : u"Aucun lieu correspondant à cette recherche n'a été trouvé."_qs;
-        QVERIFY(page.contains(sentence.toUtf8()));
+            query.isEmpty() ? u"Saisissez une adresse ou des coordonnées"_qs : AbsenceText(why);
+        QVERIFY2(page.contains(sentence.toUtf8()), page.constData());
     }
 
     QCOMPARE(fake_->Hits(Endpoint::National), nationalHits);
     QCOMPARE(fake_->Hits(Endpoint::Nominatim), nominatimHits);
+    QVERIFY2(fake_->Broken().isEmpty(), qPrintable(fake_->Broken().join(u'|')));
+}
+
+void TestMapService::absenceSentencesDiffer() {
+    // The page tells each case apart, and says it in French.
+    const QList<Absence> all{Absence::NotFound, Absence::Unreachable, Absence::Certificates,
+                             Absence::Refused,  Absence::Failed,      Absence::NoGeocoder};
+    QSet<QString> sentences;
+    for (const Absence why : all) {
+        sentences.insert(AbsenceText(why));
+    }
+    QCOMPARE(sentences.size(), all.size());
+    QVERIFY(AbsenceText(Absence::Unreachable).contains(u"connecté à Internet"_qs));
+    QVERIFY(AbsenceText(Absence::Certificates).contains(u"certificats"_qs));
+    QVERIFY(AbsenceText(Absence::Refused).contains(u"limite d'utilisation"_qs));
+}
+
+void TestMapService::unreachableGeocodersAreNamed() {
+    // Nothing listens on port 1 of the loopback interface: every connection is refused, as
+    // without a network.
+    MapService offline(std::make_unique<GeoplateformeGeocoder>(
+                           u"http://127.0.0.1:1/geocodage/search"_qs, TestAgent, TestLimits),
+                       std::make_unique<NominatimGeocoder>(u"http://127.0.0.1:1/search"_qs,
+                                                           TestAgent, TestLimits, TestInterval));
+    QVERIFY(offline.Start());
+    httplib::Client client("127.0.0.1", offline.port());
+    client.set_url_encode(false);
+
+    const auto address = client.Get("/maps?q=1+rue+X,+Paris,+FRANCE,+75001");
+    QVERIFY(address);
+    const QByteArray addressPage = QByteArray::fromStdString(address->body);
+    QVERIFY(addressPage.contains(AbsenceText(Absence::Unreachable).toUtf8()));
+    QVERIFY(!ExtractCoordinates(addressPage));
+
+    // A coordinate pair needs no geocoder: the page gives the place, a link to it and a
+    // notice for when the map cannot load.
+    const auto pair = client.Get("/maps?q=48.8584%2C2.2945");
+    QVERIFY(pair);
+    const QByteArray pairPage = QByteArray::fromStdString(pair->body);
+    QVERIFY(ExtractCoordinates(pairPage));
+    QVERIFY(pairPage.contains("Latitude 48.8584000, longitude 2.2945000"));
+    QVERIFY(pairPage.contains("href=\"https://www.openstreetmap.org/?mlat=48.8584000"));
+    QVERIFY(pairPage.contains(u"La carte ne peut pas s'afficher"_qs.toUtf8()));
+    QVERIFY(pairPage.contains(u"Si la carte reste vide"_qs.toUtf8()));
+    QVERIFY(!pairPage.contains("<script"));
+}
+
+void TestMapService::certificateFailureIsNamed() {
+    // A TLS server whose certificate no authority signed: what every https lookup meets with an
+    // empty CA bundle.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString cert = dir.filePath(u"cert.pem"_qs);
+    const QString key = dir.filePath(u"key.pem"_qs);
+    QProcess openssl;
+    openssl.start(u"openssl"_qs, {u"req"_qs, u"-x509"_qs, u"-newkey"_qs, u"rsa:2048"_qs,
+                                  u"-nodes"_qs, u"-days"_qs, u"2"_qs, u"-subj"_qs,
+                                  u"/CN=127.0.0.1"_qs, u"-keyout"_qs, key, u"-out"_qs, cert});
+    QVERIFY(openssl.waitForFinished(30000));
+    QCOMPARE(openssl.exitCode(), 0);
+    httplib::SSLServer tls(cert.toUtf8().constData(), key.toUtf8().constData());
+    QVERIFY(tls.is_valid());
+    tls.Get("/search", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("[]", "application/json");
+    });
+    const int port = tls.bind_to_any_port("127.0.0.1");
+    QVERIFY(port > 0);
+    std::thread serving([&tls] { tls.listen_after_bind(); });
+    const auto url = u"https://127.0.0.1:%1/search"_qs.arg(port);
+    NominatimGeocoder geocoder(url, TestAgent, TestLimits, TestInterval);
+    const GeocodeResult result = geocoder.Locate(u"Storgata 1, Oslo, Norway"_qs);
+    tls.stop();
+    serving.join();
+    QCOMPARE(result.outcome, GeocodeResult::Outcome::Certificates);
+}
+
+void TestMapService::disabledGeocodersAreNotAsked() {
+    MapService worldOnly(nullptr,
+                         std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim),
+                                                             TestAgent, TestLimits, TestInterval));
+    QVERIFY(worldOnly.Start());
+    httplib::Client client("127.0.0.1", worldOnly.port());
+    client.set_url_encode(false);
+    const auto found = client.Get("/maps?q=Berlin,+10115");
+    QVERIFY(found && ExtractCoordinates(QByteArray::fromStdString(found->body)));
+    QCOMPARE(fake_->Hits(Endpoint::National), 0);
+    QCOMPARE(fake_->Hits(Endpoint::Nominatim), 1);
+
+    MapService none(nullptr, nullptr);
+    QVERIFY(none.Start());
+    httplib::Client noneClient("127.0.0.1", none.port());
+    noneClient.set_url_encode(false);
+    const auto off = noneClient.Get("/maps?q=Berlin,+10115");
+    QVERIFY(off);
+    QVERIFY(
+        QByteArray::fromStdString(off->body).contains(AbsenceText(Absence::NoGeocoder).toUtf8()));
+}
+
+void TestMapService::requestsAreOnesTheServicesAccept_data() {
+    QTest::addColumn<QByteArray>("query");
+    QTest::newRow("typed as usual") << QByteArray("1+rue+X,+Paris,+FRANCE,+75001");
+    QTest::newRow("parenthesis first") << QByteArray("(B%E2t.+A)+3+rue+Y,+Lyon,+FRANCE,+69003");
+    QTest::newRow("French quotes first")
+        << QByteArray("%C2%AB+Les+Pins+%C2%BB,+Nice,+FRANCE,+06000");
+    QTest::newRow("dash first") << QByteArray("-+3+rue+Y,+Lyon,+69003");
+    QTest::newRow("apostrophe first") << QByteArray("'Les+Pins',+Nice,+06000");
+    QTest::newRow("hash first") << QByteArray("%233+R%C3%A9sidence+Les+Pins,+Nice,+FRANCE,+06000");
+    QTest::newRow("two characters for France") << QByteArray("%C2%AB,+,+FRANCE,+75");
+    QTest::newRow("country only") << QByteArray(",+,+FRANCE,+");
+    QTest::newRow("two hundred and fifty characters")
+        << QByteArray("Chemin+" + QByteArray("tres+long+").repeated(25) + ",+Paris,+FRANCE,+75001");
+    QTest::newRow("elsewhere, punctuation first") << QByteArray("%C2%AB+Storgata+1+%C2%BB,+Oslo");
+}
+
+void TestMapService::requestsAreOnesTheServicesAccept() {
+    QFETCH(QByteArray, query);
+    const QByteArray agent = OpenDataUserAgent(u"ops@example.org"_qs);
+    MapService service(std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National),
+                                                               agent, TestLimits),
+                       std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim),
+                                                           agent, TestLimits, TestInterval));
+    QVERIFY(service.Start());
+    httplib::Client client("127.0.0.1", service.port());
+    client.set_url_encode(false);
+    QVERIFY(client.Get(("/maps?q=" + query).toStdString()));
+
+    QVERIFY2(fake_->Broken().isEmpty(), qPrintable(fake_->Broken().join(u'|')));
+    QVERIFY(fake_->Hits(Endpoint::National) + fake_->Hits(Endpoint::Nominatim) > 0);
+    QCOMPARE(fake_->LastUserAgent(), QByteArray("Tarnel/1.0.0 (+https://tarnel.example; "
+                                                "ops@example.org)"));
+    if (fake_->LastTarget().startsWith("/geocodage/")) {
+        QVERIFY(fake_->LastTarget().contains("&autocomplete=0&"));
+    }
 }
 
 void TestMapService::hangingUpstreamIsBounded() {
@@ -209,9 +398,12 @@ void TestMapService::sameAddressAskedOnce_data() {
         << QByteArray("Unter+den+Linden+77,+Berlin,+Germany,+10117")
         << QByteArray("Unter+den+Linden+77,+Berlin,+Germany,+10117") << 1;
     QTest::newRow("no match is kept") << QByteArray("Nulle+part,+Atlantide,+FRANCE,+99999")
-                                      << QByteArray("Nulle+part,+Atlantide,+FRANCE,+99999") << 1;
+                                      << QByteArray("Nulle+part,+Atlantide,+FRANCE,+99999") << 2;
+    // Nominatim failed twice; the French base's no-match was kept from the first time.
     QTest::newRow("failure is asked again")
-        << QByteArray("Broken+Road,+Oslo,+Norway") << QByteArray("Broken+Road,+Oslo,+Norway") << 2;
+        << QByteArray("Broken+Road,+Oslo,+Norway") << QByteArray("Broken+Road,+Oslo,+Norway") << 3;
+    QTest::newRow("refusal is asked again")
+        << QByteArray("Storgata+1,+Oslo,+Norway") << QByteArray("Storgata+1,+Oslo,+Norway") << 3;
     QTest::newRow("other addresses") << QByteArray("1+rue+X,+Paris,+FRANCE,+75001")
                                      << QByteArray("Rue+de+la+cit%E9,+PARIS,+FRANCE,+75004") << 2;
 }
@@ -343,7 +535,7 @@ void TestMapService::upstreamRequestsFollowTheirFormats_data() {
     QTest::newRow("national address base")
         << QByteArray("Rue+de+la+cit%E9,+PARIS,+FRANCE,+75004")
         << QByteArray("/geocodage/search?q=Rue%20de%20la%20cit%C3%A9%2C%20PARIS%2C%2075004"
-                      "&limit=1");
+                      "&autocomplete=0&limit=5");
     QTest::newRow("nominatim") << QByteArray("A+%26+B,+Oslo,+Norway")
                                << QByteArray("/search?format=jsonv2&limit=1&q=A%20%26%20B%2C%20"
                                              "Oslo%2C%20Norway");
@@ -376,8 +568,25 @@ void TestMapService::nominatimRequestsAreSpaced() {
     }
 }
 
+void TestMapService::openDataAgentNamesTheProgram_data() {
+    QTest::addColumn<QString>("contact");
+    QTest::addColumn<QByteArray>("agent");
+    QTest::newRow("no contact") << QString()
+                                << QByteArray("Tarnel/1.0.0 (+https://tarnel.example)");
+    QTest::newRow("mail address") << u" ops@example.org "_qs
+                                  << QByteArray("Tarnel/1.0.0 (+https://tarnel.example; "
+                                                "ops@example.org)");
+    QTest::newRow("header injection") << u"a@b.org\r\nX-Forged: 1"_qs
+                                      << QByteArray("Tarnel/1.0.0 (+https://tarnel.example; "
+                                                    "a@b.orgX-Forged: 1)");
+    QTest::newRow("parentheses and accents")
+        << u"Zoé (mairie)"_qs << QByteArray("Tarnel/1.0.0 (+https://tarnel.example; Zo mairie)");
+}
+
 void TestMapService::openDataAgentNamesTheProgram() {
-    QCOMPARE(OpenDataUserAgent(), QByteArray("Tarnel/1.0.0 (+https://tarnel.example)"));
+    QFETCH(QString, contact);
+    QFETCH(QByteArray, agent);
+    QCOMPARE(OpenDataUserAgent(contact), agent);
 }
 
 void TestMapService::lifecycle() {

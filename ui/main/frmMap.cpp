@@ -204,7 +204,8 @@ QSize frmMap::MapViewSizeFor(QSize outerTwips, QSize previousTwips) {
 }
 
 void frmMap::Form_Load() {
-    NavigateMap(context_.mapBaseUrl + LoadLastPosition(context_.texts, context_.programDirectory));
+    NavigateMap(context_.mapBaseUrl +
+                QueryValueText(LoadLastPosition(context_.texts, context_.programDirectory)));
 }
 
 void frmMap::resizeEvent(QResizeEvent* event) {

@@ -1,0 +1,76 @@
+#include "app/GeocoderConfig.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace tarnel {
+
+namespace {
+
+// An unquoted value holding commas comes back from the INI reader as a list.
+QString SettingText(const QSettings& settings, const QString& key) {
+    return settings.value(key).toStringList().join(QLatin1String(", ")).trimmed();
+}
+
+void Override(QString& setting, const QProcessEnvironment& environment, const char* variable) {
+    const QString name = QLatin1String(variable);
+    if (environment.contains(name)) {
+        setting = environment.value(name).trimmed();
+    }
+}
+
+// Keeps `url` when it can serve as a search endpoint, else turns it off and says why.
+void Check(QString& url, const QString& name, QStringList& warnings) {
+    if (url.isEmpty()) {
+        return;
+    }
+    const QUrl parsed(url, QUrl::StrictMode);
+    const QString scheme = parsed.scheme().toLower();
+    if (parsed.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+        !parsed.host().isEmpty() && !parsed.hasQuery() && !parsed.hasFragment()) {
+        return;
+    }
+    warnings.append(QStringLiteral("Tarnel : l'adresse du géocodeur « %1 » n'est pas une adresse "
+                                   "http ou https utilisable (%2) ; ce géocodeur est désactivé.")
+                        .arg(name, url));
+    url.clear();
+}
+
+} // namespace
+
+GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
+                                     const QProcessEnvironment& environment,
+                                     QStringList& warnings) {
+    GeocoderEndpoints endpoints;
+    if (QFileInfo(configFile).isFile()) {
+        const QSettings settings(configFile, QSettings::IniFormat);
+        const QString france = QStringLiteral("geocoders/france");
+        const QString world = QStringLiteral("geocoders/world");
+        const QString contact = QStringLiteral("geocoders/contact");
+        if (settings.contains(france)) {
+            endpoints.france = SettingText(settings, france);
+        }
+        if (settings.contains(world)) {
+            endpoints.world = SettingText(settings, world);
+        }
+        if (settings.contains(contact)) {
+            endpoints.contact = SettingText(settings, contact);
+        }
+    }
+    Override(endpoints.france, environment, kFranceUrlVariable);
+    Override(endpoints.world, environment, kWorldUrlVariable);
+    Override(endpoints.contact, environment, kContactVariable);
+    Check(endpoints.france, QStringLiteral("france"), warnings);
+    Check(endpoints.world, QStringLiteral("world"), warnings);
+    return endpoints;
+}
+
+QString GeocoderConfigFile() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QStringLiteral("tarnel.conf"));
+}
+
+} // namespace tarnel

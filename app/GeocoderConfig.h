@@ -1,0 +1,30 @@
+#pragma once
+
+#include "mapservice/MapService.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace tarnel {
+
+// Names of the settings, in the file's [geocoders] section and in the environment.
+inline constexpr auto kFranceUrlVariable = "TARNEL_GEOCODER_FRANCE_URL";
+inline constexpr auto kWorldUrlVariable = "TARNEL_GEOCODER_WORLD_URL";
+inline constexpr auto kContactVariable = "TARNEL_CONTACT";
+
+// The geocoders the built-in map service asks, so that the operators of a service can have it
+// switched or stopped without a new release. Starts from the defaults, then takes the keys
+// "france", "world" and "contact" of the [geocoders] section of the INI file `configFile` (read
+// only, never written; a missing file changes nothing), then the environment variables above,
+// each overriding what came before even when empty. An empty URL turns that geocoder off; so
+// does a URL that is not http or https with a host and without query or fragment, with a French
+// line added to `warnings`.
+GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
+                                     const QProcessEnvironment& environment, QStringList& warnings);
+
+// "<the user's configuration folder for Tarnel>/tarnel.conf" (QStandardPaths'
+// AppConfigLocation): where ReadGeocoderConfig is pointed in a normal run.
+QString GeocoderConfigFile();
+
+} // namespace tarnel

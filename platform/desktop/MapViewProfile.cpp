@@ -1,0 +1,25 @@
+#include "platform/desktop/MapViewProfile.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
+
+namespace tarnel {
+
+QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent) {
+    // A storage name makes the profile a disk-based one; its paths are then set to the folder.
+    auto* profile = new QWebEngineProfile(QStringLiteral("carte"), parent);
+    profile->setCachePath(QDir(folder).filePath(QStringLiteral("cache")));
+    profile->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("profil")));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    profile->setHttpCacheMaximumSize(kMapCacheBytes);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    return profile;
+}
+
+QString MapViewCacheFolder() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+        .filePath(QStringLiteral("carte"));
+}
+
+} // namespace tarnel
