@@ -71,6 +71,13 @@ void GeocodingTest::requestUrl_data() {
                                            << "FRANCE"
                                            << "75004"
                                            << ",+,+FRANCE,+75004";
+    QTest::newRow("hash, ampersand and question mark encoded")
+        << u"Résidence Les Pins #3"_qs << "A&B"
+        << "FRANCE?"
+        << "06000" << u"Résidence+Les+Pins+%233,+A%26B,+FRANCE%3F,+06000"_qs;
+    QTest::newRow("letters beyond windows-1252 as typed")
+        << "ul. Piotrkowska 1" << u"Łódź"_qs << "Pologne"
+        << "90-001" << u"ul.+Piotrkowska+1,+Łódź,+Pologne,+90-001"_qs;
     QTest::newRow("commas stay") << "1, rue X"
                                  << "Paris"
                                  << "FR"

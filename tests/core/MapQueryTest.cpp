@@ -78,6 +78,17 @@ void MapQueryTest::address_data() {
                                << ""
                                << ""
                                << ",+,+,+";
+    QTest::newRow("hash, ampersand and question mark encoded")
+        << "Résidence Les Pins #3"
+        << "A & B"
+        << "Où?"
+        << "06000" << u"Résidence Les Pins %233,+A %26 B,+Où%3F,+06000"_qs
+        << u"Résidence Les Pins #3,+A & B,+Où?,+06000"_qs;
+    QTest::newRow("other characters as typed")
+        << "Łódź 50%"
+        << "x=1;y"
+        << ""
+        << "" << u"Łódź 50%,+x=1;y,+"_qs << u"Łódź 50%,+x=1;y,+,+"_qs;
     QTest::newRow("blank street is filled") << " "
                                             << "Paris"
                                             << ""
@@ -118,6 +129,10 @@ void MapQueryTest::coordinates_data() {
                                  << "def"
                                  << "abc%2Cdef"
                                  << "abc,def";
+    QTest::newRow("hash and question mark") << "#48.8"
+                                            << "2.2?"
+                                            << "%2348.8%2C2.2%3F"
+                                            << "#48.8,2.2?";
     QTest::newRow("degrees minutes seconds")
         << u"48°51'23\""_qs << u"2°17'40\""_qs << u"48°51'23\"%2C2°17'40\""_qs
         << u"48°51'23\",2°17'40\""_qs;

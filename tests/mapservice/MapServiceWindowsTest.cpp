@@ -1,6 +1,7 @@
 // The windows against the program's own map service, with a geocoder of the test's own: the
 // address window's lookup and the main window's map both go through the service.
 
+#include "core/LastPositionFile.h"
 #include "mapservice/MapService.h"
 #include "platform/desktop/WebEngineMapView.h"
 #include "tests/support/FakeMainWindow.h"
@@ -10,6 +11,8 @@
 #include "ui/main/frmMap.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMutex>
 #include <QTemporaryDir>
@@ -25,18 +28,40 @@ using namespace tarnel::testing;
 
 namespace {
 
-// Knows one address, the window's sample one, and counts what it is asked.
+// "#" would end the URL, "&" split the query, "?" start another one, and Łódź has letters
+// windows-1252 lacks.
+const QString kAwkwardStreet = QStringLiteral("Résidence Les Pins #3 & Co?");
+const QString kAwkwardCity = QStringLiteral("Łódź");
+const QString kAwkwardAddress =
+    QStringLiteral("Résidence Les Pins #3 & Co?, Łódź, Pologne, 90-001");
+
+// Knows two addresses, the window's sample one and one written with the characters that a URL
+// gives meaning to, and notes what it is asked.
 class SampleGeocoder : public Geocoder {
 public:
     GeocodeResult Locate(const QString& address) override {
         ++calls;
+        {
+            const QMutexLocker lock(&mutex_);
+            asked_.append(address);
+        }
         if (address.contains(QStringLiteral("Rue de la cité"), Qt::CaseInsensitive))
             return {GeocodeResult::Outcome::Found, {48.8530000, 2.3490000}};
+        if (address == kAwkwardAddress)
+            return {GeocodeResult::Outcome::Found, {51.7592000, 19.4560000}};
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
     QString SourceName() const override { return QStringLiteral("Table de test"); }
+    QStringList Asked() const {
+        const QMutexLocker lock(&mutex_);
+        return asked_;
+    }
 
     std::atomic<int> calls = 0;
+
+private:
+    mutable QMutex mutex_;
+    QStringList asked_;
 };
 
 // Keeps the map view on the loopback interface: anything else is recorded and refused, so the
@@ -82,9 +107,12 @@ private slots:
     void initTestCase();
     void addressWindowFindsTheSampleAddress();
     void mainWindowShowsThePageOfItsSearch();
+    void addressWindowSendsTheAddressWhole();
+    void mainWindowSendsTheAddressWhole();
 
 private:
     SampleGeocoder* france_ = nullptr;
+    SampleGeocoder* world_ = nullptr;
     std::unique_ptr<MapService> service_;
     QTemporaryDir programDir_;
     ProgramTexts texts_;
@@ -94,7 +122,9 @@ private:
 void MapServiceWindowsTest::initTestCase() {
     auto france = std::make_unique<SampleGeocoder>();
     france_ = france.get();
-    service_ = std::make_unique<MapService>(std::move(france), std::make_unique<SampleGeocoder>());
+    auto world = std::make_unique<SampleGeocoder>();
+    world_ = world.get();
+    service_ = std::make_unique<MapService>(std::move(france), std::move(world));
     QVERIFY(service_->Start());
     QVERIFY(programDir_.isValid());
 }
@@ -138,6 +168,52 @@ void MapServiceWindowsTest::mainWindowShowsThePageOfItsSearch() {
     const QUrl embed = interceptor.Refused().first();
     QCOMPARE(embed.host(), QStringLiteral("www.openstreetmap.org"));
     QVERIFY2(embed.query().contains(QStringLiteral("marker=48.853")), qPrintable(embed.toString()));
+    page->profile()->setUrlRequestInterceptor(nullptr);
+}
+
+void MapServiceWindowsTest::addressWindowSendsTheAddressWhole() {
+    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
+    FakeMainWindow mainWindow;
+    FRmChCoord window(mainWindow, context, nullptr);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    window.findChild<QLineEdit*>(QStringLiteral("Street"))->setText(kAwkwardStreet);
+    window.findChild<QLineEdit*>(QStringLiteral("City"))->setText(kAwkwardCity);
+    window.findChild<QLineEdit*>(QStringLiteral("State"))->setText(QStringLiteral("Pologne"));
+    window.findChild<QLineEdit*>(QStringLiteral("Zip"))->setText(QStringLiteral("90-001"));
+
+    QTest::mouseClick(window.findChild<QAbstractButton*>(QStringLiteral("AskGoogleButton")),
+                      Qt::LeftButton);
+    QTRY_COMPARE(window.findChild<QLineEdit*>(QStringLiteral("Latitude"))->text(),
+                 QStringLiteral("51.759200000"));
+    QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("Longitude"))->text(),
+             QStringLiteral("19.456000000"));
+    QVERIFY2(world_->Asked().contains(kAwkwardAddress), qPrintable(world_->Asked().join(u'|')));
+}
+
+void MapServiceWindowsTest::mainWindowSendsTheAddressWhole() {
+    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
+    auto* mapView = new WebEngineMapView;
+    LoopbackOnly interceptor;
+    mapView->Browser()->page()->profile()->setUrlRequestInterceptor(&interceptor);
+    frmMap window(context, mapView);
+    window.show();
+
+    window.SetBoxText(MainBox::Street, kAwkwardStreet);
+    window.SetBoxText(MainBox::City, kAwkwardCity);
+    window.SetBoxText(MainBox::State, QStringLiteral("Pologne"));
+    window.SetBoxText(MainBox::ZipCode, QStringLiteral("90-001"));
+    window.Command3_Click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(world_->Asked().contains(kAwkwardAddress), 60000);
+    QWebEnginePage* page = mapView->Browser()->page();
+    QTRY_VERIFY_WITH_TIMEOUT(PageText(page).contains(QStringLiteral("Latitude 51.7592000")), 30000);
+    // What is remembered is what was typed, not its escapes.
+    const QString typed = kAwkwardStreet + u",+"_qs + kAwkwardCity + u",+Pologne,+90-001"_qs;
+    QCOMPARE(texts_.lastPosition, typed);
+    QFile saved(QDir(programDir_.path()).filePath(kLastPositionFileName));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), LastPositionFileBytes(typed));
     page->profile()->setUrlRequestInterceptor(nullptr);
 }
 

@@ -258,8 +258,18 @@ void FetchPageTest::requestTarget_data() {
     QTest::newRow("accented letter in windows-1252")
         << QStringLiteral("/maps?q=Besançon") << QByteArray("/maps?q=Besan%E7on");
     QTest::newRow("blank") << QStringLiteral("/maps?q=a b") << QByteArray("/maps?q=a%20b");
+    // Beyond windows-1252 the whole URL goes out in UTF-8, which the map service also reads.
     QTest::newRow("character beyond windows-1252")
-        << QStringLiteral("/maps?q=\u4E2D") << QByteArray("/maps?q=?");
+        << QStringLiteral("/maps?q=\u4E2D") << QByteArray("/maps?q=%E4%B8%AD");
+    QTest::newRow("Polish town, accents of both kinds")
+        << QStringLiteral("/maps?q=Łódź,+Pologne")
+        << QByteArray("/maps?q=%C5%81%C3%B3d%C5%BA,+Pologne");
+    QTest::newRow("Czech name") << QStringLiteral("/maps?q=Dvořák+3,+Praha")
+                                << QByteArray("/maps?q=Dvo%C5%99%C3%A1k+3,+Praha");
+    QTest::newRow("Cyrillic") << QStringLiteral("/maps?q=Москва")
+                              << QByteArray("/maps?q=%D0%9C%D0%BE%D1%81%D0%BA%D0%B2%D0%B0");
+    QTest::newRow("euro sign stays windows-1252")
+        << QStringLiteral("/maps?q=1€") << QByteArray("/maps?q=1%80");
 }
 
 void FetchPageTest::requestTarget() {
