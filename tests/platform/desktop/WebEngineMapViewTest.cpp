@@ -1,6 +1,8 @@
 #include "platform/desktop/WebEngineMapView.h"
 #include "core/ProgramTexts.h"
+#include "platform/desktop/MapViewProfile.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/standin/StandinMapService.h"
 #include "ui/common/WindowContext.h"
 #include "ui/main/frmMap.h"
@@ -9,8 +11,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QtTest>
+#include <atomic>
 
 using namespace tarnel;
 using namespace tarnel::testing;
@@ -44,6 +48,7 @@ private slots:
     void navigateSendsUrlAsBuilt_data();
     void navigateSendsUrlAsBuilt();
     void searchReachesService();
+    void profileKeepsPagesOnDisk();
 
 private:
     StandinMapService service_;
@@ -66,6 +71,10 @@ void WebEngineMapViewTest::navigateSendsUrlAsBuilt_data() {
     QTest::newRow("accents") << QStringLiteral("Rue de la cité,+PARIS")
                              << QByteArray("q=Rue%20de%20la%20cit%C3%A9,+PARIS")
                              << QStringLiteral("Rue de la cité, PARIS");
+    QTest::newRow("escaped hash, ampersand and question mark; letters beyond windows-1252")
+        << QStringLiteral("Les Pins %233 %26 Co%3F,+Łódź")
+        << QByteArray("q=Les%20Pins%20%233%20%26%20Co%3F,+%C5%81%C3%B3d%C5%BA")
+        << QStringLiteral("Les Pins #3 & Co?, Łódź");
     QTest::newRow("degrees minutes seconds")
         << QStringLiteral("48°51'23\"%2C2°17'40\"")
         << QByteArray("q=48%C2%B051%2723%22%2C2%C2%B017%2740%22")
@@ -107,6 +116,41 @@ void WebEngineMapViewTest::searchReachesService() {
     QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtLong")), "151.2153");
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command4")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(Received(service_, "q=-33.8568%2C151.2153"), kPageTimeout);
+}
+
+void WebEngineMapViewTest::profileKeepsPagesOnDisk() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    std::atomic<int> hits = 0;
+    LoopbackServer tiles;
+    tiles.Server().Get("/tile", [&hits](const httplib::Request&, httplib::Response& response) {
+        ++hits;
+        // What the tile servers send: the tile may be kept for a while.
+        response.set_header("Cache-Control", "max-age=86400");
+        response.set_header("Set-Cookie", "visit=1; Max-Age=86400; Path=/");
+        response.set_content("<!DOCTYPE html><title>Tuile</title>", "text/html");
+    });
+    QVERIFY(tiles.Start());
+    const QUrl url(tiles.Url(u"/tile"_qs));
+
+    // Two runs of the program, each with its own profile on the same folder.
+    for (int run = 0; run < 2; ++run) {
+        QWebEngineProfile* profile = MakeMapViewProfile(folder.path());
+        QVERIFY(!profile->isOffTheRecord());
+        QCOMPARE(profile->httpCacheType(), QWebEngineProfile::DiskHttpCache);
+        QCOMPARE(profile->httpCacheMaximumSize(), 200 * 1024 * 1024);
+        QCOMPARE(profile->persistentCookiesPolicy(), QWebEngineProfile::NoPersistentCookies);
+        QVERIFY(profile->cachePath().startsWith(folder.path()));
+        QVERIFY(profile->persistentStoragePath().startsWith(folder.path()));
+        {
+            WebEngineMapView view(profile);
+            view.Navigate(url.toString());
+            QTRY_COMPARE_WITH_TIMEOUT(view.Browser()->title(), u"Tuile"_qs, kPageTimeout);
+        }
+        delete profile;
+    }
+    // The second run found the page in the disk cache.
+    QCOMPARE(hits.load(), 1);
 }
 
 int main(int argc, char* argv[]) {

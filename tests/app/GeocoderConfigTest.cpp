@@ -1,0 +1,131 @@
+#include "app/GeocoderConfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarnel;
+
+namespace {
+
+const QString kFrance = QStringLiteral("https://data.geopf.fr/geocodage/search");
+const QString kWorld = QStringLiteral("https://nominatim.openstreetmap.org/search");
+// Marks a row without a configuration file.
+const QByteArray kNoFile = "<none>";
+
+} // namespace
+
+class GeocoderConfigTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void read_data();
+    void read();
+    void fileIsNeverWritten();
+};
+
+void GeocoderConfigTest::read_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("environment"); // NAME=value
+    QTest::addColumn<QString>("france");
+    QTest::addColumn<QString>("world");
+    QTest::addColumn<QString>("contact");
+    QTest::addColumn<int>("warnings");
+
+    QTest::newRow("no file, no variable")
+        << kNoFile << QStringList() << kFrance << kWorld << QString() << 0;
+    QTest::newRow("empty file") << QByteArray() << QStringList() << kFrance << kWorld << QString()
+                                << 0;
+    QTest::newRow("other sections only")
+        << QByteArray("[carte]\nfrance=http://ignored.example/search\n") << QStringList() << kFrance
+        << kWorld << QString() << 0;
+    QTest::newRow("all three keys")
+        << QByteArray("[geocoders]\nfrance=https://ban.example.org/search\n"
+                      "world=http://10.0.0.7:8080/nominatim/search\ncontact=ops@example.org\n")
+        << QStringList() << u"https://ban.example.org/search"_qs
+        << u"http://10.0.0.7:8080/nominatim/search"_qs << u"ops@example.org"_qs << 0;
+    QTest::newRow("empty value turns a geocoder off")
+        << QByteArray("[geocoders]\nworld=\n") << QStringList() << kFrance << QString() << QString()
+        << 0;
+    QTest::newRow("contact with a comma")
+        << QByteArray("[geocoders]\ncontact=Mairie de Tarnel, ops@example.org\n") << QStringList()
+        << kFrance << kWorld << u"Mairie de Tarnel, ops@example.org"_qs << 0;
+    QTest::newRow("environment overrides the file")
+        << QByteArray("[geocoders]\nfrance=https://ban.example.org/search\ncontact=a@b.org\n")
+        << QStringList{u"TARNEL_GEOCODER_FRANCE_URL=http://127.0.0.1:8000/search"_qs,
+                       u"TARNEL_CONTACT=c@d.org"_qs}
+        << u"http://127.0.0.1:8000/search"_qs << kWorld << u"c@d.org"_qs << 0;
+    QTest::newRow("empty variable turns a geocoder off")
+        << kNoFile
+        << QStringList{u"TARNEL_GEOCODER_FRANCE_URL="_qs, u"TARNEL_GEOCODER_WORLD_URL="_qs}
+        << QString() << QString() << QString() << 0;
+    QTest::newRow("other variables are not read")
+        << kNoFile << QStringList{u"TARNEL_GEOCODER_URL=http://x.example/search"_qs} << kFrance
+        << kWorld << QString() << 0;
+    QTest::newRow("not http") << QByteArray("[geocoders]\nfrance=ftp://ban.example.org/search\n")
+                              << QStringList() << QString() << kWorld << QString() << 1;
+    QTest::newRow("no host") << kNoFile
+                             << QStringList{u"TARNEL_GEOCODER_WORLD_URL=https:///search"_qs}
+                             << kFrance << QString() << QString() << 1;
+    QTest::newRow("query already there")
+        << kNoFile << QStringList{u"TARNEL_GEOCODER_WORLD_URL=https://n.example/search?a=1"_qs}
+        << kFrance << QString() << QString() << 1;
+    QTest::newRow("not a URL") << QByteArray("[geocoders]\nfrance=data.geopf.fr\n") << QStringList()
+                               << QString() << kWorld << QString() << 1;
+}
+
+void GeocoderConfigTest::read() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, environment);
+    QFETCH(QString, france);
+    QFETCH(QString, world);
+    QFETCH(QString, contact);
+    QFETCH(int, warnings);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"tarnel.conf"_qs);
+    if (file != kNoFile) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file);
+    }
+    QProcessEnvironment variables;
+    for (const QString& entry : environment)
+        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+
+    QStringList said;
+    const GeocoderEndpoints endpoints = ReadGeocoderConfig(path, variables, said);
+    QCOMPARE(endpoints.france, france);
+    QCOMPARE(endpoints.world, world);
+    QCOMPARE(endpoints.contact, contact);
+    QCOMPARE(said.size(), warnings);
+    QCOMPARE(QFile::exists(path), file != kNoFile);
+}
+
+void GeocoderConfigTest::fileIsNeverWritten() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"tarnel.conf"_qs);
+    // Written as a person would, comments and odd spacing included.
+    const QByteArray text = "; Tarnel\n[geocoders]\n  world = https://n.example/search  \n";
+    {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(text);
+    }
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+    const QFile::Permissions permissions = QFile::permissions(path);
+    QStringList said;
+    QCOMPARE(ReadGeocoderConfig(path, {}, said).world, u"https://n.example/search"_qs);
+    QFile in(path);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QCOMPARE(in.readAll(), text);
+    QCOMPARE(QFile::permissions(path), permissions);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"tarnel.conf"_qs});
+}
+
+QTEST_GUILESS_MAIN(GeocoderConfigTest)
+#include "GeocoderConfigTest.moc"
