@@ -1,6 +1,7 @@
 // Runs the built program as a person would: on a virtual X screen, typing into the main window
 // through its tab order, against the stand-in map service the program was built for.
 
+#include "XdoTool.h"
 #include "core/ProgramInfo.h"
 #include "tests/support/standin/StandinMapService.h"
 
@@ -11,38 +12,13 @@
 #include <QTest>
 
 using namespace std::chrono_literals;
+using namespace tarnel::testing;
 
 namespace {
 
 const QString kProgram = QStringLiteral(TARNEL_E2E_PROGRAM);
 const QString kWindowTitle =
     "Tarnel - v " + tarnel::kVersionText + " - Utilitaire coordonnées GPS ";
-
-// xdotool's output, or an empty text when it failed.
-QString Xdotool(const QStringList& arguments) {
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), arguments);
-    if (!xdotool.waitForFinished(30000) || xdotool.exitCode() != 0)
-        return {};
-    QString output = QString::fromUtf8(xdotool.readAllStandardOutput());
-    output.chop(output.endsWith(QLatin1Char('\n')) ? 1 : 0);
-    return output;
-}
-
-bool Keys(const QStringList& keys) {
-    QProcess xdotool;
-    xdotool.start(
-        QStringLiteral("xdotool"),
-        QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")} + keys);
-    return xdotool.waitForFinished(30000) && xdotool.exitCode() == 0;
-}
-
-bool Type(const QString& text) {
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"),
-                  {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"), text});
-    return xdotool.waitForFinished(30000) && xdotool.exitCode() == 0;
-}
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
