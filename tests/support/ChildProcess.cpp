@@ -66,6 +66,12 @@ void MountTinyTmpfs(const char* folder, unsigned long bytes) {
     }
 }
 
+void RemountReadOnly(const char* folder) {
+    if (mount("tarnel-test", folder, "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+        ExitNotAllowed();
+    }
+}
+
 void LimitFileSize(unsigned long bytes) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{bytes, bytes};

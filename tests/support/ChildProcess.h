@@ -23,6 +23,9 @@ ChildOutcome RunInChild(const std::function<bool()>& check);
 // `bytes` bytes on `folder`. Calls ExitNotAllowed() when the system does not allow it.
 void MountTinyTmpfs(const char* folder, unsigned long bytes);
 
+// In a child, after MountTinyTmpfs(folder, …): makes that tmpfs read-only, for everyone.
+void RemountReadOnly(const char* folder);
+
 // In a child: makes every file write beyond `bytes` fail with EFBIG instead of a signal.
 void LimitFileSize(unsigned long bytes);
 
