@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapservice/Cancellation.h"
+
 #include <QByteArray>
 #include <chrono>
 #include <optional>
@@ -14,9 +16,11 @@ struct HttpLimits {
 };
 
 // GET `url` (already percent-encoded) directly, without proxy or redirection, with the agent
-// `userAgent`. The body when the answer is a 200 that fits the limits; nothing otherwise.
+// `userAgent`. The body when the answer is a 200 that fits the limits; nothing otherwise, and
+// nothing within a few tens of milliseconds once `cancel` (when given) is thrown.
 // Safe to call from several threads at once.
 std::optional<QByteArray> BoundedGet(const QByteArray& url, const QByteArray& userAgent,
-                                     const HttpLimits& limits);
+                                     const HttpLimits& limits,
+                                     const Cancellation* cancel = nullptr);
 
 } // namespace tarnel

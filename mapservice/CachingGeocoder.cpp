@@ -40,4 +40,10 @@ QString CachingGeocoder::SourceName() const {
     return upstream_->SourceName();
 }
 
+void CachingGeocoder::CancelLookups() {
+    if (upstream_) {
+        upstream_->CancelLookups();
+    }
+}
+
 } // namespace tarnel

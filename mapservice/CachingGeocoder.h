@@ -20,6 +20,7 @@ public:
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
+    void CancelLookups() override;
 
 private:
     const std::unique_ptr<Geocoder> upstream_;

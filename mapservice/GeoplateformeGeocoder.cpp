@@ -33,12 +33,12 @@ GeocodeResult GeoplateformeGeocoder::Locate(const QString& address) {
     if (query.size() < ShortestQuery) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
-    if (!limiter_.Acquire()) {
+    if (!limiter_.Acquire(cancel_)) {
         return {};
     }
     const QByteArray url =
         searchUrl_.toUtf8() + "?q=" + QUrl::toPercentEncoding(query) + "&limit=1";
-    const auto body = BoundedGet(url, userAgent_, limits_);
+    const auto body = BoundedGet(url, userAgent_, limits_, &cancel_);
     return body ? ReadAnswer(*body) : GeocodeResult{};
 }
 

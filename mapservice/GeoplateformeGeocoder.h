@@ -20,6 +20,7 @@ public:
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
+    void CancelLookups() override { cancel_.Cancel(); }
 
     // Reads a GeoCodeJSON answer: its first feature's point, NoMatch for an empty collection,
     // Failed for anything else.
@@ -30,6 +31,7 @@ private:
     const QByteArray userAgent_;
     const HttpLimits limits_;
     RateLimiter limiter_;
+    Cancellation cancel_;
 };
 
 } // namespace tarnel

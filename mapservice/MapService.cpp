@@ -5,14 +5,15 @@
 #include "mapservice/CachingGeocoder.h"
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
 #include "mapservice/NominatimGeocoder.h"
 #include "mapservice/QueryText.h"
 
 #include <httplib.h>
 
-#include <chrono>
 #include <string>
+#include <system_error>
 #include <utility>
 
 namespace tarnel {
@@ -20,12 +21,6 @@ namespace tarnel {
 namespace {
 
 constexpr auto LoopbackHost = "127.0.0.1";
-// How long Start() waits for the serving thread to take requests.
-constexpr auto LongestStart = std::chrono::seconds(5);
-constexpr auto StartPoll = std::chrono::milliseconds(5);
-// Idle browser connections give their thread back quickly.
-constexpr time_t KeepAliveSeconds = 2;
-constexpr time_t ReadTimeoutSeconds = 5;
 // Only GET is served, so a request has no business carrying a body.
 constexpr size_t LargestPayload = 1024;
 
@@ -56,9 +51,7 @@ bool MapService::Start() {
     if (server_) {
         return true;
     }
-    auto server = std::make_unique<httplib::Server>();
-    server->set_keep_alive_timeout(KeepAliveSeconds);
-    server->set_read_timeout(ReadTimeoutSeconds);
+    auto server = std::make_unique<GuardedServer>();
     server->set_payload_max_length(LargestPayload);
     server->set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
@@ -96,18 +89,15 @@ bool MapService::Start() {
     if (port <= 0) {
         return false;
     }
-    port_ = static_cast<quint16>(port);
-    server_ = std::move(server);
-    serving_ = std::thread([server = server_.get()] { server->listen_after_bind(); });
-    // stop() is only heard once the loop runs; waiting here keeps Stop() from missing it.
-    const auto deadline = std::chrono::steady_clock::now() + LongestStart;
-    while (!server_->is_running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(StartPoll);
-    }
-    if (!server_->is_running()) {
-        Stop();
+    // Connections wait in the listening socket's queue until the loop takes them, and
+    // StopServing() is heard even before the loop runs: nothing to wait for here.
+    try {
+        serving_ = std::thread([server = server.get()] { server->listen_after_bind(); });
+    } catch (const std::system_error&) {
         return false;
     }
+    port_ = static_cast<quint16>(port);
+    server_ = std::move(server);
     return true;
 }
 
@@ -126,7 +116,10 @@ void MapService::Stop() {
     if (!server_) {
         return;
     }
-    server_->stop();
+    // Lookups first, so that the requests waiting on them are answered at once.
+    france_->CancelLookups();
+    world_->CancelLookups();
+    server_->StopServing();
     if (serving_.joinable()) {
         serving_.join();
     }

@@ -8,11 +8,9 @@
 #include <memory>
 #include <thread>
 
-namespace httplib {
-class Server;
-}
-
 namespace tarnel {
+
+class GuardedServer;
 
 // The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
 // answering "GET /maps?q=<query>" with a map page (see MapPageHtml). A coordinate pair is shown
@@ -28,8 +26,9 @@ public:
     MapService& operator=(const MapService&) = delete;
     ~MapService(); // stops the server
 
-    // Binds 127.0.0.1 on a free port and starts serving; true once requests are answered.
-    // False when no port could be bound. Calling it while running changes nothing.
+    // Binds 127.0.0.1 on a free port and starts serving; true once requests are taken (they
+    // are answered as soon as the serving thread runs). False when no port could be bound or
+    // no thread started. Calling it while running changes nothing.
     bool Start();
 
     // The port bound by Start(), 0 when not running.
@@ -39,8 +38,10 @@ public:
     // empty otherwise.
     QString BaseUrl() const;
 
-    // Stops serving and frees the port; waits for the requests being answered, which the
-    // geocoders' own time-outs bound. Harmless when not running.
+    // Stops serving and frees the port within a few tens of milliseconds, whatever is in
+    // flight: lookups upstream and turns waited for are cancelled for good (the pages being
+    // answered say nothing was found), idle and slow connections closed. Harmless when not
+    // running.
     void Stop();
 
 private:
@@ -48,7 +49,7 @@ private:
 
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<GuardedServer> server_;
     std::thread serving_;
     quint16 port_ = 0;
 };

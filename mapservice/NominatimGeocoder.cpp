@@ -40,12 +40,12 @@ GeocodeResult NominatimGeocoder::Locate(const QString& address) {
     if (query.isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
-    if (!limiter_.Acquire()) {
+    if (!limiter_.Acquire(cancel_)) {
         return {};
     }
     const QByteArray url =
         searchUrl_.toUtf8() + "?format=jsonv2&limit=1&q=" + QUrl::toPercentEncoding(query);
-    const auto body = BoundedGet(url, userAgent_, limits_);
+    const auto body = BoundedGet(url, userAgent_, limits_, &cancel_);
     return body ? ReadAnswer(*body) : GeocodeResult{};
 }
 

@@ -2,15 +2,21 @@
 #include "FakeGeocoderServer.h"
 #include "core/Geocoding.h"
 #include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/GuardedServer.h"
 #include "mapservice/NominatimGeocoder.h"
 
 #include <httplib.h>
 
 #include <QTest>
+#include <arpa/inet.h>
 #include <chrono>
+#include <future>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace tarnel;
@@ -23,6 +29,49 @@ namespace {
 const QByteArray TestAgent = "TarnelTest/1.0 (+https://tarnel.example)";
 constexpr HttpLimits TestLimits{1000ms, 1500ms, 256 * 1024};
 constexpr auto TestInterval = 20ms;
+// Limits long enough that a test can tell waiting them out from a prompt end.
+constexpr HttpLimits LongLimits{1000ms, 8000ms, 256 * 1024};
+constexpr auto LongInterval = 4000ms;
+// What the program promises: it ends within this of its main window closing.
+constexpr auto PromptEnd = 1000ms;
+
+// A raw connection to the service, for clients that send slowly or not at all.
+class RawConnection {
+public:
+    explicit RawConnection(quint16 port)
+        : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = socket_ >= 0 &&
+                     ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+    ~RawConnection() {
+        if (socket_ >= 0) {
+            ::close(socket_);
+        }
+    }
+    bool Connected() const { return connected_; }
+    bool Send(const QByteArray& bytes) const {
+        return ::send(socket_, bytes.constData(), static_cast<size_t>(bytes.size()),
+                      MSG_NOSIGNAL) == bytes.size();
+    }
+    // Reads what has arrived within `wait`.
+    QByteArray Receive(std::chrono::milliseconds wait) const {
+        timeval timeout{0, static_cast<suseconds_t>(wait.count() * 1000)};
+        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        char buffer[8192];
+        const ssize_t received = ::recv(socket_, buffer, sizeof buffer, 0);
+        return received > 0 ? QByteArray(buffer, received) : QByteArray();
+    }
+
+private:
+    int socket_ = -1;
+    bool connected_ = false;
+};
 
 } // namespace
 
@@ -51,6 +100,9 @@ private slots:
     void nominatimRequestsAreSpaced();
     void openDataAgentNamesTheProgram();
     void lifecycle();
+    void stopIsPrompt_data();
+    void stopIsPrompt();
+    void stopBeforeTheLoopRunsIsHeard();
 
 private:
     httplib::Result Fetch(const QByteArray& rawQuery) const;
@@ -397,6 +449,77 @@ void TestMapService::lifecycle() {
     httplib::Client client("127.0.0.1", port);
     client.set_connection_timeout(1, 0);
     QVERIFY(!client.Get("/maps?q=1%2C1"));
+}
+
+void TestMapService::stopIsPrompt_data() {
+    QTest::addColumn<QByteArrayList>("queries"); // sent at once, each on its own connection
+    QTest::addColumn<QByteArray>("raw");         // sent on a raw connection, left open
+    QTest::newRow("upstream lookup held")
+        << QByteArrayList{"1+rue+Lente,+Paris,+FRANCE,+75001"} << QByteArray();
+    QTest::newRow("waiting for a Nominatim turn")
+        << QByteArrayList{"abc%2Cdef", "ghi%2Cjkl"} << QByteArray();
+    QTest::newRow("idle connection between requests")
+        << QByteArrayList{}
+        << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n\r\n");
+    QTest::newRow("header sent slowly")
+        << QByteArrayList{} << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\n");
+}
+
+void TestMapService::stopIsPrompt() {
+    QFETCH(QByteArrayList, queries);
+    QFETCH(QByteArray, raw);
+    auto service = std::make_unique<MapService>(
+        std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National), TestAgent,
+                                                LongLimits),
+        std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim), TestAgent,
+                                            LongLimits, LongInterval));
+    QVERIFY(service->Start());
+    const quint16 port = service->port();
+    std::vector<std::thread> clients;
+    for (const QByteArray& query : queries) {
+        clients.emplace_back([port, query] {
+            httplib::Client client("127.0.0.1", port);
+            client.set_url_encode(false);
+            client.set_read_timeout(10, 0);
+            client.Get(("/maps?q=" + query).toStdString());
+        });
+        std::this_thread::sleep_for(50ms); // in this order
+    }
+    RawConnection connection(port);
+    QVERIFY(connection.Connected());
+    if (!raw.isEmpty()) {
+        QVERIFY(connection.Send(QString::fromLatin1(raw).arg(port).toLatin1()));
+    }
+    std::this_thread::sleep_for(300ms);
+
+    const auto start = std::chrono::steady_clock::now();
+    service.reset();
+    const auto stopped = std::chrono::steady_clock::now() - start;
+    for (auto& client : clients) {
+        client.join();
+    }
+    const auto answered = std::chrono::steady_clock::now() - start;
+    qInfo("stopped in %lld ms, every client answered in %lld ms",
+          static_cast<long long>(
+              std::chrono::duration_cast<std::chrono::milliseconds>(stopped).count()),
+          static_cast<long long>(
+              std::chrono::duration_cast<std::chrono::milliseconds>(answered).count()));
+    QVERIFY(stopped < PromptEnd);
+    QVERIFY(answered < PromptEnd);
+    fake_->Release();
+}
+
+void TestMapService::stopBeforeTheLoopRunsIsHeard() {
+    // Stop between binding and the accept loop's start: the loop must end as soon as it runs.
+    GuardedServer server;
+    QVERIFY(server.bind_to_any_port("127.0.0.1") > 0);
+    server.StopServing();
+    auto serving = std::async(std::launch::async, [&server] { server.listen_after_bind(); });
+    const bool ended = serving.wait_for(PromptEnd) == std::future_status::ready;
+    if (!ended) {
+        server.stop(); // lets the test end after the failure
+    }
+    QVERIFY(ended);
 }
 
 QTEST_GUILESS_MAIN(TestMapService)

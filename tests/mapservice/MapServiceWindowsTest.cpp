@@ -35,6 +35,7 @@ public:
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
     QString SourceName() const override { return QStringLiteral("Table de test"); }
+    void CancelLookups() override {}
 
     std::atomic<int> calls = 0;
 };
