@@ -23,6 +23,14 @@ GuardedServer::GuardedServer() {
     };
 }
 
+int GuardedServer::BindToAnyPort(const std::string& host) {
+    const int port = bind_to_any_port(host);
+    if (port > 0) {
+        ::listen(svr_sock_, SOMAXCONN);
+    }
+    return port;
+}
+
 void GuardedServer::StopServing() {
     const socket_t listening = svr_sock_.exchange(INVALID_SOCKET);
     if (listening != INVALID_SOCKET) {

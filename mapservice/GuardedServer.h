@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 
 namespace tarnel {
 
@@ -25,6 +26,10 @@ public:
     static constexpr std::size_t RequestsPerConnection = 100;
 
     GuardedServer();
+
+    // bind_to_any_port() with room for a burst of connections in the listening socket's queue
+    // (cpp-httplib's is 5: a sixth connection arriving at once waits a second for its retry).
+    int BindToAnyPort(const std::string& host);
 
     // Closes the listening socket: the accept loop ends, or never starts when it has not yet,
     // and the connections end their waits. Harmless when repeated.

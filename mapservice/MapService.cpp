@@ -32,6 +32,26 @@ void Refuse(httplib::Response& response, int status, const char* text) {
     response.set_content(text, "text/plain; charset=utf-8");
 }
 
+// A browser's request made on behalf of another site: an Origin other than the service's own,
+// or a Sec-Fetch-Site that names another site. The map view's own navigations carry neither
+// (or "none", "same-origin"), and the address window's fetch is no browser.
+bool CrossSite(const httplib::Request& request, const std::string& ownHost) {
+    const std::string ownOrigin = "http://" + ownHost;
+    const auto origins = request.headers.equal_range("Origin");
+    for (auto origin = origins.first; origin != origins.second; ++origin) {
+        if (origin->second != ownOrigin) {
+            return true;
+        }
+    }
+    const auto sites = request.headers.equal_range("Sec-Fetch-Site");
+    for (auto site = sites.first; site != sites.second; ++site) {
+        if (site->second != "none" && site->second != "same-origin") {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
     return std::make_unique<CachingGeocoder>(std::move(geocoder));
 }
@@ -60,6 +80,10 @@ bool MapService::Start() {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
             }
+            if (CrossSite(request, ownHost)) {
+                Refuse(response, 403, "Interdit");
+                return httplib::Server::HandlerResponse::Handled;
+            }
             if (request.path != PagePath && request.path != IconPath) {
                 Refuse(response, 404, "Introuvable");
                 return httplib::Server::HandlerResponse::Handled;
@@ -85,7 +109,7 @@ bool MapService::Start() {
                              "text/html; charset=utf-8");
     });
 
-    const int port = server->bind_to_any_port(LoopbackHost);
+    const int port = server->BindToAnyPort(LoopbackHost);
     if (port <= 0) {
         return false;
     }

@@ -15,10 +15,14 @@ class GuardedServer;
 // The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
 // answering "GET /maps?q=<query>" with a map page (see MapPageHtml). A coordinate pair is shown
 // as it is; any other query is an address, looked up with `france` for addresses in France and
-// with `world` elsewhere, each answer kept for the life of the service. Everything but
-// "GET /maps" and "GET /favicon.ico" is refused (404, or 405 for other methods), and so is any
-// request whose Host header is not "127.0.0.1:<port>" (403), which keeps web pages from
-// reaching the service under another name. Requests are served on the server's own threads.
+// with `world` elsewhere, the answers of the last few thousand addresses kept for the life of
+// the service. Everything but "GET /maps" and "GET /favicon.ico" is refused (404, or 405 for
+// other methods), and so is (403) any request whose Host header is not "127.0.0.1:<port>",
+// which keeps web pages from reaching the service under another name, and any request a
+// browser makes for another site (an Origin other than "http://127.0.0.1:<port>", or a
+// Sec-Fetch-Site other than "none" or "same-origin"), which keeps other web pages from looking
+// addresses up on the user's behalf. Requests are served on threads of their own, see
+// GuardedServer.
 class MapService {
 public:
     MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world);

@@ -9,6 +9,7 @@
 
 #include <QTest>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <future>
 #include <memory>
@@ -59,13 +60,22 @@ public:
         return ::send(socket_, bytes.constData(), static_cast<size_t>(bytes.size()),
                       MSG_NOSIGNAL) == bytes.size();
     }
-    // Reads what has arrived within `wait`.
-    QByteArray Receive(std::chrono::milliseconds wait) const {
-        timeval timeout{0, static_cast<suseconds_t>(wait.count() * 1000)};
-        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    // True when the service closes the connection within `wait`, whatever it sends first.
+    bool ClosedWithin(std::chrono::milliseconds wait) const {
+        const auto until = std::chrono::steady_clock::now() + wait;
+        const timeval slice{0, 50 * 1000};
+        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &slice, sizeof slice);
         char buffer[8192];
-        const ssize_t received = ::recv(socket_, buffer, sizeof buffer, 0);
-        return received > 0 ? QByteArray(buffer, received) : QByteArray();
+        while (std::chrono::steady_clock::now() < until) {
+            const ssize_t received = ::recv(socket_, buffer, sizeof buffer, 0);
+            if (received == 0) {
+                return true;
+            }
+            if (received < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                return true; // reset
+            }
+        }
+        return false;
     }
 
 private:
@@ -100,6 +110,10 @@ private slots:
     void nominatimRequestsAreSpaced();
     void openDataAgentNamesTheProgram();
     void lifecycle();
+    void crossSiteRequestsAreRefused_data();
+    void crossSiteRequestsAreRefused();
+    void ownRequestIsAnsweredBesideSlowConnections_data();
+    void ownRequestIsAnsweredBesideSlowConnections();
     void stopIsPrompt_data();
     void stopIsPrompt();
     void stopBeforeTheLoopRunsIsHeard();
@@ -449,6 +463,105 @@ void TestMapService::lifecycle() {
     httplib::Client client("127.0.0.1", port);
     client.set_connection_timeout(1, 0);
     QVERIFY(!client.Get("/maps?q=1%2C1"));
+}
+
+void TestMapService::crossSiteRequestsAreRefused_data() {
+    QTest::addColumn<QByteArray>("origin");    // %1 stands for the service's port; empty: none
+    QTest::addColumn<QByteArray>("fetchSite"); // Sec-Fetch-Site; empty: none
+    QTest::addColumn<int>("status");
+    QTest::newRow("another site") << QByteArray("https://evil.example") << QByteArray() << 403;
+    QTest::newRow("another site, fetch metadata")
+        << QByteArray("https://evil.example") << QByteArray("cross-site") << 403;
+    QTest::newRow("opaque origin") << QByteArray("null") << QByteArray() << 403;
+    QTest::newRow("another port of this host")
+        << QByteArray("http://127.0.0.1:1") << QByteArray("same-site") << 403;
+    QTest::newRow("own host, other scheme")
+        << QByteArray("https://127.0.0.1:%1") << QByteArray() << 403;
+    QTest::newRow("cross-site navigation") << QByteArray() << QByteArray("cross-site") << 403;
+    QTest::newRow("same-site navigation") << QByteArray() << QByteArray("same-site") << 403;
+    QTest::newRow("program's fetch, no browser headers") << QByteArray() << QByteArray() << 200;
+    QTest::newRow("map view's navigation") << QByteArray() << QByteArray("none") << 200;
+    QTest::newRow("the page's own request")
+        << QByteArray("http://127.0.0.1:%1") << QByteArray("same-origin") << 200;
+}
+
+void TestMapService::crossSiteRequestsAreRefused() {
+    QFETCH(QByteArray, origin);
+    QFETCH(QByteArray, fetchSite);
+    QFETCH(int, status);
+    httplib::Client client("127.0.0.1", service_->port());
+    client.set_url_encode(false);
+    httplib::Headers headers;
+    if (!origin.isEmpty()) {
+        headers.emplace("Origin", QString::fromLatin1(origin).arg(service_->port()).toStdString());
+    }
+    if (!fetchSite.isEmpty()) {
+        headers.emplace("Sec-Fetch-Site", fetchSite.toStdString());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = client.Get("/maps?q=2+rue+Y,+Lyon,+FRANCE,+69001", headers);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    QVERIFY(result);
+    QCOMPARE(result->status, status);
+    // A refused request tells nothing of the address, not even through its timing.
+    QCOMPARE(fake_->Hits(Endpoint::National), status == 200 ? 1 : 0);
+    QCOMPARE(ExtractCoordinates(QByteArray::fromStdString(result->body)).has_value(),
+             status == 200);
+    if (status != 200) {
+        QVERIFY(elapsed < 200ms);
+    }
+}
+
+void TestMapService::ownRequestIsAnsweredBesideSlowConnections_data() {
+    QTest::addColumn<QByteArray>("sent"); // what each of the other connections sends
+    QTest::newRow("idle") << QByteArray();
+    QTest::newRow("first header line only") << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\n");
+    QTest::newRow("a few bytes") << QByteArray("GE");
+}
+
+void TestMapService::ownRequestIsAnsweredBesideSlowConnections() {
+    QFETCH(QByteArray, sent);
+    constexpr int Others = 50;
+    std::vector<std::unique_ptr<RawConnection>> others;
+    for (int i = 0; i < Others; ++i) {
+        others.push_back(std::make_unique<RawConnection>(service_->port()));
+        QVERIFY(others.back()->Connected());
+        if (!sent.isEmpty()) {
+            QVERIFY(others.back()->Send(sent));
+        }
+    }
+    // The others keep trickling one more header line a second, as a slow client would.
+    std::atomic<bool> done = false;
+    std::thread trickle([&others, &done, &sent] {
+        for (int tick = 1; tick <= 60 && !done && !sent.isEmpty(); ++tick) {
+            std::this_thread::sleep_for(50ms);
+            if (tick % 20 == 0) {
+                for (const auto& other : others) {
+                    other->Send("X-Slow: 1\r\n");
+                }
+            }
+        }
+    });
+    std::this_thread::sleep_for(200ms);
+    qint64 slowest = 0;
+    for (const QByteArray& query :
+         {QByteArray("48.8584%2C2.2945"), QByteArray("1+rue+X,+Paris,+FRANCE,+75001")}) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto result = Fetch(query);
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        slowest = std::max<qint64>(slowest, elapsed.count());
+        QVERIFY(result);
+        QCOMPARE(result->status, 200);
+        QVERIFY(ExtractCoordinates(QByteArray::fromStdString(result->body)));
+    }
+    done = true;
+    trickle.join();
+    qInfo("the program's requests beside %d other connections: slowest answered in %lld ms", Others,
+          slowest);
+    QVERIFY(slowest < 1000);
+    // The others are not held for ever: the idle limit and the header deadline close them.
+    QVERIFY(others.front()->ClosedWithin(GuardedServer::HeaderDeadline + GuardedServer::IdleLimit));
 }
 
 void TestMapService::stopIsPrompt_data() {
