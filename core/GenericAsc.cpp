@@ -1,8 +1,7 @@
 #include "core/GenericAsc.h"
 
+#include "core/FileReplace.h"
 #include "core/Windows1252.h"
-
-#include <QFile>
 
 namespace tarnel {
 
@@ -16,14 +15,7 @@ QByteArray GenericAscFileBytes(const ExportedPoint& point) {
 }
 
 bool WriteGenericAscFile(const QString& path, const ExportedPoint& point) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    const QByteArray bytes = GenericAscFileBytes(point);
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return ReplaceFileContents(path, GenericAscFileBytes(point));
 }
 
 } // namespace tarnel

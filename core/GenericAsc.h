@@ -20,7 +20,8 @@ QString GenericAscLine(const ExportedPoint& point);
 // The whole file: the line and CR LF, windows-1252.
 QByteArray GenericAscFileBytes(const ExportedPoint& point);
 
-// Creates or truncates `path` and writes the file. False when it could not be written whole.
+// Writes the file at `path`, replacing any previous one only once the new one is whole (see
+// ReplaceFileContents). False when it could not be written; the previous file is then intact.
 bool WriteGenericAscFile(const QString& path, const ExportedPoint& point);
 
 } // namespace tarnel

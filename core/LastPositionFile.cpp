@@ -1,5 +1,6 @@
 #include "core/LastPositionFile.h"
 
+#include "core/FileReplace.h"
 #include "core/Windows1252.h"
 
 #include <QDir>
@@ -58,17 +59,10 @@ QByteArray LastPositionFileBytes(const QString& value) {
 
 bool SaveLastPosition(ProgramTexts& texts, const QString& programDirectory, const QString& value) {
     texts.lastPosition = value;
-    QFile file(LastPositionPath(programDirectory));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    const QByteArray bytes = LastPositionFileBytes(value);
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return ReplaceFileContents(LastPositionPath(programDirectory), LastPositionFileBytes(value));
 }
 
-QString ReadFirstField(const QByteArray& fileBytes) {
+std::optional<QString> ReadFirstField(const QByteArray& fileBytes) {
     qsizetype lineEnd = fileBytes.indexOf('\n');
     if (lineEnd < 0) {
         lineEnd = fileBytes.size();
@@ -83,9 +77,13 @@ QString ReadFirstField(const QByteArray& fileBytes) {
     }
     line = line.sliced(start);
     if (line.startsWith('"')) {
-        // Up to the last quote of the line, so that a value holding a quote comes back whole.
+        // Up to the last quote of the line, so that a value holding a quote comes back whole;
+        // without a closing quote the line was cut short and holds no value worth showing.
         const qsizetype closing = line.lastIndexOf('"');
-        return FromWindows1252(closing > 0 ? line.sliced(1, closing - 1) : line.sliced(1));
+        if (closing <= 0) {
+            return std::nullopt;
+        }
+        return FromWindows1252(line.sliced(1, closing - 1));
     }
     const qsizetype comma = line.indexOf(',');
     return FromWindows1252(comma >= 0 ? line.first(comma) : line);
@@ -99,7 +97,7 @@ QString LoadLastPosition(ProgramTexts& texts, const QString& programDirectory) {
     QFile file(path);
     // The first line is all the value can hold; an unreadable file reads as empty.
     const QByteArray firstLine = file.open(QIODevice::ReadOnly) ? file.readLine() : QByteArray();
-    texts.lastPosition = ReadFirstField(firstLine);
+    texts.lastPosition = ReadFirstField(firstLine).value_or(QString());
     return texts.lastPosition;
 }
 

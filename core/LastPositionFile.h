@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tarnel {
 
@@ -17,17 +18,20 @@ bool FileExists(const QString& path);
 // The bytes of the last-position file for `value`: quote, value, quote, CR LF, windows-1252.
 QByteArray LastPositionFileBytes(const QString& value);
 
-// Sets texts.lastPosition, then creates or truncates the file in `programDirectory` and writes
-// the one line. Returns false when the file could not be written whole.
+// Sets texts.lastPosition, then writes the file in `programDirectory`, replacing the previous one
+// only once the new one is whole. Returns false when it could not be written; the previous file
+// is then intact.
 bool SaveLastPosition(ProgramTexts& texts, const QString& programDirectory, const QString& value);
 
 // The first field of the file's first line (CR LF or LF ends it), leading blanks skipped: the
-// text between the opening quote and the last quote of the line (to the line's end when there
-// is no other quote), or, unquoted, the text up to the first comma. Bytes are windows-1252.
-QString ReadFirstField(const QByteArray& fileBytes);
+// text between the opening quote and the last quote of the line, or, unquoted, the text up to
+// the first comma. Nothing when the line opens a quote it never closes (a file cut short).
+// Bytes are windows-1252.
+std::optional<QString> ReadFirstField(const QByteArray& fileBytes);
 
 // Start-up read: when the file exists, sets texts.lastPosition to its first field. Returns the
-// start-up map query value (empty when there is no file or nothing could be read).
+// start-up map query value (empty when there is no file, nothing could be read, or the value
+// was cut short).
 QString LoadLastPosition(ProgramTexts& texts, const QString& programDirectory);
 
 } // namespace tarnel

@@ -3,7 +3,7 @@
 //
 // Checked on every input, besides no crash and no sanitizer report:
 // - ReadFirstField of any bytes returns a text no longer than the first line, without a line
-//   feed;
+//   feed, or nothing when the line opens a quote it does not close;
 // - the code page is one byte for one character both ways: ToWindows1252(FromWindows1252(b))
 //   gives back the bytes b, the five bytes windows-1252 leaves undefined included;
 // - for any value (the input bytes through windows-1252, line feeds taken out; carriage returns
@@ -24,11 +24,22 @@ using tarnel::fuzz::Shown;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
-    const QString field = ReadFirstField(bytes);
     const qsizetype lineEnd = bytes.indexOf('\n');
-    Require(field.size() <= (lineEnd < 0 ? bytes.size() : lineEnd),
-            "the first field lies within the first line", Shown(field));
-    Require(!field.contains(u'\n'), "the first field holds no line feed", Shown(field));
+    const QByteArray line = bytes.first(lineEnd < 0 ? bytes.size() : lineEnd);
+    qsizetype start = 0;
+    while (start < line.size() && line.at(start) == ' ') {
+        ++start;
+    }
+    const bool unclosed = line.mid(start).startsWith('"') && line.lastIndexOf('"') == start;
+    const std::optional<QString> field = ReadFirstField(bytes);
+    Require(field.has_value() != unclosed,
+            "a line is refused exactly when it opens a quote and never closes it",
+            FromWindows1252(line));
+    if (field) {
+        Require(field->size() <= line.size(), "the first field lies within the first line",
+                Shown(*field));
+        Require(!field->contains(u'\n'), "the first field holds no line feed", Shown(*field));
+    }
 
     const QString decoded = FromWindows1252(bytes);
     Require(decoded.size() == bytes.size() && ToWindows1252(decoded) == bytes,
@@ -39,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray file = LastPositionFileBytes(value);
     Require(file == '"' + ToWindows1252(value) + "\"\r\n", "the file is the one quoted line",
             Shown(value));
-    const QString readBack = ReadFirstField(file);
+    const QString readBack = ReadFirstField(file).value_or(QStringLiteral("(refused)"));
     Require(readBack == value, "a saved value reads back whole",
             Shown(value) + QStringLiteral(" read back as ") + Shown(readBack));
     return 0;

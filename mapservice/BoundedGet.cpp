@@ -16,6 +16,13 @@ struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
 
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+
+// How often a transfer with nothing to do looks at its cancellation.
+constexpr int CancelCheckMs = 20;
+
 struct Body {
     QByteArray bytes;
     qsizetype maxBytes = 0;
@@ -37,6 +44,36 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
 
 long Milliseconds(std::chrono::milliseconds duration) {
     return static_cast<long>(std::max<std::chrono::milliseconds::rep>(duration.count(), 1));
+}
+
+// Runs the transfer of `easy` to its end, curl's own time-outs included; driven here rather
+// than by curl_easy_perform so that a cancellation is heard within CancelCheckMs.
+CURLcode Perform(CURL* easy, const Cancellation* cancel) {
+    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
+        return CURLE_OUT_OF_MEMORY;
+    }
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    int running = 1;
+    while (!(cancel && cancel->Cancelled())) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+        if (running == 0) {
+            int pending = 0;
+            const CURLMsg* message = curl_multi_info_read(multi.get(), &pending);
+            result =
+                message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_RECV_ERROR;
+            break;
+        }
+        if (curl_multi_poll(multi.get(), nullptr, 0, CancelCheckMs, nullptr) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi.get(), easy);
+    return result;
 }
 
 HttpAnswer::Outcome TransferFailure(CURLcode code) {
@@ -62,8 +99,8 @@ HttpAnswer::Outcome TransferFailure(CURLcode code) {
 
 } // namespace
 
-HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent,
-                      const HttpLimits& limits) {
+HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits,
+                      const Cancellation* cancel) {
     static std::once_flag curlReady;
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
@@ -87,7 +124,7 @@ HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent,
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""); // any encoding curl can decode
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-    const CURLcode code = curl_easy_perform(handle);
+    const CURLcode code = Perform(handle, cancel);
     HttpAnswer answer;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &answer.status);
     if (code != CURLE_OK) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapservice/Cancellation.h"
+
 #include <QByteArray>
 #include <chrono>
 
@@ -27,7 +29,9 @@ struct HttpAnswer {
 };
 
 // GET `url` (already percent-encoded) directly, without proxy or redirection, with the agent
-// `userAgent`. Safe to call from several threads at once.
-HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits);
+// `userAgent`. Ends within a few tens of milliseconds once `cancel` (when given) is thrown, as
+// Failed. Safe to call from several threads at once.
+HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits,
+                      const Cancellation* cancel = nullptr);
 
 } // namespace tarnel

@@ -4,21 +4,22 @@
 
 namespace tarnel {
 
-CachingGeocoder::CachingGeocoder(std::unique_ptr<Geocoder> upstream)
-    : upstream_(std::move(upstream)) {
+CachingGeocoder::CachingGeocoder(std::unique_ptr<Geocoder> upstream, qsizetype capacity)
+    : upstream_(std::move(upstream))
+    , results_(capacity) {
 }
 
 GeocodeResult CachingGeocoder::Locate(const QString& address) {
     const QString key = address.simplified().toCaseFolded();
     std::promise<GeocodeResult> promise;
     std::unique_lock lock(mutex_);
-    const auto known = results_.constFind(key);
-    if (known != results_.constEnd()) {
-        const std::shared_future<GeocodeResult> shared = known.value();
+    // object() also marks the address as the one used last.
+    if (const std::shared_future<GeocodeResult>* known = results_.object(key)) {
+        const std::shared_future<GeocodeResult> shared = *known;
         lock.unlock();
         return shared.get();
     }
-    results_.insert(key, promise.get_future().share());
+    results_.insert(key, new std::shared_future<GeocodeResult>(promise.get_future().share()));
     lock.unlock();
 
     GeocodeResult result;
@@ -39,6 +40,12 @@ GeocodeResult CachingGeocoder::Locate(const QString& address) {
 
 QString CachingGeocoder::SourceName() const {
     return upstream_->SourceName();
+}
+
+void CachingGeocoder::CancelLookups() {
+    if (upstream_) {
+        upstream_->CancelLookups();
+    }
 }
 
 } // namespace tarnel

@@ -2,7 +2,7 @@
 
 #include "mapservice/Geocoder.h"
 
-#include <QHash>
+#include <QCache>
 #include <QString>
 #include <future>
 #include <memory>
@@ -10,21 +10,26 @@
 
 namespace tarnel {
 
-// Keeps every answer of another geocoder for the life of the object, so that one address
-// reaches the upstream once: later and concurrent lookups of the same address (compared
-// without regard to case or runs of blanks) share the first one's result. Only answers about
-// the place are kept: a lookup that failed (time-out, refusal) is tried again next time.
+// Keeps the answers of another geocoder for the `capacity` addresses looked up last, so that
+// one address reaches the upstream once: later and concurrent lookups of the same address
+// (compared without regard to case or runs of blanks) share the first one's result. The
+// address used least recently is forgotten first. Only answers about the place are kept: a
+// lookup that failed (time-out, refusal) is tried again next time.
 class CachingGeocoder final : public Geocoder {
 public:
-    explicit CachingGeocoder(std::unique_ptr<Geocoder> upstream);
+    static constexpr qsizetype DefaultCapacity = 4096;
+
+    explicit CachingGeocoder(std::unique_ptr<Geocoder> upstream,
+                             qsizetype capacity = DefaultCapacity);
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
+    void CancelLookups() override;
 
 private:
     const std::unique_ptr<Geocoder> upstream_;
     std::mutex mutex_;
-    QHash<QString, std::shared_future<GeocodeResult>> results_; // also those still in flight
+    QCache<QString, std::shared_future<GeocodeResult>> results_; // also those still in flight
 };
 
 } // namespace tarnel

@@ -39,6 +39,10 @@ public:
 
     // Who answers, as the map page credits it ("Base Adresse Nationale").
     virtual QString SourceName() const = 0;
+
+    // For the end of the program: lookups in flight, waiting for their turn or still to come
+    // fail at once instead of running out their time. Safe to call from any thread.
+    virtual void CancelLookups() = 0;
 };
 
 } // namespace tarnel

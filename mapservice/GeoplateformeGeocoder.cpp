@@ -80,13 +80,13 @@ GeocodeResult GeoplateformeGeocoder::Locate(const QString& address) {
     if (query.isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
-    if (!limiter_.Acquire()) {
+    if (!limiter_.Acquire(cancel_)) {
         return {GeocodeResult::Outcome::Refused, {}};
     }
     const QByteArray url = searchUrl_.toUtf8() + "?q=" + QUrl::toPercentEncoding(query) +
                            "&autocomplete=0&limit=" + kFeaturesAsked;
     const QStringList postalCodes = PostalCodes(address);
-    return ReadUpstream(BoundedGet(url, userAgent_, limits_),
+    return ReadUpstream(BoundedGet(url, userAgent_, limits_, &cancel_),
                         [&](const QByteArray& body) { return ReadAnswer(body, postalCodes); });
 }
 

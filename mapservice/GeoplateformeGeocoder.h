@@ -31,6 +31,7 @@ public:
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
+    void CancelLookups() override { cancel_.Cancel(); }
 
     // The text the service is sent for `address`: trimmed, what precedes its first letter or
     // digit dropped (the service refuses any other first character), and cut at the last
@@ -51,6 +52,7 @@ private:
     const QByteArray userAgent_;
     const HttpLimits limits_;
     RateLimiter limiter_;
+    Cancellation cancel_;
 };
 
 } // namespace tarnel

@@ -5,6 +5,7 @@
 #include "mapservice/CachingGeocoder.h"
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
 #include "mapservice/NominatimGeocoder.h"
 #include "mapservice/QueryText.h"
@@ -15,6 +16,7 @@
 #include <array>
 #include <chrono>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -23,12 +25,6 @@ namespace tarnel {
 namespace {
 
 constexpr auto LoopbackHost = "127.0.0.1";
-// How long Start() waits for the serving thread to take requests.
-constexpr auto LongestStart = std::chrono::seconds(5);
-constexpr auto StartPoll = std::chrono::milliseconds(5);
-// Idle browser connections give their thread back quickly.
-constexpr time_t KeepAliveSeconds = 2;
-constexpr time_t ReadTimeoutSeconds = 5;
 // Only GET is served, so a request has no business carrying a body.
 constexpr size_t LargestPayload = 1024;
 
@@ -38,6 +34,26 @@ constexpr auto IconPath = "/favicon.ico";
 void Refuse(httplib::Response& response, int status, const char* text) {
     response.status = status;
     response.set_content(text, "text/plain; charset=utf-8");
+}
+
+// A browser's request made on behalf of another site: an Origin other than the service's own,
+// or a Sec-Fetch-Site that names another site. The map view's own navigations carry neither
+// (or "none", "same-origin"), and the address window's fetch is no browser.
+bool CrossSite(const httplib::Request& request, const std::string& ownHost) {
+    const std::string ownOrigin = "http://" + ownHost;
+    const auto origins = request.headers.equal_range("Origin");
+    for (auto origin = origins.first; origin != origins.second; ++origin) {
+        if (origin->second != ownOrigin) {
+            return true;
+        }
+    }
+    const auto sites = request.headers.equal_range("Sec-Fetch-Site");
+    for (auto site = sites.first; site != sites.second; ++site) {
+        if (site->second != "none" && site->second != "same-origin") {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
@@ -87,14 +103,16 @@ bool MapService::Start() {
     if (server_) {
         return true;
     }
-    auto server = std::make_unique<httplib::Server>();
-    server->set_keep_alive_timeout(KeepAliveSeconds);
-    server->set_read_timeout(ReadTimeoutSeconds);
+    auto server = std::make_unique<GuardedServer>();
     server->set_payload_max_length(LargestPayload);
     server->set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
             const std::string ownHost = std::string(LoopbackHost) + ':' + std::to_string(port_);
             if (request.get_header_value("Host") != ownHost) {
+                Refuse(response, 403, "Interdit");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            if (CrossSite(request, ownHost)) {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
             }
@@ -123,22 +141,19 @@ bool MapService::Start() {
                              "text/html; charset=utf-8");
     });
 
-    const int port = server->bind_to_any_port(LoopbackHost);
+    const int port = server->BindToAnyPort(LoopbackHost);
     if (port <= 0) {
+        return false;
+    }
+    // Connections wait in the listening socket's queue until the loop takes them, and
+    // StopServing() is heard even before the loop runs: nothing to wait for here.
+    try {
+        serving_ = std::thread([server = server.get()] { server->listen_after_bind(); });
+    } catch (const std::system_error&) {
         return false;
     }
     port_ = static_cast<quint16>(port);
     server_ = std::move(server);
-    serving_ = std::thread([server = server_.get()] { server->listen_after_bind(); });
-    // stop() is only heard once the loop runs; waiting here keeps Stop() from missing it.
-    const auto deadline = std::chrono::steady_clock::now() + LongestStart;
-    while (!server_->is_running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(StartPoll);
-    }
-    if (!server_->is_running()) {
-        Stop();
-        return false;
-    }
     return true;
 }
 
@@ -157,7 +172,13 @@ void MapService::Stop() {
     if (!server_) {
         return;
     }
-    server_->stop();
+    // Lookups first, so that the requests waiting on them are answered at once.
+    for (Geocoder* geocoder : {france_.get(), world_.get()}) {
+        if (geocoder) {
+            geocoder->CancelLookups();
+        }
+    }
+    server_->StopServing();
     if (serving_.joinable()) {
         serving_.join();
     }

@@ -8,21 +8,23 @@
 #include <memory>
 #include <thread>
 
-namespace httplib {
-class Server;
-}
-
 namespace tarnel {
+
+class GuardedServer;
 
 // The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
 // answering "GET /maps?q=<query>" with a map page (see MapPageHtml). A coordinate pair is shown
 // as it is; any other query is an address, looked up with `france` for addresses in France and
-// with `world` elsewhere, the other one asked when the first cannot find it, each answer kept
-// for the life of the service. A geocoder left null is not asked. A page without a place says
-// whether the address is unknown or the geocoders could not be asked, and why. Everything but
-// "GET /maps" and "GET /favicon.ico" is refused (404, or 405 for other methods), and so is any
-// request whose Host header is not "127.0.0.1:<port>" (403), which keeps web pages from
-// reaching the service under another name. Requests are served on the server's own threads.
+// with `world` elsewhere, the other one asked when the first cannot find it, the answers of the
+// last few thousand addresses kept for the life of the service. A geocoder left null is not
+// asked. A page without a place says whether the address is unknown or the geocoders could not
+// be asked, and why. Everything but "GET /maps" and "GET /favicon.ico" is refused (404, or 405
+// for other methods), and so is (403) any request whose Host header is not
+// "127.0.0.1:<port>", which keeps web pages from reaching the service under another name, and
+// any request a browser makes for another site (an Origin other than "http://127.0.0.1:<port>",
+// or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps other web pages from
+// looking addresses up on the user's behalf. Requests are served on threads of their own, see
+// GuardedServer.
 class MapService {
 public:
     MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world);
@@ -30,8 +32,9 @@ public:
     MapService& operator=(const MapService&) = delete;
     ~MapService(); // stops the server
 
-    // Binds 127.0.0.1 on a free port and starts serving; true once requests are answered.
-    // False when no port could be bound. Calling it while running changes nothing.
+    // Binds 127.0.0.1 on a free port and starts serving; true once requests are taken (they
+    // are answered as soon as the serving thread runs). False when no port could be bound or
+    // no thread started. Calling it while running changes nothing.
     bool Start();
 
     // The port bound by Start(), 0 when not running.
@@ -41,8 +44,10 @@ public:
     // empty otherwise.
     QString BaseUrl() const;
 
-    // Stops serving and frees the port; waits for the requests being answered, which the
-    // geocoders' own time-outs bound. Harmless when not running.
+    // Stops serving and frees the port within a few tens of milliseconds, whatever is in
+    // flight: lookups upstream and turns waited for are cancelled for good (the pages being
+    // answered say nothing was found), idle and slow connections closed. Harmless when not
+    // running.
     void Stop();
 
 private:
@@ -50,7 +55,7 @@ private:
 
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<GuardedServer> server_;
     std::thread serving_;
     quint16 port_ = 0;
 };

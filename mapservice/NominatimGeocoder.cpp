@@ -41,12 +41,13 @@ GeocodeResult NominatimGeocoder::Locate(const QString& address) {
     if (query.isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
-    if (!limiter_.Acquire()) {
+    if (!limiter_.Acquire(cancel_)) {
         return {GeocodeResult::Outcome::Refused, {}};
     }
     const QByteArray url =
         searchUrl_.toUtf8() + "?format=jsonv2&limit=1&q=" + QUrl::toPercentEncoding(query);
-    return ReadUpstream(BoundedGet(url, userAgent_, limits_), &NominatimGeocoder::ReadAnswer);
+    return ReadUpstream(BoundedGet(url, userAgent_, limits_, &cancel_),
+                        &NominatimGeocoder::ReadAnswer);
 }
 
 QString NominatimGeocoder::SourceName() const {

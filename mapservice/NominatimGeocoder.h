@@ -23,6 +23,7 @@ public:
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
+    void CancelLookups() override { cancel_.Cancel(); }
 
     // Reads a Nominatim answer: its first object's point, NoMatch for an empty array, Failed
     // for anything else.
@@ -33,6 +34,7 @@ private:
     const QByteArray userAgent_;
     const HttpLimits limits_;
     RateLimiter limiter_;
+    Cancellation cancel_;
 };
 
 } // namespace tarnel

@@ -1,7 +1,6 @@
 #include "mapservice/RateLimiter.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace tarnel {
 
@@ -12,6 +11,11 @@ RateLimiter::RateLimiter(std::chrono::milliseconds interval, std::chrono::millis
 }
 
 bool RateLimiter::Acquire() {
+    const Cancellation never;
+    return Acquire(never);
+}
+
+bool RateLimiter::Acquire(const Cancellation& cancel) {
     Clock::time_point turn;
     {
         const std::lock_guard lock(mutex_);
@@ -22,8 +26,7 @@ bool RateLimiter::Acquire() {
         }
         nextFree_ = turn + interval_;
     }
-    std::this_thread::sleep_until(turn);
-    return true;
+    return cancel.SleepUntil(turn);
 }
 
 } // namespace tarnel

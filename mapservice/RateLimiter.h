@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mapservice/Cancellation.h"
+
 #include <chrono>
 #include <mutex>
 
@@ -14,7 +16,9 @@ public:
     RateLimiter(std::chrono::milliseconds interval, std::chrono::milliseconds maxWait);
 
     // Waits for the caller's turn and returns true; returns false at once, taking no turn, when
-    // that turn lies further than `maxWait` ahead.
+    // that turn lies further than `maxWait` ahead, and as soon as `cancel` is thrown.
+    bool Acquire(const Cancellation& cancel);
+    // The same for a caller that is never cancelled.
     bool Acquire();
 
 private:

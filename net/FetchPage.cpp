@@ -18,6 +18,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr long kReadBufferBytes = 8192;
+// How often a fetch that may be abandoned looks at its flag while waiting.
+constexpr long kAbandonCheckMs = 20;
 
 void InitCurlOnce() {
     static std::once_flag once;
@@ -130,7 +132,8 @@ void Configure(CURL* easy, const QByteArray& url, curl_slist* headers, Transfer<
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
 }
 
-template <typename Body> Body Fetch(const QString& url, const FetchLimits& limits) {
+template <typename Body>
+Body Fetch(const QString& url, const FetchLimits& limits, const std::atomic<bool>* abandon) {
     InitCurlOnce();
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
@@ -154,6 +157,10 @@ template <typename Body> Body Fetch(const QString& url, const FetchLimits& limit
     const Clock::time_point deadline = transfer.lastArrival + limits.totalTimeout;
     int running = 1;
     while (running > 0 && !transfer.Full()) {
+        if (abandon && *abandon) {
+            curl_multi_remove_handle(multi.get(), easy.get());
+            return {};
+        }
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
             break;
         }
@@ -172,6 +179,9 @@ template <typename Body> Body Fetch(const QString& url, const FetchLimits& limit
             std::min(limits.stallTimeout - silent, left).count(), std::numeric_limits<int>::max()));
         if (curlWaitMs >= 0) {
             waitMs = std::min(waitMs, curlWaitMs);
+        }
+        if (abandon) {
+            waitMs = std::min(waitMs, kAbandonCheckMs);
         }
         if (curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(waitMs), nullptr) !=
             CURLM_OK) {
@@ -192,12 +202,13 @@ template <typename Body> Body Fetch(const QString& url, const FetchLimits& limit
 
 } // namespace
 
-QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits) {
-    return Fetch<QByteArray>(url, limits);
+QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits,
+                          const std::atomic<bool>* abandon) {
+    return Fetch<QByteArray>(url, limits, abandon);
 }
 
 QString FetchPage(const QString& url, const FetchLimits& limits) {
-    return Fetch<QString>(url, limits);
+    return Fetch<QString>(url, limits, nullptr);
 }
 
 } // namespace tarnel

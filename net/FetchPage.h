@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <chrono>
 
 namespace tarnel {
@@ -22,8 +23,10 @@ struct FetchLimits {
 // The URL goes out in windows-1252, or in UTF-8 when it holds a character windows-1252 has no
 // byte for (Łódź, Dvořák, Cyrillic); blanks, controls and bytes beyond ASCII percent-encoded.
 // Only http and https are fetched, redirections included. A redirect chain longer than
-// `maxRedirects` gives an empty result. Thread-safe.
-QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits = {});
+// `maxRedirects` gives an empty result. When `abandon` is given, the fetch looks at it every few
+// tens of milliseconds and, once it is true, ends at once with an empty result. Thread-safe.
+QByteArray FetchPageBytes(const QString& url, const FetchLimits& limits = {},
+                          const std::atomic<bool>* abandon = nullptr);
 
 // The same body as text, one character per byte through windows-1252, decoded as it arrives
 // so that the bytes are never held whole beside the text.

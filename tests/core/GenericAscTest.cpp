@@ -1,4 +1,5 @@
 #include "core/GenericAsc.h"
+#include "tests/support/ChildProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,6 +7,7 @@
 #include <QTest>
 
 using namespace tarnel;
+using tarnel::testing::ChildOutcome;
 
 namespace {
 
@@ -30,6 +32,8 @@ private slots:
     void unwritableTarget();
     void readOnlyFile();
     void deviceWithoutSpace();
+    void failedExportKeepsThePreviousFile_data();
+    void failedExportKeepsThePreviousFile();
 };
 
 void GenericAscTest::fileBytes_data() {
@@ -103,6 +107,49 @@ void GenericAscTest::deviceWithoutSpace() {
         QSKIP("no device that always reports a full disk");
     }
     QVERIFY(!WriteGenericAscFile(full, kWorkedExample));
+    // A special file is never replaced by a regular one.
+    QVERIFY(!QFileInfo(full).isFile());
+    QVERIFY(QFileInfo::exists(full));
+}
+
+void GenericAscTest::failedExportKeepsThePreviousFile_data() {
+    QTest::addColumn<bool>("tinyTmpfs");
+    QTest::addColumn<int>("sizeLimit"); // -1: none
+    QTest::addColumn<int>("streetLength");
+    QTest::newRow("no byte may be written") << false << 0 << 10;
+    QTest::newRow("half the line fits") << false << 30 << 10;
+    QTest::newRow("full 16 KiB tmpfs, long street") << true << -1 << 40000;
+}
+
+void GenericAscTest::failedExportKeepsThePreviousFile() {
+    QFETCH(bool, tinyTmpfs);
+    QFETCH(int, sizeLimit);
+    QFETCH(int, streetLength);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path();
+    const QString path = dir.filePath(u"Generic.asc"_qs);
+    const ChildOutcome outcome = testing::RunInChild([&] {
+        if (tinyTmpfs) {
+            testing::MountTinyTmpfs(QFile::encodeName(folder).constData(), 16 * 1024);
+        }
+        if (!WriteGenericAscFile(path, kWorkedExample)) {
+            return false;
+        }
+        if (sizeLimit >= 0) {
+            testing::LimitFileSize(static_cast<unsigned long>(sizeLimit));
+        }
+        ExportedPoint longer = kWorkedExample;
+        longer.street = QString(streetLength, u'x');
+        const bool written = WriteGenericAscFile(path, longer);
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        return !written && ReadFile(path) == GenericAscFileBytes(kWorkedExample) &&
+               left == QStringList{u"Generic.asc"_qs};
+    });
+    if (outcome == ChildOutcome::NotAllowed) {
+        QSKIP("this system does not allow the limit or the mount");
+    }
+    QCOMPARE(outcome, ChildOutcome::Held);
 }
 
 QTEST_GUILESS_MAIN(GenericAscTest)

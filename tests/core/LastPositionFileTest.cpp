@@ -1,4 +1,5 @@
 #include "core/LastPositionFile.h"
+#include "tests/support/ChildProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,6 +7,7 @@
 #include <QTest>
 
 using namespace tarnel;
+using tarnel::testing::ChildOutcome;
 
 namespace {
 
@@ -32,12 +34,17 @@ private slots:
     void saveReplacesThePreviousValue();
     void saveFailure_data();
     void saveFailure();
+    void failedSaveKeepsThePreviousFile_data();
+    void failedSaveKeepsThePreviousFile();
     void readFirstField_data();
     void readFirstField();
+    void unfinishedValueIsRefused_data();
+    void unfinishedValueIsRefused();
     void roundTrip_data();
     void roundTrip();
     void loadWithoutFile();
     void loadEmptyFile();
+    void loadRefusesAnUnfinishedValue();
     void fileExists_data();
     void fileExists();
 };
@@ -103,6 +110,46 @@ void LastPositionFileTest::saveFailure() {
     QCOMPARE(texts.lastPosition, u"48.8584,2.2945"_qs);
 }
 
+void LastPositionFileTest::failedSaveKeepsThePreviousFile_data() {
+    QTest::addColumn<bool>("tinyTmpfs");
+    QTest::addColumn<int>("sizeLimit"); // -1: none
+    QTest::addColumn<int>("valueLength");
+    QTest::newRow("no byte may be written") << false << 0 << 40;
+    QTest::newRow("half the line fits") << false << 24 << 40;
+    QTest::newRow("full 16 KiB tmpfs, long value") << true << -1 << 40000;
+}
+
+void LastPositionFileTest::failedSaveKeepsThePreviousFile() {
+    QFETCH(bool, tinyTmpfs);
+    QFETCH(int, sizeLimit);
+    QFETCH(int, valueLength);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path();
+    const QByteArray previous("\"48.8584,2.2945\"\r\n");
+    // Everything happens in the child: the limit and the mount must not reach this process.
+    const ChildOutcome outcome = testing::RunInChild([&] {
+        if (tinyTmpfs) {
+            testing::MountTinyTmpfs(QFile::encodeName(folder).constData(), 16 * 1024);
+        }
+        ProgramTexts texts;
+        if (!SaveLastPosition(texts, folder, u"48.8584,2.2945"_qs)) {
+            return false;
+        }
+        if (sizeLimit >= 0) {
+            testing::LimitFileSize(static_cast<unsigned long>(sizeLimit));
+        }
+        const bool saved = SaveLastPosition(texts, folder, QString(valueLength, u'x'));
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        return !saved && ReadFile(QDir(folder).filePath(kLastPositionFileName)) == previous &&
+               left == QStringList{kLastPositionFileName};
+    });
+    if (outcome == ChildOutcome::NotAllowed) {
+        QSKIP("this system does not allow the limit or the mount");
+    }
+    QCOMPARE(outcome, ChildOutcome::Held);
+}
+
 void LastPositionFileTest::readFirstField_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("value");
@@ -120,7 +167,6 @@ void LastPositionFileTest::readFirstField_data() {
     QTest::newRow("empty line") << QByteArray("\r\n\"second\"\r\n") << "";
     QTest::newRow("empty file") << QByteArray() << "";
     QTest::newRow("leading blanks skipped") << QByteArray("  \"x,y\"\r\n") << "x,y";
-    QTest::newRow("only the opening quote") << QByteArray("\"open,ended\r\n") << "open,ended";
     QTest::newRow("lone line feed") << QByteArray("\"a,b\"\nsecond\"\n") << "a,b";
     QTest::newRow("no line end") << QByteArray("\"a,b\"") << "a,b";
     QTest::newRow("unquoted without comma") << QByteArray("48.8584\r\n") << "48.8584";
@@ -132,7 +178,21 @@ void LastPositionFileTest::readFirstField_data() {
 void LastPositionFileTest::readFirstField() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, value);
-    QCOMPARE(ReadFirstField(bytes), value);
+    QCOMPARE(ReadFirstField(bytes), std::optional<QString>(value));
+}
+
+void LastPositionFileTest::unfinishedValueIsRefused_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("only the opening quote") << QByteArray("\"open,ended\r\n");
+    QTest::newRow("cut short after the opening quote") << QByteArray("\"1 rue X,+Par");
+    QTest::newRow("a lone quote") << QByteArray("\"\r\n");
+    QTest::newRow("blanks, then an open quote") << QByteArray("  \"x,y");
+    QTest::newRow("closing quote on the next line only") << QByteArray("\"a\r\nb\"\r\n");
+}
+
+void LastPositionFileTest::unfinishedValueIsRefused() {
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(ReadFirstField(bytes), std::nullopt);
 }
 
 void LastPositionFileTest::roundTrip_data() {
@@ -172,6 +232,16 @@ void LastPositionFileTest::loadEmptyFile() {
     WriteFile(dir.filePath(kLastPositionFileName), QByteArray());
     ProgramTexts texts;
     QCOMPARE(LoadLastPosition(texts, dir.path()), QString());
+}
+
+void LastPositionFileTest::loadRefusesAnUnfinishedValue() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    WriteFile(dir.filePath(kLastPositionFileName), '"' + QByteArray(4095, 'x'));
+    ProgramTexts texts;
+    texts.lastPosition = u"kept"_qs;
+    QCOMPARE(LoadLastPosition(texts, dir.path()), QString());
+    QVERIFY(texts.lastPosition.isEmpty());
 }
 
 void LastPositionFileTest::fileExists_data() {

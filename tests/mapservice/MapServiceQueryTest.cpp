@@ -1,4 +1,5 @@
 #include "mapservice/AddressQuery.h"
+#include "mapservice/CachingGeocoder.h"
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GeoplateformeGeocoder.h"
 #include "mapservice/NominatimGeocoder.h"
@@ -20,6 +21,24 @@ Q_DECLARE_METATYPE(GeocodeResult::Outcome)
 namespace {
 
 constexpr double Tolerance = 1e-7;
+
+using AskedCounts = QHash<QString, int>;
+
+// Finds every address, and counts the lookups of each.
+class CountingGeocoder final : public Geocoder {
+public:
+    explicit CountingGeocoder(QHash<QString, int>& asked)
+        : asked_(asked) {}
+    GeocodeResult Locate(const QString& address) override {
+        ++asked_[address];
+        return {GeocodeResult::Outcome::Found, {1, 2}};
+    }
+    QString SourceName() const override { return QStringLiteral("Comptage"); }
+    void CancelLookups() override {}
+
+private:
+    QHash<QString, int>& asked_;
+};
 
 } // namespace
 
@@ -44,6 +63,9 @@ private slots:
     void nominatimAnswer();
     void rateLimiterSpacesTurns_data();
     void rateLimiterSpacesTurns();
+    void rateLimiterWaitIsCancelled();
+    void cacheForgetsTheLeastRecentlyUsed_data();
+    void cacheForgetsTheLeastRecentlyUsed();
 };
 
 void TestMapQuery::queryValue_data() {
@@ -360,6 +382,47 @@ void TestMapQuery::rateLimiterSpacesTurns() {
     const auto elapsed = RateLimiter::Clock::now() - start;
     QCOMPARE(grantedCount.load(), granted);
     QVERIFY(elapsed >= milliseconds(intervalMs * (granted - 1)));
+}
+
+void TestMapQuery::rateLimiterWaitIsCancelled() {
+    using namespace std::chrono;
+    RateLimiter limiter{seconds(5), seconds(30)};
+    Cancellation cancel;
+    QVERIFY(limiter.Acquire(cancel)); // the first turn is at once
+    const auto start = steady_clock::now();
+    std::thread canceller([&cancel] {
+        std::this_thread::sleep_for(milliseconds(100));
+        cancel.Cancel();
+    });
+    const bool granted = limiter.Acquire(cancel);
+    const auto waited = steady_clock::now() - start;
+    canceller.join();
+    QVERIFY(!granted);
+    QVERIFY(waited < milliseconds(600));
+    QVERIFY(!limiter.Acquire(cancel)); // and at once from then on
+}
+
+void TestMapQuery::cacheForgetsTheLeastRecentlyUsed_data() {
+    QTest::addColumn<QStringList>("lookups");
+    QTest::addColumn<AskedCounts>("asked"); // upstream lookups per address
+    // Capacity 3 throughout.
+    QTest::newRow("within capacity")
+        << QStringList{"a", "b", "c", "a", "b", "c"} << AskedCounts{{"a", 1}, {"b", 1}, {"c", 1}};
+    QTest::newRow("oldest forgotten") << QStringList{"a", "b", "c", "d", "a"}
+                                      << AskedCounts{{"a", 2}, {"b", 1}, {"c", 1}, {"d", 1}};
+    QTest::newRow("use keeps an address") << QStringList{"a", "b", "c", "a", "d", "a", "b"}
+                                          << AskedCounts{{"a", 1}, {"b", 2}, {"c", 1}, {"d", 1}};
+}
+
+void TestMapQuery::cacheForgetsTheLeastRecentlyUsed() {
+    QFETCH(QStringList, lookups);
+    QFETCH(AskedCounts, asked);
+    QHash<QString, int> counted;
+    CachingGeocoder cache(std::make_unique<CountingGeocoder>(counted), 3);
+    for (const QString& address : lookups) {
+        QCOMPARE(cache.Locate(address).outcome, GeocodeResult::Outcome::Found);
+    }
+    QCOMPARE(counted, asked);
 }
 
 QTEST_GUILESS_MAIN(TestMapQuery)

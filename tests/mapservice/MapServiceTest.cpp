@@ -2,6 +2,7 @@
 #include "FakeGeocoderServer.h"
 #include "core/Geocoding.h"
 #include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
 #include "mapservice/NominatimGeocoder.h"
 
@@ -11,10 +12,16 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
+#include <future>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace tarnel;
@@ -29,6 +36,58 @@ namespace {
 const QByteArray TestAgent = "TarnelTest/1.0 (+https://tarnel.example)";
 constexpr HttpLimits TestLimits{1000ms, 1500ms, 256 * 1024};
 constexpr auto TestInterval = 20ms;
+// Limits long enough that a test can tell waiting them out from a prompt end.
+constexpr HttpLimits LongLimits{1000ms, 8000ms, 256 * 1024};
+constexpr auto LongInterval = 4000ms;
+// What the program promises: it ends within this of its main window closing.
+constexpr auto PromptEnd = 1000ms;
+
+// A raw connection to the service, for clients that send slowly or not at all.
+class RawConnection {
+public:
+    explicit RawConnection(quint16 port)
+        : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = socket_ >= 0 &&
+                     ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+    ~RawConnection() {
+        if (socket_ >= 0) {
+            ::close(socket_);
+        }
+    }
+    bool Connected() const { return connected_; }
+    bool Send(const QByteArray& bytes) const {
+        return ::send(socket_, bytes.constData(), static_cast<size_t>(bytes.size()),
+                      MSG_NOSIGNAL) == bytes.size();
+    }
+    // True when the service closes the connection within `wait`, whatever it sends first.
+    bool ClosedWithin(std::chrono::milliseconds wait) const {
+        const auto until = std::chrono::steady_clock::now() + wait;
+        const timeval slice{0, 50 * 1000};
+        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &slice, sizeof slice);
+        char buffer[8192];
+        while (std::chrono::steady_clock::now() < until) {
+            const ssize_t received = ::recv(socket_, buffer, sizeof buffer, 0);
+            if (received == 0) {
+                return true;
+            }
+            if (received < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                return true; // reset
+            }
+        }
+        return false;
+    }
+
+private:
+    int socket_ = -1;
+    bool connected_ = false;
+};
 
 } // namespace
 
@@ -64,6 +123,13 @@ private slots:
     void openDataAgentNamesTheProgram_data();
     void openDataAgentNamesTheProgram();
     void lifecycle();
+    void crossSiteRequestsAreRefused_data();
+    void crossSiteRequestsAreRefused();
+    void ownRequestIsAnsweredBesideSlowConnections_data();
+    void ownRequestIsAnsweredBesideSlowConnections();
+    void stopIsPrompt_data();
+    void stopIsPrompt();
+    void stopBeforeTheLoopRunsIsHeard();
 
 private:
     httplib::Result Fetch(const QByteArray& rawQuery) const;
@@ -606,6 +672,176 @@ void TestMapService::lifecycle() {
     httplib::Client client("127.0.0.1", port);
     client.set_connection_timeout(1, 0);
     QVERIFY(!client.Get("/maps?q=1%2C1"));
+}
+
+void TestMapService::crossSiteRequestsAreRefused_data() {
+    QTest::addColumn<QByteArray>("origin");    // %1 stands for the service's port; empty: none
+    QTest::addColumn<QByteArray>("fetchSite"); // Sec-Fetch-Site; empty: none
+    QTest::addColumn<int>("status");
+    QTest::newRow("another site") << QByteArray("https://evil.example") << QByteArray() << 403;
+    QTest::newRow("another site, fetch metadata")
+        << QByteArray("https://evil.example") << QByteArray("cross-site") << 403;
+    QTest::newRow("opaque origin") << QByteArray("null") << QByteArray() << 403;
+    QTest::newRow("another port of this host")
+        << QByteArray("http://127.0.0.1:1") << QByteArray("same-site") << 403;
+    QTest::newRow("own host, other scheme")
+        << QByteArray("https://127.0.0.1:%1") << QByteArray() << 403;
+    QTest::newRow("cross-site navigation") << QByteArray() << QByteArray("cross-site") << 403;
+    QTest::newRow("same-site navigation") << QByteArray() << QByteArray("same-site") << 403;
+    QTest::newRow("program's fetch, no browser headers") << QByteArray() << QByteArray() << 200;
+    QTest::newRow("map view's navigation") << QByteArray() << QByteArray("none") << 200;
+    QTest::newRow("the page's own request")
+        << QByteArray("http://127.0.0.1:%1") << QByteArray("same-origin") << 200;
+}
+
+void TestMapService::crossSiteRequestsAreRefused() {
+    QFETCH(QByteArray, origin);
+    QFETCH(QByteArray, fetchSite);
+    QFETCH(int, status);
+    httplib::Client client("127.0.0.1", service_->port());
+    client.set_url_encode(false);
+    httplib::Headers headers;
+    if (!origin.isEmpty()) {
+        headers.emplace("Origin", QString::fromLatin1(origin).arg(service_->port()).toStdString());
+    }
+    if (!fetchSite.isEmpty()) {
+        headers.emplace("Sec-Fetch-Site", fetchSite.toStdString());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = client.Get("/maps?q=2+rue+Y,+Lyon,+FRANCE,+69001", headers);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    QVERIFY(result);
+    QCOMPARE(result->status, status);
+    // A refused request tells nothing of the address, not even through its timing.
+    QCOMPARE(fake_->Hits(Endpoint::National), status == 200 ? 1 : 0);
+    QCOMPARE(ExtractCoordinates(QByteArray::fromStdString(result->body)).has_value(),
+             status == 200);
+    if (status != 200) {
+        QVERIFY(elapsed < 200ms);
+    }
+}
+
+void TestMapService::ownRequestIsAnsweredBesideSlowConnections_data() {
+    QTest::addColumn<QByteArray>("sent"); // what each of the other connections sends
+    QTest::newRow("idle") << QByteArray();
+    QTest::newRow("first header line only") << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\n");
+    QTest::newRow("a few bytes") << QByteArray("GE");
+}
+
+void TestMapService::ownRequestIsAnsweredBesideSlowConnections() {
+    QFETCH(QByteArray, sent);
+    constexpr int Others = 50;
+    std::vector<std::unique_ptr<RawConnection>> others;
+    for (int i = 0; i < Others; ++i) {
+        others.push_back(std::make_unique<RawConnection>(service_->port()));
+        QVERIFY(others.back()->Connected());
+        if (!sent.isEmpty()) {
+            QVERIFY(others.back()->Send(sent));
+        }
+    }
+    // The others keep trickling one more header line a second, as a slow client would.
+    std::atomic<bool> done = false;
+    std::thread trickle([&others, &done, &sent] {
+        for (int tick = 1; tick <= 60 && !done && !sent.isEmpty(); ++tick) {
+            std::this_thread::sleep_for(50ms);
+            if (tick % 20 == 0) {
+                for (const auto& other : others) {
+                    other->Send("X-Slow: 1\r\n");
+                }
+            }
+        }
+    });
+    std::this_thread::sleep_for(200ms);
+    qint64 slowest = 0;
+    for (const QByteArray& query :
+         {QByteArray("48.8584%2C2.2945"), QByteArray("1+rue+X,+Paris,+FRANCE,+75001")}) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto result = Fetch(query);
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        slowest = std::max<qint64>(slowest, elapsed.count());
+        QVERIFY(result);
+        QCOMPARE(result->status, 200);
+        QVERIFY(ExtractCoordinates(QByteArray::fromStdString(result->body)));
+    }
+    done = true;
+    trickle.join();
+    qInfo("the program's requests beside %d other connections: slowest answered in %lld ms", Others,
+          slowest);
+    QVERIFY(slowest < 1000);
+    // The others are not held for ever: the idle limit and the header deadline close them.
+    QVERIFY(others.front()->ClosedWithin(GuardedServer::HeaderDeadline + GuardedServer::IdleLimit));
+}
+
+void TestMapService::stopIsPrompt_data() {
+    QTest::addColumn<QByteArrayList>("queries"); // sent at once, each on its own connection
+    QTest::addColumn<QByteArray>("raw");         // sent on a raw connection, left open
+    QTest::newRow("upstream lookup held")
+        << QByteArrayList{"1+rue+Lente,+Paris,+FRANCE,+75001"} << QByteArray();
+    QTest::newRow("waiting for a Nominatim turn")
+        << QByteArrayList{"abc%2Cdef", "ghi%2Cjkl"} << QByteArray();
+    QTest::newRow("idle connection between requests")
+        << QByteArrayList{}
+        << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\nHost: 127.0.0.1:%1\r\n\r\n");
+    QTest::newRow("header sent slowly")
+        << QByteArrayList{} << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\n");
+}
+
+void TestMapService::stopIsPrompt() {
+    QFETCH(QByteArrayList, queries);
+    QFETCH(QByteArray, raw);
+    auto service = std::make_unique<MapService>(
+        std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National), TestAgent,
+                                                LongLimits),
+        std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim), TestAgent,
+                                            LongLimits, LongInterval));
+    QVERIFY(service->Start());
+    const quint16 port = service->port();
+    std::vector<std::thread> clients;
+    for (const QByteArray& query : queries) {
+        clients.emplace_back([port, query] {
+            httplib::Client client("127.0.0.1", port);
+            client.set_url_encode(false);
+            client.set_read_timeout(10, 0);
+            client.Get(("/maps?q=" + query).toStdString());
+        });
+        std::this_thread::sleep_for(50ms); // in this order
+    }
+    RawConnection connection(port);
+    QVERIFY(connection.Connected());
+    if (!raw.isEmpty()) {
+        QVERIFY(connection.Send(QString::fromLatin1(raw).arg(port).toLatin1()));
+    }
+    std::this_thread::sleep_for(300ms);
+
+    const auto start = std::chrono::steady_clock::now();
+    service.reset();
+    const auto stopped = std::chrono::steady_clock::now() - start;
+    for (auto& client : clients) {
+        client.join();
+    }
+    const auto answered = std::chrono::steady_clock::now() - start;
+    qInfo("stopped in %lld ms, every client answered in %lld ms",
+          static_cast<long long>(
+              std::chrono::duration_cast<std::chrono::milliseconds>(stopped).count()),
+          static_cast<long long>(
+              std::chrono::duration_cast<std::chrono::milliseconds>(answered).count()));
+    QVERIFY(stopped < PromptEnd);
+    QVERIFY(answered < PromptEnd);
+    fake_->Release();
+}
+
+void TestMapService::stopBeforeTheLoopRunsIsHeard() {
+    // Stop between binding and the accept loop's start: the loop must end as soon as it runs.
+    GuardedServer server;
+    QVERIFY(server.bind_to_any_port("127.0.0.1") > 0);
+    server.StopServing();
+    auto serving = std::async(std::launch::async, [&server] { server.listen_after_bind(); });
+    const bool ended = serving.wait_for(PromptEnd) == std::future_status::ready;
+    if (!ended) {
+        server.stop(); // lets the test end after the failure
+    }
+    QVERIFY(ended);
 }
 
 QTEST_GUILESS_MAIN(TestMapService)

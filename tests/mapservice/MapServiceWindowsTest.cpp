@@ -56,6 +56,7 @@ public:
         const QMutexLocker lock(&mutex_);
         return asked_;
     }
+    void CancelLookups() override {}
 
     std::atomic<int> calls = 0;
 

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <atomic>
 #include <exception>
 #include <thread>
 
@@ -234,8 +235,13 @@ void FRmChCoord::AskGoogleButton_Click() {
     try {
         const QString url = GeocodingRequestUrl(context_.mapBaseUrl, Street_->text(), City_->text(),
                                                 State_->text(), Zip_->text());
-        const std::optional<ExtractedCoordinates> found =
-            ExtractCoordinates(FetchWhileWindowWaits(url));
+        const std::optional<QByteArray> page = FetchWhileWindowWaits(url);
+        if (!page) {
+            // The program is ending: no result to show, no message to wait for.
+            feedback.SetBusyCursor(false);
+            return;
+        }
+        const std::optional<ExtractedCoordinates> found = ExtractCoordinates(*page);
         if (found) {
             Latitude_->setText(found->latitude);
             Longitude_->setText(found->longitude);
@@ -257,25 +263,37 @@ void FRmChCoord::AskGoogleButton_Click() {
     Command4_->setEnabled(true);
 }
 
-QByteArray FRmChCoord::FetchWhileWindowWaits(const QString& url) {
+std::optional<QByteArray> FRmChCoord::FetchWhileWindowWaits(const QString& url) {
     QByteArray page;
     QEventLoop waiting;
+    std::atomic<bool> fetched = false;
+    abandonFetch_ = false;
     // Started before anything changes, so that a thread that cannot start leaves the window as
     // it was. Should the fetch end first, its quit waits in the queue for the loop.
-    std::thread worker([&page, &waiting, url] {
+    std::thread worker([this, &page, &waiting, &fetched, url] {
         try {
-            page = FetchPageBytes(url);
+            page = FetchPageBytes(url, {}, &abandonFetch_);
         } catch (const std::exception&) {
             page.clear();
         }
+        fetched = true;
         QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
     });
     requestInProgress_ = true;
+    fetchLoop_ = &waiting;
     qApp->installEventFilter(this);
     waiting.exec();
+    // The loop also ends when the application exits (every event loop is told to) or is asked
+    // to quit (see eventFilter): the fetch is then given up.
+    const bool quitting = abandonFetch_ || !fetched;
+    abandonFetch_ = quitting;
     worker.join();
     qApp->removeEventFilter(this);
+    fetchLoop_ = nullptr;
     requestInProgress_ = false;
+    if (quitting) {
+        return std::nullopt;
+    }
     return page;
 }
 
@@ -289,6 +307,16 @@ bool FRmChCoord::IsOwnWidget(QObject* object) const {
 bool FRmChCoord::eventFilter(QObject* watched, QEvent* event) {
     if (requestInProgress_ && IsUserInput(event->type()) && IsOwnWidget(watched))
         return true;
+    // The modal window keeps its user from "Quitter", not the end of the session: asked to
+    // quit, the application would try to close this window, which the request still uses. The
+    // request is given up instead, and the quit asked again once it has unwound.
+    if (requestInProgress_ && watched == qApp && event->type() == QEvent::Quit) {
+        abandonFetch_ = true;
+        fetchLoop_->quit();
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        return true;
+    }
     // The picture buttons are command buttons too: Enter presses the one that has the focus.
     const bool pictureButton = watched == Command3_ || watched == Command4_ || watched == Command1_;
     if (pictureButton && event->type() == QEvent::KeyPress) {

@@ -5,11 +5,15 @@
 #include "ui/common/WindowContext.h"
 
 #include <QByteArray>
+#include <atomic>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QToolButton;
+
+class QEventLoop;
 
 namespace tarnel {
 
@@ -58,13 +62,17 @@ private:
     void Longitude_KeyPress(int index, int& keyAscii);
 
     // Fetches `url` on a worker thread while a local event loop keeps the window painted; user
-    // input aimed at the window is dropped until the page (or nothing) has arrived.
-    QByteArray FetchWhileWindowWaits(const QString& url);
+    // input aimed at the window is dropped until the page (or nothing) has arrived. Nothing
+    // when the application was asked to quit meanwhile: the fetch is then abandoned at once.
+    std::optional<QByteArray> FetchWhileWindowWaits(const QString& url);
     bool IsOwnWidget(QObject* object) const;
 
     MainWindowAccess& mainWindow_;
     WindowContext& context_;
     bool requestInProgress_ = false;
+    // Set when the application is asked to quit during the request; the fetch then ends.
+    std::atomic<bool> abandonFetch_ = false;
+    QEventLoop* fetchLoop_ = nullptr; // the loop that waits for the fetch, while it runs
     // The name confirmed in the last export, offered again by the next one while the window
     // stays open.
     QString lastExportPath_;

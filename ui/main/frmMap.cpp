@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QStandardPaths>
 
 namespace tarnel {
 
@@ -34,7 +35,9 @@ const QString kCopyToConversionTip =
 frmMap::frmMap(WindowContext& context, MapView* mapView)
     : context_(context)
     , scale_(TwipScale::For(nullptr))
-    , WebBrowser1_(mapView) {
+    , WebBrowser1_(mapView)
+    , lastPosition_(context.programDirectory,
+                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) {
     setObjectName(QStringLiteral("frmMap"));
     setWindowTitle(QStringLiteral("Tarnel - v ") + kVersionText +
                    QStringLiteral(" - Utilitaire coordonnées GPS "));
@@ -204,8 +207,7 @@ QSize frmMap::MapViewSizeFor(QSize outerTwips, QSize previousTwips) {
 }
 
 void frmMap::Form_Load() {
-    NavigateMap(context_.mapBaseUrl +
-                QueryValueText(LoadLastPosition(context_.texts, context_.programDirectory)));
+    NavigateMap(context_.mapBaseUrl + QueryValueText(lastPosition_.Load(context_.texts)));
 }
 
 void frmMap::resizeEvent(QResizeEvent* event) {
@@ -250,8 +252,7 @@ void frmMap::Command4_Click() {
 }
 
 void frmMap::SaveLastPosition(const QString& value) {
-    if (tarnel::SaveLastPosition(context_.texts, context_.programDirectory, value) ||
-        saveFailureReported_)
+    if (lastPosition_.Save(context_.texts, value) || saveFailureReported_)
         return;
     // The map already shows the search; the user only needs to know that the next start will
     // not come back to it. Once a run is enough: the cause will not go away on its own.
@@ -261,7 +262,7 @@ void frmMap::SaveLastPosition(const QString& value) {
                        "fichier «\u00a0%1\u00a0» du dossier «\u00a0%2\u00a0».\n\n"
                        "La carte affiche bien votre recherche, mais elle ne sera pas reprise "
                        "au prochain démarrage.")
-            .arg(kLastPositionFileName, QDir::toNativeSeparators(context_.programDirectory));
+            .arg(kLastPositionFileName, QDir::toNativeSeparators(lastPosition_.Directory()));
     context_.platform.messages.Show(this, message, kProgramTitle, MessageIcon::Exclamation);
 }
 

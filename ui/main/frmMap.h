@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LastPositionStore.h"
 #include "platform/MapView.h"
 #include "ui/common/MainWindowAccess.h"
 #include "ui/common/Twips.h"
@@ -87,6 +88,7 @@ private:
     TwipScale scale_;
     MapView* WebBrowser1_;
     QSize mapViewTwips_{5175, 3255};
+    LastPositionStore lastPosition_;
     bool saveFailureReported_ = false;
 
     QGroupBox* Frame1_ = nullptr;

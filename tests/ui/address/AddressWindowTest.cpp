@@ -731,6 +731,30 @@ private slots:
         QCOMPARE(Text(QStringLiteral("State")), QStringLiteral(" "));
         QCOMPARE(Text(QStringLiteral("Latitude")), QStringLiteral("48.8"));
     }
+
+    // Last: it runs the application's event loop and ends it. The modal window keeps the user
+    // from "Quitter", but the end of the session asks the application to quit: the request is
+    // abandoned, nothing is reported, and the application's loop ends at once.
+    void quitDuringRequestEndsAtOnce() {
+        service_->SetDelay(std::chrono::milliseconds(3000));
+        std::chrono::steady_clock::time_point asked;
+        QTimer::singleShot(0, window_, [this] { LookUp(kParisPage); });
+        QTimer::singleShot(300, qApp, [&asked] {
+            asked = std::chrono::steady_clock::now();
+            QCoreApplication::quit();
+        });
+        // Should the quit be refused, the test fails instead of waiting for ever.
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+        QApplication::exec();
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - asked);
+        qInfo("the application's loop ended %lld ms after the quit", qint64(elapsed.count()));
+        QVERIFY(elapsed < std::chrono::milliseconds(1000));
+        QVERIFY(platform_->messages.shown.isEmpty());
+        QCOMPARE(platform_->feedback.events, QStringList({"busy", "default"}));
+        // Quitting closes every window, this one too now that the request is given up.
+        QVERIFY(!window_ || !window_->isVisible());
+    }
 };
 
 QTEST_MAIN(AddressWindowTest)

@@ -16,7 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -120,6 +122,7 @@ private slots:
     void missingCoordinate_data();
     void missingCoordinate();
     void twoSearchesKeepTheSecond();
+    void lastPositionInTheUserDataFolder();
     void saveFailureToldOncePerRun();
 
     void zipFilter_data();
@@ -147,10 +150,17 @@ private slots:
     // Last: they run the application's event loop and end it.
     void quitEndsProgramWithHiddenWindows();
     void closingByTitleBarEndsProgram();
+
+private:
+    QTemporaryDir dataHome_;
 };
 
 void frmMapTest::initTestCase() {
     InstallFontSubstitutes();
+    // The user's data folder, where the last position goes when the program folder cannot
+    // hold it, lies in a folder of the test's own.
+    QVERIFY(dataHome_.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
 }
 
 void frmMapTest::startUpUrl_data() {
@@ -358,8 +368,36 @@ void frmMapTest::twoSearchesKeepTheSecond() {
     QCOMPARE(harness.texts.lastPosition, QStringLiteral("1,2"));
 }
 
-void frmMapTest::saveFailureToldOncePerRun() {
+void frmMapTest::lastPositionInTheUserDataFolder() {
     // A folder in the file's place cannot be written, even by an administrator.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(data.startsWith(dataHome_.path()));
+    {
+        Harness harness(Harness::LastPosition::Folder);
+        Type(harness.Box("txtLat"), "48.8584");
+        Type(harness.Box("txtLong"), "2.2945");
+        harness.Click("Command4");
+        QCOMPARE(harness.platform.messages.shown.size(), 0);
+    }
+    QFile saved(QDir(data).filePath(kFileName));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("\"48.8584,2.2945\"\r\n"));
+    saved.close();
+
+    Harness nextRun(Harness::LastPosition::Folder);
+    QCOMPARE(nextRun.view->urls, QStringList{kBase + "48.8584,2.2945"});
+    QVERIFY(QDir(data).removeRecursively());
+}
+
+void frmMapTest::saveFailureToldOncePerRun() {
+    // Neither the program folder (a folder in the file's place) nor the user's data folder (a
+    // file where it should be made) can hold the file, even for an administrator.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(QDir().mkpath(QFileInfo(data).path()));
+    QFile blocker(data);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const auto unblock = qScopeGuard([&blocker] { blocker.remove(); });
     Harness harness(Harness::LastPosition::Folder);
     Type(harness.Box("txtLat"), "48.8584");
     Type(harness.Box("txtLong"), "2.2945");
@@ -374,8 +412,7 @@ void frmMapTest::saveFailureToldOncePerRun() {
     QCOMPARE(message.title, QStringLiteral("Tarnel"));
     QCOMPARE(message.icon, MessageIcon::Exclamation);
     QVERIFY2(message.text.contains(kFileName), qPrintable(message.text));
-    QVERIFY2(message.text.contains(QDir::toNativeSeparators(harness.dir.path())),
-             qPrintable(message.text));
+    QVERIFY2(message.text.contains(QDir::toNativeSeparators(data)), qPrintable(message.text));
     QCOMPARE(harness.texts.lastPosition, QStringLiteral(",+,+,+"));
 }
 
