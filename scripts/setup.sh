@@ -9,10 +9,11 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev zlib1g-dev curl
   ca-certificates openssl
   fonts-liberation fonts-comic-neue
-  xvfb xauth x11-utils xdotool imagemagick poppler-utils
+  xvfb xauth x11-utils xdotool imagemagick poppler-utils iproute2
   # What a screen reader reads the program through, and Qt's switch that turns accessibility
   # reports on in the in-process tests.
   dbus-bin dbus-daemon at-spi2-core gir1.2-atspi-2.0 python3-gi qt6-base-private-dev
+  dpkg-dev lintian desktop-file-utils appstream man-db
   libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64

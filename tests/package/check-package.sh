@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The package is what Debian's own tools accept, and holds exactly the expected files:
+#   check-package.sh DEB_DIR VERSION EXPECTED_CONTENTS
+set -euo pipefail
+dir="$1" version="$2" expected="$3"
+arch="$(dpkg --print-architecture)"
+deb="$dir/tarnel_${version}_${arch}.deb"
+[ -f "$deb" ] || { echo "no package $deb (found: $(ls "$dir"))"; exit 1; }
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+failed=0
+fail() {
+  echo "FAIL: $*"
+  failed=1
+}
+
+# Control fields: the computed library dependencies and the run-time needs no link shows.
+field() { dpkg-deb --field "$deb" "$1"; }
+dpkg-deb --field "$deb" Package Version Architecture Installed-Size Depends Recommends Suggests
+[ "$(field Package)" = tarnel ] || fail "package name $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "version $(field Version), expected $version"
+depends=", $(field Depends),"
+for need in libc6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libcurl4 \
+            fonts-liberation fonts-comic-neue ca-certificates libqt6svg6 \
+            libqt6webengine6-data qt6-translations-l10n; do
+  grep -qE "[, ]$need( \([^)]*\))?," <<<"$depends" || fail "Depends lacks $need"
+done
+[ "$(field Recommends)" = "hardinfo | kinfocenter | gnome-system-monitor, xdg-utils" ] ||
+  fail "Recommends: $(field Recommends)"
+
+# Exactly the expected files, modes, owners and link targets.
+actual="$(dpkg-deb --contents "$deb" | awk '{line = $1 " " $2; for (i = 6; i <= NF; i++) line = line " " $i; print line}')"
+if ! diff -u "$expected" <(echo "$actual"); then
+  fail "the package's contents differ from $expected (- expected, + found)"
+fi
+
+# Debian's own checks.
+echo "--- lintian"
+lintian_output="$(lintian --display-info --tag-display-limit 0 "$deb" 2>&1)" || true
+echo "${lintian_output:-(nothing reported)}"
+! grep -q '^E: ' <<<"$lintian_output" || fail "lintian reports errors"
+
+root="$(mktemp -d)"
+trap 'rm -rf "$root"' EXIT
+dpkg -x "$deb" "$root"
+echo "--- desktop-file-validate"
+desktop-file-validate "$root/usr/share/applications/tarnel.desktop" || fail "desktop entry"
+echo "--- appstreamcli validate-tree --no-net"
+appstreamcli validate-tree --no-net "$root" || fail "AppStream metadata"
+grep -q "<release version=\"${version%-*}\"" "$root"/usr/share/metainfo/*.xml ||
+  fail "the AppStream release is not ${version%-*}"
+echo "--- manual page"
+zcat "$root/usr/share/man/man1/tarnel.1.gz" | man -l --warnings -E UTF-8 - 2>&1 >/dev/null |
+  { ! grep .; } || fail "the manual page has errors"
+
+[ "$failed" -eq 0 ] && echo "package checked"
+exit "$failed"
