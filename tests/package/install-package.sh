@@ -14,9 +14,13 @@ skip() {
 if dpkg-query -W -f='${Status}' tarnel 2>/dev/null | grep -q 'ok installed'; then
   skip "a tarnel package is already installed here and is left alone"
 fi
-if lslocks -n -o PATH 2>/dev/null | grep -q '^/var/lib/dpkg/lock'; then
-  skip "dpkg is busy (its lock is held)"
-fi
+# Another installation may be finishing: give it a while before giving up.
+dpkg_busy() { lslocks -n -o PATH 2>/dev/null | grep -q '^/var/lib/dpkg/lock'; }
+for _ in $(seq 60); do
+  dpkg_busy || break
+  sleep 2
+done
+! dpkg_busy || skip "dpkg is busy (its lock is held)"
 [ -f "$deb" ] || { echo "no package $deb"; exit 1; }
 
 user="tarnel-check-$$"

@@ -85,6 +85,10 @@ start_and_check() {
 }
 
 quit_program() {
+  # A message box titled like the program says the last position could not be saved.
+  if xdotool search --onlyvisible --name '^Tarnel$' >/dev/null 2>&1; then
+    fail "a message box is open: the last position could not be saved"
+  fi
   xdotool windowfocus --sync "$window" key alt+q
   retry 30 bash -c "! kill -0 $pid 2>/dev/null" ||
     fail "Alt+Q did not end the program (is a message box open?)"
