@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The package is what Debian's own tools accept, and holds exactly the expected files:
-#   check-package.sh DEB_DIR VERSION EXPECTED_CONTENTS
+#   check-package.sh DEB_DIR VERSION EXPECTED_CONTENTS SOURCE_DIR
 set -euo pipefail
-dir="$1" version="$2" expected="$3"
+dir="$1" version="$2" expected="$3" src="$4"
 arch="$(dpkg --print-architecture)"
 deb="$dir/tarnel_${version}_${arch}.deb"
 [ -f "$deb" ] || { echo "no package $deb (found: $(ls "$dir"))"; exit 1; }
@@ -48,6 +48,12 @@ echo "--- appstreamcli validate-tree --no-net"
 appstreamcli validate-tree --no-net "$root" || fail "AppStream metadata"
 grep -q "<release version=\"${version%-*}\"" "$root"/usr/share/metainfo/*.xml ||
   fail "the AppStream release is not ${version%-*}"
+# The screenshots are the README's pictures.
+screenshots="$(grep -o '<image>[^<]*</image>' "$root"/usr/share/metainfo/*.xml | sed 's|.*/docs/||; s|</image>||')"
+[ -n "$screenshots" ] || fail "no screenshot in the AppStream metadata"
+for picture in $screenshots; do
+  grep -qF "](docs/$picture)" "$src/README.md" || fail "screenshot $picture is not a picture of the README"
+done
 echo "--- manual page"
 zcat "$root/usr/share/man/man1/tarnel.1.gz" | man -l --warnings -E UTF-8 - 2>&1 >/dev/null |
   { ! grep .; } || fail "the manual page has errors"
