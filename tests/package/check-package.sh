@@ -54,6 +54,16 @@ screenshots="$(grep -o '<image>[^<]*</image>' "$root"/usr/share/metainfo/*.xml |
 for picture in $screenshots; do
   grep -qF "](docs/$picture)" "$src/README.md" || fail "screenshot $picture is not a picture of the README"
 done
+# One licence for the program everywhere, and the licences of the data it shows.
+copyright="$root/usr/share/doc/tarnel/copyright"
+for phrase in "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+              "License: GPL-3+" "/usr/share/common-licenses/GPL-3" "OpenStreetMap contributors" \
+              "(ODbL-1.0)" "Base Adresse Nationale" "Licence Ouverte"; do
+  grep -qF "$phrase" "$copyright" || fail "the copyright file does not name: $phrase"
+done
+grep -qF "<project_license>GPL-3.0-or-later</project_license>" "$root"/usr/share/metainfo/*.xml ||
+  fail "the AppStream licence is not the program's (GPL-3.0-or-later)"
+grep -q "^ *Version 3, 29 June 2007" "$src/LICENSE" || fail "LICENSE is not the GNU GPL version 3"
 echo "--- manual page"
 zcat "$root/usr/share/man/man1/tarnel.1.gz" | man -l --warnings -E UTF-8 - 2>&1 >/dev/null |
   { ! grep .; } || fail "the manual page has errors"
