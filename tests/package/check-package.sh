@@ -44,8 +44,9 @@ trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 echo "--- desktop-file-validate"
 desktop-file-validate "$root/usr/share/applications/tarnel.desktop" || fail "desktop entry"
-echo "--- appstreamcli validate-tree --no-net"
-appstreamcli validate-tree --no-net "$root" || fail "AppStream metadata"
+echo "--- appstreamcli validate --no-net, then validate-tree (the metadata with its desktop entry)"
+appstreamcli validate --no-net "$root"/usr/share/metainfo/*.xml || fail "AppStream metadata"
+appstreamcli validate-tree --no-net "$root" || fail "AppStream metadata with the desktop entry"
 grep -q "<release version=\"${version%-*}\"" "$root"/usr/share/metainfo/*.xml ||
   fail "the AppStream release is not ${version%-*}"
 # The screenshots are the README's pictures.
