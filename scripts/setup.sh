@@ -13,6 +13,7 @@ packages=(
   # What a screen reader reads the program through, and Qt's switch that turns accessibility
   # reports on in the in-process tests.
   dbus-bin dbus-daemon at-spi2-core gir1.2-atspi-2.0 python3-gi qt6-base-private-dev
+  # The Debian package and the tools that check it.
   dpkg-dev lintian desktop-file-utils appstream man-db
   libbenchmark-dev
   clang clang-format libclang-rt-14-dev
