@@ -8,7 +8,7 @@ namespace tarnel::fuzz {
 
 // What both geocoders' answer readers promise for any bytes: a place found lies on Earth, and
 // reading is a pure function of the bytes (the same answer twice gives the same result).
-inline void CheckAnswerReader(GeocodeResult (*read)(const QByteArray&), const QByteArray& bytes) {
+template <typename Reader> void CheckAnswerReader(const Reader& read, const QByteArray& bytes) {
     const GeocodeResult result = read(bytes);
     if (result.outcome == GeocodeResult::Outcome::Found) {
         Require(IsValidPlace(result.place), "a place found lies on Earth",
