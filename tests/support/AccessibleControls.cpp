@@ -124,4 +124,41 @@ void AccessibilityEventLog::Clear() {
     Log().clear();
 }
 
+QString NamingFaults(QWidget* window) {
+    QStringList faults;
+    const QList<AccessibleControl> controls = FocusableControls(window);
+    if (controls.isEmpty())
+        faults.append(QStringLiteral("no control the keyboard reaches"));
+    for (const AccessibleControl& control : controls) {
+        if (control.name.isEmpty())
+            faults.append(QStringLiteral("%1 has no name").arg(control.objectName));
+    }
+    const QStringList alike = DuplicateNames(controls);
+    if (!alike.isEmpty())
+        faults.append(QStringLiteral("names carried twice: %1").arg(alike.join(u'|')));
+    if (faults.isEmpty())
+        return {};
+    return faults.join(u'\n') + u'\n' + DumpTree(window);
+}
+
+QString ControlFaults(QWidget* window, const ExpectedControl& expected) {
+    auto* widget = window->findChild<QWidget*>(expected.objectName);
+    if (!widget)
+        return QStringLiteral("no control %1").arg(expected.objectName);
+    const AccessibleControl seen = Accessible(widget);
+    QStringList faults;
+    const auto compare = [&faults](const char* what, const QString& actual, const QString& wanted) {
+        if (actual != wanted)
+            faults.append(QStringLiteral("%1: \"%2\", expected \"%3\"")
+                              .arg(QLatin1String(what), actual, wanted));
+    };
+    compare("role", QString::number(int(seen.role)), QString::number(expected.role));
+    compare("name", seen.name, expected.name);
+    compare("access key", seen.accelerator, expected.accessKey);
+    if (!expected.label.isEmpty() && !LabelledBy(widget).contains(expected.label))
+        faults.append(QStringLiteral("labelled by \"%1\", expected \"%2\"")
+                          .arg(LabelledBy(widget).join(u'|'), expected.label));
+    return faults.join(u'\n');
+}
+
 } // namespace tarnel::testing

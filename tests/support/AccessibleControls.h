@@ -39,6 +39,25 @@ QStringList LabelledBy(QObject* object);
 // description, indented by depth; objects not shown are marked.
 QString DumpTree(QWidget* window);
 
+// What every window's test asks first: each control the keyboard reaches has a name, and no two
+// share one. Empty when that holds; otherwise what is wrong, with the tree as a screen reader
+// reads it, which shows the controls that are alike.
+QString NamingFaults(QWidget* window);
+
+// What a screen reader must be told of one control: role, name, access key ("Alt+F", empty
+// for none) and, when not empty, the caption of the label the control is tied to.
+struct ExpectedControl {
+    QString objectName;
+    int role = 0;
+    QString name;
+    QString label;
+    QString accessKey;
+};
+
+// How the control of `window` named `expected.objectName` differs from `expected`, one line a
+// difference; empty when it does not.
+QString ControlFaults(QWidget* window, const ExpectedControl& expected);
+
 // Records the accessibility events Qt reports while it lives, instead of sending them on.
 class AccessibilityEventLog {
 public:

@@ -41,13 +41,8 @@ private slots:
 
 void AddressWindowAccessibilityTest::everyFocusableControlHasItsOwnName() {
     Harness harness;
-    const QList<AccessibleControl> controls = FocusableControls(harness.window);
-    QVERIFY(!controls.isEmpty());
-    for (const AccessibleControl& control : controls)
-        QVERIFY2(!control.name.isEmpty(), qPrintable(control.objectName));
-    // On failure, the tree as a screen reader reads it shows which controls are alike.
-    QVERIFY2(DuplicateNames(controls).isEmpty(),
-             qPrintable(DuplicateNames(controls).join(u'|') + u'\n' + DumpTree(harness.window)));
+    const QString faults = NamingFaults(harness.window);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
 // Name, role, the label a box is tied to and the access key. The boxes keep their sample
@@ -85,14 +80,8 @@ void AddressWindowAccessibilityTest::controls() {
     QFETCH(QString, accessKey);
 
     Harness harness;
-    auto* widget = harness.window->findChild<QWidget*>(control);
-    QVERIFY(widget);
-    const AccessibleControl seen = Accessible(widget);
-    QCOMPARE(int(seen.role), role);
-    QCOMPARE(seen.name, name);
-    QCOMPARE(seen.accelerator, accessKey);
-    if (!label.isEmpty())
-        QVERIFY2(LabelledBy(widget).contains(label), qPrintable(LabelledBy(widget).join(u'|')));
+    const QString faults = ControlFaults(harness.window, {control, role, name, label, accessKey});
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
 QTEST_MAIN(AddressWindowAccessibilityTest)

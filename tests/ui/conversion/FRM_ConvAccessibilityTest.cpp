@@ -67,13 +67,8 @@ void FRM_ConvAccessibilityTest::initTestCase() {
 
 void FRM_ConvAccessibilityTest::everyFocusableControlHasItsOwnName() {
     Harness harness;
-    const QList<AccessibleControl> controls = FocusableControls(harness.window);
-    QVERIFY(!controls.isEmpty());
-    for (const AccessibleControl& control : controls)
-        QVERIFY2(!control.name.isEmpty(), qPrintable(control.objectName));
-    // On failure, the tree as a screen reader reads it shows which controls are alike.
-    QVERIFY2(DuplicateNames(controls).isEmpty(),
-             qPrintable(DuplicateNames(controls).join(u'|') + u'\n' + DumpTree(harness.window)));
+    const QString faults = NamingFaults(harness.window);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
 // The input boxes by the meaning of what they take, the buttons of the two panels, which share
@@ -120,14 +115,8 @@ void FRM_ConvAccessibilityTest::controls() {
     QFETCH(QString, accessKey);
 
     Harness harness;
-    QWidget* widget = harness.Find(control);
-    QVERIFY(widget);
-    const AccessibleControl seen = Accessible(widget);
-    QCOMPARE(int(seen.role), role);
-    QCOMPARE(seen.name, name);
-    QCOMPARE(seen.accelerator, accessKey);
-    if (!label.isEmpty())
-        QVERIFY2(LabelledBy(widget).contains(label), qPrintable(LabelledBy(widget).join(u'|')));
+    const QString faults = ControlFaults(harness.window, {control, role, name, label, accessKey});
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
 // Each result label after the steps: its announced name, and whether its change was reported.

@@ -58,13 +58,8 @@ void frmMapAccessibilityTest::initTestCase() {
 
 void frmMapAccessibilityTest::everyFocusableControlHasItsOwnName() {
     Harness harness;
-    const QList<AccessibleControl> controls = FocusableControls(harness.window.get());
-    for (const AccessibleControl& control : controls)
-        QVERIFY2(!control.name.isEmpty(), qPrintable(control.objectName));
-    // On failure, the tree as a screen reader reads it shows which controls are alike.
-    QVERIFY2(
-        DuplicateNames(controls).isEmpty(),
-        qPrintable(DuplicateNames(controls).join(u'|') + u'\n' + DumpTree(harness.window.get())));
+    const QString faults = NamingFaults(harness.window.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
 // Name, role, the label a box is tied to and the access key, control by control: the boxes by
@@ -112,14 +107,9 @@ void frmMapAccessibilityTest::controls() {
     QFETCH(QString, accessKey);
 
     Harness harness;
-    auto* widget = harness.window->findChild<QWidget*>(control);
-    QVERIFY(widget);
-    const AccessibleControl seen = Accessible(widget);
-    QCOMPARE(int(seen.role), role);
-    QCOMPARE(seen.name, name);
-    QCOMPARE(seen.accelerator, accessKey);
-    if (!label.isEmpty())
-        QVERIFY2(LabelledBy(widget).contains(label), qPrintable(LabelledBy(widget).join(u'|')));
+    const QString faults =
+        ControlFaults(harness.window.get(), {control, role, name, label, accessKey});
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
 // The map is described by the place of its last navigation, whichever command made it.
