@@ -616,7 +616,7 @@ void TestMapService::upstreamRequestsFollowTheirFormats() {
 }
 
 void TestMapService::nominatimRequestsAreSpaced() {
-    constexpr auto Interval = 300ms;
+    constexpr auto Interval = 500ms;
     NominatimGeocoder geocoder(fake_->SearchUrl(Endpoint::Nominatim), TestAgent, TestLimits,
                                Interval);
     std::vector<std::thread> lookups;
@@ -629,8 +629,9 @@ void TestMapService::nominatimRequestsAreSpaced() {
     const auto arrivals = fake_->Arrivals();
     QCOMPARE(arrivals.size(), 3);
     for (qsizetype i = 1; i < arrivals.size(); ++i) {
-        // The fake notes arrival a little after the turn began; allow for that jitter.
-        QVERIFY(arrivals.at(i) - arrivals.at(i - 1) >= Interval - 20ms);
+        // The fake notes arrival some time after the turn began, later still on a busy machine;
+        // requests sent together would arrive within a few milliseconds of each other.
+        QVERIFY(arrivals.at(i) - arrivals.at(i - 1) >= Interval / 2);
     }
 }
 
