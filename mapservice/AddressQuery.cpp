@@ -8,17 +8,17 @@ namespace tarnel {
 namespace {
 
 // Positions of the parts when all four are sent.
-constexpr qsizetype FullPartCount = 4;
-constexpr qsizetype CountryIndex = 2;
-constexpr qsizetype ZipIndex = 3;
+constexpr qsizetype kFullPartCount = 4;
+constexpr qsizetype kCountryIndex = 2;
+constexpr qsizetype kZipIndex = 3;
 
 bool IsFrance(const QString& part) {
     return part.compare(QLatin1String("france"), Qt::CaseInsensitive) == 0;
 }
 
 bool IsFrenchZip(const QString& part) {
-    static const QRegularExpression zip(QStringLiteral("^\\d{5}$"));
-    return zip.match(part).hasMatch();
+    static const QRegularExpression kZip(QStringLiteral("^\\d{5}$"));
+    return kZip.match(part).hasMatch();
 }
 
 } // namespace
@@ -44,8 +44,8 @@ AddressQuery ParseAddressQuery(const QString& text) {
 
     if (std::any_of(all.cbegin(), all.cend(), IsFrance)) {
         query.region = AddressQuery::Region::France;
-    } else if (all.size() == FullPartCount) {
-        if (all.at(CountryIndex).isEmpty() && IsFrenchZip(all.at(ZipIndex))) {
+    } else if (all.size() == kFullPartCount) {
+        if (all.at(kCountryIndex).isEmpty() && IsFrenchZip(all.at(kZipIndex))) {
             query.region = AddressQuery::Region::France;
         }
     } else if (std::any_of(all.cbegin(), all.cend(), IsFrenchZip)) {

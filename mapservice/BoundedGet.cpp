@@ -21,7 +21,7 @@ struct MultiDeleter {
 };
 
 // How often a transfer with nothing to do looks at its cancellation.
-constexpr int CancelCheckMs = 20;
+constexpr int kCancelCheckMs = 20;
 
 struct Body {
     QByteArray bytes;
@@ -47,7 +47,7 @@ long Milliseconds(std::chrono::milliseconds duration) {
 }
 
 // Runs the transfer of `easy` to its end, curl's own time-outs included; driven here rather
-// than by curl_easy_perform so that a cancellation is heard within CancelCheckMs.
+// than by curl_easy_perform so that a cancellation is heard within kCancelCheckMs.
 CURLcode Perform(CURL* easy, const Cancellation* cancel) {
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
     if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
@@ -67,7 +67,7 @@ CURLcode Perform(CURL* easy, const Cancellation* cancel) {
                 message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_RECV_ERROR;
             break;
         }
-        if (curl_multi_poll(multi.get(), nullptr, 0, CancelCheckMs, nullptr) != CURLM_OK) {
+        if (curl_multi_poll(multi.get(), nullptr, 0, kCancelCheckMs, nullptr) != CURLM_OK) {
             result = CURLE_RECV_ERROR;
             break;
         }

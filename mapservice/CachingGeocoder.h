@@ -17,10 +17,10 @@ namespace tarnel {
 // lookup that failed (time-out, refusal) is tried again next time.
 class CachingGeocoder final : public Geocoder {
 public:
-    static constexpr qsizetype DefaultCapacity = 4096;
+    static constexpr qsizetype kDefaultCapacity = 4096;
 
     explicit CachingGeocoder(std::unique_ptr<Geocoder> upstream,
-                             qsizetype capacity = DefaultCapacity);
+                             qsizetype capacity = kDefaultCapacity);
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;

@@ -7,7 +7,7 @@ void Cancellation::Cancel() {
         const std::lock_guard lock(mutex_);
         cancelled_ = true;
     }
-    cancelled_changed_.notify_all();
+    cancelledChanged_.notify_all();
 }
 
 bool Cancellation::Cancelled() const {
@@ -17,7 +17,7 @@ bool Cancellation::Cancelled() const {
 
 bool Cancellation::SleepUntil(Clock::time_point until) const {
     std::unique_lock lock(mutex_);
-    return !cancelled_changed_.wait_until(lock, until, [this] { return cancelled_; });
+    return !cancelledChanged_.wait_until(lock, until, [this] { return cancelled_; });
 }
 
 } // namespace tarnel

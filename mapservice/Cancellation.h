@@ -21,7 +21,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    mutable std::condition_variable cancelled_changed_;
+    mutable std::condition_variable cancelledChanged_;
     bool cancelled_ = false;
 };
 

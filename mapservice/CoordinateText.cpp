@@ -11,8 +11,8 @@ namespace tarnel {
 namespace {
 
 std::optional<double> ReadDecimalDegrees(const QString& text) {
-    static const QRegularExpression decimal(QStringLiteral("^[-+]?(?:\\d+(?:\\.\\d*)?|\\.\\d+)$"));
-    if (!decimal.match(text).hasMatch()) {
+    static const QRegularExpression kDecimal(QStringLiteral("^[-+]?(?:\\d+(?:\\.\\d*)?|\\.\\d+)$"));
+    if (!kDecimal.match(text).hasMatch()) {
         return std::nullopt;
     }
     bool ok = false;
@@ -23,9 +23,9 @@ std::optional<double> ReadDecimalDegrees(const QString& text) {
 // Degrees-minutes-seconds; NaN when minutes or seconds reach 60, so that the pair is recognised
 // but refused.
 std::optional<double> ReadDms(const QString& text) {
-    static const QRegularExpression dms(
+    static const QRegularExpression kDms(
         QStringLiteral("^([-+]?)(\\d+)\u00B0(\\d+)'(\\d+(?:\\.\\d*)?)\"$"));
-    const QRegularExpressionMatch match = dms.match(text);
+    const QRegularExpressionMatch match = kDms.match(text);
     if (!match.hasMatch()) {
         return std::nullopt;
     }
@@ -48,9 +48,9 @@ std::optional<double> ReadSide(const QString& text) {
 }
 
 std::optional<Place> ReadDecimalCommaPair(const QString& text) {
-    static const QRegularExpression groups(
+    static const QRegularExpression kGroups(
         QStringLiteral("^\\s*([-+]?\\d+),(\\d+)\\s*,\\s*([-+]?\\d+),(\\d+)\\s*$"));
-    const QRegularExpressionMatch match = groups.match(text);
+    const QRegularExpressionMatch match = kGroups.match(text);
     if (!match.hasMatch()) {
         return std::nullopt;
     }

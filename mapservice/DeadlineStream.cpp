@@ -13,7 +13,7 @@ namespace tarnel {
 namespace {
 
 // How long one wait may last before the stop is looked at again.
-constexpr std::chrono::milliseconds StopCheck{20};
+constexpr std::chrono::milliseconds kStopCheck{20};
 
 void AddressOf(const sockaddr_storage& address, std::string& ip, int& port) {
     char text[INET6_ADDRSTRLEN] = {};
@@ -46,8 +46,8 @@ bool DeadlineStream::WaitFor(short events, Clock::time_point deadline) const {
             return false;
         }
         const auto slice = std::min(
-            StopCheck, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
-                           std::chrono::milliseconds(1));
+            kStopCheck, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now) +
+                            std::chrono::milliseconds(1));
         pollfd watched{socket_, events, 0};
         const int ready = poll(&watched, 1, static_cast<int>(slice.count()));
         if (ready > 0) {

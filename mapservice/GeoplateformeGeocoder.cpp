@@ -15,8 +15,8 @@ namespace tarnel {
 namespace {
 
 // The service's published limit is 50 requests a second.
-constexpr std::chrono::milliseconds RequestInterval{20};
-constexpr std::chrono::milliseconds LongestQueue{2000};
+constexpr std::chrono::milliseconds kRequestInterval{20};
+constexpr std::chrono::milliseconds kLongestQueue{2000};
 // Features asked for: enough for the place asked for to be among them when a better-scored
 // namesake in another town comes first.
 constexpr auto kFeaturesAsked = "5";
@@ -42,7 +42,7 @@ GeoplateformeGeocoder::GeoplateformeGeocoder(QString searchUrl, QByteArray userA
     : searchUrl_(std::move(searchUrl))
     , userAgent_(std::move(userAgent))
     , limits_(limits)
-    , limiter_(RequestInterval, LongestQueue) {
+    , limiter_(kRequestInterval, kLongestQueue) {
 }
 
 QString GeoplateformeGeocoder::QueryText(const QString& address) {
@@ -67,9 +67,9 @@ QString GeoplateformeGeocoder::QueryText(const QString& address) {
 }
 
 QStringList GeoplateformeGeocoder::PostalCodes(const QString& address) {
-    static const QRegularExpression code(QStringLiteral("(?<!\\d)\\d{5}(?!\\d)"));
+    static const QRegularExpression kPostalCode(QStringLiteral("(?<!\\d)\\d{5}(?!\\d)"));
     QStringList codes;
-    for (auto match = code.globalMatch(address); match.hasNext();) {
+    for (auto match = kPostalCode.globalMatch(address); match.hasNext();) {
         codes.append(match.next().captured());
     }
     return codes;

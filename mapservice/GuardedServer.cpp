@@ -43,23 +43,23 @@ bool GuardedServer::Stopping() const {
 }
 
 bool GuardedServer::process_and_close_socket(socket_t sock) {
-    if (connections_.fetch_add(1) >= MaxConnections) {
+    if (connections_.fetch_add(1) >= kMaxConnections) {
         connections_.fetch_sub(1);
         CloseSocket(sock);
         return false;
     }
     DeadlineStream stream(
-        sock, [this] { return Stopping(); }, WriteTimeout);
+        sock, [this] { return Stopping(); }, kWriteTimeout);
     bool served = true;
-    for (std::size_t count = 0; count < RequestsPerConnection; ++count) {
+    for (std::size_t count = 0; count < kRequestsPerConnection; ++count) {
         // The first byte of the next request, then the rest of its header in bounded time.
-        stream.SetReadDeadline(DeadlineStream::Clock::now() + IdleLimit);
+        stream.SetReadDeadline(DeadlineStream::Clock::now() + kIdleLimit);
         if (!stream.WaitReadable()) {
             break;
         }
-        stream.SetReadDeadline(DeadlineStream::Clock::now() + HeaderDeadline);
+        stream.SetReadDeadline(DeadlineStream::Clock::now() + kHeaderDeadline);
         bool closed = false;
-        served = process_request(stream, count + 1 == RequestsPerConnection || Stopping(), closed,
+        served = process_request(stream, count + 1 == kRequestsPerConnection || Stopping(), closed,
                                  [](httplib::Request&) {});
         if (!served || closed) {
             break;

@@ -10,20 +10,20 @@ namespace tarnel {
 
 // A cpp-httplib server that slow, idle or numerous clients cannot hold up, and that stops for
 // certain:
-// - each connection has a thread of its own (ConnectionThreads), up to `MaxConnections` at
+// - each connection has a thread of its own (ConnectionThreads), up to `kMaxConnections` at
 //   once; those beyond are closed at once;
-// - a request's whole header must arrive within `HeaderDeadline` of its first byte, and a
-//   connection may wait `IdleLimit` for that first byte;
+// - a request's whole header must arrive within `kHeaderDeadline` of its first byte, and a
+//   connection may wait `kIdleLimit` for that first byte;
 // - StopServing() works in every state, before the accept loop runs too (stop() of
 //   cpp-httplib is not heard then), and every wait of a connection ends within a few tens of
 //   milliseconds of it.
 class GuardedServer final : public httplib::Server {
 public:
-    static constexpr int MaxConnections = 128;
-    static constexpr std::chrono::milliseconds HeaderDeadline{2000};
-    static constexpr std::chrono::milliseconds IdleLimit{2000};
-    static constexpr std::chrono::milliseconds WriteTimeout{2000};
-    static constexpr std::size_t RequestsPerConnection = 100;
+    static constexpr int kMaxConnections = 128;
+    static constexpr std::chrono::milliseconds kHeaderDeadline{2000};
+    static constexpr std::chrono::milliseconds kIdleLimit{2000};
+    static constexpr std::chrono::milliseconds kWriteTimeout{2000};
+    static constexpr std::size_t kRequestsPerConnection = 100;
 
     GuardedServer();
 

@@ -19,9 +19,9 @@ const QString kMapFallback =
                    "une fois la connexion rétablie.");
 
 // Latitude span of the map shown: a few streets around the place.
-constexpr double LatitudeSpan = 0.01;
+constexpr double kLatitudeSpan = 0.01;
 // The web map cannot show latitudes beyond this.
-constexpr double MercatorLimit = 85.0511;
+constexpr double kMercatorLimit = 85.0511;
 
 // Escapes what HTML gives meaning to, and the braces, so that no text from the query can look
 // like the coordinate arrangement the program searches for; controls become blanks.
@@ -64,8 +64,8 @@ QString Decimal(double value) {
 }
 
 QString MapSection(const Place& place, const QString& source, double longitudeSpan) {
-    const double south = std::max(place.latitude - LatitudeSpan / 2, -MercatorLimit);
-    const double north = std::min(place.latitude + LatitudeSpan / 2, MercatorLimit);
+    const double south = std::max(place.latitude - kLatitudeSpan / 2, -kMercatorLimit);
+    const double north = std::min(place.latitude + kLatitudeSpan / 2, kMercatorLimit);
     const double west = std::max(place.longitude - longitudeSpan / 2, -180.0);
     const double east = std::min(place.longitude + longitudeSpan / 2, 180.0);
     const QString lat = Decimal(place.latitude);
@@ -130,11 +130,11 @@ QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
     QString body;
     if (place) {
         const double longitudeSpan = std::min(
-            LatitudeSpan / std::max(std::cos(place->latitude * std::numbers::pi / 180), 0.01),
+            kLatitudeSpan / std::max(std::cos(place->latitude * std::numbers::pi / 180), 0.01),
             360.0);
         viewport = QLatin1String("<!-- viewport:{center:{lat:") % Decimal(place->latitude) %
                    QLatin1String(",lng:") % Decimal(place->longitude) %
-                   QLatin1String("},span:{lat:") % Decimal(LatitudeSpan) % QLatin1String(",lng:") %
+                   QLatin1String("},span:{lat:") % Decimal(kLatitudeSpan) % QLatin1String(",lng:") %
                    Decimal(longitudeSpan) % QLatin1String("}} -->\n");
         body = MapSection(*place, source, longitudeSpan);
     } else if (query.trimmed().isEmpty()) {

@@ -24,12 +24,12 @@ namespace tarnel {
 
 namespace {
 
-constexpr auto LoopbackHost = "127.0.0.1";
+constexpr auto kLoopbackHost = "127.0.0.1";
 // Only GET is served, so a request has no business carrying a body.
-constexpr size_t LargestPayload = 1024;
+constexpr size_t kLargestPayload = 1024;
 
-constexpr auto PagePath = "/maps";
-constexpr auto IconPath = "/favicon.ico";
+constexpr auto kPagePath = "/maps";
+constexpr auto kIconPath = "/favicon.ico";
 
 void Refuse(httplib::Response& response, int status, const char* text) {
     response.status = status;
@@ -104,10 +104,10 @@ bool MapService::Start() {
         return true;
     }
     auto server = std::make_unique<GuardedServer>();
-    server->set_payload_max_length(LargestPayload);
+    server->set_payload_max_length(kLargestPayload);
     server->set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
-            const std::string ownHost = std::string(LoopbackHost) + ':' + std::to_string(port_);
+            const std::string ownHost = std::string(kLoopbackHost) + ':' + std::to_string(port_);
             if (request.get_header_value("Host") != ownHost) {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
@@ -116,7 +116,7 @@ bool MapService::Start() {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
             }
-            if (request.path != PagePath && request.path != IconPath) {
+            if (request.path != kPagePath && request.path != kIconPath) {
                 Refuse(response, 404, "Introuvable");
                 return httplib::Server::HandlerResponse::Handled;
             }
@@ -127,10 +127,10 @@ bool MapService::Start() {
             }
             return httplib::Server::HandlerResponse::Unhandled;
         });
-    server->Get(IconPath, [](const httplib::Request&, httplib::Response& response) {
+    server->Get(kIconPath, [](const httplib::Request&, httplib::Response& response) {
         response.status = 204;
     });
-    server->Get(PagePath, [this](const httplib::Request& request, httplib::Response& response) {
+    server->Get(kPagePath, [this](const httplib::Request& request, httplib::Response& response) {
         const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
         response.set_header("Cache-Control", "no-store");
         response.set_header("X-Content-Type-Options", "nosniff");
@@ -141,7 +141,7 @@ bool MapService::Start() {
                              "text/html; charset=utf-8");
     });
 
-    const int port = server->BindToAnyPort(LoopbackHost);
+    const int port = server->BindToAnyPort(kLoopbackHost);
     if (port <= 0) {
         return false;
     }
@@ -157,7 +157,7 @@ bool MapService::Start() {
     return true;
 }
 
-quint16 MapService::port() const {
+quint16 MapService::Port() const {
     return port_;
 }
 
@@ -165,7 +165,7 @@ QString MapService::BaseUrl() const {
     if (!server_) {
         return {};
     }
-    return QStringLiteral("http://%1:%2/maps?q=").arg(QLatin1String(LoopbackHost)).arg(port_);
+    return QStringLiteral("http://%1:%2/maps?q=").arg(QLatin1String(kLoopbackHost)).arg(port_);
 }
 
 void MapService::Stop() {

@@ -38,7 +38,7 @@ public:
     bool Start();
 
     // The port bound by Start(), 0 when not running.
-    quint16 port() const;
+    quint16 Port() const;
 
     // "http://127.0.0.1:<port>/maps?q=" while running, the map service base URL for the run;
     // empty otherwise.

@@ -14,7 +14,7 @@ namespace tarnel {
 namespace {
 
 // How many turns may queue up before a lookup gives up rather than hold its page.
-constexpr int LongestQueueInTurns = 5;
+constexpr int kLongestQueueInTurns = 5;
 
 // A decimal text of the answer; nothing when it is not one.
 std::optional<double> ReadDecimal(const QJsonValue& value) {
@@ -33,7 +33,7 @@ NominatimGeocoder::NominatimGeocoder(QString searchUrl, QByteArray userAgent, Ht
     : searchUrl_(std::move(searchUrl))
     , userAgent_(std::move(userAgent))
     , limits_(limits)
-    , limiter_(interval, interval * LongestQueueInTurns) {
+    , limiter_(interval, interval * kLongestQueueInTurns) {
 }
 
 GeocodeResult NominatimGeocoder::Locate(const QString& address) {

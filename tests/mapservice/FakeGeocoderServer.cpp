@@ -13,9 +13,9 @@ namespace tarnel {
 
 namespace {
 
-constexpr auto NationalPath = "/geocodage/search";
-constexpr auto NominatimPath = "/search";
-constexpr auto LongestHang = std::chrono::seconds(10);
+constexpr auto kNationalPath = "/geocodage/search";
+constexpr auto kNominatimPath = "/search";
+constexpr auto kLongestHang = std::chrono::seconds(10);
 // The Géoplateforme's answer to a "q" it does not accept, word for word.
 constexpr auto kNationalQueryRule =
     R"({"code":400,"message":"q must contain between 3 and 200 chars and start with a number or a letter"})";
@@ -72,8 +72,8 @@ QByteArray NationalJson(const QString& query, const QList<Feature>& features) {
 
 // The query's postal code, or one of Paris' when it has none.
 QString PostcodeOf(const QString& query) {
-    static const QRegularExpression code(QStringLiteral("(?<!\\d)\\d{5}(?!\\d)"));
-    const auto match = code.match(query);
+    static const QRegularExpression kPostalCode(QStringLiteral("(?<!\\d)\\d{5}(?!\\d)"));
+    const auto match = kPostalCode.match(query);
     return match.hasMatch() ? match.captured() : QStringLiteral("75001");
 }
 
@@ -195,11 +195,11 @@ QString NominatimRuleBroken(const httplib::Request& request, const QString& quer
     if (agent.empty() || agent.starts_with("curl/") || agent.starts_with("libcurl")) {
         return QStringLiteral("agent");
     }
-    static const QStringList formats{QStringLiteral("xml"), QStringLiteral("json"),
-                                     QStringLiteral("jsonv2"), QStringLiteral("geojson"),
-                                     QStringLiteral("geocodejson")};
+    static const QStringList kFormats{QStringLiteral("xml"), QStringLiteral("json"),
+                                      QStringLiteral("jsonv2"), QStringLiteral("geojson"),
+                                      QStringLiteral("geocodejson")};
     if (request.has_param("format") &&
-        !formats.contains(QString::fromStdString(request.get_param_value("format")))) {
+        !kFormats.contains(QString::fromStdString(request.get_param_value("format")))) {
         return QStringLiteral("format");
     }
     if (query.trimmed().isEmpty()) {
@@ -249,7 +249,7 @@ FakeGeocoderServer::FakeGeocoderServer() {
             const char* type = "application/json; charset=utf-8";
             switch (known ? answer.behaviour : Behaviour::Guesses) {
             case Behaviour::Hang: {
-                const auto until = std::chrono::steady_clock::now() + LongestHang;
+                const auto until = std::chrono::steady_clock::now() + kLongestHang;
                 while (!released_ && std::chrono::steady_clock::now() < until) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 }
@@ -293,8 +293,8 @@ FakeGeocoderServer::FakeGeocoderServer() {
             response.set_content(body.constData(), static_cast<size_t>(body.size()), type);
         };
     };
-    server_.Server().Get(NationalPath, serve(Endpoint::National));
-    server_.Server().Get(NominatimPath, serve(Endpoint::Nominatim));
+    server_.Server().Get(kNationalPath, serve(Endpoint::National));
+    server_.Server().Get(kNominatimPath, serve(Endpoint::Nominatim));
     server_.Start();
 }
 
@@ -305,7 +305,7 @@ FakeGeocoderServer::~FakeGeocoderServer() {
 
 QString FakeGeocoderServer::SearchUrl(Endpoint endpoint) const {
     return server_.Url(
-        QLatin1String(endpoint == Endpoint::National ? NationalPath : NominatimPath));
+        QLatin1String(endpoint == Endpoint::National ? kNationalPath : kNominatimPath));
 }
 
 void FakeGeocoderServer::Set(Endpoint endpoint, const QString& query, Behaviour behaviour,

@@ -20,7 +20,7 @@ Q_DECLARE_METATYPE(GeocodeResult::Outcome)
 
 namespace {
 
-constexpr double Tolerance = 1e-7;
+constexpr double kTolerance = 1e-7;
 
 using AskedCounts = QHash<QString, int>;
 
@@ -43,7 +43,7 @@ private:
 } // namespace
 
 // The pieces the map service reads its queries with, and the readers of the geocoders' answers.
-class TestMapQuery : public QObject {
+class MapServiceQueryTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -68,7 +68,7 @@ private slots:
     void cacheForgetsTheLeastRecentlyUsed();
 };
 
-void TestMapQuery::queryValue_data() {
+void MapServiceQueryTest::queryValue_data() {
     QTest::addColumn<QByteArray>("target");
     QTest::addColumn<QByteArray>("value");
     QTest::newRow("coordinates") << QByteArray("/maps?q=48.8584%2C2.2945")
@@ -80,14 +80,14 @@ void TestMapQuery::queryValue_data() {
     QTest::newRow("other parameter") << QByteArray("/maps?x=1&q=2") << QByteArray();
 }
 
-void TestMapQuery::queryValue() {
+void MapServiceQueryTest::queryValue() {
     QFETCH(QByteArray, target);
     QFETCH(QByteArray, value);
     const std::string text = target.toStdString();
     QCOMPARE(QByteArray::fromStdString(std::string(MapQueryValue(text))), value);
 }
 
-void TestMapQuery::decode_data() {
+void MapServiceQueryTest::decode_data() {
     QTest::addColumn<QByteArray>("raw");
     QTest::addColumn<QString>("text");
     QTest::newRow("encoded comma") << QByteArray("48.8584%2C2.2945") << u"48.8584,2.2945"_qs;
@@ -106,13 +106,13 @@ void TestMapQuery::decode_data() {
     QTest::newRow("bad escape") << QByteArray("%zz%4") << u"%zz%4"_qs;
 }
 
-void TestMapQuery::decode() {
+void MapServiceQueryTest::decode() {
     QFETCH(QByteArray, raw);
     QFETCH(QString, text);
     QCOMPARE(DecodeQueryValue(std::string_view(raw.constData(), raw.size())), text);
 }
 
-void TestMapQuery::coordinates_data() {
+void MapServiceQueryTest::coordinates_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("isPair");
     QTest::addColumn<bool>("onEarth");
@@ -146,7 +146,7 @@ void TestMapQuery::coordinates_data() {
     QTest::newRow("empty") << QString() << false << false << 0.0 << 0.0;
 }
 
-void TestMapQuery::coordinates() {
+void MapServiceQueryTest::coordinates() {
     QFETCH(QString, text);
     QFETCH(bool, isPair);
     QFETCH(bool, onEarth);
@@ -156,12 +156,12 @@ void TestMapQuery::coordinates() {
     QCOMPARE(query.isPair, isPair);
     QCOMPARE(query.place.has_value(), onEarth);
     if (onEarth) {
-        QVERIFY(qAbs(query.place->latitude - latitude) < Tolerance);
-        QVERIFY(qAbs(query.place->longitude - longitude) < Tolerance);
+        QVERIFY(qAbs(query.place->latitude - latitude) < kTolerance);
+        QVERIFY(qAbs(query.place->longitude - longitude) < kTolerance);
     }
 }
 
-void TestMapQuery::address_data() {
+void MapServiceQueryTest::address_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<AddressQuery::Region>("region");
     QTest::addColumn<QString>("world");
@@ -193,7 +193,7 @@ void TestMapQuery::address_data() {
     QTest::newRow("nothing") << u", , , "_qs << Region::World << QString() << QString();
 }
 
-void TestMapQuery::address() {
+void MapServiceQueryTest::address() {
     QFETCH(QString, text);
     QFETCH(AddressQuery::Region, region);
     QFETCH(QString, world);
@@ -204,7 +204,7 @@ void TestMapQuery::address() {
     QCOMPARE(query.FranceText(), france);
 }
 
-void TestMapQuery::nationalAddressAnswer_data() {
+void MapServiceQueryTest::nationalAddressAnswer_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QStringList>("postalCodes"); // those of the query
     QTest::addColumn<GeocodeResult::Outcome>("outcome");
@@ -268,7 +268,7 @@ void TestMapQuery::nationalAddressAnswer_data() {
                                << QStringList() << Outcome::Failed << 0.0 << 0.0;
 }
 
-void TestMapQuery::nationalAddressAnswer() {
+void MapServiceQueryTest::nationalAddressAnswer() {
     QFETCH(QByteArray, json);
     QFETCH(QStringList, postalCodes);
     QFETCH(GeocodeResult::Outcome, outcome);
@@ -282,7 +282,7 @@ void TestMapQuery::nationalAddressAnswer() {
     }
 }
 
-void TestMapQuery::nationalQueryText_data() {
+void MapServiceQueryTest::nationalQueryText_data() {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("sent"); // empty: nothing is sent
     const QString word40 = u"Abcdefghij"_qs.repeated(4);
@@ -305,7 +305,7 @@ void TestMapQuery::nationalQueryText_data() {
         << u"A"_qs.repeated(230) << u"A"_qs.repeated(200);
 }
 
-void TestMapQuery::nationalQueryText() {
+void MapServiceQueryTest::nationalQueryText() {
     QFETCH(QString, address);
     QFETCH(QString, sent);
     const QString text = GeoplateformeGeocoder::QueryText(address);
@@ -317,7 +317,7 @@ void TestMapQuery::nationalQueryText() {
     }
 }
 
-void TestMapQuery::nominatimAnswer_data() {
+void MapServiceQueryTest::nominatimAnswer_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<GeocodeResult::Outcome>("outcome");
     QTest::addColumn<double>("latitude");
@@ -337,7 +337,7 @@ void TestMapQuery::nominatimAnswer_data() {
     QTest::newRow("garbage") << QByteArray("\x00\xFF garbage", 10) << Outcome::Failed << 0.0 << 0.0;
 }
 
-void TestMapQuery::nominatimAnswer() {
+void MapServiceQueryTest::nominatimAnswer() {
     QFETCH(QByteArray, json);
     QFETCH(GeocodeResult::Outcome, outcome);
     QFETCH(double, latitude);
@@ -350,7 +350,7 @@ void TestMapQuery::nominatimAnswer() {
     }
 }
 
-void TestMapQuery::rateLimiterSpacesTurns_data() {
+void MapServiceQueryTest::rateLimiterSpacesTurns_data() {
     QTest::addColumn<int>("intervalMs");
     QTest::addColumn<int>("maxWaitMs");
     QTest::addColumn<int>("calls");
@@ -359,7 +359,7 @@ void TestMapQuery::rateLimiterSpacesTurns_data() {
     QTest::newRow("queue bounded") << 100 << 250 << 6 << 3;
 }
 
-void TestMapQuery::rateLimiterSpacesTurns() {
+void MapServiceQueryTest::rateLimiterSpacesTurns() {
     QFETCH(int, intervalMs);
     QFETCH(int, maxWaitMs);
     QFETCH(int, calls);
@@ -384,7 +384,7 @@ void TestMapQuery::rateLimiterSpacesTurns() {
     QVERIFY(elapsed >= milliseconds(intervalMs * (granted - 1)));
 }
 
-void TestMapQuery::rateLimiterWaitIsCancelled() {
+void MapServiceQueryTest::rateLimiterWaitIsCancelled() {
     using namespace std::chrono;
     RateLimiter limiter{seconds(5), seconds(30)};
     Cancellation cancel;
@@ -402,7 +402,7 @@ void TestMapQuery::rateLimiterWaitIsCancelled() {
     QVERIFY(!limiter.Acquire(cancel)); // and at once from then on
 }
 
-void TestMapQuery::cacheForgetsTheLeastRecentlyUsed_data() {
+void MapServiceQueryTest::cacheForgetsTheLeastRecentlyUsed_data() {
     QTest::addColumn<QStringList>("lookups");
     QTest::addColumn<AskedCounts>("asked"); // upstream lookups per address
     // Capacity 3 throughout.
@@ -414,7 +414,7 @@ void TestMapQuery::cacheForgetsTheLeastRecentlyUsed_data() {
                                           << AskedCounts{{"a", 1}, {"b", 2}, {"c", 1}, {"d", 1}};
 }
 
-void TestMapQuery::cacheForgetsTheLeastRecentlyUsed() {
+void MapServiceQueryTest::cacheForgetsTheLeastRecentlyUsed() {
     QFETCH(QStringList, lookups);
     QFETCH(AskedCounts, asked);
     QHash<QString, int> counted;
@@ -425,5 +425,5 @@ void TestMapQuery::cacheForgetsTheLeastRecentlyUsed() {
     QCOMPARE(counted, asked);
 }
 
-QTEST_GUILESS_MAIN(TestMapQuery)
+QTEST_GUILESS_MAIN(MapServiceQueryTest)
 #include "MapServiceQueryTest.moc"

@@ -33,14 +33,14 @@ Q_DECLARE_METATYPE(tarnel::Absence)
 
 namespace {
 
-const QByteArray TestAgent = "TarnelTest/1.0 (+https://tarnel.example)";
-constexpr HttpLimits TestLimits{1000ms, 1500ms, 256 * 1024};
-constexpr auto TestInterval = 20ms;
+const QByteArray kTestAgent = "TarnelTest/1.0 (+https://tarnel.example)";
+constexpr HttpLimits kTestLimits{1000ms, 1500ms, 256 * 1024};
+constexpr auto kTestInterval = 20ms;
 // Limits long enough that a test can tell waiting them out from a prompt end.
-constexpr HttpLimits LongLimits{1000ms, 8000ms, 256 * 1024};
-constexpr auto LongInterval = 4000ms;
+constexpr HttpLimits kLongLimits{1000ms, 8000ms, 256 * 1024};
+constexpr auto kLongInterval = 4000ms;
 // What the program promises: it ends within this of its main window closing.
-constexpr auto PromptEnd = 1000ms;
+constexpr auto kPromptEnd = 1000ms;
 
 // A raw connection to the service, for clients that send slowly or not at all.
 class RawConnection {
@@ -93,7 +93,7 @@ private:
 
 // The built-in map service end to end: pages over HTTP for each kind of query, read back by the
 // program's own coordinate extraction, with both geocoders answered by loopback fakes.
-class TestMapService : public QObject {
+class MapServiceTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -138,7 +138,7 @@ private:
     std::unique_ptr<MapService> service_;
 };
 
-void TestMapService::initTestCase() {
+void MapServiceTest::initTestCase() {
     fake_ = std::make_unique<FakeGeocoderServer>();
     const auto national = Endpoint::National;
     const auto nominatim = Endpoint::Nominatim;
@@ -167,28 +167,28 @@ void TestMapService::initTestCase() {
     fake_->Set(national, u"Rue Vide, Paris, 75007"_qs, Behaviour::Empty);
 }
 
-void TestMapService::init() {
+void MapServiceTest::init() {
     fake_->ClearCounts();
     service_ = std::make_unique<MapService>(
-        std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National), TestAgent,
-                                                TestLimits),
-        std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim), TestAgent,
-                                            TestLimits, TestInterval));
+        std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National), kTestAgent,
+                                                kTestLimits),
+        std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim), kTestAgent,
+                                            kTestLimits, kTestInterval));
     QVERIFY(service_->Start());
 }
 
-void TestMapService::cleanup() {
+void MapServiceTest::cleanup() {
     service_.reset();
 }
 
-httplib::Result TestMapService::Fetch(const QByteArray& rawQuery) const {
-    httplib::Client client("127.0.0.1", service_->port());
+httplib::Result MapServiceTest::Fetch(const QByteArray& rawQuery) const {
+    httplib::Client client("127.0.0.1", service_->Port());
     client.set_url_encode(false); // the query goes out exactly as the program writes it
     client.set_read_timeout(10, 0);
     return client.Get(("/maps?q=" + rawQuery).toStdString());
 }
 
-void TestMapService::pages_data() {
+void MapServiceTest::pages_data() {
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QString>("latitude"); // as the extraction cuts it; empty: nothing found
     QTest::addColumn<QString>("longitude");
@@ -272,7 +272,7 @@ void TestMapService::pages_data() {
         << 0 << 1 << Absence::NotFound;
 }
 
-void TestMapService::pages() {
+void MapServiceTest::pages() {
     QFETCH(QByteArray, query);
     QFETCH(QString, latitude);
     QFETCH(QString, longitude);
@@ -309,7 +309,7 @@ void TestMapService::pages() {
     QVERIFY2(fake_->Broken().isEmpty(), qPrintable(fake_->Broken().join(u'|')));
 }
 
-void TestMapService::absenceSentencesDiffer() {
+void MapServiceTest::absenceSentencesDiffer() {
     // The page tells each case apart, and says it in French.
     const QList<Absence> all{Absence::NotFound, Absence::Unreachable, Absence::Certificates,
                              Absence::Refused,  Absence::Failed,      Absence::NoGeocoder};
@@ -323,15 +323,15 @@ void TestMapService::absenceSentencesDiffer() {
     QVERIFY(AbsenceText(Absence::Refused).contains(u"limite d'utilisation"_qs));
 }
 
-void TestMapService::unreachableGeocodersAreNamed() {
+void MapServiceTest::unreachableGeocodersAreNamed() {
     // Nothing listens on port 1 of the loopback interface: every connection is refused, as
     // without a network.
     MapService offline(std::make_unique<GeoplateformeGeocoder>(
-                           u"http://127.0.0.1:1/geocodage/search"_qs, TestAgent, TestLimits),
+                           u"http://127.0.0.1:1/geocodage/search"_qs, kTestAgent, kTestLimits),
                        std::make_unique<NominatimGeocoder>(u"http://127.0.0.1:1/search"_qs,
-                                                           TestAgent, TestLimits, TestInterval));
+                                                           kTestAgent, kTestLimits, kTestInterval));
     QVERIFY(offline.Start());
-    httplib::Client client("127.0.0.1", offline.port());
+    httplib::Client client("127.0.0.1", offline.Port());
     client.set_url_encode(false);
 
     const auto address = client.Get("/maps?q=1+rue+X,+Paris,+FRANCE,+75001");
@@ -353,7 +353,7 @@ void TestMapService::unreachableGeocodersAreNamed() {
     QVERIFY(!pairPage.contains("<script"));
 }
 
-void TestMapService::certificateFailureIsNamed() {
+void MapServiceTest::certificateFailureIsNamed() {
     // A TLS server whose certificate no authority signed: what every https lookup meets with an
     // empty CA bundle.
     QTemporaryDir dir;
@@ -375,19 +375,19 @@ void TestMapService::certificateFailureIsNamed() {
     QVERIFY(port > 0);
     std::thread serving([&tls] { tls.listen_after_bind(); });
     const auto url = u"https://127.0.0.1:%1/search"_qs.arg(port);
-    NominatimGeocoder geocoder(url, TestAgent, TestLimits, TestInterval);
+    NominatimGeocoder geocoder(url, kTestAgent, kTestLimits, kTestInterval);
     const GeocodeResult result = geocoder.Locate(u"Storgata 1, Oslo, Norway"_qs);
     tls.stop();
     serving.join();
     QCOMPARE(result.outcome, GeocodeResult::Outcome::Certificates);
 }
 
-void TestMapService::disabledGeocodersAreNotAsked() {
-    MapService worldOnly(nullptr,
-                         std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim),
-                                                             TestAgent, TestLimits, TestInterval));
+void MapServiceTest::disabledGeocodersAreNotAsked() {
+    MapService worldOnly(
+        nullptr, std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim),
+                                                     kTestAgent, kTestLimits, kTestInterval));
     QVERIFY(worldOnly.Start());
-    httplib::Client client("127.0.0.1", worldOnly.port());
+    httplib::Client client("127.0.0.1", worldOnly.Port());
     client.set_url_encode(false);
     const auto found = client.Get("/maps?q=Berlin,+10115");
     QVERIFY(found && ExtractCoordinates(QByteArray::fromStdString(found->body)));
@@ -396,7 +396,7 @@ void TestMapService::disabledGeocodersAreNotAsked() {
 
     MapService none(nullptr, nullptr);
     QVERIFY(none.Start());
-    httplib::Client noneClient("127.0.0.1", none.port());
+    httplib::Client noneClient("127.0.0.1", none.Port());
     noneClient.set_url_encode(false);
     const auto off = noneClient.Get("/maps?q=Berlin,+10115");
     QVERIFY(off);
@@ -404,7 +404,7 @@ void TestMapService::disabledGeocodersAreNotAsked() {
         QByteArray::fromStdString(off->body).contains(AbsenceText(Absence::NoGeocoder).toUtf8()));
 }
 
-void TestMapService::requestsAreOnesTheServicesAccept_data() {
+void MapServiceTest::requestsAreOnesTheServicesAccept_data() {
     QTest::addColumn<QByteArray>("query");
     QTest::newRow("typed as usual") << QByteArray("1+rue+X,+Paris,+FRANCE,+75001");
     QTest::newRow("parenthesis first") << QByteArray("(B%E2t.+A)+3+rue+Y,+Lyon,+FRANCE,+69003");
@@ -420,15 +420,15 @@ void TestMapService::requestsAreOnesTheServicesAccept_data() {
     QTest::newRow("elsewhere, punctuation first") << QByteArray("%C2%AB+Storgata+1+%C2%BB,+Oslo");
 }
 
-void TestMapService::requestsAreOnesTheServicesAccept() {
+void MapServiceTest::requestsAreOnesTheServicesAccept() {
     QFETCH(QByteArray, query);
     const QByteArray agent = OpenDataUserAgent(u"ops@example.org"_qs);
     MapService service(std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National),
-                                                               agent, TestLimits),
+                                                               agent, kTestLimits),
                        std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim),
-                                                           agent, TestLimits, TestInterval));
+                                                           agent, kTestLimits, kTestInterval));
     QVERIFY(service.Start());
-    httplib::Client client("127.0.0.1", service.port());
+    httplib::Client client("127.0.0.1", service.Port());
     client.set_url_encode(false);
     QVERIFY(client.Get(("/maps?q=" + query).toStdString()));
 
@@ -441,18 +441,18 @@ void TestMapService::requestsAreOnesTheServicesAccept() {
     }
 }
 
-void TestMapService::hangingUpstreamIsBounded() {
+void MapServiceTest::hangingUpstreamIsBounded() {
     const auto start = std::chrono::steady_clock::now();
     const auto result = Fetch("1+rue+Lente,+Paris,+FRANCE,+75001");
     const auto elapsed = std::chrono::steady_clock::now() - start;
     QVERIFY(result);
     QCOMPARE(result->status, 200);
     QVERIFY(!ExtractCoordinates(QByteArray::fromStdString(result->body)));
-    QVERIFY(elapsed >= TestLimits.totalTimeout);
-    QVERIFY(elapsed < TestLimits.totalTimeout + 2s);
+    QVERIFY(elapsed >= kTestLimits.totalTimeout);
+    QVERIFY(elapsed < kTestLimits.totalTimeout + 2s);
 }
 
-void TestMapService::sameAddressAskedOnce_data() {
+void MapServiceTest::sameAddressAskedOnce_data() {
     QTest::addColumn<QByteArray>("first");
     QTest::addColumn<QByteArray>("second");
     QTest::addColumn<int>("requests");
@@ -474,7 +474,7 @@ void TestMapService::sameAddressAskedOnce_data() {
                                      << QByteArray("Rue+de+la+cit%E9,+PARIS,+FRANCE,+75004") << 2;
 }
 
-void TestMapService::sameAddressAskedOnce() {
+void MapServiceTest::sameAddressAskedOnce() {
     QFETCH(QByteArray, first);
     QFETCH(QByteArray, second);
     QFETCH(int, requests);
@@ -486,11 +486,11 @@ void TestMapService::sameAddressAskedOnce() {
     QCOMPARE(fake_->Hits(Endpoint::National) + fake_->Hits(Endpoint::Nominatim), requests);
 }
 
-void TestMapService::concurrentLookupsShareOneRequest() {
-    constexpr int Visitors = 4;
+void MapServiceTest::concurrentLookupsShareOneRequest() {
+    constexpr int kVisitors = 4;
     std::vector<std::thread> visitors;
-    std::vector<std::string> pages(Visitors);
-    for (int i = 0; i < Visitors; ++i) {
+    std::vector<std::string> pages(kVisitors);
+    for (int i = 0; i < kVisitors; ++i) {
         visitors.emplace_back([this, &pages, i] {
             if (const auto result = Fetch("2+rue+Y,+Lyon,+FRANCE,+69001")) {
                 pages[static_cast<std::size_t>(i)] = result->body;
@@ -508,7 +508,7 @@ void TestMapService::concurrentLookupsShareOneRequest() {
     QCOMPARE(fake_->Hits(Endpoint::National), 1);
 }
 
-void TestMapService::queryIsEscaped_data() {
+void MapServiceTest::queryIsEscaped_data() {
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QByteArray>("shown");
     QTest::addColumn<QByteArray>("absent");
@@ -525,7 +525,7 @@ void TestMapService::queryIsEscaped_data() {
                             << QByteArray("{lat:1}");
 }
 
-void TestMapService::queryIsEscaped() {
+void MapServiceTest::queryIsEscaped() {
     QFETCH(QByteArray, query);
     QFETCH(QByteArray, shown);
     QFETCH(QByteArray, absent);
@@ -536,7 +536,7 @@ void TestMapService::queryIsEscaped() {
     QVERIFY(!page.contains(absent));
 }
 
-void TestMapService::refusals_data() {
+void MapServiceTest::refusals_data() {
     QTest::addColumn<QByteArray>("method");
     QTest::addColumn<QByteArray>("path");
     QTest::addColumn<QByteArray>("host"); // %1 stands for the service's port; empty: its own
@@ -566,18 +566,18 @@ void TestMapService::refusals_data() {
         << QByteArray("GET") << QByteArray("/admin") << QByteArray("evil.example") << 403;
 }
 
-void TestMapService::refusals() {
+void MapServiceTest::refusals() {
     QFETCH(QByteArray, method);
     QFETCH(QByteArray, path);
     QFETCH(QByteArray, host);
     QFETCH(int, status);
-    httplib::Client client("127.0.0.1", service_->port());
+    httplib::Client client("127.0.0.1", service_->Port());
     client.set_url_encode(false);
     httplib::Headers headers;
     if (!host.isEmpty()) {
         const QString value = QString::fromLatin1(host);
         headers.emplace(
-            "Host", (value.contains(u"%1") ? value.arg(service_->port()) : value).toStdString());
+            "Host", (value.contains(u"%1") ? value.arg(service_->Port()) : value).toStdString());
     }
     const std::string target = path.toStdString();
     const auto send = [&]() {
@@ -595,7 +595,7 @@ void TestMapService::refusals() {
     QCOMPARE(QByteArray::fromStdString(result->body).contains("viewport:"), status == 200);
 }
 
-void TestMapService::upstreamRequestsFollowTheirFormats_data() {
+void MapServiceTest::upstreamRequestsFollowTheirFormats_data() {
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QByteArray>("target");
     QTest::newRow("national address base")
@@ -607,18 +607,18 @@ void TestMapService::upstreamRequestsFollowTheirFormats_data() {
                                              "Oslo%2C%20Norway");
 }
 
-void TestMapService::upstreamRequestsFollowTheirFormats() {
+void MapServiceTest::upstreamRequestsFollowTheirFormats() {
     QFETCH(QByteArray, query);
     QFETCH(QByteArray, target);
     QVERIFY(Fetch(query));
     QCOMPARE(fake_->LastTarget(), target);
-    QCOMPARE(fake_->LastUserAgent(), TestAgent);
+    QCOMPARE(fake_->LastUserAgent(), kTestAgent);
 }
 
-void TestMapService::nominatimRequestsAreSpaced() {
-    constexpr auto Interval = 500ms;
-    NominatimGeocoder geocoder(fake_->SearchUrl(Endpoint::Nominatim), TestAgent, TestLimits,
-                               Interval);
+void MapServiceTest::nominatimRequestsAreSpaced() {
+    constexpr auto kInterval = 500ms;
+    NominatimGeocoder geocoder(fake_->SearchUrl(Endpoint::Nominatim), kTestAgent, kTestLimits,
+                               kInterval);
     std::vector<std::thread> lookups;
     for (const QString& address : {u"a1"_qs, u"a2"_qs, u"a3"_qs}) {
         lookups.emplace_back([&geocoder, address] { geocoder.Locate(address); });
@@ -631,11 +631,11 @@ void TestMapService::nominatimRequestsAreSpaced() {
     for (qsizetype i = 1; i < arrivals.size(); ++i) {
         // The fake notes arrival some time after the turn began, later still on a busy machine;
         // requests sent together would arrive within a few milliseconds of each other.
-        QVERIFY(arrivals.at(i) - arrivals.at(i - 1) >= Interval / 2);
+        QVERIFY(arrivals.at(i) - arrivals.at(i - 1) >= kInterval / 2);
     }
 }
 
-void TestMapService::openDataAgentNamesTheProgram_data() {
+void MapServiceTest::openDataAgentNamesTheProgram_data() {
     QTest::addColumn<QString>("contact");
     QTest::addColumn<QByteArray>("agent");
     QTest::newRow("no contact") << QString()
@@ -650,32 +650,32 @@ void TestMapService::openDataAgentNamesTheProgram_data() {
         << u"Zoé (mairie)"_qs << QByteArray("Tarnel/1.0.0 (+https://tarnel.example; Zo mairie)");
 }
 
-void TestMapService::openDataAgentNamesTheProgram() {
+void MapServiceTest::openDataAgentNamesTheProgram() {
     QFETCH(QString, contact);
     QFETCH(QByteArray, agent);
     QCOMPARE(OpenDataUserAgent(contact), agent);
 }
 
-void TestMapService::lifecycle() {
-    const quint16 port = service_->port();
+void MapServiceTest::lifecycle() {
+    const quint16 port = service_->Port();
     QVERIFY(port != 0);
     QCOMPARE(service_->BaseUrl(), u"http://127.0.0.1:%1/maps?q="_qs.arg(port));
     QVERIFY(service_->Start());
-    QCOMPARE(service_->port(), port);
+    QCOMPARE(service_->Port(), port);
 
     MapService second(nullptr, nullptr);
     QVERIFY(second.Start());
-    QVERIFY(second.port() != port);
+    QVERIFY(second.Port() != port);
 
     service_->Stop();
-    QCOMPARE(service_->port(), quint16{0});
+    QCOMPARE(service_->Port(), quint16{0});
     QVERIFY(service_->BaseUrl().isEmpty());
     httplib::Client client("127.0.0.1", port);
     client.set_connection_timeout(1, 0);
     QVERIFY(!client.Get("/maps?q=1%2C1"));
 }
 
-void TestMapService::crossSiteRequestsAreRefused_data() {
+void MapServiceTest::crossSiteRequestsAreRefused_data() {
     QTest::addColumn<QByteArray>("origin");    // %1 stands for the service's port; empty: none
     QTest::addColumn<QByteArray>("fetchSite"); // Sec-Fetch-Site; empty: none
     QTest::addColumn<int>("status");
@@ -695,15 +695,15 @@ void TestMapService::crossSiteRequestsAreRefused_data() {
         << QByteArray("http://127.0.0.1:%1") << QByteArray("same-origin") << 200;
 }
 
-void TestMapService::crossSiteRequestsAreRefused() {
+void MapServiceTest::crossSiteRequestsAreRefused() {
     QFETCH(QByteArray, origin);
     QFETCH(QByteArray, fetchSite);
     QFETCH(int, status);
-    httplib::Client client("127.0.0.1", service_->port());
+    httplib::Client client("127.0.0.1", service_->Port());
     client.set_url_encode(false);
     httplib::Headers headers;
     if (!origin.isEmpty()) {
-        headers.emplace("Origin", QString::fromLatin1(origin).arg(service_->port()).toStdString());
+        headers.emplace("Origin", QString::fromLatin1(origin).arg(service_->Port()).toStdString());
     }
     if (!fetchSite.isEmpty()) {
         headers.emplace("Sec-Fetch-Site", fetchSite.toStdString());
@@ -722,19 +722,19 @@ void TestMapService::crossSiteRequestsAreRefused() {
     }
 }
 
-void TestMapService::ownRequestIsAnsweredBesideSlowConnections_data() {
+void MapServiceTest::ownRequestIsAnsweredBesideSlowConnections_data() {
     QTest::addColumn<QByteArray>("sent"); // what each of the other connections sends
     QTest::newRow("idle") << QByteArray();
     QTest::newRow("first header line only") << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\n");
     QTest::newRow("a few bytes") << QByteArray("GE");
 }
 
-void TestMapService::ownRequestIsAnsweredBesideSlowConnections() {
+void MapServiceTest::ownRequestIsAnsweredBesideSlowConnections() {
     QFETCH(QByteArray, sent);
-    constexpr int Others = 50;
+    constexpr int kOthers = 50;
     std::vector<std::unique_ptr<RawConnection>> others;
-    for (int i = 0; i < Others; ++i) {
-        others.push_back(std::make_unique<RawConnection>(service_->port()));
+    for (int i = 0; i < kOthers; ++i) {
+        others.push_back(std::make_unique<RawConnection>(service_->Port()));
         QVERIFY(others.back()->Connected());
         if (!sent.isEmpty()) {
             QVERIFY(others.back()->Send(sent));
@@ -767,14 +767,15 @@ void TestMapService::ownRequestIsAnsweredBesideSlowConnections() {
     }
     done = true;
     trickle.join();
-    qInfo("the program's requests beside %d other connections: slowest answered in %lld ms", Others,
-          slowest);
+    qInfo("the program's requests beside %d other connections: slowest answered in %lld ms",
+          kOthers, slowest);
     QVERIFY(slowest < 1000);
     // The others are not held for ever: the idle limit and the header deadline close them.
-    QVERIFY(others.front()->ClosedWithin(GuardedServer::HeaderDeadline + GuardedServer::IdleLimit));
+    QVERIFY(
+        others.front()->ClosedWithin(GuardedServer::kHeaderDeadline + GuardedServer::kIdleLimit));
 }
 
-void TestMapService::stopIsPrompt_data() {
+void MapServiceTest::stopIsPrompt_data() {
     QTest::addColumn<QByteArrayList>("queries"); // sent at once, each on its own connection
     QTest::addColumn<QByteArray>("raw");         // sent on a raw connection, left open
     QTest::newRow("upstream lookup held")
@@ -788,16 +789,16 @@ void TestMapService::stopIsPrompt_data() {
         << QByteArrayList{} << QByteArray("GET /maps?q=1%2C1 HTTP/1.1\r\n");
 }
 
-void TestMapService::stopIsPrompt() {
+void MapServiceTest::stopIsPrompt() {
     QFETCH(QByteArrayList, queries);
     QFETCH(QByteArray, raw);
     auto service = std::make_unique<MapService>(
-        std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National), TestAgent,
-                                                LongLimits),
-        std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim), TestAgent,
-                                            LongLimits, LongInterval));
+        std::make_unique<GeoplateformeGeocoder>(fake_->SearchUrl(Endpoint::National), kTestAgent,
+                                                kLongLimits),
+        std::make_unique<NominatimGeocoder>(fake_->SearchUrl(Endpoint::Nominatim), kTestAgent,
+                                            kLongLimits, kLongInterval));
     QVERIFY(service->Start());
-    const quint16 port = service->port();
+    const quint16 port = service->Port();
     std::vector<std::thread> clients;
     for (const QByteArray& query : queries) {
         clients.emplace_back([port, query] {
@@ -827,23 +828,23 @@ void TestMapService::stopIsPrompt() {
               std::chrono::duration_cast<std::chrono::milliseconds>(stopped).count()),
           static_cast<long long>(
               std::chrono::duration_cast<std::chrono::milliseconds>(answered).count()));
-    QVERIFY(stopped < PromptEnd);
-    QVERIFY(answered < PromptEnd);
+    QVERIFY(stopped < kPromptEnd);
+    QVERIFY(answered < kPromptEnd);
     fake_->Release();
 }
 
-void TestMapService::stopBeforeTheLoopRunsIsHeard() {
+void MapServiceTest::stopBeforeTheLoopRunsIsHeard() {
     // Stop between binding and the accept loop's start: the loop must end as soon as it runs.
     GuardedServer server;
     QVERIFY(server.bind_to_any_port("127.0.0.1") > 0);
     server.StopServing();
     auto serving = std::async(std::launch::async, [&server] { server.listen_after_bind(); });
-    const bool ended = serving.wait_for(PromptEnd) == std::future_status::ready;
+    const bool ended = serving.wait_for(kPromptEnd) == std::future_status::ready;
     if (!ended) {
         server.stop(); // lets the test end after the failure
     }
     QVERIFY(ended);
 }
 
-QTEST_GUILESS_MAIN(TestMapService)
+QTEST_GUILESS_MAIN(MapServiceTest)
 #include "MapServiceTest.moc"
