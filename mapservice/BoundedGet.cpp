@@ -1,24 +1,15 @@
 #include "mapservice/BoundedGet.h"
 
+#include "net/CurlEasy.h"
+
 #include <curl/curl.h>
 
-#include <algorithm>
-#include <memory>
-#include <mutex>
 #include <new>
 #include <utility>
 
 namespace tarnel {
 
 namespace {
-
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-
-struct MultiDeleter {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
-};
 
 // How often a transfer with nothing to do looks at its cancellation.
 constexpr int kCancelCheckMs = 20;
@@ -42,14 +33,10 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return size * count;
 }
 
-long Milliseconds(std::chrono::milliseconds duration) {
-    return static_cast<long>(std::max<std::chrono::milliseconds::rep>(duration.count(), 1));
-}
-
 // Runs the transfer of `easy` to its end, curl's own time-outs included; driven here rather
 // than by curl_easy_perform so that a cancellation is heard within kCancelCheckMs.
 CURLcode Perform(CURL* easy, const Cancellation* cancel) {
-    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    const CurlMulti multi(curl_multi_init());
     if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
         return CURLE_OUT_OF_MEMORY;
     }
@@ -101,24 +88,15 @@ HttpAnswer::Outcome TransferFailure(CURLcode code) {
 
 HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits,
                       const Cancellation* cancel) {
-    static std::once_flag curlReady;
-    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
-    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    const CurlEasy easy = DirectEasy(url, userAgent.constData(), limits.connectTimeout);
     if (!easy) {
         return {};
     }
     Body body;
     body.maxBytes = limits.maxBodyBytes;
     CURL* handle = easy.get();
-    curl_easy_setopt(handle, CURLOPT_URL, url.constData());
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L); // time-outs must not use signals in threads
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, userAgent.constData());
-    curl_easy_setopt(handle, CURLOPT_PROXY, "");
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, Milliseconds(limits.connectTimeout));
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, Milliseconds(limits.totalTimeout));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, CurlMilliseconds(limits.totalTimeout));
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
                      static_cast<curl_off_t>(limits.maxBodyBytes));
     curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""); // any encoding curl can decode

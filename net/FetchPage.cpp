@@ -1,6 +1,7 @@
 #include "net/FetchPage.h"
 
 #include "core/Windows1252.h"
+#include "net/CurlEasy.h"
 #include "net/HugePages.h"
 
 #include <curl/curl.h>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <new>
 
 namespace tarnel {
@@ -21,17 +21,6 @@ constexpr long kReadBufferBytes = 8192;
 // How often a fetch that may be abandoned looks at its flag while waiting.
 constexpr long kAbandonCheckMs = 20;
 
-void InitCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct MultiDeleter {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
-};
 struct SlistDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
@@ -110,21 +99,13 @@ template <typename Body> size_t OnBody(char* data, size_t size, size_t count, vo
 }
 
 template <typename Body>
-void Configure(CURL* easy, const QByteArray& url, curl_slist* headers, Transfer<Body>& transfer,
+void Configure(CURL* easy, curl_slist* headers, Transfer<Body>& transfer,
                const FetchLimits& limits) {
-    curl_easy_setopt(easy, CURLOPT_URL, url.constData());
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, "vb wininet");
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    // An empty proxy also overrides the *_proxy variables of the environment.
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, limits.maxRedirects);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
-                     static_cast<long>(std::max<qint64>(limits.connectTimeout.count(), 1)));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReadBufferBytes);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader<Body>);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
@@ -134,9 +115,9 @@ void Configure(CURL* easy, const QByteArray& url, curl_slist* headers, Transfer<
 
 template <typename Body>
 Body Fetch(const QString& url, const FetchLimits& limits, const std::atomic<bool>* abandon) {
-    InitCurlOnce();
-    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    // The whole time of the fetch is bounded by the loop below, not by curl.
+    const CurlEasy easy = DirectEasy(RequestUrl(url), "vb wininet", limits.connectTimeout);
+    const CurlMulti multi(curl_multi_init());
     // libcurl sends "Accept: */*" unless told to leave it out.
     const std::unique_ptr<curl_slist, SlistDeleter> headers(curl_slist_append(nullptr, "Accept:"));
     if (!easy || !multi || !headers) {
@@ -146,7 +127,7 @@ Body Fetch(const QString& url, const FetchLimits& limits, const std::atomic<bool
     Transfer<Body> transfer;
     transfer.easy = easy.get();
     transfer.maxBodyBytes = std::max<qsizetype>(limits.maxBodyBytes, 0);
-    Configure(easy.get(), RequestUrl(url), headers.get(), transfer, limits);
+    Configure(easy.get(), headers.get(), transfer, limits);
     if (curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
         return {};
     }
