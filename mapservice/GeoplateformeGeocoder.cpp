@@ -1,7 +1,6 @@
 #include "mapservice/GeoplateformeGeocoder.h"
 
 #include "mapservice/PlaceCheck.h"
-#include "mapservice/UpstreamAnswer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -39,10 +38,7 @@ bool SameCode(const QJsonObject& properties, const QStringList& postalCodes) {
 
 GeoplateformeGeocoder::GeoplateformeGeocoder(QString searchUrl, QByteArray userAgent,
                                              HttpLimits limits)
-    : searchUrl_(std::move(searchUrl))
-    , userAgent_(std::move(userAgent))
-    , limits_(limits)
-    , limiter_(kRequestInterval, kLongestQueue) {
+    : search_(std::move(searchUrl), std::move(userAgent), limits, kRequestInterval, kLongestQueue) {
 }
 
 QString GeoplateformeGeocoder::QueryText(const QString& address) {
@@ -80,14 +76,10 @@ GeocodeResult GeoplateformeGeocoder::Locate(const QString& address) {
     if (query.isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
-    if (!limiter_.Acquire(cancel_)) {
-        return {GeocodeResult::Outcome::Refused, {}};
-    }
-    const QByteArray url = searchUrl_.toUtf8() + "?q=" + QUrl::toPercentEncoding(query) +
-                           "&autocomplete=0&limit=" + kFeaturesAsked;
     const QStringList postalCodes = PostalCodes(address);
-    return ReadUpstream(BoundedGet(url, userAgent_, limits_, &cancel_),
-                        [&](const QByteArray& body) { return ReadAnswer(body, postalCodes); });
+    return search_.Ask("q=" + QUrl::toPercentEncoding(query) +
+                           "&autocomplete=0&limit=" + kFeaturesAsked,
+                       [&](const QByteArray& body) { return ReadAnswer(body, postalCodes); });
 }
 
 QString GeoplateformeGeocoder::SourceName() const {

@@ -2,7 +2,7 @@
 
 #include "mapservice/BoundedGet.h"
 #include "mapservice/Geocoder.h"
-#include "mapservice/RateLimiter.h"
+#include "mapservice/UpstreamSearch.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,7 +31,7 @@ public:
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
-    void CancelLookups() override { cancel_.Cancel(); }
+    void CancelLookups() override { search_.Cancel(); }
 
     // The text the service is sent for `address`: trimmed, what precedes its first letter or
     // digit dropped (the service refuses any other first character), and cut at the last
@@ -48,11 +48,7 @@ public:
     static GeocodeResult ReadAnswer(const QByteArray& json, const QStringList& postalCodes);
 
 private:
-    const QString searchUrl_;
-    const QByteArray userAgent_;
-    const HttpLimits limits_;
-    RateLimiter limiter_;
-    Cancellation cancel_;
+    UpstreamSearch search_;
 };
 
 } // namespace tarnel

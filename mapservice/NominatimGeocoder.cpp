@@ -1,7 +1,6 @@
 #include "mapservice/NominatimGeocoder.h"
 
 #include "mapservice/PlaceCheck.h"
-#include "mapservice/UpstreamAnswer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,10 +29,8 @@ std::optional<double> ReadDecimal(const QJsonValue& value) {
 
 NominatimGeocoder::NominatimGeocoder(QString searchUrl, QByteArray userAgent, HttpLimits limits,
                                      std::chrono::milliseconds interval)
-    : searchUrl_(std::move(searchUrl))
-    , userAgent_(std::move(userAgent))
-    , limits_(limits)
-    , limiter_(interval, interval * kLongestQueueInTurns) {
+    : search_(std::move(searchUrl), std::move(userAgent), limits, interval,
+              interval * kLongestQueueInTurns) {
 }
 
 GeocodeResult NominatimGeocoder::Locate(const QString& address) {
@@ -41,13 +38,8 @@ GeocodeResult NominatimGeocoder::Locate(const QString& address) {
     if (query.isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
-    if (!limiter_.Acquire(cancel_)) {
-        return {GeocodeResult::Outcome::Refused, {}};
-    }
-    const QByteArray url =
-        searchUrl_.toUtf8() + "?format=jsonv2&limit=1&q=" + QUrl::toPercentEncoding(query);
-    return ReadUpstream(BoundedGet(url, userAgent_, limits_, &cancel_),
-                        &NominatimGeocoder::ReadAnswer);
+    return search_.Ask("format=jsonv2&limit=1&q=" + QUrl::toPercentEncoding(query),
+                       &NominatimGeocoder::ReadAnswer);
 }
 
 QString NominatimGeocoder::SourceName() const {

@@ -2,7 +2,7 @@
 
 #include "mapservice/BoundedGet.h"
 #include "mapservice/Geocoder.h"
-#include "mapservice/RateLimiter.h"
+#include "mapservice/UpstreamSearch.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,18 +23,14 @@ public:
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
-    void CancelLookups() override { cancel_.Cancel(); }
+    void CancelLookups() override { search_.Cancel(); }
 
     // Reads a Nominatim answer: its first object's point, NoMatch for an empty array, Failed
     // for anything else.
     static GeocodeResult ReadAnswer(const QByteArray& json);
 
 private:
-    const QString searchUrl_;
-    const QByteArray userAgent_;
-    const HttpLimits limits_;
-    RateLimiter limiter_;
-    Cancellation cancel_;
+    UpstreamSearch search_;
 };
 
 } // namespace tarnel

@@ -1,0 +1,45 @@
+#include "mapservice/UpstreamSearch.h"
+
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+GeocodeResult ReadUpstream(const HttpAnswer& answer, const UpstreamSearch::BodyReader& readBody) {
+    using Outcome = GeocodeResult::Outcome;
+    switch (answer.outcome) {
+    case HttpAnswer::Outcome::Body:
+        return readBody(answer.body);
+    case HttpAnswer::Outcome::Unreachable:
+        return {Outcome::Unreachable, {}};
+    case HttpAnswer::Outcome::Certificates:
+        return {Outcome::Certificates, {}};
+    case HttpAnswer::Outcome::Refused:
+        return {Outcome::Refused, {}};
+    case HttpAnswer::Outcome::Failed:
+        break;
+    }
+    return {Outcome::Failed, {}};
+}
+
+} // namespace
+
+UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
+                               std::chrono::milliseconds interval,
+                               std::chrono::milliseconds maxWait)
+    : searchUrl_(searchUrl.toUtf8())
+    , userAgent_(std::move(userAgent))
+    , limits_(limits)
+    , limiter_(interval, maxWait) {
+}
+
+GeocodeResult UpstreamSearch::Ask(const QByteArray& parameters, const BodyReader& readBody) {
+    if (!limiter_.Acquire(cancel_)) {
+        return {GeocodeResult::Outcome::Refused, {}};
+    }
+    return ReadUpstream(BoundedGet(searchUrl_ + '?' + parameters, userAgent_, limits_, &cancel_),
+                        readBody);
+}
+
+} // namespace tarnel
