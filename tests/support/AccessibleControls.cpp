@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QMetaEnum>
 #include <QPointer>
+#include <QTest>
 #include <QWidget>
 #include <QtGui/private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
@@ -139,6 +140,16 @@ QString NamingFaults(QWidget* window) {
     if (faults.isEmpty())
         return {};
     return faults.join(u'\n') + u'\n' + DumpTree(window);
+}
+
+void DeclareControlColumn() {
+    QTest::addColumn<ExpectedControl>("expected");
+}
+
+void AddControlRow(const char* objectName, QAccessible::Role role, const QString& name,
+                   const QString& label, const QString& accessKey) {
+    QTest::newRow(objectName) << ExpectedControl{QString::fromLatin1(objectName), int(role), name,
+                                                 label, accessKey};
 }
 
 QString ControlFaults(QWidget* window, const ExpectedControl& expected) {

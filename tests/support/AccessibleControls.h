@@ -54,6 +54,11 @@ struct ExpectedControl {
     QString accessKey;
 };
 
+// The one column of a table of controls, "expected", and a row of it named by the control.
+void DeclareControlColumn();
+void AddControlRow(const char* objectName, QAccessible::Role role, const QString& name,
+                   const QString& label = {}, const QString& accessKey = {});
+
 // How the control of `window` named `expected.objectName` differs from `expected`, one line a
 // difference; empty when it does not.
 QString ControlFaults(QWidget* window, const ExpectedControl& expected);
@@ -75,3 +80,5 @@ private:
 };
 
 } // namespace tarnel::testing
+
+Q_DECLARE_METATYPE(tarnel::testing::ExpectedControl)

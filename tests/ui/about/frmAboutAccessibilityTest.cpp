@@ -46,31 +46,21 @@ void frmAboutAccessibilityTest::everyFocusableControlHasItsOwnName() {
 // The links are labels that a click opens: read as their texts, the donation picture by what
 // its tooltip offers.
 void frmAboutAccessibilityTest::controls_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("role");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("accessKey");
+    DeclareControlColumn();
 
-    const auto row = [](const char* control, QAccessible::Role role, const QString& name,
-                        const QString& key = {}) {
-        QTest::newRow(control) << control << int(role) << name << key;
-    };
-    row("cmdOK", QAccessible::Button, u"OK"_qs, u"Enter"_qs);
-    row("cmdSysInfo", QAccessible::Button, u"Système Info..."_qs, u"Alt+S"_qs);
-    row("Command1", QAccessible::Button, u"Détails..."_qs);
-    row("lblTitle", QAccessible::StaticText, u"Tarnel"_qs);
-    row("lblVersion", QAccessible::StaticText, u"Version 1.0.0"_qs);
-    row("Image2", QAccessible::Graphic, u"Faire un don avec PayPal"_qs);
+    AddControlRow("cmdOK", QAccessible::Button, u"OK"_qs, {}, u"Enter"_qs);
+    AddControlRow("cmdSysInfo", QAccessible::Button, u"Système Info..."_qs, {}, u"Alt+S"_qs);
+    AddControlRow("Command1", QAccessible::Button, u"Détails..."_qs);
+    AddControlRow("lblTitle", QAccessible::StaticText, u"Tarnel"_qs);
+    AddControlRow("lblVersion", QAccessible::StaticText, u"Version 1.0.0"_qs);
+    AddControlRow("Image2", QAccessible::Graphic, u"Faire un don avec PayPal"_qs);
 }
 
 void frmAboutAccessibilityTest::controls() {
-    QFETCH(QString, control);
-    QFETCH(int, role);
-    QFETCH(QString, name);
-    QFETCH(QString, accessKey);
+    QFETCH(ExpectedControl, expected);
 
     Harness harness;
-    const QString faults = ControlFaults(harness.window, {control, role, name, {}, accessKey});
+    const QString faults = ControlFaults(harness.window, expected);
     QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 

@@ -48,39 +48,29 @@ void AddressWindowAccessibilityTest::everyFocusableControlHasItsOwnName() {
 // Name, role, the label a box is tied to and the access key. The boxes keep their sample
 // texts: the name is the label's, never the text typed.
 void AddressWindowAccessibilityTest::controls_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("role");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("accessKey");
+    DeclareControlColumn();
 
-    const auto row = [](const char* control, QAccessible::Role role, const QString& name,
-                        const QString& label = {}, const QString& key = {}) {
-        QTest::newRow(control) << control << int(role) << name << label << key;
-    };
-    row("Street", QAccessible::EditableText, u"Adresse"_qs, u"Adresse :"_qs);
-    row("Zip", QAccessible::EditableText, u"Code Postal"_qs, u"Code Postal :"_qs);
-    row("City", QAccessible::EditableText, u"Commune"_qs, u"Commune : "_qs);
-    row("State", QAccessible::EditableText, u"Pays"_qs, u"Pays :"_qs);
-    row("Latitude", QAccessible::EditableText, u"Latitude"_qs, u"Latitude :"_qs);
-    row("Longitude", QAccessible::EditableText, u"Longitude"_qs, u"Longitude :"_qs);
-    row("Command5", QAccessible::Button, u"Copier l'adresse dans la fenêtre de navigation"_qs);
-    row("AskGoogleButton", QAccessible::Button, u"Rechercher les coordonnées GPS de l'adresse"_qs);
-    row("Command2", QAccessible::Button, u"Appliquer à la fenêtre de navigation"_qs);
-    row("Command3", QAccessible::Button, u"Effacer"_qs);
-    row("Command4", QAccessible::Button, u"Exporter"_qs);
-    row("Command1", QAccessible::Button, u"Fermer"_qs, {}, u"Alt+F"_qs);
+    AddControlRow("Street", QAccessible::EditableText, u"Adresse"_qs, u"Adresse :"_qs);
+    AddControlRow("Zip", QAccessible::EditableText, u"Code Postal"_qs, u"Code Postal :"_qs);
+    AddControlRow("City", QAccessible::EditableText, u"Commune"_qs, u"Commune : "_qs);
+    AddControlRow("State", QAccessible::EditableText, u"Pays"_qs, u"Pays :"_qs);
+    AddControlRow("Latitude", QAccessible::EditableText, u"Latitude"_qs, u"Latitude :"_qs);
+    AddControlRow("Longitude", QAccessible::EditableText, u"Longitude"_qs, u"Longitude :"_qs);
+    AddControlRow("Command5", QAccessible::Button,
+                  u"Copier l'adresse dans la fenêtre de navigation"_qs);
+    AddControlRow("AskGoogleButton", QAccessible::Button,
+                  u"Rechercher les coordonnées GPS de l'adresse"_qs);
+    AddControlRow("Command2", QAccessible::Button, u"Appliquer à la fenêtre de navigation"_qs);
+    AddControlRow("Command3", QAccessible::Button, u"Effacer"_qs);
+    AddControlRow("Command4", QAccessible::Button, u"Exporter"_qs);
+    AddControlRow("Command1", QAccessible::Button, u"Fermer"_qs, {}, u"Alt+F"_qs);
 }
 
 void AddressWindowAccessibilityTest::controls() {
-    QFETCH(QString, control);
-    QFETCH(int, role);
-    QFETCH(QString, name);
-    QFETCH(QString, label);
-    QFETCH(QString, accessKey);
+    QFETCH(ExpectedControl, expected);
 
     Harness harness;
-    const QString faults = ControlFaults(harness.window, {control, role, name, label, accessKey});
+    const QString faults = ControlFaults(harness.window, expected);
     QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 

@@ -75,47 +75,38 @@ void FRM_ConvAccessibilityTest::everyFocusableControlHasItsOwnName() {
 // their captions, by the conversion they serve, the hemispheres by their full names. Only
 // "&Fermer" has an access key.
 void FRM_ConvAccessibilityTest::controls_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("role");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("accessKey");
+    DeclareControlColumn();
 
-    const auto row = [](const char* control, QAccessible::Role role, const QString& name,
-                        const QString& label = {}, const QString& key = {}) {
-        QTest::newRow(control) << control << int(role) << name << label << key;
-    };
-    row("Command1", QAccessible::Button, u"Fermer"_qs, {}, u"Alt+F"_qs);
-    row("T_DEG", QAccessible::EditableText, u"Degrés"_qs);
-    row("T_MIN", QAccessible::EditableText, u"Minutes"_qs);
-    row("T_SEC", QAccessible::EditableText, u"Secondes"_qs);
-    row("Txt_DEC", QAccessible::EditableText, u"Décimal"_qs, u"Décimal :"_qs);
-    row("Command2", QAccessible::Button, u"Convertir en décimal"_qs);
-    row("Command3", QAccessible::Button, u"Effacer la conversion en décimal"_qs);
-    row("Command6", QAccessible::Button, u"Appliquer à latitude le résultat décimal"_qs);
-    row("Command4", QAccessible::Button, u"Appliquer à longitude le résultat décimal"_qs);
-    row("Command5", QAccessible::Button, u"Convertir en degrés, minutes, secondes"_qs);
-    row("Command7", QAccessible::Button, u"Effacer la conversion en degrés, minutes, secondes"_qs);
-    row("Command8", QAccessible::Button, u"Appliquer à latitude les degrés, minutes, secondes"_qs);
-    row("Command9", QAccessible::Button, u"Appliquer à longitude les degrés, minutes, secondes"_qs);
-    row("Command10", QAccessible::Button, u"Appliquer à la fenêtre de navigation"_qs);
-    row("Option1", QAccessible::RadioButton, u"Nord"_qs);
-    row("Option2", QAccessible::RadioButton, u"Sud"_qs);
-    row("Option3", QAccessible::RadioButton, u"Est"_qs);
-    row("Option4", QAccessible::RadioButton, u"Ouest"_qs);
-    row("Frame3", QAccessible::Grouping, u"Hémisphère de la latitude"_qs);
-    row("Frame4", QAccessible::Grouping, u"Hémisphère de la longitude"_qs);
+    AddControlRow("Command1", QAccessible::Button, u"Fermer"_qs, {}, u"Alt+F"_qs);
+    AddControlRow("T_DEG", QAccessible::EditableText, u"Degrés"_qs);
+    AddControlRow("T_MIN", QAccessible::EditableText, u"Minutes"_qs);
+    AddControlRow("T_SEC", QAccessible::EditableText, u"Secondes"_qs);
+    AddControlRow("Txt_DEC", QAccessible::EditableText, u"Décimal"_qs, u"Décimal :"_qs);
+    AddControlRow("Command2", QAccessible::Button, u"Convertir en décimal"_qs);
+    AddControlRow("Command3", QAccessible::Button, u"Effacer la conversion en décimal"_qs);
+    AddControlRow("Command6", QAccessible::Button, u"Appliquer à latitude le résultat décimal"_qs);
+    AddControlRow("Command4", QAccessible::Button, u"Appliquer à longitude le résultat décimal"_qs);
+    AddControlRow("Command5", QAccessible::Button, u"Convertir en degrés, minutes, secondes"_qs);
+    AddControlRow("Command7", QAccessible::Button,
+                  u"Effacer la conversion en degrés, minutes, secondes"_qs);
+    AddControlRow("Command8", QAccessible::Button,
+                  u"Appliquer à latitude les degrés, minutes, secondes"_qs);
+    AddControlRow("Command9", QAccessible::Button,
+                  u"Appliquer à longitude les degrés, minutes, secondes"_qs);
+    AddControlRow("Command10", QAccessible::Button, u"Appliquer à la fenêtre de navigation"_qs);
+    AddControlRow("Option1", QAccessible::RadioButton, u"Nord"_qs);
+    AddControlRow("Option2", QAccessible::RadioButton, u"Sud"_qs);
+    AddControlRow("Option3", QAccessible::RadioButton, u"Est"_qs);
+    AddControlRow("Option4", QAccessible::RadioButton, u"Ouest"_qs);
+    AddControlRow("Frame3", QAccessible::Grouping, u"Hémisphère de la latitude"_qs);
+    AddControlRow("Frame4", QAccessible::Grouping, u"Hémisphère de la longitude"_qs);
 }
 
 void FRM_ConvAccessibilityTest::controls() {
-    QFETCH(QString, control);
-    QFETCH(int, role);
-    QFETCH(QString, name);
-    QFETCH(QString, label);
-    QFETCH(QString, accessKey);
+    QFETCH(ExpectedControl, expected);
 
     Harness harness;
-    const QString faults = ControlFaults(harness.window, {control, role, name, label, accessKey});
+    const QString faults = ControlFaults(harness.window, expected);
     QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 

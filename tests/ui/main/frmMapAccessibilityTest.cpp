@@ -65,15 +65,10 @@ void frmMapAccessibilityTest::everyFocusableControlHasItsOwnName() {
 // Name, role, the label a box is tied to and the access key, control by control: the boxes by
 // their labels, the "..." by what they copy. Tying labels to boxes must add no access key.
 void frmMapAccessibilityTest::controls_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("role");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("accessKey");
+    DeclareControlColumn();
 
     const auto box = [](const char* control, const QString& name, const QString& label) {
-        QTest::newRow(control) << control << int(QAccessible::EditableText) << name << label
-                               << QString();
+        AddControlRow(control, QAccessible::EditableText, name, label);
     };
     box("txtStreet", u"Rue"_qs, u"Rue :"_qs);
     box("txtCity", u"Commune"_qs, u"Commune :"_qs);
@@ -83,7 +78,7 @@ void frmMapAccessibilityTest::controls_data() {
     box("txtLong", u"Longitude"_qs, u"Longitude :"_qs);
 
     const auto button = [](const char* control, const QString& name, const QString& key = {}) {
-        QTest::newRow(control) << control << int(QAccessible::Button) << name << QString() << key;
+        AddControlRow(control, QAccessible::Button, name, {}, key);
     };
     button("Command3", u"Rechercher avec l'adresse"_qs);
     button("Command8", u"Copier l'adresse dans la fenêtre de recherche des coordonnées"_qs);
@@ -95,20 +90,14 @@ void frmMapAccessibilityTest::controls_data() {
     button("Command2", u"A propos"_qs, u"Alt+A"_qs);
     button("Command7", u"Aide"_qs);
     button("Command5", u"Quitter"_qs, u"Alt+Q"_qs);
-    QTest::newRow("WebBrowser1") << "WebBrowser1" << int(QAccessible::Client) << u"Carte"_qs
-                                 << QString() << QString();
+    AddControlRow("WebBrowser1", QAccessible::Client, u"Carte"_qs);
 }
 
 void frmMapAccessibilityTest::controls() {
-    QFETCH(QString, control);
-    QFETCH(int, role);
-    QFETCH(QString, name);
-    QFETCH(QString, label);
-    QFETCH(QString, accessKey);
+    QFETCH(ExpectedControl, expected);
 
     Harness harness;
-    const QString faults =
-        ControlFaults(harness.window.get(), {control, role, name, label, accessKey});
+    const QString faults = ControlFaults(harness.window.get(), expected);
     QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
