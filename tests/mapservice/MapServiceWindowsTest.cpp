@@ -99,6 +99,23 @@ QString PageText(QWebEnginePage* page) {
     return text;
 }
 
+// The main window with the real map view, kept on the loopback interface.
+struct MainWindowOnService {
+    explicit MainWindowOnService(WindowContext& context)
+        : mapView(new WebEngineMapView)
+        , window(context, mapView) {
+        mapView->Browser()->page()->profile()->setUrlRequestInterceptor(&interceptor);
+        window.show();
+    }
+    ~MainWindowOnService() {
+        mapView->Browser()->page()->profile()->setUrlRequestInterceptor(nullptr);
+    }
+
+    LoopbackOnly interceptor;
+    WebEngineMapView* mapView; // owned by the window
+    frmMap window;
+};
+
 } // namespace
 
 class MapServiceWindowsTest : public QObject {
@@ -118,6 +135,7 @@ private:
     QTemporaryDir programDir_;
     ProgramTexts texts_;
     FakePlatform platform_;
+    std::unique_ptr<WindowContext> context_; // the windows keep a reference to it
 };
 
 void MapServiceWindowsTest::initTestCase() {
@@ -128,12 +146,13 @@ void MapServiceWindowsTest::initTestCase() {
     service_ = std::make_unique<MapService>(std::move(france), std::move(world));
     QVERIFY(service_->Start());
     QVERIFY(programDir_.isValid());
+    context_ = std::make_unique<WindowContext>(
+        WindowContext{texts_, programDir_.path(), service_->BaseUrl(), platform_.services});
 }
 
 void MapServiceWindowsTest::addressWindowFindsTheSampleAddress() {
-    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
     FakeMainWindow mainWindow;
-    FRmChCoord window(mainWindow, context, nullptr);
+    FRmChCoord window(mainWindow, *context_, nullptr);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
 
@@ -148,12 +167,10 @@ void MapServiceWindowsTest::addressWindowFindsTheSampleAddress() {
 }
 
 void MapServiceWindowsTest::mainWindowShowsThePageOfItsSearch() {
-    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
-    auto* mapView = new WebEngineMapView;
-    LoopbackOnly interceptor;
-    mapView->Browser()->page()->profile()->setUrlRequestInterceptor(&interceptor);
-    frmMap window(context, mapView);
-    window.show();
+    MainWindowOnService shown(*context_);
+    frmMap& window = shown.window;
+    WebEngineMapView* mapView = shown.mapView;
+    LoopbackOnly& interceptor = shown.interceptor;
 
     window.SetBoxText(MainBox::Street, QStringLiteral("Rue de la cité"));
     window.SetBoxText(MainBox::City, QStringLiteral("PARIS"));
@@ -169,13 +186,11 @@ void MapServiceWindowsTest::mainWindowShowsThePageOfItsSearch() {
     const QUrl embed = interceptor.Refused().first();
     QCOMPARE(embed.host(), QStringLiteral("www.openstreetmap.org"));
     QVERIFY2(embed.query().contains(QStringLiteral("marker=48.853")), qPrintable(embed.toString()));
-    page->profile()->setUrlRequestInterceptor(nullptr);
 }
 
 void MapServiceWindowsTest::addressWindowSendsTheAddressWhole() {
-    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
     FakeMainWindow mainWindow;
-    FRmChCoord window(mainWindow, context, nullptr);
+    FRmChCoord window(mainWindow, *context_, nullptr);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     window.findChild<QLineEdit*>(QStringLiteral("Street"))->setText(kAwkwardStreet);
@@ -193,12 +208,9 @@ void MapServiceWindowsTest::addressWindowSendsTheAddressWhole() {
 }
 
 void MapServiceWindowsTest::mainWindowSendsTheAddressWhole() {
-    WindowContext context{texts_, programDir_.path(), service_->BaseUrl(), platform_.services};
-    auto* mapView = new WebEngineMapView;
-    LoopbackOnly interceptor;
-    mapView->Browser()->page()->profile()->setUrlRequestInterceptor(&interceptor);
-    frmMap window(context, mapView);
-    window.show();
+    MainWindowOnService shown(*context_);
+    frmMap& window = shown.window;
+    WebEngineMapView* mapView = shown.mapView;
 
     window.SetBoxText(MainBox::Street, kAwkwardStreet);
     window.SetBoxText(MainBox::City, kAwkwardCity);
@@ -215,7 +227,6 @@ void MapServiceWindowsTest::mainWindowSendsTheAddressWhole() {
     QFile saved(QDir(programDir_.path()).filePath(kLastPositionFileName));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), LastPositionFileBytes(typed));
-    page->profile()->setUrlRequestInterceptor(nullptr);
 }
 
 QTEST_MAIN(MapServiceWindowsTest)
