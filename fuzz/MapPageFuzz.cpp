@@ -32,9 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<Place> shown = withPlace ? std::optional<Place>(place) : std::nullopt;
     const QString sourceName = QString::fromUtf8(source.data(), qsizetype(source.size()));
 
-    const QByteArray page = MapPageHtml(query, shown, sourceName);
+    const QByteArray page = MapPageHtml({.query = query, .place = shown, .source = sourceName});
     const QByteArray plain =
-        MapPageHtml(query.trimmed().isEmpty() ? QString() : QStringLiteral("x"), shown, sourceName);
+        MapPageHtml({.query = query.trimmed().isEmpty() ? QString() : QStringLiteral("x"),
+                     .place = shown,
+                     .source = sourceName});
     for (const char markup : {'<', '>', '"'}) {
         Require(page.count(markup) == plain.count(markup), "the query plants no markup",
                 Shown(query));

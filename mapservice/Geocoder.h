@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 namespace tarnel {
 
@@ -8,6 +9,13 @@ namespace tarnel {
 struct Place {
     double latitude = 0;
     double longitude = 0;
+};
+
+// A place a geocoder offers, with its name as the geocoder writes it ("8 Boulevard du Port
+// 80000 Amiens").
+struct Candidate {
+    QString label;
+    Place place;
 };
 
 // What one lookup came to. Only Found and NoMatch are the geocoder's own answer about the
@@ -23,6 +31,10 @@ struct GeocodeResult {
     };
     Outcome outcome = Outcome::Failed;
     Place place;
+    QString label{}; // the name of `place` as the geocoder writes it, when it gives one
+    // Other places that fit what was typed as well as `place` and that nothing typed tells
+    // apart from it, best first; the page lists them.
+    std::vector<Candidate> others{};
 };
 
 // Turns a postal address into the place of its first match.

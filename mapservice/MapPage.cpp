@@ -122,8 +122,10 @@ QString AbsenceText(Absence why) {
     return QStringLiteral("Aucun lieu correspondant à cette recherche n'a été trouvé.");
 }
 
-QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
-                       const QString& source, Absence why) {
+QByteArray MapPageHtml(const MapPageContent& content) {
+    const QString& query = content.query;
+    const std::optional<Place>& place = content.place;
+    const QString& source = content.source;
     const QString heading =
         query.trimmed().isEmpty() ? QStringLiteral("Recherche vide") : EscapeHtml(query);
     QString viewport;
@@ -142,7 +144,10 @@ QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
         body = QStringLiteral("<p>Saisissez une adresse ou des coordonnées, puis lancez la "
                               "recherche pour afficher le lieu sur la carte.</p>\n");
     } else {
-        body = QLatin1String("<p class=\"absence\">") % AbsenceText(why) % QLatin1String("</p>\n");
+        body =
+            QLatin1String("<p class=\"absence\">") %
+            (content.problem.isEmpty() ? AbsenceText(content.why) : EscapeHtml(content.problem)) %
+            QLatin1String("</p>\n");
     }
     const QString page =
         QLatin1String("<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n") %

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace tarnel {
 
@@ -16,6 +17,19 @@ enum class Absence {
     Refused,      // a geocoder refused the request (usage limits)
     Failed,       // a geocoder answered something unreadable
     NoGeocoder,   // the configuration turned every geocoder off
+};
+
+// What a map page shows.
+struct MapPageContent {
+    QString query{};                 // what was asked, as decoded
+    std::optional<Place> place{};    // the place shown, none when nothing was found
+    QString source{};                // the geocoder that found it; empty for a coordinate pair
+    QString label{};                 // the place's name as the geocoder gives it; may be empty
+    std::vector<Candidate> others{}; // other places that fit what was typed equally well
+    Absence why = Absence::NotFound; // why there is no place
+    // A French explanation of input the service could not read (which box, which forms are
+    // accepted); shown instead of AbsenceText(why) when set.
+    QString problem{};
 };
 
 // The French sentence a page without a place shows for `why`.
@@ -32,7 +46,6 @@ QString AbsenceText(Absence why);
 // cannot load. Without a place the page says why (`why`) and holds neither map nor
 // arrangement; an empty query invites a search instead. The query can never forge that
 // arrangement: its braces are escaped.
-QByteArray MapPageHtml(const QString& query, const std::optional<Place>& place,
-                       const QString& source, Absence why = Absence::NotFound);
+QByteArray MapPageHtml(const MapPageContent& content);
 
 } // namespace tarnel

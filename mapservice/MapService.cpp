@@ -188,11 +188,11 @@ void MapService::Stop() {
 
 QByteArray MapService::PageFor(const QString& query) {
     if (const CoordinateQuery coordinates = ParseCoordinates(query); coordinates.isPair) {
-        return MapPageHtml(query, coordinates.place, {});
+        return MapPageHtml({.query = query, .place = coordinates.place});
     }
     const AddressQuery address = ParseAddressQuery(query);
     if (address.parts.isEmpty()) {
-        return MapPageHtml(query, std::nullopt, {});
+        return MapPageHtml({.query = query});
     }
     // The geocoder of the address's region first. Whatever keeps the French one from finding
     // the place, a guess too poor or a refusal included, the world one is asked; the French one
@@ -211,14 +211,18 @@ QByteArray MapService::PageFor(const QString& query) {
         }
         const GeocodeResult result = turn.geocoder->Locate(turn.text);
         if (result.outcome == GeocodeResult::Outcome::Found) {
-            return MapPageHtml(query, result.place, turn.geocoder->SourceName());
+            return MapPageHtml({.query = query,
+                                .place = result.place,
+                                .source = turn.geocoder->SourceName(),
+                                .label = result.label,
+                                .others = result.others});
         }
         outcomes.push_back(result.outcome);
         if (turn.geocoder == world.geocoder && result.outcome == GeocodeResult::Outcome::NoMatch) {
             break;
         }
     }
-    return MapPageHtml(query, std::nullopt, {}, AbsenceOf(outcomes));
+    return MapPageHtml({.query = query, .why = AbsenceOf(outcomes)});
 }
 
 QByteArray OpenDataUserAgent(const QString& contact) {

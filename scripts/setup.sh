@@ -16,6 +16,12 @@ packages=(
   # The Debian package and the tools that check it.
   dpkg-dev lintian desktop-file-utils appstream man-db
   libbenchmark-dev
+  # Coordinate systems (PROJ with its database, GeographicLib), the map page's Leaflet and its
+  # bridge to the program, and what the exports and the page's script are checked with.
+  libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
+  libjs-leaflet qt6-webchannel-dev
+  gpsbabel libxml2-utils eslint
+  ccache
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
 )
