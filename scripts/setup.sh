@@ -21,7 +21,6 @@ packages=(
   libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
   libjs-leaflet qt6-webchannel-dev
   gpsbabel libxml2-utils eslint
-  ccache
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
 )
