@@ -5,9 +5,13 @@
 
 namespace tarnel {
 
+QString ExportedPointName(const ExportedPoint& point) {
+    return point.street + u' ' + point.zipCode + u' ' + point.city + u' ' + point.state;
+}
+
 QString GenericAscLine(const ExportedPoint& point) {
-    return point.longitude + u',' + point.latitude + QStringLiteral(", \"") + point.street + u' ' +
-           point.zipCode + u' ' + point.city + u' ' + point.state + u'"';
+    return point.longitude + u',' + point.latitude + QStringLiteral(", \"") +
+           ExportedPointName(point) + u'"';
 }
 
 QByteArray GenericAscFileBytes(const ExportedPoint& point) {

@@ -14,6 +14,9 @@ struct ExportedPoint {
     QString state;
 };
 
+// The point's name: street, postal code, town and country joined by single blanks, as typed.
+QString ExportedPointName(const ExportedPoint& point);
+
 // longitude "," latitude ", " and the quoted "street zip city state", nothing trimmed.
 QString GenericAscLine(const ExportedPoint& point);
 

@@ -8,9 +8,12 @@ void FakeMessageBoxes::Show(QWidget*, const QString& text, const QString& title,
         onShow();
 }
 
-std::optional<QString> FakeSaveDialog::AskSavePath(QWidget*, const SaveDialogRequest& request) {
+std::optional<SaveDialogChoice> FakeSaveDialog::AskSavePath(QWidget*,
+                                                            const SaveDialogRequest& request) {
     requests.append(request);
-    return answer;
+    if (!answer)
+        return std::nullopt;
+    return SaveDialogChoice{*answer, filter};
 }
 
 void FakeShell::Open(QWidget*, const QString& target, const QString& workingDirectory) {

@@ -25,11 +25,14 @@ public:
     std::function<void()> onShow;
 };
 
-// Answers the save dialog with `answer` (nothing means the user cancelled).
+// Answers the save dialog with `answer` and the file type `filter` (nothing means the user
+// cancelled).
 class FakeSaveDialog : public SaveDialog {
 public:
-    std::optional<QString> AskSavePath(QWidget* parent, const SaveDialogRequest& request) override;
+    std::optional<SaveDialogChoice> AskSavePath(QWidget* parent,
+                                                const SaveDialogRequest& request) override;
     std::optional<QString> answer;
+    int filter = 0;
     QList<SaveDialogRequest> requests;
 };
 

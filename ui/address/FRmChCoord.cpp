@@ -1,7 +1,8 @@
 #include "ui/address/FRmChCoord.h"
 
-#include "core/GenericAsc.h"
+#include "core/FileReplace.h"
 #include "core/Geocoding.h"
+#include "core/PointExport.h"
 #include "net/FetchPage.h"
 #include "resources/Resources.h"
 #include "ui/common/Accessibility.h"
@@ -30,6 +31,20 @@ const QString kExportTitle = QStringLiteral("Exporter une coordonnée GPS au for
 const QString kExportFilterDescription = QStringLiteral(" Fichier Generic.ASC (*.asc) ");
 const QString kExportFilterPattern = QStringLiteral("*.asc");
 const QString kExportSuffix = QStringLiteral("asc");
+// The other formats, in the order the dialog offers them after Generic.ASC.
+struct OtherExportFormat {
+    ExportFormat format;
+    SaveDialogFilter filter;
+};
+const OtherExportFormat kOtherExportFormats[] = {
+    {ExportFormat::Gpx,
+     {QStringLiteral("Fichier GPX 1.1 (*.gpx)"), QStringLiteral("*.gpx"), QStringLiteral("gpx")}},
+    {ExportFormat::Kml,
+     {QStringLiteral("Fichier KML 2.2 (*.kml)"), QStringLiteral("*.kml"), QStringLiteral("kml")}},
+    {ExportFormat::GeoJson,
+     {QStringLiteral("Fichier GeoJSON (*.geojson *.json)"), QStringLiteral("*.geojson *.json"),
+      QStringLiteral("geojson")}},
+};
 const QString kExportFailedMessage =
     QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré.\n"
                    "Vérifiez que son dossier existe et que vous avez le droit d'y écrire.");
@@ -330,6 +345,26 @@ bool FRmChCoord::eventFilter(QObject* watched, QEvent* event) {
     return ToolWindow::eventFilter(watched, event);
 }
 
+namespace {
+
+// The extension typed decides; a name without a known one takes the type chosen in the dialog.
+ExportFormat ChosenExportFormat(const SaveDialogChoice& choice) {
+    if (const std::optional<ExportFormat> named = FormatOfFileName(choice.path))
+        return *named;
+    if (choice.filter >= 1 && choice.filter <= int(std::size(kOtherExportFormats)))
+        return kOtherExportFormats[choice.filter - 1].format;
+    return ExportFormat::GenericAsc;
+}
+
+QList<SaveDialogFilter> OtherExportFilters() {
+    QList<SaveDialogFilter> filters;
+    for (const OtherExportFormat& other : kOtherExportFormats)
+        filters.append(other.filter);
+    return filters;
+}
+
+} // namespace
+
 void FRmChCoord::closeEvent(QCloseEvent* event) {
     // Closing destroys the window, which the waiting request still uses.
     if (requestInProgress_) {
@@ -340,22 +375,23 @@ void FRmChCoord::closeEvent(QCloseEvent* event) {
 }
 
 void FRmChCoord::Command4_Click() {
-    const SaveDialogRequest request{kExportTitle,
-                                    context_.programDirectory,
-                                    kExportFilterDescription,
-                                    kExportFilterPattern,
-                                    kExportSuffix,
-                                    lastExportPath_};
-    const std::optional<QString> path = context_.platform.saveDialog.AskSavePath(this, request);
-    if (!path || path->isEmpty())
+    const SaveDialogRequest request{
+        kExportTitle,  context_.programDirectory, kExportFilterDescription, kExportFilterPattern,
+        kExportSuffix, lastExportPath_,           OtherExportFilters()};
+    const std::optional<SaveDialogChoice> choice =
+        context_.platform.saveDialog.AskSavePath(this, request);
+    if (!choice || choice->path.isEmpty())
         return;
-    lastExportPath_ = *path;
+    lastExportPath_ = choice->path;
     const ExportedPoint point{Longitude_->text(), Latitude_->text(), Street_->text(),
                               Zip_->text(),       City_->text(),     State_->text()};
-    if (!WriteGenericAscFile(*path, point))
-        context_.platform.messages.Show(this,
-                                        kExportFailedMessage.arg(QDir::toNativeSeparators(*path)),
-                                        kExportFailedTitle, MessageIcon::Exclamation);
+    const ExportFile file = PointFileBytes(ChosenExportFormat(*choice), point);
+    MessageBoxes& messages = context_.platform.messages;
+    if (!file.bytes)
+        messages.Show(this, file.problem, kExportFailedTitle, MessageIcon::Exclamation);
+    else if (!ReplaceFileContents(choice->path, *file.bytes))
+        messages.Show(this, kExportFailedMessage.arg(QDir::toNativeSeparators(choice->path)),
+                      kExportFailedTitle, MessageIcon::Exclamation);
 }
 
 void FRmChCoord::Command2_Click() {

@@ -20,7 +20,8 @@ namespace tarnel {
 class CommandButton;
 
 // The address window: looks up the coordinates of an address on the map service, hands them
-// and the address to the main window, and exports them as a one-point Generic.ASC file.
+// and the address to the main window, and exports them as a one-point Generic.ASC file, or as
+// GPX, KML or GeoJSON for the programs that read those.
 // Closing it destroys it, so the next opening starts again from the sample address.
 class FRmChCoord : public ToolWindow {
     Q_OBJECT
@@ -54,7 +55,9 @@ private:
     // boxes, whose map then shows the coordinates.
     void Command2_Click();
     void Command3_Click(); // "Effacer": the six boxes emptied, "Appliquer…" disabled again
-    void Command4_Click(); // "Exporter": the coordinates saved as a Generic.ASC file
+    // "Exporter": the coordinates and the address saved as a Generic.ASC, GPX, KML or GeoJSON
+    // file, or a message says why not.
+    void Command4_Click();
     void Command5_Click(); // "Copier l'adresse…": the address alone into the main window's boxes
     // Key presses of the three numeric boxes: only a sign, digits, a full stop or backspace pass.
     void Zip_KeyPress(int index, int& keyAscii);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "core/PlacedPoint.h"
+
+#include <QByteArray>
+
+namespace tarnel {
+
+// A GeoJSON (RFC 7946) FeatureCollection, UTF-8, holding the point as one Feature whose
+// "name" property is the point's name.
+QByteArray GeoJsonPointFile(const PlacedPoint& point);
+
+} // namespace tarnel

@@ -1,0 +1,29 @@
+#include "core/GpxPoint.h"
+
+#include "core/ProgramInfo.h"
+#include "core/XmlText.h"
+
+#include <QXmlStreamWriter>
+
+namespace tarnel {
+
+QByteArray GpxPointFile(const PlacedPoint& point) {
+    const QString ns = QStringLiteral("http://www.topografix.com/GPX/1/1");
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeDefaultNamespace(ns);
+    xml.writeStartElement(ns, QStringLiteral("gpx"));
+    // Both required by the schema; "creator" names the program that wrote the file.
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
+    xml.writeAttribute(QStringLiteral("creator"), kProgramTitle + u' ' + kVersionText);
+    xml.writeStartElement(ns, QStringLiteral("wpt"));
+    xml.writeAttribute(QStringLiteral("lat"), CoordinateText(point.latitude));
+    xml.writeAttribute(QStringLiteral("lon"), CoordinateText(point.longitude));
+    xml.writeTextElement(ns, QStringLiteral("name"), XmlSafeText(point.name));
+    xml.writeEndDocument();
+    return bytes;
+}
+
+} // namespace tarnel

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "core/PlacedPoint.h"
+
+#include <QByteArray>
+
+namespace tarnel {
+
+// A GPX 1.1 file, UTF-8, holding the point as its one waypoint (wpt lat/lon, its name).
+QByteArray GpxPointFile(const PlacedPoint& point);
+
+} // namespace tarnel

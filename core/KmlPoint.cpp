@@ -1,0 +1,30 @@
+#include "core/KmlPoint.h"
+
+#include "core/XmlText.h"
+
+#include <QXmlStreamWriter>
+
+namespace tarnel {
+
+QByteArray KmlPointFile(const PlacedPoint& point) {
+    const QString ns = QStringLiteral("http://www.opengis.net/kml/2.2");
+    const QString name = XmlSafeText(point.name);
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeDefaultNamespace(ns);
+    xml.writeStartElement(ns, QStringLiteral("kml"));
+    xml.writeStartElement(ns, QStringLiteral("Document"));
+    xml.writeTextElement(ns, QStringLiteral("name"), name);
+    xml.writeStartElement(ns, QStringLiteral("Placemark"));
+    xml.writeTextElement(ns, QStringLiteral("name"), name);
+    xml.writeStartElement(ns, QStringLiteral("Point"));
+    // KML puts the longitude first, without blanks around the comma.
+    xml.writeTextElement(ns, QStringLiteral("coordinates"),
+                         CoordinateText(point.longitude) + u',' + CoordinateText(point.latitude));
+    xml.writeEndDocument();
+    return bytes;
+}
+
+} // namespace tarnel

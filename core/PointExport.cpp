@@ -1,0 +1,38 @@
+#include "core/PointExport.h"
+
+#include "core/GeoJsonPoint.h"
+#include "core/GpxPoint.h"
+#include "core/KmlPoint.h"
+#include "core/PlacedPoint.h"
+
+#include <QFileInfo>
+
+namespace tarnel {
+
+std::optional<ExportFormat> FormatOfFileName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"asc")
+        return ExportFormat::GenericAsc;
+    if (suffix == u"gpx")
+        return ExportFormat::Gpx;
+    if (suffix == u"kml")
+        return ExportFormat::Kml;
+    if (suffix == u"geojson" || suffix == u"json")
+        return ExportFormat::GeoJson;
+    return std::nullopt;
+}
+
+ExportFile PointFileBytes(ExportFormat format, const ExportedPoint& boxes) {
+    if (format == ExportFormat::GenericAsc)
+        return {GenericAscFileBytes(boxes), {}};
+    const PlacedPointReading reading = ReadPlacedPoint(boxes);
+    if (!reading.point)
+        return {std::nullopt, reading.problem};
+    if (format == ExportFormat::Gpx)
+        return {GpxPointFile(*reading.point), {}};
+    if (format == ExportFormat::Kml)
+        return {KmlPointFile(*reading.point), {}};
+    return {GeoJsonPointFile(*reading.point), {}};
+}
+
+} // namespace tarnel

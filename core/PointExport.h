@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/GenericAsc.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace tarnel {
+
+enum class ExportFormat { GenericAsc, Gpx, Kml, GeoJson };
+
+// The format the extension of a file name asks for: ".asc", ".gpx", ".kml", ".geojson" or
+// ".json", in any case; nothing for another extension or none.
+std::optional<ExportFormat> FormatOfFileName(const QString& path);
+
+// The whole file of the address window's boxes in `format`, or, when the format needs numbers
+// and a coordinate box holds none in range, nothing and the French sentence that says which.
+// Generic.ASC takes the boxes as they are (GenericAscFileBytes).
+struct ExportFile {
+    std::optional<QByteArray> bytes;
+    QString problem;
+};
+ExportFile PointFileBytes(ExportFormat format, const ExportedPoint& boxes);
+
+} // namespace tarnel
