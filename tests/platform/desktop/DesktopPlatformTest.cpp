@@ -4,7 +4,10 @@
 #include "platform/desktop/DesktopShell.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,6 +21,8 @@ private slots:
     void messageLines();
     void nameFilter_data();
     void nameFilter();
+    void saveDialogReportsTheChosenType_data();
+    void saveDialogReportsTheChosenType();
     void shellTarget_data();
     void shellTarget();
     void busyCursorIsBalanced();
@@ -74,6 +79,59 @@ void DesktopPlatformTest::nameFilter() {
     request.filterDescription = description;
     request.filterPattern = pattern;
     QCOMPARE(SaveDialogNameFilter(request), expected);
+}
+
+// The dialog driven as a user does: a file type picked with the arrow keys, a name typed.
+void DesktopPlatformTest::saveDialogReportsTheChosenType_data() {
+    QTest::addColumn<int>("downKeys");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("filter");
+    QTest::newRow("own type, its suffix added") << 0 << "lieu"
+                                                << "lieu.asc" << 0;
+    QTest::newRow("second type, its suffix added") << 1 << "lieu"
+                                                   << "lieu.gpx" << 1;
+    QTest::newRow("last type, extension typed") << 2 << "lieu.json"
+                                                << "lieu.json" << 2;
+}
+
+void DesktopPlatformTest::saveDialogReportsTheChosenType() {
+    QFETCH(int, downKeys);
+    QFETCH(QString, typed);
+    QFETCH(QString, fileName);
+    QFETCH(int, filter);
+    QTemporaryDir dir;
+    SaveDialogRequest request{
+        QStringLiteral("Exporter"),
+        dir.path(),
+        QStringLiteral(" Fichier Generic.ASC (*.asc) "),
+        QStringLiteral("*.asc"),
+        QStringLiteral("asc"),
+        QString(),
+        {{QStringLiteral("GPX (*.gpx)"), QStringLiteral("*.gpx"), QStringLiteral("gpx")},
+         {QStringLiteral("GeoJSON"), QStringLiteral("*.geojson *.json"),
+          QStringLiteral("geojson")}}};
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            qFatal("no file dialog");
+        shown = dialog->nameFilters();
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < downKeys; ++i)
+            QTest::keyClick(types, Qt::Key_Down);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(typed);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+
+    const std::optional<SaveDialogChoice> choice =
+        DesktopSaveDialog().AskSavePath(nullptr, request);
+    QCOMPARE(shown, QStringList({"Fichier Generic.ASC (*.asc)", "GPX (*.gpx)",
+                                 "GeoJSON (*.geojson *.json)"}));
+    QVERIFY(choice);
+    QCOMPARE(choice->path, dir.filePath(fileName));
+    QCOMPARE(choice->filter, filter);
 }
 
 void DesktopPlatformTest::shellTarget_data() {
