@@ -2,26 +2,18 @@
 
 namespace tarnel {
 
-namespace {
-
-bool AllowedInXml(char32_t c) {
-    if (c < 0x20)
-        return c == u'\t' || c == u'\n' || c == u'\r';
-    return (c < 0xD800 || c > 0xDFFF) && c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF;
-}
-
-} // namespace
-
 QString XmlSafeText(const QString& text) {
     QString safe;
     safe.reserve(text.size());
-    // toUcs4 turns a lone surrogate into U+FFFD: check the UTF-16 units themselves.
+    // toUcs4 would turn a lone surrogate into U+FFFD: the UTF-16 units are checked themselves.
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             safe += c;
             safe += text[++i];
-        } else if (AllowedInXml(c.unicode())) {
+        } else if (c.unicode() < 0x20) {
+            safe += u' ';
+        } else if (!c.isSurrogate() && c.unicode() != 0xFFFE && c.unicode() != 0xFFFF) {
             safe += c;
         }
     }

@@ -4,9 +4,10 @@
 
 namespace tarnel {
 
-// `text` without the characters XML 1.0 forbids (control characters other than tab, line feed
-// and carriage return, lone surrogates, U+FFFE and U+FFFF): a name typed or pasted with one of
-// them would otherwise make a file that no XML reader opens.
+// `text` as a one-line XML text: control characters (tab, line breaks included) become blanks,
+// since XML 1.0 forbids most of them and its readers turn a carriage return into a line feed;
+// the characters XML forbids outright (lone surrogates, U+FFFE, U+FFFF) are left out. A name
+// typed or pasted with one of them would otherwise make a file no XML reader opens.
 QString XmlSafeText(const QString& text);
 
 } // namespace tarnel
