@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -29,6 +30,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 using namespace tarnel;
 using namespace tarnel::testing;
@@ -97,74 +99,55 @@ void Type(QWidget* widget, const QString& text) {
                             Qt::NoModifier);
 }
 
-// A point as another program reads it back from an exported file.
-struct ReadPoint {
-    double latitude;
-    double longitude;
-    QString name;
-};
-
-// The one waypoint gpsbabel reads from `path` as `format`, through its "unicsv" output
-// ("No,Latitude,Longitude,Name", the name quoted CSV-style); nothing when it cannot read it.
-std::optional<ReadPoint> ReadWithGpsbabel(const QString& format, const QString& path) {
+// The one point gpsbabel reads from `path` as `format`, through its "unicsv" output ("No,
+// Latitude,Longitude,Name", the name quoted CSV-style): latitude, longitude and name.
+std::optional<std::tuple<double, double, QString>> ReadWithGpsbabel(const QString& format,
+                                                                    const QString& path) {
     QProcess gpsbabel;
-    gpsbabel.start(QStringLiteral("gpsbabel"),
-                   {"-i", format, "-f", path, "-o", "unicsv", "-F", "-"});
+    gpsbabel.start("gpsbabel", {"-i", format, "-f", path, "-o", "unicsv", "-F", "-"});
     if (!gpsbabel.waitForFinished(10000) || gpsbabel.exitCode() != 0)
         return std::nullopt;
     const QStringList lines = QString::fromUtf8(gpsbabel.readAllStandardOutput())
                                   .split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
     if (lines.size() != 2 || lines[0] != u"No,Latitude,Longitude,Name")
         return std::nullopt;
-    QString name = lines[1].section(u',', 3);
-    if (name.startsWith(u'"'))
-        name = name.mid(1, name.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
-    return ReadPoint{lines[1].section(u',', 1, 1).toDouble(),
-                     lines[1].section(u',', 2, 2).toDouble(), name};
+    QString name = lines[1].section(u',', 3).remove(QRegularExpression("^\"|\"$"));
+    return std::tuple{lines[1].section(u',', 1, 1).toDouble(),
+                      lines[1].section(u',', 2, 2).toDouble(), name.replace("\"\"", "\"")};
 }
 
 // The one Point Feature of a GeoJSON FeatureCollection (RFC 7946: longitude first).
-std::optional<ReadPoint> ReadGeoJson(const QByteArray& bytes) {
+std::optional<std::tuple<double, double, QString>> ReadGeoJson(const QByteArray& bytes) {
     const QJsonObject collection = QJsonDocument::fromJson(bytes).object();
-    const QJsonArray features = collection[u"features"].toArray();
-    const QJsonObject feature = features.first().toObject();
-    const QJsonObject geometry = feature[u"geometry"].toObject();
-    const QJsonArray position = geometry[u"coordinates"].toArray();
-    if (collection[u"type"].toString() != u"FeatureCollection" || features.size() != 1 ||
-        feature[u"type"].toString() != u"Feature" || geometry[u"type"].toString() != u"Point" ||
-        position.size() != 2 || !position[0].isDouble() || !position[1].isDouble())
+    const QJsonObject feature = collection[u"features"][0].toObject();
+    const QJsonArray position = feature[u"geometry"][u"coordinates"].toArray();
+    if (collection[u"type"] != u"FeatureCollection"_qs || feature[u"type"] != u"Feature"_qs ||
+        feature[u"geometry"][u"type"] != u"Point"_qs || position.size() != 2)
         return std::nullopt;
-    return ReadPoint{position[1].toDouble(), position[0].toDouble(),
-                     feature[u"properties"][u"name"].toString()};
+    return std::tuple{position[1].toDouble(), position[0].toDouble(),
+                      feature[u"properties"][u"name"].toString()};
 }
 
 // What the GPX 1.1 schema (gpx.xsd, of which Debian ships no copy) asks of a one-waypoint file:
 // the root "gpx" in its namespace with version "1.1" and a creator; "wpt" with "lat" and "lon"
 // as xsd:decimal in [-90, 90] and [-180, 180); "name" inside it.
 bool FollowsGpxSchema(const QByteArray& bytes) {
-    const QRegularExpression decimal(QStringLiteral("^-?\\d+(\\.\\d+)?$"));
     QXmlStreamReader xml(bytes);
-    QStringList elements;
-    QXmlStreamAttributes root;
-    QXmlStreamAttributes waypoint;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.namespaceUri() != u"http://www.topografix.com/GPX/1/1")
-            return false;
-        elements.append(xml.name().toString());
-        if (xml.name() == u"gpx")
-            root = xml.attributes();
-        if (xml.name() == u"wpt")
-            waypoint = xml.attributes();
+    QStringList seen; // each element in its namespace, with its attributes
+    while (xml.readNext() != QXmlStreamReader::EndDocument && !xml.hasError()) {
+        if (xml.isStartElement())
+            seen.append(u"%1 %2"_qs.arg(xml.namespaceUri(), xml.qualifiedName()));
+        for (const QXmlStreamAttribute& each : xml.attributes())
+            seen.append(u"%1=%2"_qs.arg(each.qualifiedName(), each.value()));
     }
-    const QString lat = waypoint.value(QLatin1String("lat")).toString();
-    const QString lon = waypoint.value(QLatin1String("lon")).toString();
-    return !xml.hasError() && elements == QStringList({"gpx", "wpt", "name"}) &&
-           root.value(QLatin1String("version")) == u"1.1" &&
-           !root.value(QLatin1String("creator")).isEmpty() && decimal.match(lat).hasMatch() &&
-           decimal.match(lon).hasMatch() && std::abs(lat.toDouble()) <= 90 &&
-           lon.toDouble() >= -180 && lon.toDouble() < 180;
+    const QString text = seen.join(u'|');
+    const QRegularExpression gpx(
+        "^http://www.topografix.com/GPX/1/1 gpx\\|version=1\\.1\\|creator=[^|]+\\|"
+        "http://www.topografix.com/GPX/1/1 wpt\\|lat=(-?\\d+(\\.\\d+)?)\\|lon=(-?\\d+(\\.\\d+)?)\\|"
+        "http://www.topografix.com/GPX/1/1 name$");
+    const QRegularExpressionMatch match = gpx.match(text);
+    return match.hasMatch() && std::abs(match.captured(1).toDouble()) <= 90 &&
+           match.captured(3).toDouble() >= -180 && match.captured(3).toDouble() < 180;
 }
 
 const QByteArray kParisPage = "<html>viewport:{center:{lat:48.856614,lng:2.352222},"
@@ -688,143 +671,94 @@ private slots:
     }
 
     // GPX, KML and GeoJSON, chosen by the file type or by the extension typed, as gpsbabel (and
-    // a JSON parser) read them back; an extension of none of them keeps Generic.ASC.
+    // a JSON parser) read them back; an extension of none of them keeps Generic.ASC. Boxes that
+    // hold no number in range, or a file that cannot be written: a message, and no file.
     void exportWritesTheFormatOtherProgramsRead_data() {
         QTest::addColumn<QString>("fileName");
-        QTest::addColumn<int>("filter"); // 0 Generic.ASC, 1 GPX, 2 KML, 3 GeoJSON
-        QTest::addColumn<QString>("latitude");
-        QTest::addColumn<QString>("longitude");
-        QTest::addColumn<QString>("street");
-        QTest::addColumn<QString>("reader"); // a gpsbabel format, or "asc"
-        QTest::addColumn<double>("readLatitude");
-        QTest::addColumn<double>("readLongitude");
-        QTest::newRow("GPX as the file type") << "point" << 1 << "48.856614000"
-                                              << "2.3522220000"
-                                              << "Rue de la cité"
-                                              << "gpx" << 48.856614 << 2.352222;
-        QTest::newRow("KML typed, XML's own characters") << "Point.KML" << 0 << "-33.86881970"
-                                                         << "151.20929550"
-                                                         << "Le \"Grand\" <Café> & Cie, 2e"
-                                                         << "kml" << -33.8688197 << 151.2092955;
+        QTest::addColumn<int>("filter");          // 0 Generic.ASC, 1 GPX, 2 KML, 3 GeoJSON
+        QTest::addColumn<QStringList>("boxes");   // Latitude, Longitude, Street
+        QTest::addColumn<QString>("reader");      // a gpsbabel format, or "asc"
+        QTest::addColumn<QList<double>>("point"); // latitude, longitude read back
+        QTest::addColumn<QString>("message");     // "<path>" stands for the file's path
+        QTest::newRow("GPX as the file type")
+            << "point" << 1 << QStringList{"48.856614000", "2.3522220000", "Rue de la cité"}
+            << "gpx" << QList<double>{48.856614, 2.352222} << QString();
+        QTest::newRow("GPX typed over GeoJSON, pole and antimeridian")
+            << "lieu.gpx" << 3 << QStringList{"-90", "180", "Pôle <Sud>"} << "gpx"
+            << QList<double>{-90, -180} << QString();
         QTest::newRow("KML as the file type, blanks left by the lookup")
-            << "point" << 2 << "48.856614000"
-            << "2.352222    "
-            << "Rue de la cité"
-            << "kml" << 48.856614 << 2.352222;
-        QTest::newRow("GPX typed over GeoJSON, pole and antimeridian") << "lieu.gpx" << 3 << "-90"
-                                                                       << "180"
-                                                                       << "Pôle <Sud>"
-                                                                       << "gpx" << -90.0 << -180.0;
-        QTest::newRow("GeoJSON as the file type") << "point" << 3 << "+0"
-                                                  << "-.5"
-                                                  << "Rue de la cité"
-                                                  << "geojson" << 0.0 << -0.5;
-        QTest::newRow("json typed, empty street") << "lieu.json" << 1 << "47.2"
-                                                  << "-1.5"
-                                                  << ""
-                                                  << "geojson" << 47.2 << -1.5;
-        QTest::newRow("asc typed over GPX") << "lieu.asc" << 1 << "47.2"
-                                            << "-1.5"
-                                            << "x"
-                                            << "asc" << 0.0 << 0.0;
-        QTest::newRow("another extension") << "lieu.txt" << 0 << "4 7"
-                                           << "-1.5"
-                                           << "x"
-                                           << "asc" << 0.0 << 0.0;
+            << "point" << 2 << QStringList{"-33.86881970", "151.2092    ", "Le \"Grand\" & Cie, 2e"}
+            << "kml" << QList<double>{-33.8688197, 151.2092} << QString();
+        QTest::newRow("KML typed") << "Point.KML" << 0 << QStringList{"47.2", "-1.5", "x"} << "kml"
+                                   << QList<double>{47.2, -1.5} << QString();
+        QTest::newRow("GeoJSON as the file type")
+            << "point" << 3 << QStringList{"+0", "-.5", "Rue de la cité"} << "geojson"
+            << QList<double>{0, -0.5} << QString();
+        QTest::newRow("json typed over KML, empty street")
+            << "lieu.json" << 2 << QStringList{"47.2", "-1.5", ""} << "geojson"
+            << QList<double>{47.2, -1.5} << QString();
+        QTest::newRow("asc typed over GPX") << "lieu.asc" << 1 << QStringList{"47.2", "-1.5", "x"}
+                                            << "asc" << QList<double>{} << QString();
+        QTest::newRow("another extension") << "lieu.txt" << 0 << QStringList{"4 7", "-1.5", "x"}
+                                           << "asc" << QList<double>{} << QString();
+        const QString sentence = QStringLiteral("La %1 « %2 » n'est pas un nombre entre -%3 et %3 "
+                                                ": le fichier n'a pas été enregistré.");
+        QTest::newRow("empty latitude") << "point.gpx" << 0 << QStringList{"", "2.3", "x"} << ""
+                                        << QList<double>{} << sentence.arg("latitude", "", "90");
+        QTest::newRow("beyond 180")
+            << "point" << 3 << QStringList{"48.8", "-180.5", "x"} << "" << QList<double>{}
+            << sentence.arg("longitude", "-180.5", "180");
+        QTest::newRow("missing folder")
+            << "missing/point.kml" << 0 << QStringList{"48.8", "2.3", "x"} << "" << QList<double>{}
+            << "Le fichier « <path> » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
+               "et que vous avez le droit d'y écrire.";
     }
     void exportWritesTheFormatOtherProgramsRead() {
         QFETCH(QString, fileName);
         QFETCH(int, filter);
-        QFETCH(QString, latitude);
-        QFETCH(QString, longitude);
-        QFETCH(QString, street);
+        QFETCH(QStringList, boxes);
         QFETCH(QString, reader);
-        QFETCH(double, readLatitude);
-        QFETCH(double, readLongitude);
+        QFETCH(QList<double>, point);
+        QFETCH(QString, message);
         LookUp(kParisPage);
-        SetText(QStringLiteral("Latitude"), latitude);
-        SetText(QStringLiteral("Longitude"), longitude);
-        SetText(QStringLiteral("Street"), street);
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            SetText(QStringList{"Latitude", "Longitude", "Street"}[i], boxes[i]);
         platform_->saveDialog.filter = filter;
         const QString path = folder_->filePath(fileName);
         const QByteArray bytes = Export(path);
 
-        QVERIFY(platform_->messages.shown.isEmpty());
-        const SaveDialogRequest& request = platform_->saveDialog.requests.constLast();
-        QCOMPARE(request.filterDescription, QStringLiteral(" Fichier Generic.ASC (*.asc) "));
         QStringList offered;
-        for (const SaveDialogFilter& other : request.moreFilters)
+        for (const SaveDialogFilter& other : platform_->saveDialog.requests.constLast().moreFilters)
             offered.append(other.description + u'|' + other.pattern + u'|' + other.defaultSuffix);
         QCOMPARE(
             offered,
             QStringList({"Fichier GPX 1.1 (*.gpx)|*.gpx|gpx", "Fichier KML 2.2 (*.kml)|*.kml|kml",
                          "Fichier GeoJSON (*.geojson *.json)|*.geojson *.json|geojson"}));
-        const QString name = street + QStringLiteral(" 75004 PARIS FRANCE");
-        if (reader == u"asc") {
-            QCOMPARE(bytes, (longitude + u',' + latitude + ", \"" + name + "\"\r\n").toLatin1());
+        if (!message.isEmpty()) {
+            QCOMPARE(platform_->messages.shown.size(), 1);
+            const ShownMessage& shown = platform_->messages.shown.first();
+            QCOMPARE(shown.text, message.replace("<path>", QDir::toNativeSeparators(path)));
+            QCOMPARE(shown.title, QStringLiteral("Erreur"));
+            QCOMPARE(shown.icon, MessageIcon::Exclamation);
+            QVERIFY(QDir(folder_->path()).entryList(QDir::Files).isEmpty());
             return;
         }
-        QList<std::optional<ReadPoint>> readings{ReadWithGpsbabel(reader, path)};
+        QVERIFY(platform_->messages.shown.isEmpty());
+        const QString name = boxes[2] + QStringLiteral(" 75004 PARIS FRANCE");
+        if (reader == u"asc") {
+            QCOMPARE(bytes, (boxes[1] + u',' + boxes[0] + ", \"" + name + "\"\r\n").toLatin1());
+            return;
+        }
+        QVERIFY(reader != u"gpx" || FollowsGpxSchema(bytes));
+        QList readings{ReadWithGpsbabel(reader, path)};
         if (reader == u"geojson")
             readings.append(ReadGeoJson(bytes));
-        if (reader == u"gpx")
-            QVERIFY(FollowsGpxSchema(bytes));
-        for (const std::optional<ReadPoint>& read : readings) {
+        for (const auto& read : readings) {
             QVERIFY2(read, bytes.constData());
-            QCOMPARE(read->name, name);
-            QVERIFY(std::abs(read->latitude - readLatitude) < 1e-6);
-            QVERIFY(std::abs(read->longitude - readLongitude) < 1e-6);
+            const auto& [latitude, longitude, readName] = *read;
+            QCOMPARE(readName, name);
+            QVERIFY(std::abs(latitude - point[0]) < 1e-6 && std::abs(longitude - point[1]) < 1e-6);
         }
-    }
-
-    // A coordinate box that holds no number in range, or a file that cannot be written: a
-    // message says which, and no file is left.
-    void exportThatCannotBeMadeIsReported_data() {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<int>("filter");
-        QTest::addColumn<QString>("latitude");
-        QTest::addColumn<QString>("longitude");
-        QTest::addColumn<QString>("message"); // "<path>" stands for the file's path
-        const QString latitude = QStringLiteral("La latitude « %1 » n'est pas un nombre entre -90 "
-                                                "et 90 : le fichier n'a pas été enregistré.");
-        const QString longitude =
-            QStringLiteral("La longitude « %1 » n'est pas un nombre entre "
-                           "-180 et 180 : le fichier n'a pas été enregistré.");
-        QTest::newRow("empty latitude") << "point.gpx" << 0 << ""
-                                        << "2.3" << latitude.arg("");
-        QTest::newRow("beyond the pole") << "point" << 2 << "90.0001"
-                                         << "2.3" << latitude.arg("90.0001");
-        QTest::newRow("a sign alone") << "point" << 3 << "-"
-                                      << "2.3" << latitude.arg("-");
-        QTest::newRow("two full stops") << "point.geojson" << 0 << "48.8"
-                                        << "2.3.4" << longitude.arg("2.3.4");
-        QTest::newRow("beyond 180") << "point" << 1 << "48.8"
-                                    << "-180.5" << longitude.arg("-180.5");
-        QTest::newRow("missing folder")
-            << "missing/point.kml" << 0 << "48.8"
-            << "2.3"
-            << "Le fichier « <path> » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
-               "et que vous avez le droit d'y écrire.";
-    }
-    void exportThatCannotBeMadeIsReported() {
-        QFETCH(QString, fileName);
-        QFETCH(int, filter);
-        QFETCH(QString, latitude);
-        QFETCH(QString, longitude);
-        QFETCH(QString, message);
-        LookUp(kParisPage);
-        SetText(QStringLiteral("Latitude"), latitude);
-        SetText(QStringLiteral("Longitude"), longitude);
-        platform_->saveDialog.filter = filter;
-        const QString path = folder_->filePath(fileName);
-        Export(path);
-
-        QCOMPARE(platform_->messages.shown.size(), 1);
-        const ShownMessage& shown = platform_->messages.shown.first();
-        QCOMPARE(shown.text, message.replace("<path>", QDir::toNativeSeparators(path)));
-        QCOMPARE(shown.title, QStringLiteral("Erreur"));
-        QCOMPARE(shown.icon, MessageIcon::Exclamation);
-        QVERIFY(QDir(folder_->path()).entryList(QDir::Files).isEmpty());
     }
 
     // While the service takes its time, clicks, keys and closing do nothing; the answer then
