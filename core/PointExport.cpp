@@ -1,5 +1,6 @@
 #include "core/PointExport.h"
 
+#include "core/FileReplace.h"
 #include "core/GeoJsonPoint.h"
 #include "core/GpxPoint.h"
 #include "core/KmlPoint.h"
@@ -33,6 +34,15 @@ ExportFile PointFileBytes(ExportFormat format, const ExportedPoint& boxes) {
     if (format == ExportFormat::Kml)
         return {KmlPointFile(*reading.point), {}};
     return {GeoJsonPointFile(*reading.point), {}};
+}
+
+ExportOutcome WritePointFile(const QString& path, ExportFormat format, const ExportedPoint& boxes) {
+    if (format == ExportFormat::GenericAsc)
+        return {WriteGenericAscFile(path, boxes), {}};
+    const ExportFile file = PointFileBytes(format, boxes);
+    if (!file.bytes)
+        return {false, file.problem};
+    return {ReplaceFileContents(path, *file.bytes), {}};
 }
 
 } // namespace tarnel

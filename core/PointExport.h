@@ -23,4 +23,13 @@ struct ExportFile {
 };
 ExportFile PointFileBytes(ExportFormat format, const ExportedPoint& boxes);
 
+// Writes that file at `path`, replacing any previous one only once the new one is whole (see
+// ReplaceFileContents). `problem` is PointFileBytes' sentence when the boxes could not be
+// written in `format`; `written` is false then and when the file could not be written.
+struct ExportOutcome {
+    bool written = false;
+    QString problem;
+};
+ExportOutcome WritePointFile(const QString& path, ExportFormat format, const ExportedPoint& boxes);
+
 } // namespace tarnel

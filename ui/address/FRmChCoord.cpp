@@ -1,6 +1,5 @@
 #include "ui/address/FRmChCoord.h"
 
-#include "core/FileReplace.h"
 #include "core/Geocoding.h"
 #include "core/PointExport.h"
 #include "net/FetchPage.h"
@@ -45,6 +44,23 @@ const OtherExportFormat kOtherExportFormats[] = {
      {QStringLiteral("Fichier GeoJSON (*.geojson *.json)"), QStringLiteral("*.geojson *.json"),
       QStringLiteral("geojson")}},
 };
+
+// The extension typed decides; a name without a known one takes the type chosen in the dialog.
+ExportFormat ChosenExportFormat(const SaveDialogChoice& choice) {
+    if (const std::optional<ExportFormat> named = FormatOfFileName(choice.path))
+        return *named;
+    if (choice.filter >= 1 && choice.filter <= int(std::size(kOtherExportFormats)))
+        return kOtherExportFormats[choice.filter - 1].format;
+    return ExportFormat::GenericAsc;
+}
+
+QList<SaveDialogFilter> OtherExportFilters() {
+    QList<SaveDialogFilter> filters;
+    for (const OtherExportFormat& other : kOtherExportFormats)
+        filters.append(other.filter);
+    return filters;
+}
+
 const QString kExportFailedMessage =
     QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré.\n"
                    "Vérifiez que son dossier existe et que vous avez le droit d'y écrire.");
@@ -345,26 +361,6 @@ bool FRmChCoord::eventFilter(QObject* watched, QEvent* event) {
     return ToolWindow::eventFilter(watched, event);
 }
 
-namespace {
-
-// The extension typed decides; a name without a known one takes the type chosen in the dialog.
-ExportFormat ChosenExportFormat(const SaveDialogChoice& choice) {
-    if (const std::optional<ExportFormat> named = FormatOfFileName(choice.path))
-        return *named;
-    if (choice.filter >= 1 && choice.filter <= int(std::size(kOtherExportFormats)))
-        return kOtherExportFormats[choice.filter - 1].format;
-    return ExportFormat::GenericAsc;
-}
-
-QList<SaveDialogFilter> OtherExportFilters() {
-    QList<SaveDialogFilter> filters;
-    for (const OtherExportFormat& other : kOtherExportFormats)
-        filters.append(other.filter);
-    return filters;
-}
-
-} // namespace
-
 void FRmChCoord::closeEvent(QCloseEvent* event) {
     // Closing destroys the window, which the waiting request still uses.
     if (requestInProgress_) {
@@ -385,11 +381,11 @@ void FRmChCoord::Command4_Click() {
     lastExportPath_ = choice->path;
     const ExportedPoint point{Longitude_->text(), Latitude_->text(), Street_->text(),
                               Zip_->text(),       City_->text(),     State_->text()};
-    const ExportFile file = PointFileBytes(ChosenExportFormat(*choice), point);
+    const ExportOutcome outcome = WritePointFile(choice->path, ChosenExportFormat(*choice), point);
     MessageBoxes& messages = context_.platform.messages;
-    if (!file.bytes)
-        messages.Show(this, file.problem, kExportFailedTitle, MessageIcon::Exclamation);
-    else if (!ReplaceFileContents(choice->path, *file.bytes))
+    if (!outcome.problem.isEmpty())
+        messages.Show(this, outcome.problem, kExportFailedTitle, MessageIcon::Exclamation);
+    else if (!outcome.written)
         messages.Show(this, kExportFailedMessage.arg(QDir::toNativeSeparators(choice->path)),
                       kExportFailedTitle, MessageIcon::Exclamation);
 }
