@@ -19,8 +19,8 @@ QByteArray GpxPointFile(const PlacedPoint& point) {
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
     xml.writeAttribute(QStringLiteral("creator"), kProgramTitle + u' ' + kVersionText);
     xml.writeStartElement(ns, QStringLiteral("wpt"));
-    xml.writeAttribute(QStringLiteral("lat"), CoordinateText(point.latitude));
-    xml.writeAttribute(QStringLiteral("lon"), CoordinateText(point.longitude));
+    xml.writeAttribute(QStringLiteral("lat"), DecimalDegreesText(point.latitude));
+    xml.writeAttribute(QStringLiteral("lon"), DecimalDegreesText(point.longitude));
     xml.writeTextElement(ns, QStringLiteral("name"), XmlSafeText(point.name));
     xml.writeEndDocument();
     return bytes;

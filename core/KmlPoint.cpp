@@ -22,7 +22,8 @@ QByteArray KmlPointFile(const PlacedPoint& point) {
     xml.writeStartElement(ns, QStringLiteral("Point"));
     // KML puts the longitude first, without blanks around the comma.
     xml.writeTextElement(ns, QStringLiteral("coordinates"),
-                         CoordinateText(point.longitude) + u',' + CoordinateText(point.latitude));
+                         DecimalDegreesText(point.longitude) + u',' +
+                             DecimalDegreesText(point.latitude));
     xml.writeEndDocument();
     return bytes;
 }

@@ -39,7 +39,7 @@ PlacedPointReading ReadPlacedPoint(const ExportedPoint& boxes) {
     return {PlacedPoint{*latitude, east, ExportedPointName(boxes)}, {}};
 }
 
-QString CoordinateText(double value) {
+QString DecimalDegreesText(double value) {
     // -0 would be written "-0".
     return QString::number(value == 0 ? 0.0 : value, 'f', QLocale::FloatingPointShortest);
 }

@@ -28,6 +28,6 @@ struct PlacedPointReading {
 PlacedPointReading ReadPlacedPoint(const ExportedPoint& boxes);
 
 // The shortest text with a full stop and no exponent that reads back as `value` ("48.856614").
-QString CoordinateText(double value);
+QString DecimalDegreesText(double value);
 
 } // namespace tarnel
