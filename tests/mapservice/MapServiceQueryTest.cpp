@@ -141,7 +141,9 @@ void MapServiceQueryTest::coordinates_data() {
     QTest::newRow("words") << u"abc,def"_qs << false << false << 0.0 << 0.0;
     QTest::newRow("one value") << u"48.8584"_qs << false << false << 0.0 << 0.0;
     QTest::newRow("address") << u"1 rue X, Paris"_qs << false << false << 0.0 << 0.0;
-    QTest::newRow("dms without quote") << u"48°51'23,2°17'40"_qs << false << false << 0.0 << 0.0;
+    QTest::newRow("dms without seconds mark")
+        << u"48°51'23,2°17'40"_qs << true << true << 48 + 51 / 60.0 + 23 / 3600.0
+        << 2 + 17 / 60.0 + 40 / 3600.0;
     QTest::newRow("three parts") << u"1,2,3"_qs << false << false << 0.0 << 0.0;
     QTest::newRow("empty") << QString() << false << false << 0.0 << 0.0;
 }
