@@ -88,7 +88,8 @@ const Conic* FindConic(int epsg) {
 } // namespace
 
 int CcZoneFor(double latitude) {
-    if (!(latitude >= kFirstCcZone - 1 && latitude <= kLastCcZone + 1)) {
+    // The outer zones reach a little beyond their nominal degree: their areas of use decide.
+    if (!(latitude >= kFirstCcZone - 2 && latitude <= kLastCcZone + 2)) {
         return 0;
     }
     const int zone = static_cast<int>(std::lround(latitude));

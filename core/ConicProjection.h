@@ -21,7 +21,8 @@ constexpr int CcEpsg(int zone) {
 }
 
 // The CC zone whose central latitude is nearest to `latitude` (each zone spans one degree on
-// either side of it), 0 when `latitude` lies beyond every zone.
+// either side of it, CC50 up to Dunkirk at 51.1°), 0 when `latitude` lies far beyond every
+// zone. Whether the point lies in the zone's area is ToConic's to say.
 int CcZoneFor(double latitude);
 
 // The WGS 84 point in the conic system `epsg` (kLambert93 or a CcEpsg), through PROJ's
