@@ -267,7 +267,7 @@ void CoordinateFormsTest::formsCovering() {
     QCOMPARE(found.join(u' '), keys);
 }
 
-// The map service converts on its connection threads: each gets PROJ objects of its own.
+// The map service converts on its connection threads, all through the one locked PROJ session.
 void CoordinateFormsTest::sameFromEveryThread() {
     const QList<CoordinateForm> expected = CoordinateForms(43.2965, 5.3698);
     std::vector<QString> texts(4);
