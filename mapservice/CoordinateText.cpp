@@ -28,26 +28,31 @@ bool LambertY(double y) {
     return y >= 6'000'000 && y <= 7'200'000;
 }
 
-// Only what a coordinate can be written with; a digit somewhere.
+// Only what a coordinate can be written with (the metres' labels and unit included); a digit
+// somewhere.
 bool MeantAsCoordinates(const QString& text) {
-    static const QRegularExpression kCoordinateCharacters(QStringLiteral(
-        "^[\\d\\s\u00A0\u202F+\\-\u2212.,\u00B0\u00BA\u02DA'\u2019\u2032\"\u2033\u201DNSEOWnseow]*"
-        "\\d[\\d\\s\u00A0\u202F+\\-\u2212.,\u00B0\u00BA\u02DA'\u2019\u2032\"\u2033\u201DNSEOWnseow]"
-        "*$"));
+    static const QString kAllowed = QStringLiteral(
+        "\\d\\s\u00A0\u202F+\\-\u2212.,=:\u00B0\u00BA\u02DA'\u2019\u2032\"\u2033\u201D"
+        "NSEOWnseowXYxym");
+    static const QRegularExpression kCoordinateCharacters(
+        QStringLiteral("^[%1]*\\d[%1]*$").arg(kAllowed));
     return kCoordinateCharacters.match(text).hasMatch();
 }
 
 // Metres as a box holds them: digits, thousands parted by blanks, decimals after a full stop
-// or a comma.
+// or a comma; "X =" or "Y :" before and "m" after, as the map page writes them, are allowed.
 std::optional<double> ReadMetres(const QString& side) {
-    static const QRegularExpression kMetres(
-        QStringLiteral("^(?:\\d{1,3}(?:[ \u00A0\u202F]\\d{3})+|\\d+)(?:[.,]\\d*)?$"));
-    QString text = side.trimmed();
-    if (!kMetres.match(text).hasMatch()) {
+    static const QRegularExpression kMetres(QStringLiteral(
+        "^(?:[XYxy] *[=:]? *)?((?:\\d{1,3}(?:[ \u00A0\u202F]\\d{3})+|\\d+)(?:[.,]\\d*)?)"
+        "(?: *m)?$"));
+    const QRegularExpressionMatch match = kMetres.match(side.trimmed());
+    if (!match.hasMatch()) {
         return std::nullopt;
     }
-    text.remove(QRegularExpression(QStringLiteral("[ \u00A0\u202F]")));
-    return text.replace(u',', u'.').toDouble();
+    static const QRegularExpression kBlanks(QStringLiteral("[ \u00A0\u202F]"));
+    QString number = match.captured(1);
+    number.remove(kBlanks);
+    return number.replace(u',', u'.').toDouble();
 }
 
 struct PairReading {

@@ -15,7 +15,7 @@ namespace tarnel {
 //   (N/S, E/O/W), decimal seconds with a full stop or a comma;
 // - degrees and decimal minutes ("48°51.504'N", "N 48 51.504");
 // - Lambert 93 metres, X in one box and Y in the other in either order, told apart by their
-//   ranges ("648237.30", "6 862 271,68").
+//   ranges ("648237.30", "6 862 271,68", "X = 648237.30 m").
 // A comma is either the boxes' separator or a decimal comma: the text is cut where both sides
 // read; a text that reads as two different pairs is no pair (left to the address search).
 struct CoordinateQuery {

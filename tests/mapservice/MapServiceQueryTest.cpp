@@ -155,6 +155,8 @@ void MapServiceQueryTest::coordinates_data() {
         << u"6861355.85,649242.57"_qs << true << true << 48.85024402 << 2.30830994;
     QTest::newRow("lambert 93, blanks and decimal commas")
         << u"649 242,57,6 861 355,85"_qs << true << true << 48.85024402 << 2.30830994;
+    QTest::newRow("lambert 93 as the map page writes it")
+        << u"X = 648237.30 m,Y = 6862271.68 m"_qs << true << true << 48.85839999 << 2.29449998;
     QTest::newRow("lambert 93 off France") << u"1300000,6000000"_qs << true << false << 0.0 << 0.0;
     QTest::newRow("latitude letter in longitude")
         << u"48°51'N,2°17'N"_qs << true << false << 0.0 << 0.0;
