@@ -39,7 +39,8 @@ public:
     ProjSession()
         : context_(proj_context_create()) {
         proj_context_set_enable_network(context_, 0);
-        proj_log_level(context_, PJ_LOG_NONE);
+        // Failures come back as missing forms and French messages, not on the standard error.
+        proj_log_func(context_, nullptr, [](void*, int, const char*) {});
     }
     ~ProjSession() {
         for (auto& [epsg, conic] : conics_) {
@@ -64,6 +65,11 @@ public:
             return std::nullopt;
         }
         return out;
+    }
+
+    bool Available(int epsg) {
+        const std::lock_guard lock(mutex_);
+        return Find(epsg) != nullptr;
     }
 
 private:
@@ -97,14 +103,16 @@ private:
     std::map<int, Conic> conics_;
 };
 
-std::optional<PJ_COORD> Transform(int epsg, PJ_DIRECTION direction, PJ_COORD in) {
+ProjSession* SessionFor(int epsg) {
     const bool known =
         epsg == kLambert93 || (epsg >= CcEpsg(kFirstCcZone) && epsg <= CcEpsg(kLastCcZone));
-    if (!known) {
-        return std::nullopt;
-    }
     static ProjSession session;
-    return session.Transform(epsg, direction, in);
+    return known ? &session : nullptr;
+}
+
+std::optional<PJ_COORD> Transform(int epsg, PJ_DIRECTION direction, PJ_COORD in) {
+    ProjSession* session = SessionFor(epsg);
+    return session ? session->Transform(epsg, direction, in) : std::nullopt;
 }
 
 } // namespace
@@ -124,6 +132,11 @@ std::optional<ProjectedPoint> ToConic(int epsg, GeoPoint point) {
     }
     const auto out = Transform(epsg, PJ_FWD, proj_coord(point.longitude, point.latitude, 0, 0));
     return out ? std::optional(ProjectedPoint{out->xy.x, out->xy.y}) : std::nullopt;
+}
+
+bool ConicAvailable(int epsg) {
+    ProjSession* session = SessionFor(epsg);
+    return session && session->Available(epsg);
 }
 
 std::optional<GeoPoint> FromConic(int epsg, ProjectedPoint xy) {

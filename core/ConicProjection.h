@@ -34,4 +34,8 @@ std::optional<ProjectedPoint> ToConic(int epsg, GeoPoint point);
 // Back to WGS 84; nothing when the point falls outside the system's area of use.
 std::optional<GeoPoint> FromConic(int epsg, ProjectedPoint xy);
 
+// Whether PROJ can convert in the system `epsg` here: false when it is none of those systems,
+// or PROJ's database (proj.db, package proj-data) cannot be read.
+bool ConicAvailable(int epsg);
+
 } // namespace tarnel

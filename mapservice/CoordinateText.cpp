@@ -83,6 +83,13 @@ std::optional<PairReading> ReadLambertPair(const QString& first, const QString& 
     if (const auto point = FromConic(kLambert93, xy)) {
         return PairReading{PairReading::Kind::Place, {point->latitude, point->longitude}};
     }
+    if (!ConicAvailable(kLambert93)) {
+        return PairReading{PairReading::Kind::OutOfRange,
+                           {},
+                           QStringLiteral("Les coordonnées Lambert 93 ne peuvent pas être "
+                                          "converties : la base de données de PROJ (proj.db, "
+                                          "paquet proj-data) est introuvable.")};
+    }
     return PairReading{PairReading::Kind::OutOfRange,
                        {},
                        QStringLiteral("Le point Lambert 93 X = %1 m, Y = %2 m est hors de la "
