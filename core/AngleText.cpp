@@ -69,8 +69,8 @@ QString DdmAngleText(double degrees, Axis axis) {
 AngleReading ReadAngle(QStringView text, Axis axis) {
     static const QRegularExpression kAngle(
         QStringLiteral("^([NSEOWnseow])? *([-+\u2212])? *"
-                       "(\\d+(?:[.,]\\d*)?|[.,]\\d+) *([\u00B0\u00BA\u02DA])? *"
-                       "(?:(\\d+(?:[.,]\\d*)?|[.,]\\d+) *(['\u2019\u2032])? *"
+                       "(\\d+(?:[.,]\\d*)?|[.,]\\d+) *([\u00B0\u00BA\u02DA:])? *"
+                       "(?:(\\d+(?:[.,]\\d*)?|[.,]\\d+) *(['\u2019\u2032:])? *"
                        "(?:(\\d+(?:[.,]\\d*)?|[.,]\\d+) *(\"|''|\u2033|\u201D)? *)?)?"
                        "([NSEOWnseow])?$"));
     const QRegularExpressionMatch match = kAngle.match(Normalised(text));

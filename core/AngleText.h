@@ -18,7 +18,8 @@ QString DdmAngleText(double degrees, Axis axis);
 // - a sign or a hemisphere letter (N/S for a latitude, E/O/W for a longitude, either case)
 //   before or after, not both;
 // - one to three numbers, degrees, minutes, seconds, each optionally followed by its mark
-//   (°, º; ', ’, ′; ", ″, ”, ''), parted by marks or blanks;
+//   (°, º; ', ’, ′; ", ″, ”, ''; or a colon after degrees and minutes, 48:51:30.2N, as
+//   GeoConvert writes them), parted by marks or blanks;
 // - only the last number may have decimals, written with a full stop or a comma.
 // "48.8584", "-2°17'40\"", "48° 51' 30,2\" N", "N 48 51.504", "2°17.670'O".
 struct AngleReading {

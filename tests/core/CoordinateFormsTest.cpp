@@ -166,6 +166,7 @@ void CoordinateFormsTest::readAngle_data() {
     QTest::newRow("letter first, blanks") << u"N 48 51 30.2"_qs << lat << O::Read << paris;
     QTest::newRow("pasted blanks and marks")
         << u"48\u00A0°\u202F51′\u00A030.2″"_qs << lat << O::Read << paris;
+    QTest::newRow("colons") << u"48:51:30.2N"_qs << lat << O::Read << paris;
     QTest::newRow("two apostrophes") << u"48°51'30.2''N"_qs << lat << O::Read << paris;
     QTest::newRow("ddm") << u"48°51.504'N"_qs << lat << O::Read << 48 + 51.504 / 60;
     QTest::newRow("ddm letter first") << u"N 48 51.504"_qs << lat << O::Read << 48 + 51.504 / 60;
