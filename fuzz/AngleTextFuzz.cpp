@@ -29,11 +29,12 @@ void RequireBack(const QString& text, Axis axis, double degrees, double toleranc
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
+    // The text first, so that a seed file is read whole as the text.
+    const std::string typed = input.ConsumeRandomLengthString();
+    const QString text = QString::fromUtf8(typed.data(), static_cast<qsizetype>(typed.size()));
     const Axis axis = input.ConsumeBool() ? Axis::Latitude : Axis::Longitude;
     const double limit = axis == Axis::Latitude ? 90 : 180;
     const double angle = input.ConsumeFloatingPointInRange(-limit, limit);
-    const std::string rest = input.ConsumeRemainingBytesAsString();
-    const QString text = QString::fromUtf8(rest.data(), static_cast<qsizetype>(rest.size()));
 
     const AngleReading reading = ReadAngle(text, axis);
     Require(reading.outcome != AngleReading::Outcome::Read ||

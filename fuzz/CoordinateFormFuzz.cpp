@@ -55,12 +55,13 @@ double Precision(const QString& key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
+    // The text first, so that a seed file is read whole as the text.
+    const std::string typed = input.ConsumeRandomLengthString();
+    const QString text = QString::fromUtf8(typed.data(), static_cast<qsizetype>(typed.size()));
     const GeoPoint point{input.ConsumeFloatingPointInRange(-90.0, 90.0),
                          input.ConsumeFloatingPointInRange(-180.0, 180.0)};
     const QStringView key =
         kKeys.at(input.ConsumeIntegralInRange<std::size_t>(0, kKeys.size() - 1));
-    const std::string rest = input.ConsumeRemainingBytesAsString();
-    const QString text = QString::fromUtf8(rest.data(), static_cast<qsizetype>(rest.size()));
 
     const auto read = ReadCoordinateForm(key, text);
     Require(!read || OnEarth(*read), "a place read lies on Earth", Shown(text));
