@@ -207,7 +207,7 @@ void CoordinateFormsTest::readForm_data() {
     QTest::addColumn<bool>("read");
     QTest::addColumn<double>("latitude");
     QTest::addColumn<double>("longitude");
-    // Expected places: cs2cs -f %.8f EPSG:2154 EPSG:4326, GeoConvert -w on the same text.
+    // Expected places: cs2cs -f %.8f EPSG:2154 EPSG:4326, and GeoConvert -p 3 on the same text.
     QTest::newRow("l93, decimal commas") << u"l93"_qs << u"X = 649242,57 m ; Y = 6861355,85 m"_qs
                                          << true << 48.85024402 << 2.30830994;
     QTest::newRow("l93, bare numbers")
