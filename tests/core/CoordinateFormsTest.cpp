@@ -51,6 +51,17 @@ void CoordinateFormsTest::conic_data() {
     QTest::addColumn<double>("longitude");
     QTest::addColumn<double>("x");
     QTest::addColumn<double>("y");
+    // Geodetic sites' RGF93 coordinates and Lambert 93 metres as IGN gives them, quoted in
+    // github.com/yoyonel/bablib, qprog/libs/libOrientation/tags/ign_espace/extern/proj4/samples/
+    // sample_2/sample2.cpp; WGS 84 is RGF93 through PROJ's null transformation.
+    QTest::newRow("Amiens, cathedral") << 2154 << 49 + 53 / 60.0 + 41.4145 / 3600
+                                       << 2 + 18 / 60.0 + 4.3616 / 3600 << 649750.13 << 6977570.07;
+    QTest::newRow("Saint-Armel, Gulf of Morbihan")
+        << 2154 << 47 + 34 / 60.0 + 36.8062 / 3600 << -(2 + 44 / 60.0 + 52.2471 / 3600) << 268287.44
+        << 6735332.29;
+    QTest::newRow("Marseille, church dome")
+        << 2154 << 43 + 17 / 60.0 + 2.0040 / 3600 << 5 + 22 / 60.0 + 16.7784 / 3600 << 892556.27
+        << 6245637.81;
     // Etalab's legal-projection test (github.com/etalab/project-legal, test.js).
     QTest::newRow("Paris, avenue de Ségur")
         << 2154 << 48.850244 << 2.308310 << 649242.57 << 6861355.85;
