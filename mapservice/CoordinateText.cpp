@@ -154,16 +154,19 @@ CoordinateQuery ParseCoordinates(const QString& text) {
                              [kind](const PairReading& reading) { return reading.kind == kind; });
     };
     CoordinateQuery query;
-    if (kindCount(PairReading::Kind::Place) > 1) {
-        return query;
-    }
     query.isPair = true;
     if (kindCount(PairReading::Kind::Place) == 1) {
         query.place = firstOf(PairReading::Kind::Place).place;
         return query;
     }
     QString problem;
-    if (readings.size() == 1) {
+    if (kindCount(PairReading::Kind::Place) > 1) {
+        // No guess between two places: the user says which.
+        problem = QStringLiteral("Les coordonnées %1 se lisent de plusieurs façons, la virgule "
+                                 "pouvant séparer les décimales ou les deux cases : écrivez les "
+                                 "décimales avec un point.")
+                      .arg(Quoted(text));
+    } else if (readings.size() == 1) {
         problem = readings.front().problem;
     } else if (kindCount(PairReading::Kind::OutOfRange) == 1) {
         problem = firstOf(PairReading::Kind::OutOfRange).problem;

@@ -17,7 +17,7 @@ namespace tarnel {
 // - Lambert 93 metres, X in one box and Y in the other in either order, told apart by their
 //   ranges ("648237.30", "6 862 271,68", "X = 648237.30 m").
 // A comma is either the boxes' separator or a decimal comma: the text is cut where both sides
-// read; a text that reads as two different pairs is no pair (left to the address search).
+// read; a text that reads as two different pairs ("1,2,3") gets no place, and a problem.
 struct CoordinateQuery {
     bool isPair = false;        // the text is meant as a pair: only digits, blanks, signs, marks,
                                 // hemisphere letters, and one to three commas

@@ -169,7 +169,7 @@ void MapServiceQueryTest::coordinates_data() {
     QTest::newRow("dms without seconds mark")
         << u"48°51'23,2°17'40"_qs << true << true << 48 + 51 / 60.0 + 23 / 3600.0
         << 2 + 17 / 60.0 + 40 / 3600.0;
-    QTest::newRow("three parts") << u"1,2,3"_qs << false << false << 0.0 << 0.0;
+    QTest::newRow("three parts, two readings") << u"1,2,3"_qs << true << false << 0.0 << 0.0;
     QTest::newRow("empty") << QString() << false << false << 0.0 << 0.0;
 }
 
@@ -202,6 +202,10 @@ void MapServiceQueryTest::coordinateProblem_data() {
         << u"91,2"_qs
         << u"La case Latitude est hors limites : « 91 » (la latitude va de 90° S à 90° N, "
            u"minutes et secondes sous 60)."_qs;
+    QTest::newRow("comma read two ways")
+        << u"1,2,3"_qs
+        << u"Les coordonnées « 1,2,3 » se lisent de plusieurs façons, la virgule pouvant séparer "
+           u"les décimales ou les deux cases : écrivez les décimales avec un point."_qs;
     QTest::newRow("lambert 93 off France")
         << u"1300000,6000000"_qs
         << u"Le point Lambert 93 X = 1300000.00 m, Y = 6000000.00 m est hors de la zone du "
