@@ -104,6 +104,14 @@ PairReading ReadPair(const QString& latitude, const QString& longitude) {
     if (north.outcome == Outcome::Read && east.outcome == Outcome::Read) {
         return {PairReading::Kind::Place, {north.degrees, east.degrees}};
     }
+    if (north.outcome == Outcome::Unreadable && east.outcome == Outcome::Unreadable) {
+        // Boxes swapped: the hemisphere letters say which is which.
+        const AngleReading swappedNorth = ReadAngle(longitude, Axis::Latitude);
+        const AngleReading swappedEast = ReadAngle(latitude, Axis::Longitude);
+        if (swappedNorth.outcome == Outcome::Read && swappedEast.outcome == Outcome::Read) {
+            return {PairReading::Kind::Place, {swappedNorth.degrees, swappedEast.degrees}};
+        }
+    }
     if (auto lambert = ReadLambertPair(latitude, longitude)) {
         return *lambert;
     }

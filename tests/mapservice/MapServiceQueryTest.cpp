@@ -158,6 +158,8 @@ void MapServiceQueryTest::coordinates_data() {
     QTest::newRow("lambert 93 as the map page writes it")
         << u"X = 648237.30 m,Y = 6862271.68 m"_qs << true << true << 48.85839999 << 2.29449998;
     QTest::newRow("lambert 93 off France") << u"1300000,6000000"_qs << true << false << 0.0 << 0.0;
+    QTest::newRow("boxes swapped, letters tell")
+        << u"2°17.670'E,48°51.504'N"_qs << true << true << 48.8584 << 2.2945;
     QTest::newRow("latitude letter in longitude")
         << u"48°51'N,2°17'N"_qs << true << false << 0.0 << 0.0;
     QTest::newRow("latitude beyond 90") << u"91,0"_qs << true << false << 0.0 << 0.0;
