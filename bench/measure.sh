@@ -2,7 +2,8 @@
 # Measures in one run, as ratios on this machine (see docs/PERFORMANCE.md):
 #   1. coordinate extraction against a plain marker search, and the two conversions;
 #   2. start-up to the main window shown, against a bare QWebEngineView window;
-#   3. page fetch of a 32 MiB loopback body against curl: time and peak memory.
+#   3. page fetch of a 32 MiB loopback body against curl: time and peak memory;
+#   4. the coordinate forms: costs, and values beside cs2cs and GeoConvert.
 # Usage: bench/measure.sh [BUILD_DIR]   (default build/default; RUNS=7 start-ups of each)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +19,7 @@ else
 fi
 cmake --build "$build" -j "$(nproc)" --target tarnel tarnel_bench_core \
   tarnel_bench_bare_webengine tarnel_bench_window_watch tarnel_bench_body_server \
-  tarnel_bench_fetch >/dev/null
+  tarnel_bench_fetch tarnel_bench_forms tarnel_bench_forms_print >/dev/null
 bench="$build/bench"
 work="$(mktemp -d)"
 server=""
@@ -47,6 +48,24 @@ for size, label in ((1048576, "1 MiB"), (33554432, "32 MiB")):
           f" extraction / find = {e / f:.2f}, extraction / memmem = {e / m:.2f} (target ≤ 3)")
 print(f"- DmsToDecimal {cpu('DmsToDecimalBench'):.0f} ns, DecimalToDms {cpu('DecimalToDmsBench'):.0f} ns")
 EOF
+echo
+
+echo "## Coordinate forms (CPU time; values beside cs2cs and GeoConvert)"
+"$bench/tarnel_bench_forms" --benchmark_filter=FirstUseBench --benchmark_format=json \
+  >"$work/forms_first.json" 2>/dev/null
+"$bench/tarnel_bench_forms" --benchmark_filter=-FirstUseBench --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_format=json >"$work/forms.json" 2>/dev/null
+python3 - "$work/forms.json" "$work/forms_first.json" <<'EOF'
+import json, sys
+rows = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"] if b.get("aggregate_name") == "median"}
+first = json.load(open(sys.argv[2]))["benchmarks"][0]["real_time"]
+print(f"- one point to every form: {rows['EveryFormBench_median']['cpu_time']:.1f} µs (target ≤ 20 µs)")
+print("- read back: " + ", ".join(f"{r['label']} {r['cpu_time']:.1f} µs" for n, r in sorted(rows.items()) if n.startswith("ReadBackBench")))
+one, two = (rows[f"LambertBench/threads:{t}_median"]["cpu_time"] for t in (1, 2))
+print(f"- one Lambert 93 point, shared PROJ transformation: {one * 1000:.0f} ns alone, {two * 1000:.0f} ns with two threads at once")
+print(f"- first use in the program (PROJ context, proj.db, transformation): {first:.1f} ms")
+EOF
+python3 bench/forms_reference.py "$bench/tarnel_bench_forms_print"
 echo
 
 echo "## Start-up to the main window shown (median of $runs, under xvfb-run)"

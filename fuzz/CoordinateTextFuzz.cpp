@@ -3,11 +3,13 @@
 //
 // Checked on every input, besides no crash and no sanitizer report:
 // - a place comes out only for a pair, and it always lies on Earth (finite, ±90, ±180);
-// - a text with no comma, or more than three, is never a pair;
+// - a text with no comma, or more than three, is never a pair; a pair not placed says why;
 // - print/parse round trip: any place on Earth, printed with a full stop and seven decimals
 //   as the page prints it, reads back as a pair within 1e-7, with blanks around either side,
-//   and in degrees-minutes-seconds when printed that way.
+//   and in degrees-minutes-seconds when printed that way, strict or with hemisphere letters
+//   and a decimal comma as people paste it.
 
+#include "core/AngleText.h"
 #include "fuzz/FuzzSupport.h"
 #include "mapservice/CoordinateText.h"
 #include "mapservice/PlaceCheck.h"
@@ -46,7 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!query.place || query.isPair, "a place comes only from a pair", Shown(text));
     Require(!query.place || IsValidPlace(*query.place), "a place lies on Earth", Shown(text));
     const qsizetype commas = text.count(u',');
-    Require(!query.isPair || commas == 1 || commas == 3, "a pair has one comma, or three",
+    Require(!query.isPair || (commas >= 1 && commas <= 3), "a pair has one to three commas",
+            Shown(text));
+    Require(!query.isPair || query.place || !query.problem.isEmpty(), "a pair not placed says why",
             Shown(text));
 
     const QString printed = QString::number(latitude, 'f', 7) + QStringLiteral(" , ") +
@@ -65,5 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       std::abs(dmsBack.place->latitude - latitude) <= 1e-5 &&
                       std::abs(dmsBack.place->longitude - longitude) <= 1e-5),
             "a place in degrees-minutes-seconds reads back", Shown(dms));
+
+    QString loose = DmsAngleText(latitude, Axis::Latitude) + QStringLiteral(" , ") +
+                    DmsAngleText(longitude, Axis::Longitude);
+    loose.replace(u'.', u',');
+    const CoordinateQuery looseBack = ParseCoordinates(loose);
+    Require(looseBack.place && std::abs(looseBack.place->latitude - latitude) <= 2e-6 &&
+                std::abs(looseBack.place->longitude - longitude) <= 2e-6,
+            "a place in loose degrees-minutes-seconds reads back", Shown(loose));
     return 0;
 }

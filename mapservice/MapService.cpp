@@ -188,7 +188,8 @@ void MapService::Stop() {
 
 QByteArray MapService::PageFor(const QString& query) {
     if (const CoordinateQuery coordinates = ParseCoordinates(query); coordinates.isPair) {
-        return MapPageHtml({.query = query, .place = coordinates.place});
+        return MapPageHtml(
+            {.query = query, .place = coordinates.place, .problem = coordinates.problem});
     }
     const AddressQuery address = ParseAddressQuery(query);
     if (address.parts.isEmpty()) {

@@ -103,6 +103,8 @@ private slots:
 
     void pages_data();
     void pages();
+    void unreadablePairPage_data();
+    void unreadablePairPage();
     void hangingUpstreamIsBounded();
     void sameAddressAskedOnce_data();
     void sameAddressAskedOnce();
@@ -264,12 +266,34 @@ void MapServiceTest::pages_data() {
                                     << QString() << 1 << 1 << Absence::Failed;
     QTest::newRow("oversized answer") << QByteArray("Grosse+Rue,+Paris,+FRANCE,+75001") << QString()
                                       << QString() << 1 << 1 << Absence::Failed;
-    QTest::newRow("pair off Earth")
-        << QByteArray("91%2C0") << QString() << QString() << 0 << 0 << Absence::NotFound;
     QTest::newRow("empty query") << QByteArray() << QString() << QString() << 0 << 0 << none;
     QTest::newRow("forged arrangement")
         << QByteArray("x:%7Blat:12.3456789,lng:2.3456789%7D,+Nowhere") << QString() << QString()
         << 0 << 1 << Absence::NotFound;
+}
+
+// A pair the service cannot place: no geocoder is asked, and the page says which box and why.
+void MapServiceTest::unreadablePairPage_data() {
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QString>("sentence");
+    QTest::newRow("latitude off Earth")
+        << QByteArray("91%2C0") << u"La case Latitude est hors limites : « 91 »"_qs;
+    QTest::newRow("longitude not understood")
+        << QByteArray("48.85%2C2%C2%B017%C2%B0") << u"La case Longitude n"_qs;
+    QTest::newRow("lambert 93 off France")
+        << QByteArray("1300000%2C6000000") << u"Le point Lambert 93 X = 1300000.00 m"_qs;
+}
+
+void MapServiceTest::unreadablePairPage() {
+    QFETCH(QByteArray, query);
+    QFETCH(QString, sentence);
+    const auto result = Fetch(query);
+    QVERIFY(result);
+    const QByteArray page = QByteArray::fromStdString(result->body);
+    QVERIFY2(page.contains(sentence.toUtf8()), page.constData());
+    QVERIFY(page.contains(u"Formes acceptées"_qs.toUtf8()));
+    QVERIFY(!ExtractCoordinates(page));
+    QCOMPARE(fake_->Hits(Endpoint::National) + fake_->Hits(Endpoint::Nominatim), 0);
 }
 
 void MapServiceTest::pages() {
