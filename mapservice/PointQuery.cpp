@@ -55,9 +55,9 @@ PointQuery ReadPointQuery(QByteArrayView target) {
         return {std::nullopt, kOffEarth};
     }
     double wrapped = std::remainder(*longitude, 360.0);
-    // remainder() gives -180 for 180 and 540: the antimeridian keeps the sign it was given.
-    if (wrapped == -180 && *longitude > 0) {
-        wrapped = 180;
+    // On the antimeridian remainder() picks a sign of its own; the point keeps the one given.
+    if (std::abs(wrapped) == 180) {
+        wrapped = std::copysign(180.0, *longitude);
     }
     return {Place{*latitude, wrapped}};
 }
