@@ -19,8 +19,8 @@ using tarnel::fuzz::Require;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray target(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const PointQuery query = ReadPointQuery(target);
-    Require(query.place.has_value() == query.error.isEmpty(),
-            "a point or a reason, never both", QString::fromLatin1(target.toPercentEncoding()));
+    Require(query.place.has_value() == query.error.isEmpty(), "a point or a reason, never both",
+            QString::fromLatin1(target.toPercentEncoding()));
     if (!query.place) {
         return 0;
     }

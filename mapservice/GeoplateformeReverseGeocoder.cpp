@@ -34,8 +34,8 @@ QString StreetOf(const QJsonObject& properties) {
 
 } // namespace
 
-GeoplateformeReverseGeocoder::GeoplateformeReverseGeocoder(QString reverseUrl,
-                                                           QByteArray userAgent, HttpLimits limits)
+GeoplateformeReverseGeocoder::GeoplateformeReverseGeocoder(QString reverseUrl, QByteArray userAgent,
+                                                           HttpLimits limits)
     : search_(std::move(reverseUrl), std::move(userAgent), limits, kRequestInterval,
               kLongestQueue) {
 }
@@ -80,12 +80,9 @@ NearestAddress GeoplateformeReverseGeocoder::ReadAnswer(const QByteArray& json) 
         return {};
     }
     const QJsonObject properties = feature.value(QLatin1String("properties")).toObject();
-    return {GeocodeResult::Outcome::Found,
-            place,
-            Text(properties, "label"),
-            StreetOf(properties),
-            Text(properties, "city"),
-            Text(properties, "postcode"),
+    return {GeocodeResult::Outcome::Found, place,
+            Text(properties, "label"),     StreetOf(properties),
+            Text(properties, "city"),      Text(properties, "postcode"),
             QStringLiteral("France")};
 }
 

@@ -74,8 +74,7 @@ AddressAnswer NearestAddressFinder::Find(const Place& point) {
         }
         const double distance = DistanceInMetres(point, address.place);
         if (!found || distance < best.distance) {
-            best = {AddressAnswer::Status::Found, false, address, distance,
-                    geocoder->SourceName()};
+            best = {AddressAnswer::Status::Found, false, address, distance, geocoder->SourceName()};
             found = true;
         }
         if (best.distance <= kNearEnough) {

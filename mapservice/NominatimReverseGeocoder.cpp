@@ -14,10 +14,10 @@ namespace {
 
 // The keys of "address" that name the way a house stands on, and the settlement it belongs
 // to, most precise first (see Nominatim's address details).
-const char* const kWayKeys[] = {"road",    "pedestrian", "footway", "path",
+const char* const kWayKeys[] = {"road",     "pedestrian", "footway", "path",
                                 "cycleway", "square",     "place"};
-const char* const kSettlementKeys[] = {"city",    "town",         "village",
-                                       "hamlet",  "municipality", "suburb"};
+const char* const kSettlementKeys[] = {"city",   "town",         "village",
+                                       "hamlet", "municipality", "suburb"};
 
 QString Text(const QJsonObject& object, const char* key) {
     return object.value(QLatin1String(key)).toString().trimmed();
@@ -50,9 +50,9 @@ NominatimReverseGeocoder::NominatimReverseGeocoder(QString reverseUrl, QByteArra
 }
 
 NearestAddress NominatimReverseGeocoder::Nearest(const Place& point) {
-    const HttpAnswer answer = search_.Fetch(
-        "format=jsonv2&lat=" + DecimalParameter(point.latitude) +
-        "&lon=" + DecimalParameter(point.longitude) + "&addressdetails=1&accept-language=fr");
+    const HttpAnswer answer =
+        search_.Fetch("format=jsonv2&lat=" + DecimalParameter(point.latitude) + "&lon=" +
+                      DecimalParameter(point.longitude) + "&addressdetails=1&accept-language=fr");
     if (answer.outcome != HttpAnswer::Outcome::Body) {
         return {OutcomeOfExchange(answer.outcome)};
     }

@@ -11,7 +11,7 @@ namespace tarnel {
 // alike, as its usage policy asks: one request every `interval` (a second for the public
 // service) for the whole program. A lookup whose turn lies more than a few turns ahead gives up
 // rather than hold its page.
-std::shared_ptr<RateLimiter> NominatimTurns(
-    std::chrono::milliseconds interval = std::chrono::seconds(1));
+std::shared_ptr<RateLimiter>
+NominatimTurns(std::chrono::milliseconds interval = std::chrono::seconds(1));
 
 } // namespace tarnel

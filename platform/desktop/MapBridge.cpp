@@ -28,8 +28,8 @@ MapBridge::MapBridge(std::function<bool()> trusted, QObject* parent)
 }
 
 void MapBridge::reprendrePoint(const QString& latitude, const QString& longitude,
-                               const QString& street, const QString& city,
-                               const QString& postcode, const QString& country) {
+                               const QString& street, const QString& city, const QString& postcode,
+                               const QString& country) {
     if (!trusted_() || !IsDecimalWithin(latitude, 90) || !IsDecimalWithin(longitude, 180)) {
         return;
     }

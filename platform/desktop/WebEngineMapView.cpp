@@ -47,8 +47,7 @@ QUrl OriginOf(const QUrl& url) {
 class ServicePage : public QWebEnginePage {
 public:
     ServicePage(QWebEngineProfile* profile, QObject* parent)
-        : QWebEnginePage(profile, parent) {
-    }
+        : QWebEnginePage(profile, parent) {}
     std::function<void(const QUrl&)> leaving;
 
 protected:
@@ -90,7 +89,9 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
     channel_->registerObject(QStringLiteral("tarnel"), bridge_);
     connect(bridge_, &MapBridge::PointTaken, this, &MapView::PointTaken);
     auto* page = new ServicePage(profile, browser_);
-    page->leaving = [this](const QUrl& url) { OfferBridgeFor(url); };
+    page->leaving = [this](const QUrl& url) {
+        OfferBridgeFor(url);
+    };
     connect(page, &QWebEnginePage::urlChanged, this, &WebEngineMapView::OfferBridgeFor);
     browser_->setPage(page);
 }

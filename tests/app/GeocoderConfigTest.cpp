@@ -140,8 +140,7 @@ void GeocoderConfigTest::reverseSwitches_data() {
     const QString world = u"https://nominatim.openstreetmap.org/reverse"_qs;
     QTest::newRow("defaults") << kNoFile << QStringList() << france << world << 0;
     QTest::newRow("the file switches Nominatim's off, the search stays")
-        << QByteArray("[geocoders]\nworld-reverse=\n") << QStringList() << france << QString()
-        << 0;
+        << QByteArray("[geocoders]\nworld-reverse=\n") << QStringList() << france << QString() << 0;
     QTest::newRow("the environment overrides the file")
         << QByteArray("[geocoders]\nfrance-reverse=https://ban.example.org/reverse\n")
         << QStringList{u"TARNEL_GEOCODER_FRANCE_REVERSE_URL="_qs,

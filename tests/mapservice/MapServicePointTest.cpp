@@ -45,7 +45,8 @@ Reply Get(quint16 port, const std::string& target, const httplib::Headers& heade
     if (!result) {
         return {};
     }
-    return {result->status, QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object()};
+    return {result->status,
+            QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object()};
 }
 
 // Haversine on the mean radius: an independent reckoning of the geodesic, within 0.5 %.
@@ -125,23 +126,22 @@ void MapServicePointTest::forms_data() {
                                             "être comprise entre -90 et 90 degrés.");
     QTest::newRow("Eiffel tower") << QByteArray("lat=48.8584&lon=2.2945") << 200 << 48.8584
                                   << 2.2945 << QString();
-    QTest::newRow("escaped minus, order") << QByteArray("lon=151.2093&lat=%2D33.8688") << 200
-                                          << -33.8688 << 151.2093 << QString();
+    QTest::newRow("escaped minus, order")
+        << QByteArray("lon=151.2093&lat=%2D33.8688") << 200 << -33.8688 << 151.2093 << QString();
     QTest::newRow("a pole, the antimeridian")
         << QByteArray("lat=-90&lon=180") << 200 << -90.0 << 180.0 << QString();
-    QTest::newRow("world scrolled east") << QByteArray("lat=10&lon=362.5") << 200 << 10.0 << 2.5
-                                         << QString();
-    QTest::newRow("world scrolled west") << QByteArray("lat=10&lon=-540") << 200 << 10.0 << -180.0
-                                         << QString();
+    QTest::newRow("world scrolled east")
+        << QByteArray("lat=10&lon=362.5") << 200 << 10.0 << 2.5 << QString();
+    QTest::newRow("world scrolled west")
+        << QByteArray("lat=10&lon=-540") << 200 << 10.0 << -180.0 << QString();
     QTest::newRow("off Earth") << QByteArray("lat=90.0001&lon=0") << 400 << 0.0 << 0.0 << offEarth;
-    QTest::newRow("decimal comma") << QByteArray("lat=48,85&lon=2") << 400 << 0.0 << 0.0
-                                   << unreadable;
+    QTest::newRow("decimal comma")
+        << QByteArray("lat=48,85&lon=2") << 400 << 0.0 << 0.0 << unreadable;
     QTest::newRow("exponent") << QByteArray("lat=4e1&lon=2") << 400 << 0.0 << 0.0 << unreadable;
-    QTest::newRow("not finite") << QByteArray("lat=nan&lon=inf") << 400 << 0.0 << 0.0
-                                << unreadable;
+    QTest::newRow("not finite") << QByteArray("lat=nan&lon=inf") << 400 << 0.0 << 0.0 << unreadable;
     QTest::newRow("missing longitude") << QByteArray("lat=48") << 400 << 0.0 << 0.0 << unreadable;
-    QTest::newRow("latitude twice") << QByteArray("lat=1&lat=2&lon=3") << 400 << 0.0 << 0.0
-                                    << unreadable;
+    QTest::newRow("latitude twice")
+        << QByteArray("lat=1&lat=2&lon=3") << 400 << 0.0 << 0.0 << unreadable;
     QTest::newRow("no query") << QByteArray() << 400 << 0.0 << 0.0 << unreadable;
 }
 
@@ -161,8 +161,8 @@ void MapServicePointTest::forms() {
         return;
     QJsonArray expected;
     for (const CoordinateForm& form : CoordinateForms(latitude, longitude))
-        expected.append(QJsonObject{{u"key"_qs, form.key}, {u"name"_qs, form.name},
-                                    {u"text"_qs, form.text}});
+        expected.append(
+            QJsonObject{{u"key"_qs, form.key}, {u"name"_qs, form.name}, {u"text"_qs, form.text}});
     QCOMPARE(reply.json.value(u"forms"_qs).toArray(), expected);
 }
 
@@ -172,7 +172,7 @@ void MapServicePointTest::nearestAddress_data() {
     QTest::addColumn<double>("latitude");
     QTest::addColumn<double>("longitude");
     QTest::addColumn<QString>("status");
-    QTest::addColumn<QString>("message"); // for a found address: what follows its distance
+    QTest::addColumn<QString>("message");   // for a found address: what follows its distance
     QTest::addColumn<QStringList>("parts"); // street, city, postcode, country, source
     QTest::addColumn<int>("nationalHits");
     QTest::addColumn<int>("nominatimHits");
@@ -182,8 +182,7 @@ void MapServicePointTest::nearestAddress_data() {
     const QStringList london{QString(), u"London"_qs, u"SW1A 2DU"_qs, u"United Kingdom"_qs,
                              u"Nominatim"_qs};
     const QString amiensLabel = u" : 8 Boulevard du Port 80000 Amiens."_qs;
-    const QString londonLabel =
-        u" : London, Greater London, England, SW1A 2DU, United Kingdom."_qs;
+    const QString londonLabel = u" : London, Greater London, England, SW1A 2DU, United Kingdom."_qs;
     const QString unreachable = u"Les services de recherche d'adresses sont injoignables : "
                                 "vérifiez la connexion à Internet."_qs;
 
@@ -253,11 +252,10 @@ void MapServicePointTest::nearestAddress() {
         QCOMPARE(reply.json.keys(), (QStringList{u"message"_qs, u"status"_qs}));
         return;
     }
-    const QStringList got{reply.json.value(u"street"_qs).toString(),
-                          reply.json.value(u"city"_qs).toString(),
-                          reply.json.value(u"postcode"_qs).toString(),
-                          reply.json.value(u"country"_qs).toString(),
-                          reply.json.value(u"source"_qs).toString()};
+    const QStringList got{
+        reply.json.value(u"street"_qs).toString(), reply.json.value(u"city"_qs).toString(),
+        reply.json.value(u"postcode"_qs).toString(), reply.json.value(u"country"_qs).toString(),
+        reply.json.value(u"source"_qs).toString()};
     QCOMPARE(got, parts);
     const bool amiens = parts.last() != u"Nominatim";
     const double expected = RoughMetres(
@@ -277,9 +275,9 @@ void MapServicePointTest::answersAreCachedPerPoint() {
     QVERIFY(service);
     const int before = fake_.Hits(Reverse::Nominatim);
     // The second point lies 0.3 m from the first: one answer serves both; the third does not.
-    for (const char* target : {"/adresse?lat=51.50740&lon=-0.12780",
-                               "/adresse?lat=51.507403&lon=-0.127801",
-                               "/adresse?lat=51.50760&lon=-0.12780"})
+    for (const char* target :
+         {"/adresse?lat=51.50740&lon=-0.12780", "/adresse?lat=51.507403&lon=-0.127801",
+          "/adresse?lat=51.50760&lon=-0.12780"})
         QCOMPARE(Get(service->Port(), target).json.value(u"status"_qs).toString(), u"found"_qs);
     QCOMPARE(fake_.Hits(Reverse::Nominatim) - before, 2);
     QVERIFY(fake_.LastTarget(Reverse::Nominatim)
@@ -311,10 +309,10 @@ void MapServicePointTest::nominatimTurnsAreSharedWithSearch() {
     auto page = std::async(std::launch::async, [port] {
         return Get(port, "/maps?q=10%20Downing%20Street%2C%20London%2C%20Royaume-Uni").status;
     });
-    auto first = std::async(std::launch::async,
-                            [port] { return Get(port, "/adresse?lat=1&lon=1").status; });
-    auto second = std::async(std::launch::async,
-                             [port] { return Get(port, "/adresse?lat=2&lon=2").status; });
+    auto first =
+        std::async(std::launch::async, [port] { return Get(port, "/adresse?lat=1&lon=1").status; });
+    auto second =
+        std::async(std::launch::async, [port] { return Get(port, "/adresse?lat=2&lon=2").status; });
     QCOMPARE(page.get(), 200);
     QCOMPARE(first.get(), 200);
     QCOMPARE(second.get(), 200);
@@ -366,8 +364,9 @@ void MapServicePointTest::guards() {
                         header.section(u": "_qs, 1).toStdString());
     const std::string target = path.toStdString() + "?lat=48.85&lon=2.29";
     httplib::Client client("127.0.0.1", service->Port());
-    const httplib::Result result = method == u"GET" ? client.Get(target, headers)
-                                                    : client.Post(target, headers, "", "text/plain");
+    const httplib::Result result = method == u"GET"
+                                       ? client.Get(target, headers)
+                                       : client.Post(target, headers, "", "text/plain");
     QVERIFY(result);
     QCOMPARE(result->status, status);
     if (status == 200) {

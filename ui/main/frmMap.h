@@ -81,8 +81,8 @@ private:
     // "Reprendre ce point" of the map: the point into the latitude and longitude, and its
     // address, when one was found, into the four address boxes; no search, nothing saved.
     void WebBrowser1_PointTaken(const QString& latitude, const QString& longitude,
-                                const QString& street, const QString& city,
-                                const QString& postcode, const QString& country);
+                                const QString& street, const QString& city, const QString& postcode,
+                                const QString& country);
 
     // Remembers `value` as the last position; the first failure of a run is reported.
     void SaveLastPosition(const QString& value);

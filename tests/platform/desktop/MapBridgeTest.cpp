@@ -84,14 +84,13 @@ void MapBridgeTest::pagesAndTheBridge_data() {
     QTest::newRow("the service's page, no address found")
         << false << true << QStringList{u"-33.8568000"_qs, u"151.2153000"_qs, {}, {}, {}, {}}
         << u"pont -33.8568000"_qs
-        << QStringList{u"-33.8568000"_qs, u"151.2153000"_qs, u"rue typée"_qs, u"Lyon"_qs,
-                       u"69001"_qs, u"FRANCE"_qs};
+        << QStringList{u"-33.8568000"_qs, u"151.2153000"_qs, u"rue typée"_qs,
+                       u"Lyon"_qs,        u"69001"_qs,       u"FRANCE"_qs};
     QTest::newRow("the service's page, a latitude off Earth")
         << false << true << QStringList{u"91.0000000"_qs, u"2.0"_qs, {}, {}, {}, {}}
-        << u"pont 91.0000000"_qs
-        << kTyped;
-    QTest::newRow("another origin") << false << false << eiffel
-                                    << u"sans pont undefined undefined"_qs << kTyped;
+        << u"pont 91.0000000"_qs << kTyped;
+    QTest::newRow("another origin")
+        << false << false << eiffel << u"sans pont undefined undefined"_qs << kTyped;
     QTest::newRow("another origin after the service's page")
         << true << false << eiffel << u"sans pont undefined undefined"_qs << kTyped;
 }
@@ -124,8 +123,8 @@ void MapBridgeTest::pagesAndTheBridge() {
     }
 
     QUrlQuery query;
-    const QStringList keys{u"lat"_qs, u"lon"_qs, u"street"_qs, u"city"_qs, u"postcode"_qs,
-                           u"country"_qs};
+    const QStringList keys{u"lat"_qs,  u"lon"_qs,      u"street"_qs,
+                           u"city"_qs, u"postcode"_qs, u"country"_qs};
     for (qsizetype i = 0; i < keys.size(); ++i)
         query.addQueryItem(keys[i], QString::fromLatin1(QUrl::toPercentEncoding(point[i])));
     view->Navigate((own ? own_ : other_).Url(u"/maps?"_qs) + query.toString(QUrl::FullyEncoded));

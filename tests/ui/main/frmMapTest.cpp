@@ -334,18 +334,18 @@ void frmMapTest::pointTakenFromMap_data() {
 
     QTest::newRow("with its address")
         << QStringList{u"48.8584000"_qs, u"2.2945000"_qs, u"5 Avenue Anatole France"_qs,
-                       u"Paris"_qs, u"75007"_qs, u"France"_qs}
+                       u"Paris"_qs,      u"75007"_qs,     u"France"_qs}
         << QStringList{u"48.8584000"_qs, u"2.2945000"_qs, u"5 Avenue Anatole France"_qs,
-                       u"Paris"_qs, u"75007"_qs, u"France"_qs};
+                       u"Paris"_qs,      u"75007"_qs,     u"France"_qs};
     QTest::newRow("no address found: the typed one stays")
         << QStringList{u"-33.8568000"_qs, u"151.2153000"_qs, {}, {}, {}, {}}
-        << QStringList{u"-33.8568000"_qs, u"151.2153000"_qs, u"1 rue typée"_qs, u"Lyon"_qs,
-                       u"69001"_qs, u"FRANCE"_qs};
+        << QStringList{u"-33.8568000"_qs, u"151.2153000"_qs, u"1 rue typée"_qs,
+                       u"Lyon"_qs,        u"69001"_qs,       u"FRANCE"_qs};
     QTest::newRow("a village: no street left from before")
-        << QStringList{u"45.1000000"_qs, u"5.2000000"_qs, {}, u"Izeron"_qs, u"38160"_qs,
-                       u"France"_qs}
-        << QStringList{u"45.1000000"_qs, u"5.2000000"_qs, {}, u"Izeron"_qs, u"38160"_qs,
-                       u"France"_qs};
+        << QStringList{u"45.1000000"_qs, u"5.2000000"_qs, {},
+                       u"Izeron"_qs,     u"38160"_qs,     u"France"_qs}
+        << QStringList{u"45.1000000"_qs, u"5.2000000"_qs, {},
+                       u"Izeron"_qs,     u"38160"_qs,     u"France"_qs};
 }
 
 void frmMapTest::pointTakenFromMap() {
@@ -355,8 +355,8 @@ void frmMapTest::pointTakenFromMap() {
     Harness harness;
     const QStringList names{u"txtLat"_qs,  u"txtLong"_qs,    u"txtStreet"_qs,
                             u"txtCity"_qs, u"txtZipCode"_qs, u"txtState"_qs};
-    const QStringList typed{u"1"_qs, u"2"_qs, u"1 rue typée"_qs, u"Lyon"_qs, u"69001"_qs,
-                            u"FRANCE"_qs};
+    const QStringList typed{u"1"_qs,    u"2"_qs,     u"1 rue typée"_qs,
+                            u"Lyon"_qs, u"69001"_qs, u"FRANCE"_qs};
     for (qsizetype i = 0; i < names.size(); ++i)
         harness.Box(names[i])->setText(typed[i]);
 
