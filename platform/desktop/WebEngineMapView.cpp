@@ -93,6 +93,9 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
         OfferBridgeFor(url);
     };
     connect(page, &QWebEnginePage::urlChanged, this, &WebEngineMapView::OfferBridgeFor);
+    // A navigation given up (a download, a 204) leaves the page where it was.
+    connect(page, &QWebEnginePage::loadFinished, this,
+            [this, page] { OfferBridgeFor(page->url()); });
     browser_->setPage(page);
 }
 
