@@ -20,14 +20,14 @@ class NearestAddressFinder;
 // with `world` elsewhere, the other one asked when the first cannot find it, the answers of the
 // last few thousand addresses kept for the life of the service. A geocoder left null is not
 // asked. A page without a place says whether the address is unknown or the geocoders could not
-// be asked, and why. Everything but "GET /maps" and "GET /favicon.ico" is refused (404, or 405
-// for other methods), and so is (403) any request whose Host header is not
-// "127.0.0.1:<port>", which keeps web pages from reaching the service under another name, and
-// any request a browser makes for another site (an Origin other than "http://127.0.0.1:<port>",
-// or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps other web pages from
-// looking addresses up on the user's behalf. Requests are served on threads of their own, see
-// GuardedServer. The page asks "GET /point" and "GET /adresse" about a point it shows (see
-// PointRoutes), the address found with `franceReverse` and `worldReverse` (see
+// be asked, and why. Everything but "GET /maps", "GET /point", "GET /adresse" and
+// "GET /favicon.ico" is refused (404, or 405 for other methods), and so is (403) any request whose
+// Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
+// another name, and any request a browser makes for another site (an Origin other than
+// "http://127.0.0.1:<port>", or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps
+// other web pages from looking addresses up on the user's behalf. Requests are served on threads of
+// their own, see GuardedServer. The page asks "GET /point" and "GET /adresse" about a point it
+// shows (see PointRoutes), the address found with `franceReverse` and `worldReverse` (see
 // NearestAddressFinder).
 class MapService {
 public:
