@@ -14,8 +14,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <atomic>
 #include <cmath>
 #include <future>
+#include <thread>
 
 using namespace tarnel;
 using namespace std::chrono_literals;
@@ -39,7 +41,7 @@ constexpr auto kNationalNone = R"({"type":"FeatureCollection","version":"draft",
 constexpr auto kNominatimNone = R"({"error":"Unable to geocode"})";
 
 // What a reverse search stand-in does in a row.
-enum class Upstream { Recorded, None, TooMany, Garbage, Dead, Off };
+enum class Upstream { Recorded, None, TooMany, Garbage, Hang, Dead, Off };
 
 // Both reverse searches on loopback. Like the real ones, a request without a readable lat and
 // lon gets a 400, and one to Nominatim without an agent of its own a 403; `broken` counts them.
@@ -54,7 +56,7 @@ struct FakeReverse {
         server.Start();
     }
     void Answer(bool national, const httplib::Request& request, httplib::Response& answer) {
-        const std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
         ++hits[national];
         arrivals.append(std::chrono::steady_clock::now());
         last = QByteArray::fromStdString(request.target);
@@ -67,7 +69,13 @@ struct FakeReverse {
             answer.status = lat && lon ? 403 : 400;
             return;
         }
-        switch (national ? france : world) {
+        const Upstream behaviour = national ? france : world;
+        lock.unlock();
+        switch (behaviour) {
+        case Upstream::Hang:
+            for (int i = 0; i < 500 && !released; ++i)
+                std::this_thread::sleep_for(20ms);
+            return answer.set_content(kNominatimNone, "application/json");
         case Upstream::None:
             return answer.set_content(national ? kNationalNone : kNominatimNone,
                                       "application/json");
@@ -83,7 +91,10 @@ struct FakeReverse {
         }
     }
 
+    ~FakeReverse() { released = true; }
+
     std::mutex mutex;
+    std::atomic<bool> released = false;
     Upstream france = Upstream::Recorded;
     Upstream world = Upstream::Recorded;
     int hits[2] = {0, 0}; // [national]
@@ -125,6 +136,7 @@ private slots:
     void nearestAddress();
     void answersAreCachedPerPoint();
     void nominatimTurnsAreSharedWithSearch();
+    void stopEndsLookupsAtOnce();
     void guards_data();
     void guards();
 
@@ -324,6 +336,28 @@ void MapServicePointTest::nominatimTurnsAreSharedWithSearch() {
     std::sort(arrivals.begin(), arrivals.end());
     for (qsizetype i = 1; i < arrivals.size(); ++i)
         QVERIFY(arrivals[i] - arrivals[i - 1] >= 950ms);
+}
+
+void MapServicePointTest::stopEndsLookupsAtOnce() {
+    // One lookup held upstream, one waiting for its turn, both far from their own time limits.
+    fake_.world = Upstream::Hang;
+    auto service =
+        std::make_unique<MapService>(nullptr, nullptr, nullptr,
+                                     std::make_unique<NominatimReverseGeocoder>(
+                                         fake_.server.Url(u"/reverse"_qs), "TarnelTest",
+                                         NominatimTurns(4000ms), HttpLimits{1000ms, 8000ms, 1024}));
+    QVERIFY(service->Start());
+    std::vector<std::future<QJsonObject>> asked;
+    for (const char* target : {"/adresse?lat=5&lon=5", "/adresse?lat=6&lon=6"}) {
+        asked.push_back(std::async(std::launch::async,
+                                   [port = service->Port(), target] { return Get(port, target); }));
+        std::this_thread::sleep_for(150ms);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    service.reset();
+    QVERIFY(std::chrono::steady_clock::now() - start < 1000ms);
+    for (auto& answer : asked)
+        QCOMPARE(answer.wait_until(start + 1000ms), std::future_status::ready);
 }
 
 void MapServicePointTest::guards_data() {
