@@ -59,12 +59,24 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
         if (settings.contains(contact)) {
             endpoints.contact = SettingText(settings, contact);
         }
+        const std::pair<const char*, QString*> reverses[] = {
+            {"geocoders/france-reverse", &endpoints.franceReverse},
+            {"geocoders/world-reverse", &endpoints.worldReverse}};
+        for (const auto& [key, url] : reverses) {
+            if (settings.contains(QLatin1String(key))) {
+                *url = SettingText(settings, QLatin1String(key));
+            }
+        }
     }
     Override(endpoints.france, environment, kFranceUrlVariable);
     Override(endpoints.world, environment, kWorldUrlVariable);
     Override(endpoints.contact, environment, kContactVariable);
     Check(endpoints.france, QStringLiteral("france"), warnings);
     Check(endpoints.world, QStringLiteral("world"), warnings);
+    Override(endpoints.franceReverse, environment, kFranceReverseUrlVariable);
+    Override(endpoints.worldReverse, environment, kWorldReverseUrlVariable);
+    Check(endpoints.franceReverse, QStringLiteral("france-reverse"), warnings);
+    Check(endpoints.worldReverse, QStringLiteral("world-reverse"), warnings);
     return endpoints;
 }
 

@@ -12,10 +12,14 @@ namespace tarnel {
 inline constexpr auto kFranceUrlVariable = "TARNEL_GEOCODER_FRANCE_URL";
 inline constexpr auto kWorldUrlVariable = "TARNEL_GEOCODER_WORLD_URL";
 inline constexpr auto kContactVariable = "TARNEL_CONTACT";
+inline constexpr auto kFranceReverseUrlVariable = "TARNEL_GEOCODER_FRANCE_REVERSE_URL";
+inline constexpr auto kWorldReverseUrlVariable = "TARNEL_GEOCODER_WORLD_REVERSE_URL";
 
 // The geocoders the built-in map service asks, so that the operators of a service can have it
 // switched or stopped without a new release. Starts from the defaults, then takes the keys
-// "france", "world" and "contact" of the [geocoders] section of the INI file `configFile` (read
+// "france", "world", "france-reverse", "world-reverse" (the reverse searches that find the
+// address nearest to a point of the map) and "contact" of the [geocoders] section of the INI
+// file `configFile` (read
 // only, never written; a missing file changes nothing), then the environment variables above,
 // each overriding what came before even when empty. An empty URL turns that geocoder off; so
 // does a URL that is not http or https with a host and without query or fragment, with a French

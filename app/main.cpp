@@ -17,6 +17,7 @@
 #include <QProcessEnvironment>
 #include <QStyleFactory>
 #include <QTranslator>
+#include <QUrl>
 #include <QWebEngineProfile>
 #include <cstdio>
 
@@ -86,7 +87,10 @@ int main(int argc, char* argv[]) {
     tarnel::WindowContext context{texts, QCoreApplication::applicationDirPath(),
                                   mapService.BaseUrl(), desktop.Services()};
     QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(tarnel::MapViewCacheFolder(), &app);
-    tarnel::frmMap window(context, new tarnel::WebEngineMapView(mapProfile));
+    auto* mapView = new tarnel::WebEngineMapView(mapProfile);
+    // Only the pages of the run's own map service may hand a point to the main window.
+    mapView->TrustServiceOrigin(QUrl(mapService.BaseUrl()));
+    tarnel::frmMap window(context, mapView);
     window.show();
     return QApplication::exec();
 }

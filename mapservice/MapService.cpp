@@ -5,9 +5,14 @@
 #include "mapservice/CachingGeocoder.h"
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GeoplateformeGeocoder.h"
+#include "mapservice/GeoplateformeReverseGeocoder.h"
 #include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
+#include "mapservice/NearestAddressFinder.h"
 #include "mapservice/NominatimGeocoder.h"
+#include "mapservice/NominatimReverseGeocoder.h"
+#include "mapservice/NominatimTurns.h"
+#include "mapservice/PointRoutes.h"
 #include "mapservice/QueryText.h"
 
 #include <httplib.h>
@@ -30,6 +35,8 @@ constexpr size_t kLargestPayload = 1024;
 
 constexpr auto kPagePath = "/maps";
 constexpr auto kIconPath = "/favicon.ico";
+constexpr auto kPointPath = "/point";
+constexpr auto kAddressPath = "/adresse";
 
 void Refuse(httplib::Response& response, int status, const char* text) {
     response.status = status;
@@ -90,9 +97,13 @@ Absence AbsenceOf(const std::vector<GeocodeResult::Outcome>& outcomes) {
 
 } // namespace
 
-MapService::MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world)
+MapService::MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
+                       std::unique_ptr<ReverseGeocoder> franceReverse,
+                       std::unique_ptr<ReverseGeocoder> worldReverse)
     : france_(Cached(std::move(france)))
-    , world_(Cached(std::move(world))) {
+    , world_(Cached(std::move(world)))
+    , addresses_(std::make_unique<NearestAddressFinder>(std::move(franceReverse),
+                                                        std::move(worldReverse))) {
 }
 
 MapService::~MapService() {
@@ -116,7 +127,8 @@ bool MapService::Start() {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
             }
-            if (request.path != kPagePath && request.path != kIconPath) {
+            if (request.path != kPagePath && request.path != kIconPath &&
+                request.path != kPointPath && request.path != kAddressPath) {
                 Refuse(response, 404, "Introuvable");
                 return httplib::Server::HandlerResponse::Handled;
             }
@@ -129,6 +141,10 @@ bool MapService::Start() {
         });
     server->Get(kIconPath, [](const httplib::Request&, httplib::Response& response) {
         response.status = 204;
+    });
+    server->Get(kPointPath, &ServePoint);
+    server->Get(kAddressPath, [this](const httplib::Request& request, httplib::Response& response) {
+        ServeAddress(request, response, *addresses_);
     });
     server->Get(kPagePath, [this](const httplib::Request& request, httplib::Response& response) {
         const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
@@ -178,6 +194,7 @@ void MapService::Stop() {
             geocoder->CancelLookups();
         }
     }
+    addresses_->CancelLookups();
     server_->StopServing();
     if (serving_.joinable()) {
         serving_.join();
@@ -245,11 +262,25 @@ std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endp
     if (!endpoints.france.isEmpty()) {
         france = std::make_unique<GeoplateformeGeocoder>(endpoints.france, agent);
     }
+    // Nominatim's usage policy bounds the requests of the whole program, searches and reverse
+    // lookups together.
+    const std::shared_ptr<RateLimiter> nominatimTurns = NominatimTurns();
     std::unique_ptr<Geocoder> world;
     if (!endpoints.world.isEmpty()) {
-        world = std::make_unique<NominatimGeocoder>(endpoints.world, agent);
+        world = std::make_unique<NominatimGeocoder>(endpoints.world, agent, nominatimTurns);
     }
-    return std::make_unique<MapService>(std::move(france), std::move(world));
+    std::unique_ptr<ReverseGeocoder> franceReverse;
+    if (!endpoints.franceReverse.isEmpty()) {
+        franceReverse =
+            std::make_unique<GeoplateformeReverseGeocoder>(endpoints.franceReverse, agent);
+    }
+    std::unique_ptr<ReverseGeocoder> worldReverse;
+    if (!endpoints.worldReverse.isEmpty()) {
+        worldReverse = std::make_unique<NominatimReverseGeocoder>(endpoints.worldReverse, agent,
+                                                                  nominatimTurns);
+    }
+    return std::make_unique<MapService>(std::move(france), std::move(world),
+                                        std::move(franceReverse), std::move(worldReverse));
 }
 
 } // namespace tarnel

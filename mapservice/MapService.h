@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapservice/Geocoder.h"
+#include "mapservice/ReverseGeocoder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,6 +12,7 @@
 namespace tarnel {
 
 class GuardedServer;
+class NearestAddressFinder;
 
 // The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
 // answering "GET /maps?q=<query>" with a map page (see MapPageHtml). A coordinate pair is shown
@@ -18,16 +20,20 @@ class GuardedServer;
 // with `world` elsewhere, the other one asked when the first cannot find it, the answers of the
 // last few thousand addresses kept for the life of the service. A geocoder left null is not
 // asked. A page without a place says whether the address is unknown or the geocoders could not
-// be asked, and why. Everything but "GET /maps" and "GET /favicon.ico" is refused (404, or 405
-// for other methods), and so is (403) any request whose Host header is not
-// "127.0.0.1:<port>", which keeps web pages from reaching the service under another name, and
-// any request a browser makes for another site (an Origin other than "http://127.0.0.1:<port>",
-// or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps other web pages from
-// looking addresses up on the user's behalf. Requests are served on threads of their own, see
-// GuardedServer.
+// be asked, and why. Everything but "GET /maps", "GET /point", "GET /adresse" and
+// "GET /favicon.ico" is refused (404, or 405 for other methods), and so is (403) any request whose
+// Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
+// another name, and any request a browser makes for another site (an Origin other than
+// "http://127.0.0.1:<port>", or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps
+// other web pages from looking addresses up on the user's behalf. Requests are served on threads of
+// their own, see GuardedServer. The page asks "GET /point" and "GET /adresse" about a point it
+// shows (see PointRoutes), the address found with `franceReverse` and `worldReverse` (see
+// NearestAddressFinder).
 class MapService {
 public:
-    MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world);
+    MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
+               std::unique_ptr<ReverseGeocoder> franceReverse = nullptr,
+               std::unique_ptr<ReverseGeocoder> worldReverse = nullptr);
     MapService(const MapService&) = delete;
     MapService& operator=(const MapService&) = delete;
     ~MapService(); // stops the server
@@ -55,6 +61,7 @@ private:
 
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;
+    std::unique_ptr<NearestAddressFinder> addresses_;
     std::unique_ptr<GuardedServer> server_;
     std::thread serving_;
     quint16 port_ = 0;
@@ -71,6 +78,9 @@ QByteArray OpenDataUserAgent(const QString& contact = {});
 struct GeocoderEndpoints {
     QString france = QStringLiteral("https://data.geopf.fr/geocodage/search");
     QString world = QStringLiteral("https://nominatim.openstreetmap.org/search");
+    // The reverse searches that find the address nearest to a point of the map.
+    QString franceReverse = QStringLiteral("https://data.geopf.fr/geocodage/reverse");
+    QString worldReverse = QStringLiteral("https://nominatim.openstreetmap.org/reverse");
     QString contact; // put in the agent; empty for none
 };
 

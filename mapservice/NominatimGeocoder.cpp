@@ -1,5 +1,6 @@
 #include "mapservice/NominatimGeocoder.h"
 
+#include "mapservice/NominatimTurns.h"
 #include "mapservice/PlaceCheck.h"
 
 #include <QJsonArray>
@@ -11,9 +12,6 @@
 namespace tarnel {
 
 namespace {
-
-// How many turns may queue up before a lookup gives up rather than hold its page.
-constexpr int kLongestQueueInTurns = 5;
 
 // A decimal text of the answer; nothing when it is not one.
 std::optional<double> ReadDecimal(const QJsonValue& value) {
@@ -29,8 +27,13 @@ std::optional<double> ReadDecimal(const QJsonValue& value) {
 
 NominatimGeocoder::NominatimGeocoder(QString searchUrl, QByteArray userAgent, HttpLimits limits,
                                      std::chrono::milliseconds interval)
-    : search_(std::move(searchUrl), std::move(userAgent), limits, interval,
-              interval * kLongestQueueInTurns) {
+    : NominatimGeocoder(std::move(searchUrl), std::move(userAgent), NominatimTurns(interval),
+                        limits) {
+}
+
+NominatimGeocoder::NominatimGeocoder(QString searchUrl, QByteArray userAgent,
+                                     std::shared_ptr<RateLimiter> turns, HttpLimits limits)
+    : search_(std::move(searchUrl), std::move(userAgent), limits, std::move(turns)) {
 }
 
 GeocodeResult NominatimGeocoder::Locate(const QString& address) {

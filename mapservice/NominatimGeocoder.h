@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <memory>
 
 namespace tarnel {
 
@@ -20,6 +21,10 @@ public:
     // "https://nominatim.openstreetmap.org/search" for the real service.
     NominatimGeocoder(QString searchUrl, QByteArray userAgent, HttpLimits limits = {},
                       std::chrono::milliseconds interval = std::chrono::seconds(1));
+    // The same taking its turns from `turns` (NominatimTurns), shared with every other request
+    // the program sends to that Nominatim.
+    NominatimGeocoder(QString searchUrl, QByteArray userAgent, std::shared_ptr<RateLimiter> turns,
+                      HttpLimits limits = {});
 
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;

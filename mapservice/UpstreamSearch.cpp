@@ -28,18 +28,27 @@ GeocodeResult ReadUpstream(const HttpAnswer& answer, const UpstreamSearch::BodyR
 UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
                                std::chrono::milliseconds interval,
                                std::chrono::milliseconds maxWait)
+    : UpstreamSearch(std::move(searchUrl), std::move(userAgent), limits,
+                     std::make_shared<RateLimiter>(interval, maxWait)) {
+}
+
+UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
+                               std::shared_ptr<RateLimiter> turns)
     : searchUrl_(searchUrl.toUtf8())
     , userAgent_(std::move(userAgent))
     , limits_(limits)
-    , limiter_(interval, maxWait) {
+    , turns_(std::move(turns)) {
 }
 
 GeocodeResult UpstreamSearch::Ask(const QByteArray& parameters, const BodyReader& readBody) {
-    if (!limiter_.Acquire(cancel_)) {
-        return {GeocodeResult::Outcome::Refused, {}};
+    return ReadUpstream(Fetch(parameters), readBody);
+}
+
+HttpAnswer UpstreamSearch::Fetch(const QByteArray& parameters) {
+    if (!turns_->Acquire(cancel_)) {
+        return {HttpAnswer::Outcome::Refused, {}};
     }
-    return ReadUpstream(BoundedGet(searchUrl_ + '?' + parameters, userAgent_, limits_, &cancel_),
-                        readBody);
+    return BoundedGet(searchUrl_ + '?' + parameters, userAgent_, limits_, &cancel_);
 }
 
 } // namespace tarnel

@@ -9,6 +9,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace tarnel {
 
@@ -23,12 +24,20 @@ public:
     // ahead gives up.
     UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
                    std::chrono::milliseconds interval, std::chrono::milliseconds maxWait);
+    // The same taking its turns from `turns`, shared with the other endpoints of a service
+    // whose usage policy bounds the requests of the whole program.
+    UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
+                   std::shared_ptr<RateLimiter> turns);
 
     // Waits for a turn, then GETs "<searchUrl>?<parameters>" (`parameters` already
     // percent-encoded): a body that arrived is read by `readBody`, otherwise the result says
     // why none did. Refused when no turn came, the queue being too long or the lookup
     // cancelled.
     GeocodeResult Ask(const QByteArray& parameters, const BodyReader& readBody);
+
+    // Waits for a turn, then GETs "<searchUrl>?<parameters>" and hands the exchange back as it
+    // ended; Refused when no turn came.
+    HttpAnswer Fetch(const QByteArray& parameters);
 
     // Lookups in flight, waiting for their turn or still to come end at once.
     void Cancel() { cancel_.Cancel(); }
@@ -37,7 +46,7 @@ private:
     const QByteArray searchUrl_;
     const QByteArray userAgent_;
     const HttpLimits limits_;
-    RateLimiter limiter_;
+    const std::shared_ptr<RateLimiter> turns_;
     Cancellation cancel_;
 };
 

@@ -12,6 +12,13 @@ class MapView : public QWidget {
 public:
     using QWidget::QWidget;
     virtual void Navigate(const QString& url) = 0;
+
+signals:
+    // A page of the program's own map service asked to take a point into the main window: its
+    // latitude and longitude as decimal texts with a full stop ("48.8584000"), and the parts of
+    // the address found nearest to it, all empty when none was.
+    void PointTaken(const QString& latitude, const QString& longitude, const QString& street,
+                    const QString& city, const QString& postcode, const QString& country);
 };
 
 } // namespace tarnel

@@ -1,10 +1,18 @@
 #include "platform/desktop/WebEngineMapView.h"
 
-#include <QUrl>
+#include "platform/desktop/MapBridge.h"
+
+#include <QFile>
 #include <QVBoxLayout>
+#include <QWebChannel>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 #include <QtGlobal>
+#include <functional>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -12,19 +20,83 @@
 
 namespace tarnel {
 
+namespace {
+
+const QString kBridgeScriptName = QStringLiteral("tarnel-qwebchannel");
+
+// Scheme, host and port, the port left out when it is the scheme's own, as a browser writes an
+// origin ("http://127.0.0.1:41235"); empty for a URL without host.
+QUrl OriginOf(const QUrl& url) {
+    if (!url.isValid() || url.host().isEmpty()) {
+        return {};
+    }
+    const QString scheme = url.scheme().toLower();
+    const int defaultPort = scheme == u"https" ? 443 : 80;
+    QUrl origin;
+    origin.setScheme(scheme);
+    origin.setHost(url.host());
+    if (url.port(defaultPort) != defaultPort) {
+        origin.setPort(url.port());
+    }
+    return origin;
+}
+
+// Tells the view where the main frame is going before it leaves, so that the channel is taken
+// away before a page of another origin exists, and is there for the service's page from its
+// first script on.
+class ServicePage : public QWebEnginePage {
+public:
+    ServicePage(QWebEngineProfile* profile, QObject* parent)
+        : QWebEnginePage(profile, parent) {}
+    std::function<void(const QUrl&)> leaving;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        if (isMainFrame && leaving) {
+            leaving(url);
+        }
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+};
+
+// qwebchannel.js as Qt ships it, run only in a document of `origin`.
+QString BridgeScriptSource(const QUrl& origin) {
+    QFile library(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+    if (!library.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QString expected = origin.toString(QUrl::FullyEncoded);
+    return QStringLiteral("if (window.location.origin === '%1') {\n%2\n}\n")
+        .arg(expected, QString::fromUtf8(library.readAll()));
+}
+
+} // namespace
+
 WebEngineMapView::WebEngineMapView(QWidget* parent)
+    : WebEngineMapView(QWebEngineProfile::defaultProfile(), parent) {
+}
+
+WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
     : MapView(parent)
-    , browser_(new QWebEngineView(this)) {
+    , browser_(new QWebEngineView(this))
+    , channel_(new QWebChannel(this))
+    , bridge_(new MapBridge([this] { return Trusted(browser_->page()->url()); }, this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(browser_);
-}
-
-WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
-    : WebEngineMapView(parent) {
-    browser_->setPage(new QWebEnginePage(profile, browser_));
+    channel_->registerObject(QStringLiteral("tarnel"), bridge_);
+    connect(bridge_, &MapBridge::PointTaken, this, &MapView::PointTaken);
+    auto* page = new ServicePage(profile, browser_);
+    page->leaving = [this](const QUrl& url) {
+        OfferBridgeFor(url);
+    };
+    connect(page, &QWebEnginePage::urlChanged, this, &WebEngineMapView::OfferBridgeFor);
+    // A navigation given up (a download, a 204) leaves the page where it was.
+    connect(page, &QWebEnginePage::loadFinished, this,
+            [this, page] { OfferBridgeFor(page->url()); });
+    browser_->setPage(page);
 }
 
 void WebEngineMapView::PrepareProcess() {
@@ -36,6 +108,31 @@ void WebEngineMapView::PrepareProcess() {
 
 void WebEngineMapView::Navigate(const QString& url) {
     browser_->load(QUrl(url, QUrl::TolerantMode));
+}
+
+void WebEngineMapView::TrustServiceOrigin(const QUrl& serviceUrl) {
+    trustedOrigin_ = OriginOf(serviceUrl);
+    QWebEngineScriptCollection& scripts = browser_->page()->scripts();
+    for (const QWebEngineScript& old : scripts.find(kBridgeScriptName))
+        scripts.remove(old);
+    if (!trustedOrigin_.isEmpty()) {
+        QWebEngineScript script;
+        script.setName(kBridgeScriptName);
+        script.setSourceCode(BridgeScriptSource(trustedOrigin_));
+        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        script.setWorldId(QWebEngineScript::MainWorld);
+        script.setRunsOnSubFrames(false);
+        scripts.insert(script);
+    }
+    OfferBridgeFor(browser_->page()->url());
+}
+
+bool WebEngineMapView::Trusted(const QUrl& url) const {
+    return !trustedOrigin_.isEmpty() && OriginOf(url) == trustedOrigin_;
+}
+
+void WebEngineMapView::OfferBridgeFor(const QUrl& url) {
+    browser_->page()->setWebChannel(Trusted(url) ? channel_ : nullptr);
 }
 
 } // namespace tarnel

@@ -2,12 +2,20 @@
 
 #include "platform/MapView.h"
 
+#include <QUrl>
+
+class QWebChannel;
 class QWebEngineProfile;
 class QWebEngineView;
 
 namespace tarnel {
 
-// The map view of the desktop: an embedded Chromium browser filling the widget.
+class MapBridge;
+
+// The map view of the desktop: an embedded Chromium browser filling the widget. Pages of the
+// program's own map service (see TrustServiceOrigin) reach the program through Qt WebChannel:
+// they find `qt.webChannelTransport` and `QWebChannel` (qwebchannel.js) and the object "tarnel"
+// (MapBridge), whose calls come out as PointTaken. No page of any other origin gets them.
 class WebEngineMapView : public MapView {
     Q_OBJECT
 public:
@@ -19,6 +27,11 @@ public:
     // letters) are percent-encoded by the browser, escapes already present are kept.
     void Navigate(const QString& url) override;
 
+    // Offers the bridge to the pages of the origin (scheme, host and port) of `serviceUrl`, the
+    // map service of the run ("http://127.0.0.1:<port>/maps?q="), and to no other. An empty URL
+    // offers it to none, as before the first call.
+    void TrustServiceOrigin(const QUrl& serviceUrl);
+
     QWebEngineView* Browser() const { return browser_; }
 
     // To be called before the application object exists. Chromium refuses to start its
@@ -27,7 +40,15 @@ public:
     static void PrepareProcess();
 
 private:
+    bool Trusted(const QUrl& url) const;
+    // Attaches the channel when `url`, where the main frame is or is about to be, is trusted,
+    // detaches it otherwise.
+    void OfferBridgeFor(const QUrl& url);
+
     QWebEngineView* browser_;
+    QWebChannel* channel_;
+    MapBridge* bridge_;
+    QUrl trustedOrigin_;
 };
 
 } // namespace tarnel

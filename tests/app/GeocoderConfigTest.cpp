@@ -23,6 +23,8 @@ private slots:
     void read_data();
     void read();
     void fileIsNeverWritten();
+    void reverseSwitches_data();
+    void reverseSwitches();
 };
 
 void GeocoderConfigTest::read_data() {
@@ -125,6 +127,53 @@ void GeocoderConfigTest::fileIsNeverWritten() {
     QCOMPARE(QFile::permissions(path), permissions);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{u"tarnel.conf"_qs});
+}
+
+void GeocoderConfigTest::reverseSwitches_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("environment"); // NAME=value
+    QTest::addColumn<QString>("franceReverse");
+    QTest::addColumn<QString>("worldReverse");
+    QTest::addColumn<int>("warnings");
+
+    const QString france = u"https://data.geopf.fr/geocodage/reverse"_qs;
+    const QString world = u"https://nominatim.openstreetmap.org/reverse"_qs;
+    QTest::newRow("defaults") << kNoFile << QStringList() << france << world << 0;
+    QTest::newRow("the file switches Nominatim's off, the search stays")
+        << QByteArray("[geocoders]\nworld-reverse=\n") << QStringList() << france << QString() << 0;
+    QTest::newRow("the environment overrides the file")
+        << QByteArray("[geocoders]\nfrance-reverse=https://ban.example.org/reverse\n")
+        << QStringList{u"TARNEL_GEOCODER_FRANCE_REVERSE_URL="_qs,
+                       u"TARNEL_GEOCODER_WORLD_REVERSE_URL=http://127.0.0.1:8000/reverse"_qs}
+        << QString() << u"http://127.0.0.1:8000/reverse"_qs << 0;
+    QTest::newRow("not http") << QByteArray("[geocoders]\nworld-reverse=file:///reverse\n")
+                              << QStringList() << france << QString() << 1;
+}
+
+void GeocoderConfigTest::reverseSwitches() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, environment);
+    QFETCH(QString, franceReverse);
+    QFETCH(QString, worldReverse);
+    QFETCH(int, warnings);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"tarnel.conf"_qs);
+    if (file != kNoFile) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file);
+    }
+    QProcessEnvironment variables;
+    for (const QString& entry : environment)
+        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    QStringList said;
+    const GeocoderEndpoints endpoints = ReadGeocoderConfig(path, variables, said);
+    QCOMPARE(endpoints.franceReverse, franceReverse);
+    QCOMPARE(endpoints.worldReverse, worldReverse);
+    QCOMPARE(endpoints.world, kWorld);
+    QCOMPARE(said.size(), warnings);
 }
 
 QTEST_GUILESS_MAIN(GeocoderConfigTest)

@@ -165,6 +165,7 @@ void frmMap::ConnectHandlers() {
     for (const auto& [button, handler] : clicks)
         connect(button, &QPushButton::clicked, this, handler);
     InstallKeyPress(txtZipCode_, [this](int& keyAscii) { txtZipCode_KeyPress(keyAscii); });
+    connect(WebBrowser1_, &MapView::PointTaken, this, &frmMap::WebBrowser1_PointTaken);
 }
 
 QLineEdit* frmMap::Box(MainBox box) const {
@@ -317,6 +318,20 @@ void frmMap::Command10_Click() {
 
 void frmMap::txtZipCode_KeyPress(int& keyAscii) {
     keyAscii = FilterNumericKey(keyAscii, kUnsignedNumberKeys);
+}
+
+void frmMap::WebBrowser1_PointTaken(const QString& latitude, const QString& longitude,
+                                    const QString& street, const QString& city,
+                                    const QString& postcode, const QString& country) {
+    txtLat_->setText(latitude);
+    txtLong_->setText(longitude);
+    if (street.isEmpty() && city.isEmpty() && postcode.isEmpty() && country.isEmpty())
+        return;
+    // All four, so that no part of an address typed before stays beside the new one.
+    txtStreet_->setText(street);
+    txtCity_->setText(city);
+    txtZipCode_->setText(postcode);
+    txtState_->setText(country);
 }
 
 } // namespace tarnel

@@ -78,6 +78,11 @@ private:
     void Command10_Click(); // "..." of the longitude: copied into the conversion window's Txt_DEC
     // Key presses of the postal-code box: only digits, a full stop or backspace pass.
     void txtZipCode_KeyPress(int& keyAscii);
+    // "Reprendre ce point" of the map: the point into the latitude and longitude, and its
+    // address, when one was found, into the four address boxes; no search, nothing saved.
+    void WebBrowser1_PointTaken(const QString& latitude, const QString& longitude,
+                                const QString& street, const QString& city, const QString& postcode,
+                                const QString& country);
 
     // Remembers `value` as the last position; the first failure of a run is reported.
     void SaveLastPosition(const QString& value);

@@ -1,0 +1,150 @@
+// The map page's bridge to the program in the real engine: a page of the service's origin
+// reaches "tarnel" through Qt WebChannel and fills the main window's boxes; a page of any other
+// origin gets no bridge at all.
+
+#include "core/ProgramTexts.h"
+#include "platform/desktop/WebEngineMapView.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/LoopbackServer.h"
+#include "ui/common/WindowContext.h"
+#include "ui/main/frmMap.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+#include <QWebEngineView>
+#include <QtTest>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+
+namespace {
+
+constexpr int kPageTimeout = 60000;
+
+// Asks the bridge, as the map page does, to take the point of its own query, and says in its
+// title what it found: "pont <latitude>" once the call is sent, or what it lacked.
+constexpr auto kPage = R"(<!DOCTYPE html><meta charset="utf-8"><title>attente</title><script>
+const args = new URLSearchParams(location.search);
+if (window.qt && qt.webChannelTransport && typeof QWebChannel === "function") {
+  new QWebChannel(qt.webChannelTransport, (channel) => {
+    channel.objects.tarnel.reprendrePoint(args.get("lat"), args.get("lon"), args.get("street"),
+      args.get("city"), args.get("postcode"), args.get("country"));
+    document.title = "pont " + args.get("lat");
+  });
+} else {
+  document.title = "sans pont " + typeof QWebChannel + " " + typeof window.qt;
+}
+</script>)";
+
+void ServePage(LoopbackServer& server) {
+    server.Server().Get("/maps", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content(kPage, "text/html; charset=utf-8");
+    });
+}
+
+const QStringList kBoxes{u"txtLat"_qs,  u"txtLong"_qs,    u"txtStreet"_qs,
+                         u"txtCity"_qs, u"txtZipCode"_qs, u"txtState"_qs};
+const QStringList kTyped{u"1"_qs, u"2"_qs, u"rue typée"_qs, u"Lyon"_qs, u"69001"_qs, u"FRANCE"_qs};
+
+} // namespace
+
+class MapBridgeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void pagesAndTheBridge_data();
+    void pagesAndTheBridge();
+
+private:
+    LoopbackServer own_;
+    LoopbackServer other_;
+};
+
+void MapBridgeTest::initTestCase() {
+    ServePage(own_);
+    ServePage(other_);
+    QVERIFY(own_.Start());
+    QVERIFY(other_.Start());
+}
+
+void MapBridgeTest::pagesAndTheBridge_data() {
+    QTest::addColumn<bool>("ownFirst"); // a page of the service shown before this one
+    QTest::addColumn<bool>("own");      // this page is the service's
+    QTest::addColumn<QStringList>("point");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("boxes");
+
+    const QStringList eiffel{u"48.8584000"_qs, u"2.2945000"_qs, u"5 Avenue Anatole France"_qs,
+                             u"Paris"_qs,      u"75007"_qs,     u"France"_qs};
+    QTest::newRow("the service's page, with its address")
+        << false << true << eiffel << u"pont 48.8584000"_qs << eiffel;
+    QTest::newRow("the service's page, a latitude off Earth")
+        << false << true << QStringList{u"91.0000000"_qs, u"2.0"_qs, {}, {}, {}, {}}
+        << u"pont 91.0000000"_qs << kTyped;
+    QTest::newRow("another origin")
+        << false << false << eiffel << u"sans pont undefined undefined"_qs << kTyped;
+    QTest::newRow("another origin after the service's page")
+        << true << false << eiffel << u"sans pont undefined undefined"_qs << kTyped;
+}
+
+void MapBridgeTest::pagesAndTheBridge() {
+    QFETCH(bool, ownFirst);
+    QFETCH(bool, own);
+    QFETCH(QStringList, point);
+    QFETCH(QString, title);
+    QFETCH(QStringList, boxes);
+
+    QTemporaryDir dir;
+    ProgramTexts texts;
+    FakePlatform platform;
+    const QString base = own_.Url(u"/maps?q="_qs);
+    WindowContext context{texts, dir.path(), base, platform.services};
+    auto* view = new WebEngineMapView;
+    view->TrustServiceOrigin(QUrl(base));
+    frmMap window(context, view);
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(view->Browser()->title(), u"pont null"_qs, kPageTimeout);
+    for (qsizetype i = 0; i < kBoxes.size(); ++i)
+        window.findChild<QLineEdit*>(kBoxes[i])->setText(kTyped[i]);
+    if (ownFirst) {
+        view->Navigate(base + u"x&lat=3&lon=4"_qs);
+        QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QLineEdit*>(u"txtLat"_qs)->text(), u"3"_qs,
+                                  kPageTimeout);
+        window.findChild<QLineEdit*>(u"txtLat"_qs)->setText(kTyped[0]);
+        window.findChild<QLineEdit*>(u"txtLong"_qs)->setText(kTyped[1]);
+    }
+
+    QUrlQuery query;
+    const QStringList keys{u"lat"_qs,  u"lon"_qs,      u"street"_qs,
+                           u"city"_qs, u"postcode"_qs, u"country"_qs};
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        query.addQueryItem(keys[i], QString::fromLatin1(QUrl::toPercentEncoding(point[i])));
+    view->Navigate((own ? own_ : other_).Url(u"/maps?"_qs) + query.toString(QUrl::FullyEncoded));
+    QTRY_COMPARE_WITH_TIMEOUT(view->Browser()->title(), title, kPageTimeout);
+
+    const auto read = [&] {
+        QStringList shown;
+        for (const QString& name : kBoxes)
+            shown.append(window.findChild<QLineEdit*>(name)->text());
+        return shown;
+    };
+    if (boxes == kTyped) {
+        // The call would have arrived by now: give it time, then see that nothing changed.
+        QTest::qWait(500);
+        QCOMPARE(read(), boxes);
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(read(), boxes, kPageTimeout);
+    }
+}
+
+int main(int argc, char* argv[]) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    MapBridgeTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MapBridgeTest.moc"
