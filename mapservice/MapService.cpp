@@ -190,9 +190,12 @@ QByteArray MapService::PageFor(const QString& query) {
     if (const CoordinateQuery coordinates = ParseCoordinates(query); coordinates.isPair) {
         return MapPageHtml({.query = query, .place = coordinates.place});
     }
-    const AddressQuery address = ParseAddressQuery(query);
-    if (address.parts.isEmpty()) {
+    if (query.trimmed().isEmpty()) {
         return MapPageHtml({.query = query});
+    }
+    const AddressQuery address = ParseAddressQuery(query);
+    if (!address.problem.isEmpty()) {
+        return MapPageHtml({.query = query, .problem = address.problem});
     }
     // The geocoder of the address's region first. Whatever keeps the French one from finding
     // the place, a guess too poor or a refusal included, the world one is asked; the French one
@@ -201,8 +204,9 @@ QByteArray MapService::PageFor(const QString& query) {
         Geocoder* geocoder;
         QString text;
     };
-    const Turn france{france_.get(), address.FranceText()};
-    const Turn world{world_.get(), address.WorldText()};
+    // Both read the parts back from the same text, which is also what their caches keep.
+    const Turn france{france_.get(), address.Text()};
+    const Turn world{world_.get(), address.Text()};
     const bool franceFirst = address.region != AddressQuery::Region::World;
     std::vector<GeocodeResult::Outcome> outcomes;
     for (const Turn& turn : franceFirst ? std::array{france, world} : std::array{world, france}) {
