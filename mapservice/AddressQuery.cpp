@@ -61,12 +61,17 @@ void JoinHouseNumbers(QStringList& parts) {
     }
 }
 
-// Gives each part its role.
+// Gives each part its role. Four parts are all the boxes when the last one, the postal code,
+// is empty or holds a digit; otherwise a comma of the street made them four.
 void PlaceParts(QStringList parts, AddressQuery& query) {
-    if (parts.size() != kFullPartCount) {
+    const auto codeLike = [](const QString& part) {
+        return part.isEmpty() ||
+               std::any_of(part.cbegin(), part.cend(), [](QChar c) { return c.isDigit(); });
+    };
+    if (parts.size() != kFullPartCount || !codeLike(parts.last())) {
         JoinHouseNumbers(parts);
     }
-    if (parts.size() >= kFullPartCount) {
+    if (parts.size() >= kFullPartCount && codeLike(parts.last())) {
         query.code = parts.takeLast();
         query.country = parts.takeLast();
         query.town = parts.takeLast();

@@ -163,8 +163,9 @@ bool SameWord(const QString& typed, const QString& named) {
 
 const QRegularExpression& HouseNumberPattern() {
     static const QRegularExpression kNumber(
-        QStringLiteral("^\\s*(\\d{1,4})(?:\\s*-\\s*\\d{1,4})?(?:\\s*(?:bis|ter|quater|quinquies|"
-                       "[a-z])\\b)?\\s*,?\\s*"),
+        QStringLiteral(
+            "^\\s*(\\d{1,4})(?!\\d)(?:\\s*-\\s*\\d{1,4})?(?:\\s*(?:bis|ter|quater|quinquies|"
+            "[a-z])\\b)?\\s*,?\\s*"),
         QRegularExpression::CaseInsensitiveOption);
     return kNumber;
 }
@@ -263,6 +264,10 @@ bool SameStreet(const StreetName& typed, const StreetName& named) {
             return false;
         }
         matched.insert(found);
+    }
+    // A kind typed that the name lacks ("avenue" for "Metro Kleber"): every word must be typed.
+    if (!typed.kind.isEmpty() && named.kind.isEmpty()) {
+        return matched.size() == named.words.size();
     }
     return matched.size() * 2 >= named.words.size();
 }

@@ -60,15 +60,19 @@ FeatureFit FitFeature(const QJsonObject& properties, const AddressQuery& typed) 
         return {};
     }
     const QString postcode = Member(properties, "postcode");
+    const bool town = Member(properties, "type") == u"municipality"_qs;
     const bool sameCode = !typed.postcode.isEmpty() && postcode == typed.postcode;
     if (!sameCode && !typed.departement.isEmpty()) {
-        // Another code: the same département, and the town typed when the feature has a code.
+        // Another code: the same département, the town typed when the feature has a code, and
+        // never another arrondissement ("Paris 18e Arrondissement" for 75017).
         const bool otherCode = !typed.postcode.isEmpty() && !postcode.isEmpty();
-        if (DepartementOf(properties) != typed.departement || (otherCode && typed.town.isEmpty())) {
+        const QString city = Member(properties, "city");
+        const bool arrondissement = town && TownKey(city) != FoldedWords(city).join(u' ');
+        if (DepartementOf(properties) != typed.departement ||
+            (otherCode && (typed.town.isEmpty() || arrondissement))) {
             return {};
         }
     }
-    const bool town = Member(properties, "type") == u"municipality"_qs;
     int level = 0;
     if (typed.street.isEmpty() || town) {
         if (!typed.street.isEmpty() || !town) {

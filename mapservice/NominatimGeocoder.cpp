@@ -44,8 +44,9 @@ QString CountryOf(const QJsonObject& match) {
     if (!code.isEmpty()) {
         return code;
     }
-    const QString name = match.value(QLatin1String("display_name")).toString();
-    return CountryCode(name.section(u',', -1).trimmed(), false);
+    // A display name of one part is the place's own name, not its country ("Italia", a stream).
+    const QStringList parts = match.value(QLatin1String("display_name")).toString().split(u',');
+    return parts.size() > 1 ? CountryCode(parts.last().trimmed(), false) : QString();
 }
 
 // True when one of the place's names of a settlement, or a part of its display name, is the
