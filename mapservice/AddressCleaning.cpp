@@ -32,14 +32,19 @@ QString CleanAddressPart(const QString& part) {
         {QRegularExpression(QStringLiteral("[ -]s/s[ -]"), kCaseless), QStringLiteral(" sous ")},
         {QRegularExpression(QStringLiteral("^lieux?[ -]?dits?\\b(?=.)"), kCaseless), QString()},
     }};
-    QString text = part;
-    for (const auto& [pattern, replacement] : kPatterns) {
-        text.replace(pattern, replacement);
-    }
     static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
-    text.replace(kBlanks, QStringLiteral(" "));
     static const QRegularExpression kLooseEnds(QStringLiteral("^[\\s,;-]+|[\\s,;-]+$"));
-    return text.remove(kLooseEnds);
+    // Until nothing changes: a box number's blank is what the next box's pattern starts with.
+    QString text = part;
+    for (QString before; before != text;) {
+        before = text;
+        for (const auto& [pattern, replacement] : kPatterns) {
+            text.replace(pattern, replacement);
+        }
+        text.replace(kBlanks, QStringLiteral(" "));
+        text.remove(kLooseEnds);
+    }
+    return text;
 }
 
 bool MentionsCedex(const QString& part) {
