@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!query.IsBare() || !query.country.isEmpty(), "something to look up", Shown(text));
     const AddressQuery again = ParseAddressQuery(query.Text());
     Require(again.problem.isEmpty() && Parts(again) == Parts(query) && again.region == query.region,
-            "the parts read back the same", Shown(text) + u" → " + Shown(query.Text()));
+            "the parts read back the same",
+            Shown(text) + QStringLiteral(" -> ") + Shown(query.Text()));
     if (!query.postcode.isEmpty()) {
         Require(query.postcode.size() == 5 && !query.departement.isEmpty(),
                 "a postal code compared is five digits with its département", Shown(text));

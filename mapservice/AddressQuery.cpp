@@ -142,7 +142,7 @@ AddressQuery ParseAddressQuery(const QString& text) {
 
     const bool cedex =
         MentionsCedex(query.street) || MentionsCedex(query.town) || MentionsCedex(query.code);
-    query.street = CleanAddressPart(query.street);
+    query.street = FromHouseNumber(CleanAddressPart(query.street));
     query.town = CleanAddressPart(query.town);
     query.code = CleanAddressPart(query.code).remove(u' ');
 

@@ -285,6 +285,23 @@ QString WithoutHouseNumber(const QString& street) {
                : street.trimmed();
 }
 
+QString FromHouseNumber(const QString& street) {
+    static const QRegularExpression kNumbered(
+        QStringLiteral("(?<!\\S)\\d{1,4}(?:\\s*(?:bis|ter|quater|[a-z]))?,?\\s+(\\S+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!LeadingHouseNumber(street).isEmpty()) {
+        return street;
+    }
+    for (auto it = kNumbered.globalMatch(street); it.hasNext();) {
+        const auto match = it.next();
+        const QStringList next = FoldedWords(match.captured(1));
+        if (!next.isEmpty() && Kinds().contains(next.first())) {
+            return street.mid(match.capturedStart());
+        }
+    }
+    return street;
+}
+
 QString DepartementOfPostcode(const QString& postcode) {
     if (postcode.size() != 5) {
         return {};

@@ -30,6 +30,11 @@ StreetName ReadStreetName(const QString& street);
 // are typed, and the kinds of way, when both say one, are the same.
 bool SameStreet(const StreetName& typed, const StreetName& named);
 
+// The street from its house number when something precedes it, as the address base's own
+// query reading does (addok-france's extract_address): "Immeuble Plein-Centre 60, avenue du
+// Centre" gives "60, avenue du Centre". A number counts only when a kind of way follows it.
+QString FromHouseNumber(const QString& street);
+
 // The house number that starts `street` ("10", "10 bis", "10B" give "10"); empty when none.
 QString LeadingHouseNumber(const QString& street);
 // `street` without its leading house number and what joins it ("10 bis, rue X" gives "rue X").

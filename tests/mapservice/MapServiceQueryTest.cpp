@@ -201,6 +201,10 @@ void MapServiceQueryTest::address_data() {
         << u"2 cours Napoléon, 20000 Ajaccio, France"_qs
         << QStringList{u"2 cours Napoléon"_qs, u"Ajaccio"_qs, u"fr"_qs, u"20000"_qs, u"2A"_qs}
         << Region::France << none;
+    QTest::newRow("name of a building before the house")
+        << u"Centre social 3 rue du Laurier, CHAMBERY, , 73000"_qs
+        << QStringList{u"3 rue du Laurier"_qs, u"CHAMBERY"_qs, none, u"73000"_qs, u"73"_qs}
+        << Region::LikelyFrance << none;
     QTest::newRow("CEDEX and postal box")
         << u"20 avenue de Ségur TSA 30719, Paris Cedex 07, FRANCE, 75334"_qs
         << QStringList{u"20 avenue de Ségur"_qs, u"Paris"_qs, u"fr"_qs, none, u"75"_qs}
