@@ -76,7 +76,7 @@ void PlaceParts(QStringList parts, AddressQuery& query) {
         query.country = parts.takeLast();
         query.town = parts.takeLast();
         parts.removeIf([](const QString& part) { return part.isEmpty(); });
-        query.street = parts.join(QLatin1String(", "));
+        query.street = parts.join(u' ');
         query.countryCode = KnownCountry(query.country, true);
         return;
     }
@@ -94,7 +94,7 @@ void PlaceParts(QStringList parts, AddressQuery& query) {
         query.street = parts.first();
     } else if (!parts.isEmpty()) {
         query.town = parts.takeLast();
-        query.street = parts.join(QLatin1String(", "));
+        query.street = parts.join(u' ');
     }
 }
 
