@@ -66,8 +66,11 @@ FeatureFit FitFeature(const QJsonObject& properties, const AddressQuery& typed) 
         // Another code: the same département, the town typed when the feature has a code, and
         // never another arrondissement ("Paris 18e Arrondissement" for 75017).
         const bool otherCode = !typed.postcode.isEmpty() && !postcode.isEmpty();
-        const QString city = Member(properties, "city");
-        const bool arrondissement = town && TownKey(city) != FoldedWords(city).join(u' ');
+        const auto namesPart = [](const QString& name) {
+            return TownKey(name) != FoldedWords(name).join(u' ');
+        };
+        const bool arrondissement = town && (namesPart(Member(properties, "city")) ||
+                                             namesPart(Member(properties, "name")));
         if (DepartementOf(properties) != typed.departement ||
             (otherCode && (typed.town.isEmpty() || arrondissement))) {
             return {};

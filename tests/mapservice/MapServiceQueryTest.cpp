@@ -187,6 +187,10 @@ void MapServiceQueryTest::address_data() {
     QTest::newRow("main window, town and code")
         << u"Lyon, 69003"_qs << QStringList{none, u"Lyon"_qs, none, u"69003"_qs, u"69"_qs}
         << Region::LikelyFrance << none;
+    QTest::newRow("whole address in the street box")
+        << u"1 rue X 75001 Paris"_qs
+        << QStringList{u"1 rue X"_qs, u"Paris"_qs, none, u"75001"_qs, u"75"_qs}
+        << Region::LikelyFrance << none;
     QTest::newRow("lone street") << u"Rue de la Paix"_qs
                                  << QStringList{u"Rue de la Paix"_qs, none, none, none, none}
                                  << Region::World << none;
