@@ -47,8 +47,14 @@ bool LooksLikeStreet(const QString& part) {
     return !kind.isEmpty() && blank > 0 && !part.left(blank).contains(u'-');
 }
 
-QString KnownCountry(const QString& part, bool placed) {
-    return CountryCode(part, placed || part.size() == 3);
+// The country `part` names. Out of its place, a name or code of three letters or fewer ("USA",
+// "UK") counts only after other parts: alone it is rather a town ("Lux", "Us").
+QString KnownCountry(const QString& part, bool placed, bool alone) {
+    constexpr qsizetype kLongestCode = 3;
+    if (placed || part.size() > kLongestCode) {
+        return CountryCode(part, placed);
+    }
+    return alone ? QString() : CountryCode(part, true);
 }
 
 // Puts each house number typed as a part of its own back before the part that follows it.
@@ -77,7 +83,7 @@ void PlaceParts(QStringList parts, AddressQuery& query) {
         query.town = parts.takeLast();
         parts.removeIf([](const QString& part) { return part.isEmpty(); });
         query.street = parts.join(u' ');
-        query.countryCode = KnownCountry(query.country, true);
+        query.countryCode = KnownCountry(query.country, true, false);
         return;
     }
     parts.removeIf([](const QString& part) { return part.isEmpty(); });
@@ -85,7 +91,8 @@ void PlaceParts(QStringList parts, AddressQuery& query) {
         query.code = parts.takeLast();
     }
     if (!parts.isEmpty()) {
-        if (const QString code = KnownCountry(parts.last(), false); !code.isEmpty()) {
+        if (const QString code = KnownCountry(parts.last(), false, parts.size() == 1);
+            !code.isEmpty()) {
             query.country = parts.takeLast();
             query.countryCode = code;
         }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <unicode/uldnames.h>
 #include <unicode/uloc.h>
 
 namespace tarnel {
@@ -18,6 +19,23 @@ QString DisplayCountry(const char* locale, const char* inLocale) {
     const int32_t length = uloc_getDisplayCountry(locale, inLocale, buffer, kNameCapacity, &status);
     if (U_FAILURE(status) || status == U_USING_DEFAULT_WARNING || length <= 0 ||
         length > kNameCapacity) {
+        return {};
+    }
+    return QString(reinterpret_cast<const QChar*>(buffer), length);
+}
+
+// The short name ICU gives a region in `language` ("UK", "US"), when it has one.
+QString ShortCountry(const char* region, const char* language) {
+    UDisplayContext shortNames = UDISPCTX_LENGTH_SHORT;
+    UErrorCode status = U_ZERO_ERROR;
+    ULocaleDisplayNames* names = uldn_openForContext(language, &shortNames, 1, &status);
+    if (U_FAILURE(status)) {
+        return {};
+    }
+    UChar buffer[kNameCapacity];
+    const int32_t length = uldn_regionDisplayName(names, region, buffer, kNameCapacity, &status);
+    uldn_close(names);
+    if (U_FAILURE(status) || length <= 0 || length > kNameCapacity) {
         return {};
     }
     return QString(reinterpret_cast<const QChar*>(buffer), length);
@@ -40,9 +58,11 @@ CountryTables BuildTables() {
         known.insert(lower);
         const QByteArray locale = QByteArray("und_") + *code;
         for (const char* language : {"fr", "en"}) {
-            const QString name = DisplayCountry(locale.constData(), language);
-            if (!name.isEmpty()) {
-                tables.names.insert(Key(name), lower);
+            for (const QString& name :
+                 {DisplayCountry(locale.constData(), language), ShortCountry(*code, language)}) {
+                if (!name.isEmpty()) {
+                    tables.names.insert(Key(name), lower);
+                }
             }
         }
         tables.codes.insert(lower, lower);

@@ -191,6 +191,13 @@ void MapServiceQueryTest::address_data() {
         << u"1 rue X 75001 Paris"_qs
         << QStringList{u"1 rue X"_qs, u"Paris"_qs, none, u"75001"_qs, u"75"_qs}
         << Region::LikelyFrance << none;
+    QTest::newRow("town of a country's code")
+        << u"Lux, 21120"_qs << QStringList{none, u"Lux"_qs, none, u"21120"_qs, u"21"_qs}
+        << Region::LikelyFrance << none;
+    QTest::newRow("country's short name")
+        << u"10 Downing Street, London, UK"_qs
+        << QStringList{u"10 Downing Street"_qs, u"London"_qs, u"gb"_qs, none, none} << Region::World
+        << none;
     QTest::newRow("lone street") << u"Rue de la Paix"_qs
                                  << QStringList{u"Rue de la Paix"_qs, none, none, none, none}
                                  << Region::World << none;
