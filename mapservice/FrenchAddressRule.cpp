@@ -2,7 +2,8 @@
 
 #include "mapservice/AddressWords.h"
 
-#include <initializer_list>
+#include <QList>
+#include <algorithm>
 
 namespace tarnel {
 
@@ -16,17 +17,14 @@ QString Member(const QJsonObject& properties, const char* name) {
 }
 
 bool SameTown(const QJsonObject& properties, const QString& typedKey) {
-    const bool town = Member(properties, "type") == u"municipality"_qs;
-    for (const char* member : {"city", "municipality", "oldcity", "district", "name"}) {
-        if (qstrcmp(member, "name") == 0 && !town) {
-            continue;
-        }
-        const QString value = Member(properties, member);
-        if (!value.isEmpty() && TownKey(value) == typedKey) {
-            return true;
-        }
+    QList<const char*> members{"city", "municipality", "oldcity", "district"};
+    if (Member(properties, "type") == u"municipality"_qs) {
+        members.append("name"); // a town's own feature is named after it
     }
-    return false;
+    return std::any_of(members.cbegin(), members.cend(), [&](const char* member) {
+        const QString value = Member(properties, member);
+        return !value.isEmpty() && TownKey(value) == typedKey;
+    });
 }
 
 // "75" of "75, Paris, Île-de-France"; from the INSEE code when there is no context.
