@@ -37,7 +37,7 @@ QString DepartementOf(const QJsonObject& properties) {
     return citycode.left(citycode.startsWith(u"97"_qs) ? 3 : 2);
 }
 
-// "12" of the base's "12bis" or "12 B".
+// "12" of the base's "12bis" or "12 B"; numbers are compared as numbers ("08" is 8).
 QString LeadingDigits(const QString& housenumber) {
     qsizetype end = 0;
     while (end < housenumber.size() && housenumber.at(end).isDigit()) {
@@ -87,7 +87,7 @@ FeatureFit FitFeature(const QJsonObject& properties, const AddressQuery& typed) 
         level = kStreetLevel;
         const QString number = LeadingHouseNumber(typed.street);
         if (!number.isEmpty() && Member(properties, "type") == u"housenumber"_qs) {
-            if (LeadingDigits(Member(properties, "housenumber")) != number) {
+            if (LeadingDigits(Member(properties, "housenumber")).toInt() != number.toInt()) {
                 return {};
             }
             level = kHouseLevel;
