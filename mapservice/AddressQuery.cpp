@@ -151,7 +151,11 @@ AddressQuery ParseAddressQuery(const QString& text) {
         MentionsCedex(query.street) || MentionsCedex(query.town) || MentionsCedex(query.code);
     query.street = FromHouseNumber(CleanAddressPart(query.street));
     query.town = CleanAddressPart(query.town);
-    query.code = CleanAddressPart(query.code).remove(u' ');
+    query.code = CleanAddressPart(query.code);
+    // "75 001" is 75001; "SW1A 1AA" keeps its blank.
+    if (const QString joined = QString(query.code).remove(u' '); IsDigits(joined)) {
+        query.code = joined;
+    }
 
     if (!query.country.isEmpty() && query.countryCode.isEmpty()) {
         query.problem = kUnknownCountry.arg(query.country);

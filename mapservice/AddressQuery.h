@@ -19,7 +19,7 @@ struct AddressQuery {
     QString town;        // cleaned likewise
     QString country;     // as typed
     QString countryCode; // ISO 3166 code in lower case; empty when no country was typed
-    QString code;        // the postal code as typed, blanks removed ("75001", "SW1A1AA")
+    QString code;        // the postal code as typed, blanks between digits removed ("75001")
     QString postcode;    // the French postal code places are compared with; empty for Cedex
     QString departement; // the département of a French or Cedex code ("75", "2A", "974")
     Region region = Region::World;
