@@ -30,6 +30,10 @@ bool IsDigits(const QString& text) {
            std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
 }
 
+bool HasLetterOrDigit(const QString& text) {
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
 bool IsHouseNumberAlone(const QString& part) {
     static const QRegularExpression kNumber(QStringLiteral("^\\d{1,4}\\s*(bis|ter|quater|[a-z])?$"),
                                             QRegularExpression::CaseInsensitiveOption);
@@ -136,7 +140,7 @@ QString AddressQuery::Text() const {
 
 AddressQuery ParseAddressQuery(const QString& text) {
     AddressQuery query;
-    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetterOrNumber(); })) {
+    if (!HasLetterOrDigit(text)) {
         query.problem = kNothingTyped;
         return query;
     }
@@ -145,18 +149,26 @@ AddressQuery ParseAddressQuery(const QString& text) {
         part = part.trimmed();
     }
     PlaceParts(parts, query);
-    TakeOutPostalCode(query);
-
     const bool cedex =
         MentionsCedex(query.street) || MentionsCedex(query.town) || MentionsCedex(query.code);
-    query.street = FromHouseNumber(CleanAddressPart(query.street));
-    query.town = CleanAddressPart(query.town);
-    query.code = CleanAddressPart(query.code);
+    // Cleaned before and after the postal code is taken out, so that the parts read back from
+    // Text() come out the same; what is left without a letter or digit says nothing.
+    const auto tidy = [&query] {
+        for (QString* part : {&query.street, &query.town, &query.code}) {
+            *part = CleanAddressPart(*part);
+            if (!HasLetterOrDigit(*part)) {
+                part->clear();
+            }
+        }
+    };
+    tidy();
+    TakeOutPostalCode(query);
+    tidy();
+    query.street = FromHouseNumber(query.street);
     // "75 001" is 75001; "SW1A 1AA" keeps its blank.
     if (const QString joined = QString(query.code).remove(u' '); IsDigits(joined)) {
         query.code = joined;
     }
-
     if (!query.country.isEmpty() && query.countryCode.isEmpty()) {
         query.problem = kUnknownCountry.arg(query.country);
         return query;
