@@ -44,9 +44,18 @@ QString CountryOf(const QJsonObject& match) {
     if (!code.isEmpty()) {
         return code;
     }
-    // A display name of one part is the place's own name, not its country ("Italia", a stream).
+    // A display name of one part is the place's own name, not its country ("Italia", a stream);
+    // a country of several languages is written "België / Belgique / Belgien".
     const QStringList parts = match.value(QLatin1String("display_name")).toString().split(u',');
-    return parts.size() > 1 ? CountryCode(parts.last().trimmed(), false) : QString();
+    if (parts.size() < 2) {
+        return {};
+    }
+    for (const QString& name : parts.last().split(u'/')) {
+        if (const QString code = CountryCode(name.trimmed(), false); !code.isEmpty()) {
+            return code;
+        }
+    }
+    return {};
 }
 
 // True when one of the place's names of a settlement, or a part of its display name, is the

@@ -331,20 +331,31 @@ void MapServiceQueryTest::nationalQueryText() {
 
 void MapServiceQueryTest::nominatimAnswer_data() {
     QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("typed");
     QTest::addColumn<GeocodeResult::Outcome>("outcome");
     using Outcome = GeocodeResult::Outcome;
+    // Without address details the country is the end of the display name.
+    const QByteArray noDetails(R"([{"lat":"50.84","lon":"4.36","display_name":)"
+                               R"("Place des Palais, 1000, België / Belgique / Belgien"}])");
+    QTest::newRow("country of the display name")
+        << noDetails << u"Bruxelles, Belgique"_qs << Outcome::Found;
+    QTest::newRow("another country of the display name")
+        << noDetails << u"Bruxelles, France"_qs << Outcome::NoMatch;
     QTest::newRow("numbers not texts")
-        << QByteArray(R"([{"lat":52.5,"lon":13.3}])") << Outcome::Failed;
+        << QByteArray(R"([{"lat":52.5,"lon":13.3}])") << u"Berlin"_qs << Outcome::Failed;
     QTest::newRow("text not a number")
-        << QByteArray(R"([{"lat":"north","lon":"13.3"}])") << Outcome::Failed;
-    QTest::newRow("object") << QByteArray(R"({"error":"rate limited"})") << Outcome::Failed;
-    QTest::newRow("garbage") << QByteArray("\x00\xFF garbage", 10) << Outcome::Failed;
+        << QByteArray(R"([{"lat":"north","lon":"13.3"}])") << u"Berlin"_qs << Outcome::Failed;
+    QTest::newRow("object") << QByteArray(R"({"error":"rate limited"})") << u"Berlin"_qs
+                            << Outcome::Failed;
+    QTest::newRow("garbage") << QByteArray("\x00\xFF garbage", 10) << u"Berlin"_qs
+                             << Outcome::Failed;
 }
 
 void MapServiceQueryTest::nominatimAnswer() {
     QFETCH(QByteArray, json);
+    QFETCH(QString, typed);
     QFETCH(GeocodeResult::Outcome, outcome);
-    QCOMPARE(NominatimGeocoder::ReadAnswer(json, ParseAddressQuery(u"Berlin"_qs)).outcome, outcome);
+    QCOMPARE(NominatimGeocoder::ReadAnswer(json, ParseAddressQuery(typed)).outcome, outcome);
 }
 
 void MapServiceQueryTest::nominatimParameters_data() {
