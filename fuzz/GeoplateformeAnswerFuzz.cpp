@@ -5,13 +5,12 @@
 // Checked on every input, besides no crash and no sanitizer report, for a few addresses typed
 // and for the input itself read as one: a place found lies on Earth; an answer that finds none
 // carries no place; the same bytes read the same; the other places listed are at most
-// kMostOthers, lie on Earth and carry labels unlike the place's and each other's; the text sent
-// is empty or 3 to 200 characters starting with a Latin letter or digit.
+// kMostOthers and lie on Earth; the text sent is empty or 3 to 200 characters starting with a
+// Latin letter or digit.
 
 #include "fuzz/GeocoderAnswerFuzz.h"
 #include "mapservice/GeoplateformeGeocoder.h"
 
-#include <QSet>
 #include <cstdint>
 
 using tarnel::AddressQuery;
@@ -24,11 +23,8 @@ namespace {
 
 void CheckOthers(const GeocodeResult& result) {
     Require(result.others.size() <= GeoplateformeGeocoder::kMostOthers, "few other places");
-    QSet<QString> labels{result.label};
     for (const tarnel::Candidate& other : result.others) {
         Require(tarnel::IsValidPlace(other.place), "another place lies on Earth");
-        Require(!labels.contains(other.label), "other places are other labels", other.label);
-        labels.insert(other.label);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "mapservice/GeoplateformeGeocoder.h"
 
+#include "mapservice/AddressWords.h"
 #include "mapservice/FrenchAddressRule.h"
 #include "mapservice/PlaceCheck.h"
 
@@ -66,6 +67,7 @@ struct Fitting {
     int level;
     double score;
     Candidate candidate;
+    QString town; // its TownKey: places of one town are one place to the user
 };
 
 } // namespace
@@ -145,7 +147,10 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json, const Ad
             return {};
         }
         const QString label = properties.value(QLatin1String("label")).toString();
-        fitting.push_back({fit.level, score.toDouble(), {label, place}});
+        fitting.push_back({fit.level,
+                           score.toDouble(),
+                           {label, place},
+                           TownKey(properties.value(QLatin1String("city")).toString())});
     }
     if (fitting.empty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
@@ -155,11 +160,13 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json, const Ad
     });
     GeocodeResult result{GeocodeResult::Outcome::Found, fitting.front().candidate.place,
                          fitting.front().candidate.label};
-    QStringList labels{result.label};
+    // Other towns only: the arrondissements of a town, or the stretches of one street under
+    // several postal codes, are no other place to choose.
+    QStringList towns{fitting.front().town};
     for (const Fitting& other : fitting) {
-        if (other.level == fitting.front().level && !labels.contains(other.candidate.label) &&
+        if (other.level == fitting.front().level && !towns.contains(other.town) &&
             result.others.size() < kMostOthers) {
-            labels.append(other.candidate.label);
+            towns.append(other.town);
             result.others.push_back(other.candidate);
         }
     }

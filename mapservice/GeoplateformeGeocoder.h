@@ -43,7 +43,8 @@ public:
     static QString QueryText(const AddressQuery& typed);
 
     // Reads a GeoCodeJSON answer: of the features that fit `typed`, the best one — those of the
-    // highest level, the best score first — with the others of its level as other places;
+    // highest level, the best score first — with the best of each other town at its level as
+    // other places;
     // NoMatch when no feature fits; Failed for anything that is not GeoCodeJSON or a fitting
     // feature whose point cannot be read.
     static GeocodeResult ReadAnswer(const QByteArray& json, const AddressQuery& typed);
