@@ -32,16 +32,19 @@ struct AddressQuery {
     QString Text() const;
 };
 
-// Reads a decoded query value. With four parts (or more, the street holding commas) each part
-// has its place; with fewer, the empty boxes were left out: the last part is the postal code
-// when it is made of digits, the one before it the country when it names one, and of what is
-// left the last is the town and the rest the street — a lone part is the street when it starts
-// with a house number or a kind of way ("rue", "bd"), the town otherwise. A house number typed
-// apart ("10, rue X") is put back before its street, and a postal code typed with the town
-// ("75001 Paris") or after the street is taken out. The country is France when it names France
-// or an overseas place of France's address base; without a country, a five-digit code makes
-// France likely. Problems: nothing but punctuation, a country no one knows, a French postal code
-// of another length than five digits.
+// Reads a decoded query value. Four parts (or more, the street holding commas) whose last, the
+// postal code, is empty or holds a digit are the four boxes; otherwise the empty boxes were left
+// out: the last part is the postal code when it is made of digits, the one before it the
+// country when it names one (a name or code of three letters or fewer only after other parts:
+// "Lux" alone is a town), and of what is left the last is the town and the rest the street — a
+// lone part is the street when it starts with a house number or a kind of way ("rue", "bd"),
+// the town otherwise. A house number typed apart ("10, rue X") is put back before its street,
+// what precedes a house number and its kind of way is dropped ("Centre social 3 rue du
+// Laurier"), and a postal code typed with the town ("75001 Paris") or after the street is
+// taken out. The country is France when it names France or an overseas place of France's
+// address base; without a country, a five-digit code makes France likely. Problems: nothing but
+// punctuation, a country no one knows, a postal code of other than five digits for France, of
+// four or six digits without a country.
 AddressQuery ParseAddressQuery(const QString& text);
 
 } // namespace tarnel
