@@ -38,7 +38,10 @@ QJsonObject NationalFeature(const Feature& feature) {
     properties.insert(QStringLiteral("label"), feature.label);
     properties.insert(QStringLiteral("score"), feature.score);
     properties.insert(QStringLiteral("id"), feature.citycode + QStringLiteral("_0100"));
-    const QString street = feature.label.section(u' ', 0, -3);
+    // The label is "<street> <postcode> <town>".
+    const qsizetype code = feature.label.indexOf(u' ' + feature.postcode + u' ');
+    const QString street = feature.label.left(code);
+    const QString town = feature.label.mid(code + feature.postcode.size() + 2);
     const qsizetype blank = street.indexOf(u' ');
     const bool numbered = blank > 0 && street.front().isDigit();
     properties.insert(QStringLiteral("name"), street);
@@ -48,7 +51,7 @@ QJsonObject NationalFeature(const Feature& feature) {
     properties.insert(QStringLiteral("citycode"), feature.citycode);
     properties.insert(QStringLiteral("x"), 652000.5);
     properties.insert(QStringLiteral("y"), 6862000.5);
-    properties.insert(QStringLiteral("city"), feature.label.section(u' ', -1));
+    properties.insert(QStringLiteral("city"), town);
     properties.insert(QStringLiteral("context"), QStringLiteral("75, Paris, Île-de-France"));
     properties.insert(QStringLiteral("type"), feature.type);
     properties.insert(QStringLiteral("importance"), 0.62);
