@@ -136,6 +136,7 @@ QByteArray NationalAnswer(FakeGeocoderServer::Behaviour behaviour, const QString
         elsewhere.score = 0.9714;
         elsewhere.postcode = QStringLiteral("10000");
         elsewhere.citycode = QStringLiteral("10387");
+        elsewhere.label = query.section(u',', 0, 0) + QStringLiteral(" 10000 Troyes");
         elsewhere.type = QStringLiteral("street");
         return NationalJson(query, {elsewhere});
     }
