@@ -1,13 +1,17 @@
 #include "mapservice/GeoplateformeGeocoder.h"
 
+#include "mapservice/AddressWords.h"
+#include "mapservice/FrenchAddressRule.h"
 #include "mapservice/PlaceCheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
+#include <QStringList>
 #include <QUrl>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace tarnel {
 
@@ -16,23 +20,55 @@ namespace {
 // The service's published limit is 50 requests a second.
 constexpr std::chrono::milliseconds kRequestInterval{20};
 constexpr std::chrono::milliseconds kLongestQueue{2000};
-// Features asked for: enough for the place asked for to be among them when a better-scored
-// namesake in another town comes first.
+// Features asked for: enough for the place asked for to be among them when namesakes in other
+// towns come first.
 constexpr auto kFeaturesAsked = "5";
+const QString kJoin = QStringLiteral(", ");
 
 bool IsWordBreak(QChar c) {
     return c.isSpace() || c == u',';
 }
 
-// Where a place may be checked against a postal code of the query.
-bool SameCode(const QJsonObject& properties, const QStringList& postalCodes) {
-    if (postalCodes.isEmpty()) {
-        return true;
-    }
-    const QString postcode = properties.value(QLatin1String("postcode")).toString();
-    const QString citycode = properties.value(QLatin1String("citycode")).toString();
-    return postalCodes.contains(postcode) || postalCodes.contains(citycode);
+// What the service takes as a first character: a Latin letter or digit, accents allowed.
+bool AcceptedFirst(QChar c) {
+    const QChar base = c.decompositionTag() == QChar::Canonical ? c.decomposition().front() : c;
+    return base.unicode() < 0x80 && base.isLetterOrNumber();
 }
+
+QString FromAcceptedFirst(const QString& text) {
+    qsizetype first = 0;
+    while (first < text.size() && !AcceptedFirst(text.at(first))) {
+        ++first;
+    }
+    return text.mid(first);
+}
+
+// `text` within `longest` characters, cut at the last blank or comma that keeps it so (where
+// the limit falls when one word is longer).
+QString CutAtWord(const QString& text, qsizetype longest) {
+    if (text.size() <= longest) {
+        return text;
+    }
+    if (longest <= 0) {
+        return {};
+    }
+    qsizetype cut = longest;
+    while (cut > 0 && !IsWordBreak(text.at(cut))) {
+        --cut;
+    }
+    QString kept = text.left(cut > 0 ? cut : longest);
+    while (!kept.isEmpty() && IsWordBreak(kept.back())) {
+        kept.chop(1);
+    }
+    return kept;
+}
+
+struct Fitting {
+    int level;
+    double score;
+    Candidate candidate;
+    QString town; // its TownKey: places of one town are one place to the user
+};
 
 } // namespace
 
@@ -41,53 +77,46 @@ GeoplateformeGeocoder::GeoplateformeGeocoder(QString searchUrl, QByteArray userA
     : search_(std::move(searchUrl), std::move(userAgent), limits, kRequestInterval, kLongestQueue) {
 }
 
-QString GeoplateformeGeocoder::QueryText(const QString& address) {
-    QString text = address.trimmed();
-    qsizetype first = 0;
-    while (first < text.size() && !text.at(first).isLetterOrNumber()) {
-        ++first;
-    }
-    text.remove(0, first);
-    if (text.size() > kLongestQuery) {
-        qsizetype cut = kLongestQuery;
-        while (cut > 0 && !IsWordBreak(text.at(cut))) {
-            --cut;
-        }
-        // One word longer than the limit is cut where the limit falls.
-        text.truncate(cut > 0 ? cut : kLongestQuery);
-        while (!text.isEmpty() && IsWordBreak(text.back())) {
-            text.chop(1);
-        }
+QString GeoplateformeGeocoder::QueryText(const AddressQuery& typed) {
+    const QString code =
+        typed.postcode.isEmpty() && !typed.departement.isEmpty() ? typed.departement : typed.code;
+    QStringList tailParts{typed.town.trimmed(), code};
+    tailParts.removeIf([](const QString& part) { return part.isEmpty(); });
+    const QString tail = tailParts.join(kJoin);
+    QString street = FromAcceptedFirst(typed.street.trimmed());
+    QString text;
+    if (street.isEmpty()) {
+        text = CutAtWord(FromAcceptedFirst(tail), kLongestQuery);
+    } else if (tail.isEmpty()) {
+        text = CutAtWord(street, kLongestQuery);
+    } else {
+        street = CutAtWord(street, kLongestQuery - tail.size() - kJoin.size());
+        text = street.isEmpty() ? CutAtWord(FromAcceptedFirst(tail), kLongestQuery)
+                                : street + kJoin + tail;
     }
     return text.size() < kShortestQuery ? QString() : text;
 }
 
-QStringList GeoplateformeGeocoder::PostalCodes(const QString& address) {
-    static const QRegularExpression kPostalCode(QStringLiteral("(?<!\\d)\\d{5}(?!\\d)"));
-    QStringList codes;
-    for (auto match = kPostalCode.globalMatch(address); match.hasNext();) {
-        codes.append(match.next().captured());
-    }
-    return codes;
-}
-
 GeocodeResult GeoplateformeGeocoder::Locate(const QString& address) {
-    const QString query = QueryText(address);
-    if (query.isEmpty()) {
+    const AddressQuery typed = ParseAddressQuery(address);
+    const QString query = QueryText(typed);
+    if (!typed.problem.isEmpty() || query.isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
     }
-    const QStringList postalCodes = PostalCodes(address);
-    return search_.Ask("q=" + QUrl::toPercentEncoding(query) +
-                           "&autocomplete=0&limit=" + kFeaturesAsked,
-                       [&](const QByteArray& body) { return ReadAnswer(body, postalCodes); });
+    QByteArray parameters =
+        "q=" + QUrl::toPercentEncoding(query) + "&autocomplete=0&limit=" + kFeaturesAsked;
+    if (typed.street.isEmpty()) {
+        parameters += "&type=municipality";
+    }
+    return search_.Ask(parameters,
+                       [typed](const QByteArray& body) { return ReadAnswer(body, typed); });
 }
 
 QString GeoplateformeGeocoder::SourceName() const {
     return QStringLiteral("Base Adresse Nationale");
 }
 
-GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json,
-                                                const QStringList& postalCodes) {
+GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json, const AddressQuery& typed) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
@@ -97,12 +126,13 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json,
     if (!features.isArray()) {
         return {};
     }
+    std::vector<Fitting> fitting;
     for (const QJsonValue& value : features.toArray()) {
         const QJsonObject feature = value.toObject();
         const QJsonObject properties = feature.value(QLatin1String("properties")).toObject();
         const QJsonValue score = properties.value(QLatin1String("score"));
-        if (!score.isDouble() || score.toDouble() < kLeastScore ||
-            !SameCode(properties, postalCodes)) {
+        const FeatureFit fit = FitFeature(properties, typed);
+        if (!score.isDouble() || !fit.fits) {
             continue;
         }
         const QJsonArray point = feature.value(QLatin1String("geometry"))
@@ -116,9 +146,31 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json,
         if (!IsValidPlace(place)) {
             return {};
         }
-        return {GeocodeResult::Outcome::Found, place};
+        const QString label = properties.value(QLatin1String("label")).toString();
+        fitting.push_back({fit.level,
+                           score.toDouble(),
+                           {label, place},
+                           TownKey(properties.value(QLatin1String("city")).toString())});
     }
-    return {GeocodeResult::Outcome::NoMatch, {}};
+    if (fitting.empty()) {
+        return {GeocodeResult::Outcome::NoMatch, {}};
+    }
+    std::stable_sort(fitting.begin(), fitting.end(), [](const Fitting& a, const Fitting& b) {
+        return a.level != b.level ? a.level > b.level : a.score > b.score;
+    });
+    GeocodeResult result{GeocodeResult::Outcome::Found, fitting.front().candidate.place,
+                         fitting.front().candidate.label};
+    // Other towns only: the arrondissements of a town, or the stretches of one street under
+    // several postal codes, are no other place to choose.
+    QStringList towns{fitting.front().town};
+    for (const Fitting& other : fitting) {
+        if (other.level == fitting.front().level && !towns.contains(other.town) &&
+            result.others.size() < kMostOthers) {
+            towns.append(other.town);
+            result.others.push_back(other.candidate);
+        }
+    }
+    return result;
 }
 
 } // namespace tarnel

@@ -94,6 +94,22 @@ QString MapSection(const Place& place, const QString& source, double longitudeSp
            QLatin1String("</p>\n");
 }
 
+// The other places that fit what was typed as well as the one shown, each a link to its own
+// page by its coordinates.
+QString OthersSection(const std::vector<Candidate>& others) {
+    if (others.empty()) {
+        return {};
+    }
+    QString items;
+    for (const Candidate& other : others) {
+        items += QLatin1String("<li><a href=\"/maps?q=") % Decimal(other.place.latitude) %
+                 QLatin1String("%2C") % Decimal(other.place.longitude) % QLatin1String("\">") %
+                 EscapeHtml(other.label) % QLatin1String("</a></li>\n");
+    }
+    return QStringLiteral("<p>Autres lieux possibles :</p>\n<ul id=\"autres-lieux\">\n") % items %
+           QLatin1String("</ul>\n");
+}
+
 } // namespace
 
 QString AbsenceText(Absence why) {
@@ -138,7 +154,7 @@ QByteArray MapPageHtml(const MapPageContent& content) {
                    QLatin1String(",lng:") % Decimal(place->longitude) %
                    QLatin1String("},span:{lat:") % Decimal(kLatitudeSpan) % QLatin1String(",lng:") %
                    Decimal(longitudeSpan) % QLatin1String("}} -->\n");
-        body = MapSection(*place, source, longitudeSpan);
+        body = MapSection(*place, source, longitudeSpan) + OthersSection(content.others);
     } else if (query.trimmed().isEmpty()) {
         // The first start, before any search: an invitation rather than a failure.
         body = QStringLiteral("<p>Saisissez une adresse ou des coordonnées, puis lancez la "

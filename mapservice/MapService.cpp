@@ -208,35 +208,36 @@ QByteArray MapService::PageFor(const QString& query) {
         return MapPageHtml(
             {.query = query, .place = coordinates.place, .problem = coordinates.problem});
     }
-    const AddressQuery address = ParseAddressQuery(query);
-    if (address.parts.isEmpty()) {
+    if (query.trimmed().isEmpty()) {
         return MapPageHtml({.query = query});
+    }
+    const AddressQuery address = ParseAddressQuery(query);
+    if (!address.problem.isEmpty()) {
+        return MapPageHtml({.query = query, .problem = address.problem});
     }
     // The geocoder of the address's region first. Whatever keeps the French one from finding
     // the place, a guess too poor or a refusal included, the world one is asked; the French one
     // covers France only, so it is asked after the world one only when that one failed.
-    struct Turn {
-        Geocoder* geocoder;
-        QString text;
-    };
-    const Turn france{france_.get(), address.FranceText()};
-    const Turn world{world_.get(), address.WorldText()};
+    Geocoder* const france = france_.get();
+    Geocoder* const world = world_.get();
+    // Both read the parts back from the same text, which is also what their caches keep.
+    const QString text = address.Text();
     const bool franceFirst = address.region != AddressQuery::Region::World;
     std::vector<GeocodeResult::Outcome> outcomes;
-    for (const Turn& turn : franceFirst ? std::array{france, world} : std::array{world, france}) {
-        if (!turn.geocoder) {
+    for (Geocoder* geocoder : franceFirst ? std::array{france, world} : std::array{world, france}) {
+        if (!geocoder) {
             continue;
         }
-        const GeocodeResult result = turn.geocoder->Locate(turn.text);
+        const GeocodeResult result = geocoder->Locate(text);
         if (result.outcome == GeocodeResult::Outcome::Found) {
             return MapPageHtml({.query = query,
                                 .place = result.place,
-                                .source = turn.geocoder->SourceName(),
+                                .source = geocoder->SourceName(),
                                 .label = result.label,
                                 .others = result.others});
         }
         outcomes.push_back(result.outcome);
-        if (turn.geocoder == world.geocoder && result.outcome == GeocodeResult::Outcome::NoMatch) {
+        if (geocoder == world && result.outcome == GeocodeResult::Outcome::NoMatch) {
             break;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mapservice/AddressQuery.h"
 #include "mapservice/BoundedGet.h"
 #include "mapservice/Geocoder.h"
 #include "mapservice/UpstreamSearch.h"
@@ -11,10 +12,13 @@
 
 namespace tarnel {
 
-// OpenStreetMap's Nominatim: GET <searchUrl>?format=jsonv2&limit=1&q=<address>, answered by a
-// JSON array of objects whose "lat" and "lon" are decimal texts. Its usage policy asks for an
-// agent that names the program and for at most one request a second; this object spaces its
-// own requests, so one instance must serve the whole program.
+// OpenStreetMap's Nominatim: GET <searchUrl>?format=jsonv2&addressdetails=1&limit=5 with the
+// parts typed as its structured search asks for them (street, city, postalcode; a lone part as
+// free text in q) and, when a country was typed, its code in countrycodes. Answered by a JSON
+// array of objects whose "lat" and "lon" are decimal texts and whose "address" gives the
+// place's "country_code". Its usage policy asks for an agent that names the program and for at
+// most one request a second; this object spaces its own requests, so one instance must serve
+// the whole program.
 class NominatimGeocoder final : public Geocoder {
 public:
     // `searchUrl` is the search endpoint without query,
@@ -26,13 +30,19 @@ public:
     NominatimGeocoder(QString searchUrl, QByteArray userAgent, std::shared_ptr<RateLimiter> turns,
                       HttpLimits limits = {});
 
+    // `address` as AddressQuery::Text() writes it.
     GeocodeResult Locate(const QString& address) override;
     QString SourceName() const override;
     void CancelLookups() override { search_.Cancel(); }
 
-    // Reads a Nominatim answer: its first object's point, NoMatch for an empty array, Failed
-    // for anything else.
-    static GeocodeResult ReadAnswer(const QByteArray& json);
+    // The request's parameters for `typed`, percent-encoded; empty when nothing can be asked.
+    static QByteArray Parameters(const AddressQuery& typed);
+
+    // Reads a Nominatim answer: the first place in the country typed (by its "country_code",
+    // or the country that ends its "display_name" when the answer has no address) and, in
+    // France, in the town typed; NoMatch when none is, Failed for anything else than such an
+    // array or such a place without a readable point.
+    static GeocodeResult ReadAnswer(const QByteArray& json, const AddressQuery& typed);
 
 private:
     UpstreamSearch search_;

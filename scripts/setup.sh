@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n qt6-l10n-tools
   libqt6svg6 libgl-dev
-  libcurl4-openssl-dev libcpp-httplib-dev zlib1g-dev curl
+  libcurl4-openssl-dev libcpp-httplib-dev zlib1g-dev curl libicu-dev
   ca-certificates openssl
   fonts-liberation fonts-comic-neue
   xvfb xauth x11-utils xdotool imagemagick poppler-utils iproute2

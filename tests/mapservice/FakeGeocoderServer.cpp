@@ -38,12 +38,20 @@ QJsonObject NationalFeature(const Feature& feature) {
     properties.insert(QStringLiteral("label"), feature.label);
     properties.insert(QStringLiteral("score"), feature.score);
     properties.insert(QStringLiteral("id"), feature.citycode + QStringLiteral("_0100"));
-    properties.insert(QStringLiteral("name"), feature.label.section(u' ', 0, 2));
+    // The label is "<street> <postcode> <town>".
+    const qsizetype code = feature.label.indexOf(u' ' + feature.postcode + u' ');
+    const QString street = feature.label.left(code);
+    const QString town = feature.label.mid(code + feature.postcode.size() + 2);
+    const qsizetype blank = street.indexOf(u' ');
+    const bool numbered = blank > 0 && street.front().isDigit();
+    properties.insert(QStringLiteral("name"), street);
+    properties.insert(QStringLiteral("street"), numbered ? street.mid(blank + 1) : street);
+    properties.insert(QStringLiteral("housenumber"), numbered ? street.left(blank) : QString());
     properties.insert(QStringLiteral("postcode"), feature.postcode);
     properties.insert(QStringLiteral("citycode"), feature.citycode);
     properties.insert(QStringLiteral("x"), 652000.5);
     properties.insert(QStringLiteral("y"), 6862000.5);
-    properties.insert(QStringLiteral("city"), feature.label.section(u' ', -1));
+    properties.insert(QStringLiteral("city"), town);
     properties.insert(QStringLiteral("context"), QStringLiteral("75, Paris, Île-de-France"));
     properties.insert(QStringLiteral("type"), feature.type);
     properties.insert(QStringLiteral("importance"), 0.62);
@@ -97,12 +105,15 @@ QByteArray NationalAnswer(FakeGeocoderServer::Behaviour behaviour, const QString
                           double latitude, double longitude) {
     using Behaviour = FakeGeocoderServer::Behaviour;
     const QString postcode = PostcodeOf(query);
+    // The place is in the town the query names after its street, Paris when it names none.
+    const QString town =
+        query.count(u',') >= 2 ? query.section(u',', 1, 1).trimmed() : QStringLiteral("Paris");
     const Feature place{latitude,
                         longitude,
                         0.9312,
                         postcode,
                         postcode.left(2) + QStringLiteral("1") + postcode.right(2),
-                        query.section(u',', 0, 0) + u' ' + postcode + QStringLiteral(" Paris"),
+                        query.section(u',', 0, 0) + u' ' + postcode + u' ' + town,
                         QStringLiteral("housenumber")};
     switch (behaviour) {
     case Behaviour::Place:
@@ -113,6 +124,7 @@ QByteArray NationalAnswer(FakeGeocoderServer::Behaviour behaviour, const QString
         namesake.score = 0.9671;
         namesake.postcode = QStringLiteral("80000");
         namesake.citycode = QStringLiteral("80021");
+        namesake.label = query.section(u',', 0, 0) + QStringLiteral(" 80000 Amiens");
         namesake.latitude = kAmiensGuess.latitude;
         namesake.longitude = kAmiensGuess.longitude;
         Feature second = place;
@@ -124,6 +136,7 @@ QByteArray NationalAnswer(FakeGeocoderServer::Behaviour behaviour, const QString
         elsewhere.score = 0.9714;
         elsewhere.postcode = QStringLiteral("10000");
         elsewhere.citycode = QStringLiteral("10387");
+        elsewhere.label = query.section(u',', 0, 0) + QStringLiteral(" 10000 Troyes");
         elsewhere.type = QStringLiteral("street");
         return NationalJson(query, {elsewhere});
     }
@@ -134,8 +147,20 @@ QByteArray NationalAnswer(FakeGeocoderServer::Behaviour behaviour, const QString
     }
 }
 
-QByteArray NominatimPlace(double latitude, double longitude) {
+// The place in the country and town asked for, as the real service answers a request that
+// filters by them.
+QByteArray NominatimPlace(const httplib::Request& request, double latitude, double longitude) {
+    QJsonObject address;
+    if (request.has_param("countrycodes")) {
+        address.insert(QStringLiteral("country_code"),
+                       QString::fromStdString(request.get_param_value("countrycodes")).left(2));
+    }
+    if (request.has_param("city")) {
+        address.insert(QStringLiteral("city"),
+                       QString::fromStdString(request.get_param_value("city")));
+    }
     QJsonObject match;
+    match.insert(QStringLiteral("address"), address);
     match.insert(QStringLiteral("place_id"), 1);
     match.insert(QStringLiteral("licence"),
                  QStringLiteral("Data © OpenStreetMap contributors, ODbL 1.0."));
@@ -202,10 +227,23 @@ QString NominatimRuleBroken(const httplib::Request& request, const QString& quer
         !kFormats.contains(QString::fromStdString(request.get_param_value("format")))) {
         return QStringLiteral("format");
     }
-    if (query.trimmed().isEmpty()) {
+    const bool structured = request.has_param("street") || request.has_param("city") ||
+                            request.has_param("postalcode") || request.has_param("country");
+    if (query.trimmed().isEmpty() == !structured) {
         return QStringLiteral("q");
     }
     return {};
+}
+
+// What a Nominatim request asks for: its "q", or its structured parts joined by ", ".
+QString NominatimQuery(const httplib::Request& request) {
+    QStringList parts;
+    for (const char* name : {"q", "street", "city", "country", "postalcode"}) {
+        if (request.has_param(name)) {
+            parts.append(QString::fromStdString(request.get_param_value(name)));
+        }
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -213,10 +251,13 @@ QString NominatimRuleBroken(const httplib::Request& request, const QString& quer
 FakeGeocoderServer::FakeGeocoderServer() {
     const auto serve = [this](Endpoint endpoint) {
         return [this, endpoint](const httplib::Request& request, httplib::Response& response) {
-            const QString query = QString::fromStdString(request.get_param_value("q"));
             const bool national = endpoint == Endpoint::National;
+            const QString query = national ? QString::fromStdString(request.get_param_value("q"))
+                                           : NominatimQuery(request);
             const QString broken =
-                national ? NationalRuleBroken(request, query) : NominatimRuleBroken(request, query);
+                national ? NationalRuleBroken(request, query)
+                         : NominatimRuleBroken(
+                               request, QString::fromStdString(request.get_param_value("q")));
             Answer answer;
             bool known = false;
             {
@@ -242,11 +283,16 @@ FakeGeocoderServer::FakeGeocoderServer() {
                 return national
                            ? NationalAnswer(behaviour, query, answer.latitude, answer.longitude)
                            : (behaviour == Behaviour::Place || behaviour == Behaviour::Gzip
-                                  ? NominatimPlace(answer.latitude, answer.longitude)
+                                  ? NominatimPlace(request, answer.latitude, answer.longitude)
                                   : QByteArray("[]"));
             };
             QByteArray body;
             const char* type = "application/json; charset=utf-8";
+            if (!answer.recorded.isEmpty()) {
+                response.set_content(answer.recorded.constData(),
+                                     static_cast<size_t>(answer.recorded.size()), type);
+                return;
+            }
             switch (known ? answer.behaviour : Behaviour::Guesses) {
             case Behaviour::Hang: {
                 const auto until = std::chrono::steady_clock::now() + kLongestHang;
@@ -312,6 +358,12 @@ void FakeGeocoderServer::Set(Endpoint endpoint, const QString& query, Behaviour 
                              double latitude, double longitude, std::chrono::milliseconds delay) {
     const std::lock_guard lock(mutex_);
     answers_.insert(Key(endpoint, query), Answer{behaviour, latitude, longitude, delay});
+}
+
+void FakeGeocoderServer::SetRecorded(Endpoint endpoint, const QString& query,
+                                     const QByteArray& body) {
+    const std::lock_guard lock(mutex_);
+    answers_.insert(Key(endpoint, query), Answer{Behaviour::Place, 0, 0, {}, body});
 }
 
 void FakeGeocoderServer::Release() {

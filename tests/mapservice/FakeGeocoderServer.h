@@ -15,14 +15,16 @@ namespace tarnel {
 
 // Both upstream geocoders on loopback, answering in their documented shapes:
 // "/geocodage/search?q=…" in GeoCodeJSON like the Géoplateforme (several features, each with
-// label, score, postcode, citycode, type…, best score first), and "/search?format=jsonv2&q=…"
-// with a JSON array like Nominatim. A query answers what the test set for it on that endpoint;
+// label, score, postcode, citycode, city, street, type…, best score first), and
+// "/search?format=jsonv2&…" with a JSON array like Nominatim, whose query is its "q" or its
+// structured parts joined by ", ". A query answers what the test set for it on that endpoint;
 // any other query gets the service's usual answer to an unknown address: low-score guesses
 // from the Géoplateforme, an empty array from Nominatim.
 // Each request is also checked against the rules the real services publish, and answered as
 // they answer one that breaks them: 400 for a Géoplateforme "q" of fewer than 3 or more than
 // 200 characters or not starting with a letter or digit, or a bad "autocomplete" or "limit";
-// 400 for a Nominatim request without "q" or with an unknown "format"; 403 for a Nominatim
+// 400 for a Nominatim request with neither or both of "q" and structured parts, or with an
+// unknown "format"; 403 for a Nominatim
 // request without a User-Agent of its own. Broken() counts them.
 class FakeGeocoderServer {
 public:
@@ -52,6 +54,9 @@ public:
 
     void Set(Endpoint endpoint, const QString& query, Behaviour behaviour, double latitude = 0,
              double longitude = 0, std::chrono::milliseconds delay = {});
+    // Answers `query` with `body`, a real answer recorded from the service, whatever else the
+    // request asks.
+    void SetRecorded(Endpoint endpoint, const QString& query, const QByteArray& body);
     void Release();
     void ClearCounts();
 
@@ -74,6 +79,7 @@ private:
         double latitude = 0;
         double longitude = 0;
         std::chrono::milliseconds delay{};
+        QByteArray recorded{};
     };
     static QString Key(Endpoint endpoint, const QString& query);
 

@@ -6,6 +6,10 @@
 #include "mapservice/QueryText.h"
 #include "mapservice/RateLimiter.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -63,6 +67,10 @@ private slots:
     void nationalQueryText();
     void nominatimAnswer_data();
     void nominatimAnswer();
+    void nominatimParameters_data();
+    void nominatimParameters();
+    void recordedAnswers_data();
+    void recordedAnswers();
     void rateLimiterSpacesTurns_data();
     void rateLimiterSpacesTurns();
     void rateLimiterWaitIsCancelled();
@@ -232,190 +240,266 @@ void MapServiceQueryTest::coordinateProblem() {
 
 void MapServiceQueryTest::address_data() {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("parts"); // street, town, country code, postcode, département
     QTest::addColumn<AddressQuery::Region>("region");
-    QTest::addColumn<QString>("world");
-    QTest::addColumn<QString>("france");
+    QTest::addColumn<QString>("problem"); // the start of the French sentence; empty: none
     using Region = AddressQuery::Region;
+    const QString none;
     QTest::newRow("address window")
-        << u"Rue de la cité, PARIS, FRANCE, 75004"_qs << Region::France
-        << u"Rue de la cité, PARIS, FRANCE, 75004"_qs << u"Rue de la cité, PARIS, 75004"_qs;
-    QTest::newRow("empty street and town")
-        << u", , FRANCE, 75004"_qs << Region::France << u"FRANCE, 75004"_qs << u"75004"_qs;
-    QTest::newRow("country in any case") << u"1 rue X, Lyon, france"_qs << Region::France
-                                         << u"1 rue X, Lyon, france"_qs << u"1 rue X, Lyon"_qs;
-    QTest::newRow("empty country, French zip")
-        << u"1 rue X, Paris, , 75001"_qs << Region::France << u"1 rue X, Paris, 75001"_qs
-        << u"1 rue X, Paris, 75001"_qs;
+        << u"Rue de la cité, PARIS, FRANCE, 75004"_qs
+        << QStringList{u"Rue de la cité"_qs, u"PARIS"_qs, u"fr"_qs, u"75004"_qs, u"75"_qs}
+        << Region::France << none;
     QTest::newRow("main window, no country")
-        << u"1 rue X, Paris, 75001"_qs << Region::LikelyFrance << u"1 rue X, Paris, 75001"_qs
-        << u"1 rue X, Paris, 75001"_qs;
-    QTest::newRow("other country, five digits")
-        << u"Unter den Linden 77, Berlin, Germany, 10117"_qs << Region::World
-        << u"Unter den Linden 77, Berlin, Germany, 10117"_qs
-        << u"Unter den Linden 77, Berlin, Germany, 10117"_qs;
-    QTest::newRow("empty country, other zip")
-        << u"1 Main St, Springfield, , 627"_qs << Region::World << u"1 Main St, Springfield, 627"_qs
-        << u"1 Main St, Springfield, 627"_qs;
-    QTest::newRow("France inside a word")
-        << u"Rue de France, Nice, Italie, 06000"_qs << Region::World
-        << u"Rue de France, Nice, Italie, 06000"_qs << u"Rue de France, Nice, Italie, 06000"_qs;
-    QTest::newRow("nothing") << u", , , "_qs << Region::World << QString() << QString();
+        << u"1 rue X, Paris, 75001"_qs
+        << QStringList{u"1 rue X"_qs, u"Paris"_qs, none, u"75001"_qs, u"75"_qs}
+        << Region::LikelyFrance << none;
+    QTest::newRow("main window, town and code")
+        << u"Lyon, 69003"_qs << QStringList{none, u"Lyon"_qs, none, u"69003"_qs, u"69"_qs}
+        << Region::LikelyFrance << none;
+    QTest::newRow("whole address in the street box")
+        << u"1 rue X 75001 Paris"_qs
+        << QStringList{u"1 rue X"_qs, u"Paris"_qs, none, u"75001"_qs, u"75"_qs}
+        << Region::LikelyFrance << none;
+    QTest::newRow("town of a country's code")
+        << u"Lux, 21120"_qs << QStringList{none, u"Lux"_qs, none, u"21120"_qs, u"21"_qs}
+        << Region::LikelyFrance << none;
+    QTest::newRow("country's short name")
+        << u"10 Downing Street, London, UK"_qs
+        << QStringList{u"10 Downing Street"_qs, u"London"_qs, u"gb"_qs, none, none} << Region::World
+        << none;
+    QTest::newRow("lone street") << u"Rue de la Paix"_qs
+                                 << QStringList{u"Rue de la Paix"_qs, none, none, none, none}
+                                 << Region::World << none;
+    QTest::newRow("lone town named after a way")
+        << u"Pont-Audemer"_qs << QStringList{none, u"Pont-Audemer"_qs, none, none, none}
+        << Region::World << none;
+    QTest::newRow("house number apart, country in German")
+        << u"10, Unter den Linden, Berlin, Deutschland"_qs
+        << QStringList{u"10 Unter den Linden"_qs, u"Berlin"_qs, u"de"_qs, none, none}
+        << Region::World << none;
+    QTest::newRow("code with the town, Corsica")
+        << u"2 cours Napoléon, 20000 Ajaccio, France"_qs
+        << QStringList{u"2 cours Napoléon"_qs, u"Ajaccio"_qs, u"fr"_qs, u"20000"_qs, u"2A"_qs}
+        << Region::France << none;
+    QTest::newRow("name of a building before the house")
+        << u"Centre social 3 rue du Laurier, CHAMBERY, , 73000"_qs
+        << QStringList{u"3 rue du Laurier"_qs, u"CHAMBERY"_qs, none, u"73000"_qs, u"73"_qs}
+        << Region::LikelyFrance << none;
+    QTest::newRow("CEDEX and postal box")
+        << u"20 avenue de Ségur TSA 30719, Paris Cedex 07, FRANCE, 75334"_qs
+        << QStringList{u"20 avenue de Ségur"_qs, u"Paris"_qs, u"fr"_qs, none, u"75"_qs}
+        << Region::France << none;
+    QTest::newRow("overseas place as the country")
+        << u", Saint-Denis, La Réunion, 97400"_qs
+        << QStringList{none, u"Saint-Denis"_qs, u"re"_qs, u"97400"_qs, u"974"_qs} << Region::France
+        << none;
+    QTest::newRow("Saint-Barthélemy")
+        << u", , FRANCE, 97133"_qs << QStringList{none, none, u"fr"_qs, u"97133"_qs, u"977"_qs}
+        << Region::France << none;
+    QTest::newRow("unknown country") << u"1 rue X, Paris, Fraance, 75001"_qs << QStringList()
+                                     << Region::World << u"Le pays « Fraance »"_qs;
+    QTest::newRow("four digits, France")
+        << u", Paris, FRANCE, 7500"_qs << QStringList() << Region::World
+        << u"Le code postal « 7500 » n'a pas cinq chiffres"_qs;
+    QTest::newRow("six digits, no country")
+        << u"Lyon, 690030"_qs << QStringList() << Region::World << u"Le code postal « 690030 »"_qs;
+    QTest::newRow("four digits elsewhere")
+        << u"Bahnhofstrasse 1, Zürich, Suisse, 8001"_qs
+        << QStringList{u"Bahnhofstrasse 1"_qs, u"Zürich"_qs, u"ch"_qs, none, none} << Region::World
+        << none;
+    QTest::newRow("only punctuation")
+        << u"« — », ..., , "_qs << QStringList() << Region::World << u"Cette adresse est vide"_qs;
+    QTest::newRow("nothing") << u" ,  ,  , "_qs << QStringList() << Region::World
+                             << u"Cette adresse est vide"_qs;
 }
 
 void MapServiceQueryTest::address() {
     QFETCH(QString, text);
+    QFETCH(QStringList, parts);
     QFETCH(AddressQuery::Region, region);
-    QFETCH(QString, world);
-    QFETCH(QString, france);
+    QFETCH(QString, problem);
     const AddressQuery query = ParseAddressQuery(text);
+    QVERIFY2(problem.isEmpty() ? query.problem.isEmpty() : query.problem.startsWith(problem),
+             qPrintable(query.problem));
+    if (!problem.isEmpty()) {
+        return;
+    }
+    QCOMPARE((QStringList{query.street, query.town, query.countryCode, query.postcode,
+                          query.departement}),
+             parts);
     QCOMPARE(query.region, region);
-    QCOMPARE(query.WorldText(), world);
-    QCOMPARE(query.FranceText(), france);
+    // The geocoders read the same parts back.
+    const AddressQuery again = ParseAddressQuery(query.Text());
+    QCOMPARE((QStringList{again.street, again.town, again.countryCode, again.postcode,
+                          again.departement}),
+             parts);
 }
 
 void MapServiceQueryTest::nationalAddressAnswer_data() {
     QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<QStringList>("postalCodes"); // those of the query
     QTest::addColumn<GeocodeResult::Outcome>("outcome");
-    QTest::addColumn<double>("latitude");
-    QTest::addColumn<double>("longitude");
     using Outcome = GeocodeResult::Outcome;
-    const auto feature = [](double longitude, double latitude, double score, const char* postcode,
-                            const char* citycode, const char* label) {
-        return QByteArray(R"({"type":"Feature","geometry":{"type":"Point","coordinates":[)") +
-               QByteArray::number(longitude) + ',' + QByteArray::number(latitude) +
-               R"(]},"properties":{"label":")" + label + R"(","score":)" +
-               QByteArray::number(score, 'g', 17) + R"(,"postcode":")" + postcode +
-               R"(","citycode":")" + citycode + R"(","type":"housenumber"}})";
+    // A feature that fits what the rows type but for the member each row breaks.
+    const auto feature = [](const QByteArray& point, const QByteArray& score) {
+        return R"({"features":[{"geometry":{"coordinates":)" + point +
+               R"(},"properties":{"label":"Rue de la Cité 75004 Paris",)" + score +
+               R"("type":"street","street":"Rue de la Cité","postcode":"75004",)"
+               R"("city":"Paris","context":"75, Paris, Île-de-France"}}]})";
     };
-    const auto collection = [](const QList<QByteArray>& features) {
-        return R"({"type":"FeatureCollection","version":"draft","features":[)" +
-               features.join(',') + R"(],"query":"x","limit":5})";
-    };
-    const QByteArray cite =
-        feature(2.347, 48.859, 0.93, "75004", "75104", "Rue de la Cité 75004 Paris");
-    // The service's documented example: "8 bd du port" guessed as a boulevard of Amiens.
-    const QByteArray amiens = feature(2.290084, 49.897443, 0.49159121588068583, "80000", "80021",
-                                      "8 Boulevard du Port 80000 Amiens");
-    const QByteArray pertuisLike = feature(0.103351, 49.508117, 0.6743751515151515, "76620",
-                                           "76351", "Rue Alexandre 76620 Le Havre");
-
-    QTest::newRow("first feature")
-        << collection({cite, amiens}) << QStringList() << Outcome::Found << 48.859 << 2.347;
-    QTest::newRow("postal code agrees")
-        << collection({cite}) << QStringList{u"75004"_qs} << Outcome::Found << 48.859 << 2.347;
-    QTest::newRow("town code agrees")
-        << collection({cite}) << QStringList{u"75104"_qs} << Outcome::Found << 48.859 << 2.347;
-    QTest::newRow("namesake elsewhere first")
-        << collection(
-               {feature(2.29, 49.89, 0.97, "80000", "80021", "Rue de la Cité 80000 Amiens"), cite})
-        << QStringList{u"75004"_qs} << Outcome::Found << 48.859 << 2.347;
-    QTest::newRow("documented low-score guess")
-        << collection({amiens}) << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
-    QTest::newRow("other street, score below the threshold")
-        << collection({pertuisLike, amiens}) << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
-    QTest::newRow("well scored, other postal code")
-        << collection({feature(4.07, 48.29, 0.97, "10000", "10387", "Rue de Berlin 10000 Troyes")})
-        << QStringList{u"10115"_qs} << Outcome::NoMatch << 0.0 << 0.0;
-    QTest::newRow("no score")
-        << QByteArray(R"({"features":[{"geometry":{"coordinates":[2.3,48.8]},"properties":{}}]})")
-        << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
-    QTest::newRow("no feature") << QByteArray(R"({"type":"FeatureCollection","features":[]})")
-                                << QStringList() << Outcome::NoMatch << 0.0 << 0.0;
-    QTest::newRow("service error") << QByteArray(R"({"code":400,"message":"Failed parsing query"})")
-                                   << QStringList() << Outcome::Failed << 0.0 << 0.0;
+    QTest::newRow("fits") << feature("[2.347,48.854]", R"("score":0.3,)") << Outcome::Found;
+    QTest::newRow("no score") << feature("[2.347,48.854]", "") << Outcome::NoMatch;
     QTest::newRow("point as texts")
-        << QByteArray(R"({"features":[{"geometry":{"coordinates":)"
-                      R"(["2.3","48.8"]},"properties":{"score":0.9}}]})")
-        << QStringList() << Outcome::Failed << 0.0 << 0.0;
-    QTest::newRow("point off Earth") << QByteArray(R"({"features":[{"geometry":{"coordinates":)"
-                                                   R"([2.3,148.8]},"properties":{"score":0.9}}]})")
-                                     << QStringList() << Outcome::Failed << 0.0 << 0.0;
-    QTest::newRow("html") << QByteArray("<html><body>Bad gateway</body></html>") << QStringList()
-                          << Outcome::Failed << 0.0 << 0.0;
+        << feature(R"(["2.3","48.8"])", R"("score":0.9,)") << Outcome::Failed;
+    QTest::newRow("point off Earth")
+        << feature("[2.3,148.8]", R"("score":0.9,)") << Outcome::Failed;
+    QTest::newRow("service error")
+        << QByteArray(R"({"code":400,"message":"Failed parsing query"})") << Outcome::Failed;
+    QTest::newRow("html") << QByteArray("<html><body>Bad gateway</body></html>") << Outcome::Failed;
     QTest::newRow("cut short") << QByteArray(R"({"features":[{"geometry":{"coordinates":[2.3,)")
-                               << QStringList() << Outcome::Failed << 0.0 << 0.0;
+                               << Outcome::Failed;
 }
 
 void MapServiceQueryTest::nationalAddressAnswer() {
     QFETCH(QByteArray, json);
-    QFETCH(QStringList, postalCodes);
     QFETCH(GeocodeResult::Outcome, outcome);
-    QFETCH(double, latitude);
-    QFETCH(double, longitude);
-    const GeocodeResult result = GeoplateformeGeocoder::ReadAnswer(json, postalCodes);
-    QCOMPARE(result.outcome, outcome);
-    if (outcome == GeocodeResult::Outcome::Found) {
-        QCOMPARE(result.place.latitude, latitude);
-        QCOMPARE(result.place.longitude, longitude);
-    }
+    const AddressQuery typed = ParseAddressQuery(u"Rue de la Cité, Paris, FRANCE, 75004"_qs);
+    QCOMPARE(GeoplateformeGeocoder::ReadAnswer(json, typed).outcome, outcome);
 }
 
 void MapServiceQueryTest::nationalQueryText_data() {
-    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("sent"); // empty: nothing is sent
-    const QString word40 = u"Abcdefghij"_qs.repeated(4);
-    const QString long210 = (word40 + u' ').repeated(5) + u"Paris"_qs; // 210 characters
-    QTest::newRow("as typed") << u"1 rue X, Paris, 75001"_qs << u"1 rue X, Paris, 75001"_qs;
-    QTest::newRow("parenthesis first")
-        << u"(Bât. A) 3 rue Y, Lyon"_qs << u"Bât. A) 3 rue Y, Lyon"_qs;
+    const QString longStreet = u"Chemin "_qs + u"tres long "_qs.repeated(25);
+    QTest::newRow("address window")
+        << u"Rue de la cité, PARIS, FRANCE, 75004"_qs << u"Rue de la cité, PARIS, 75004"_qs;
+    QTest::newRow("town and code") << u"Lyon, 69003"_qs << u"Lyon, 69003"_qs;
+    QTest::newRow("CEDEX and postal box")
+        << u"20 avenue de Ségur TSA 30719, Paris Cedex 07, FRANCE, 75334"_qs
+        << u"20 avenue de Ségur, Paris, 75"_qs;
+    QTest::newRow("fraction first") << u"½ rue X, Paris, 75001"_qs << u"rue X, Paris, 75001"_qs;
+    QTest::newRow("ordinal indicator first")
+        << u"ª Résidence, Nice, 06000"_qs << u"Résidence, Nice, 06000"_qs;
     QTest::newRow("French quotes first")
         << u"« Les Pins », Nice, 06000"_qs << u"Les Pins », Nice, 06000"_qs;
-    QTest::newRow("dash and apostrophe first") << u"-'Île-de-Sein"_qs << u"Île-de-Sein"_qs;
-    QTest::newRow("hash first") << u"#3 Résidence Les Pins, Nice"_qs
-                                << u"3 Résidence Les Pins, Nice"_qs;
-    QTest::newRow("two characters") << u"Y, "_qs << QString();
-    QTest::newRow("two after punctuation") << u"((Eu"_qs << QString();
-    QTest::newRow("only punctuation") << u"« — »"_qs << QString();
-    QTest::newRow("three") << u"Eus"_qs << u"Eus"_qs;
-    QTest::newRow("exactly 200") << long210.left(200) << long210.left(200).trimmed();
-    QTest::newRow("cut at a word boundary") << long210 << (word40 + u' ').repeated(4).trimmed();
-    QTest::newRow("one word longer than the limit")
-        << u"A"_qs.repeated(230) << u"A"_qs.repeated(200);
+    QTest::newRow("accented letter first")
+        << u"Île de la Cité, Paris"_qs << u"Île de la Cité, Paris"_qs;
+    QTest::newRow("street of punctuation") << u"«, Paris, FRANCE, 75001"_qs << u"Paris, 75001"_qs;
+    QTest::newRow("long street cut, town and code kept")
+        << longStreet + u", Paris, FRANCE, 75001"_qs
+        << u"Chemin "_qs + u"tres long "_qs.repeated(18).trimmed() + u", Paris, 75001"_qs;
+    QTest::newRow("two characters") << u", Y, FRANCE, "_qs << QString();
 }
 
 void MapServiceQueryTest::nationalQueryText() {
-    QFETCH(QString, address);
+    QFETCH(QString, typed);
     QFETCH(QString, sent);
-    const QString text = GeoplateformeGeocoder::QueryText(address);
+    const QString text = GeoplateformeGeocoder::QueryText(ParseAddressQuery(typed));
     QCOMPARE(text, sent);
-    if (!text.isEmpty()) {
-        // What the service accepts: 3 to 200 characters, a letter or digit first.
-        QVERIFY(text.size() >= 3 && text.size() <= 200);
-        QVERIFY(text.at(0).isLetterOrNumber());
-    }
+    QVERIFY(text.size() <= GeoplateformeGeocoder::kLongestQuery);
 }
 
 void MapServiceQueryTest::nominatimAnswer_data() {
     QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("typed");
     QTest::addColumn<GeocodeResult::Outcome>("outcome");
-    QTest::addColumn<double>("latitude");
-    QTest::addColumn<double>("longitude");
     using Outcome = GeocodeResult::Outcome;
-    QTest::newRow("first match")
-        << QByteArray(R"([{"place_id":1,"lat":"52.5162746","lon":"13.3777041",)"
-                      R"("display_name":"Brandenburger Tor"},{"lat":"1","lon":"2"}])")
-        << Outcome::Found << 52.5162746 << 13.3777041;
-    QTest::newRow("no match") << QByteArray("[]") << Outcome::NoMatch << 0.0 << 0.0;
+    // Without address details the country is the end of the display name.
+    const QByteArray noDetails(R"([{"lat":"50.84","lon":"4.36","display_name":)"
+                               R"("Place des Palais, 1000, België / Belgique / Belgien"}])");
+    QTest::newRow("country of the display name")
+        << noDetails << u"Bruxelles, Belgique"_qs << Outcome::Found;
+    QTest::newRow("another country of the display name")
+        << noDetails << u"Bruxelles, France"_qs << Outcome::NoMatch;
     QTest::newRow("numbers not texts")
-        << QByteArray(R"([{"lat":52.5,"lon":13.3}])") << Outcome::Failed << 0.0 << 0.0;
+        << QByteArray(R"([{"lat":52.5,"lon":13.3}])") << u"Berlin"_qs << Outcome::Failed;
     QTest::newRow("text not a number")
-        << QByteArray(R"([{"lat":"north","lon":"13.3"}])") << Outcome::Failed << 0.0 << 0.0;
-    QTest::newRow("object") << QByteArray(R"({"error":"rate limited"})") << Outcome::Failed << 0.0
-                            << 0.0;
-    QTest::newRow("garbage") << QByteArray("\x00\xFF garbage", 10) << Outcome::Failed << 0.0 << 0.0;
+        << QByteArray(R"([{"lat":"north","lon":"13.3"}])") << u"Berlin"_qs << Outcome::Failed;
+    QTest::newRow("object") << QByteArray(R"({"error":"rate limited"})") << u"Berlin"_qs
+                            << Outcome::Failed;
+    QTest::newRow("garbage") << QByteArray("\x00\xFF garbage", 10) << u"Berlin"_qs
+                             << Outcome::Failed;
 }
 
 void MapServiceQueryTest::nominatimAnswer() {
     QFETCH(QByteArray, json);
+    QFETCH(QString, typed);
     QFETCH(GeocodeResult::Outcome, outcome);
-    QFETCH(double, latitude);
-    QFETCH(double, longitude);
-    const GeocodeResult result = NominatimGeocoder::ReadAnswer(json);
-    QCOMPARE(result.outcome, outcome);
-    if (outcome == GeocodeResult::Outcome::Found) {
-        QCOMPARE(result.place.latitude, latitude);
-        QCOMPARE(result.place.longitude, longitude);
+    QCOMPARE(NominatimGeocoder::ReadAnswer(json, ParseAddressQuery(typed)).outcome, outcome);
+}
+
+void MapServiceQueryTest::nominatimParameters_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("parameters"); // after "format=jsonv2&addressdetails=1&limit=5"
+    QTest::newRow("structured")
+        << u"Unter den Linden 77, Berlin, Germany, 10117"_qs
+        << QByteArray("&countrycodes=de&street=Unter%20den%20Linden%2077&city=Berlin"
+                      "&postalcode=10117");
+    QTest::newRow("France and its overseas places")
+        << u"Rue de la Paix, Paris, FRANCE, 75002"_qs
+        << QByteArray("&countrycodes=fr,gp,mq,gf,re,yt,pm,bl,mf&street=Rue%20de%20la%20Paix"
+                      "&city=Paris&postalcode=75002");
+    QTest::newRow("CEDEX code left out")
+        << u", Paris Cedex 07, FRANCE, 75334"_qs
+        << QByteArray("&countrycodes=fr,gp,mq,gf,re,yt,pm,bl,mf&q=Paris");
+    QTest::newRow("one part, free text")
+        << u"Graz, Autriche"_qs << QByteArray("&countrycodes=at&q=Graz");
+    QTest::newRow("no country") << u"Berlin, 10115"_qs
+                                << QByteArray("&city=Berlin&postalcode=10115");
+}
+
+void MapServiceQueryTest::nominatimParameters() {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, parameters);
+    QCOMPARE(NominatimGeocoder::Parameters(ParseAddressQuery(typed)),
+             "format=jsonv2&addressdetails=1&limit=5" + parameters);
+}
+
+void MapServiceQueryTest::recordedAnswers_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QJsonValue>("place"); // [latitude, longitude], null or "failed"
+    QTest::addColumn<int>("others");
+    QFile file(QStringLiteral(TARNEL_RECORDED_DIR "/cases.json"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qFatal("cases.json cannot be read");
+    }
+    const QJsonObject table = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject sources = table.value(u"answers"_qs).toObject();
+    for (const QJsonValue& value : table.value(u"cases"_qs).toArray()) {
+        const QJsonObject row = value.toObject();
+        const QString answer = row.value(u"answer"_qs).toString();
+        if (sources.value(answer).toString().isEmpty()) {
+            qFatal("%s has no source", qPrintable(answer));
+        }
+        const QString typed = row.value(u"typed"_qs).toString();
+        QTest::addRow("%s: %s", qPrintable(answer), qPrintable(typed))
+            << answer << typed << row.value(u"place"_qs) << row.value(u"others"_qs).toInt();
+    }
+}
+
+void MapServiceQueryTest::recordedAnswers() {
+    QFETCH(QString, answer);
+    QFETCH(QString, typed);
+    QFETCH(QJsonValue, place);
+    QFETCH(int, others);
+    QFile file(QStringLiteral(TARNEL_RECORDED_DIR "/") + answer + u".json"_qs);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray body = file.readAll();
+    const AddressQuery query = ParseAddressQuery(typed);
+    QVERIFY2(query.problem.isEmpty(), qPrintable(query.problem));
+    const GeocodeResult result = answer.startsWith(u"ban-"_qs)
+                                     ? GeoplateformeGeocoder::ReadAnswer(body, query)
+                                     : NominatimGeocoder::ReadAnswer(body, query);
+    using Outcome = GeocodeResult::Outcome;
+    const Outcome expected = place.isArray()    ? Outcome::Found
+                             : place.isString() ? Outcome::Failed
+                                                : Outcome::NoMatch;
+    QCOMPARE(result.outcome, expected);
+    if (expected == Outcome::Found) {
+        QCOMPARE(result.place.latitude, place.toArray().at(0).toDouble());
+        QCOMPARE(result.place.longitude, place.toArray().at(1).toDouble());
+        QVERIFY(!result.label.isEmpty());
+        QCOMPARE(int(result.others.size()), others);
     }
 }
 

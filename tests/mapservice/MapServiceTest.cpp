@@ -8,6 +8,7 @@
 
 #include <httplib.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -111,6 +112,7 @@ private slots:
     void concurrentLookupsShareOneRequest();
     void queryIsEscaped_data();
     void queryIsEscaped();
+    void namesakesAreListed();
     void absenceSentencesDiffer();
     void unreachableGeocodersAreNamed();
     void certificateFailureIsNamed();
@@ -150,23 +152,31 @@ void MapServiceTest::initTestCase() {
     fake_->Set(national, u"2 rue Y, Lyon, 69001"_qs, Behaviour::Place, 45.7676, 4.8344, 300ms);
     fake_->Set(national, u"1 rue Lente, Paris, 75001"_qs, Behaviour::Hang);
     fake_->Set(national, u"Grosse Rue, Paris, 75001"_qs, Behaviour::Huge, 48.86, 2.34);
-    fake_->Set(nominatim, u"Unter den Linden 77, Berlin, Germany, 10117"_qs, Behaviour::Place,
-               52.5162746, 13.3777041);
+    fake_->Set(nominatim, u"Unter den Linden 77, Berlin, 10117"_qs, Behaviour::Place, 52.5162746,
+               13.3777041);
     fake_->Set(nominatim, u"Berlin, 10115"_qs, Behaviour::Place, 52.5323, 13.3846);
     fake_->Set(nominatim, u"Garbage Street, Nowhere"_qs, Behaviour::Garbage);
-    fake_->Set(nominatim, u"Broken Road, Oslo, Norway"_qs, Behaviour::ServerError);
+    fake_->Set(nominatim, u"Broken Road, Oslo"_qs, Behaviour::ServerError);
     // A German address without its country: the French base's best guess is a French street of
     // another postal code, so the place comes from Nominatim.
     fake_->Set(national, u"Hauptstraße 1, Berlin, 10115"_qs, Behaviour::OtherPostcode, 48.3, 4.07);
     fake_->Set(nominatim, u"Hauptstraße 1, Berlin, 10115"_qs, Behaviour::Place, 52.5323, 13.3846);
     fake_->Set(national, u"Rue de la Paix, Paris, 75002"_qs, Behaviour::Namesake, 48.8691, 2.3317);
     fake_->Set(national, u"3 rue Z, Paris, 75003"_qs, Behaviour::Gzip, 48.8637, 2.3615);
-    fake_->Set(nominatim, u"Gzip Road 3, Oslo, Norway"_qs, Behaviour::Gzip, 59.9139, 10.7522);
+    fake_->Set(nominatim, u"Gzip Road 3, Oslo"_qs, Behaviour::Gzip, 59.9139, 10.7522);
     fake_->Set(national, u"Rue Refus, Paris, 75005"_qs, Behaviour::BadRequest);
-    fake_->Set(nominatim, u"Rue Refus, Paris, FRANCE, 75005"_qs, Behaviour::Place, 48.8448, 2.3471);
+    fake_->Set(nominatim, u"Rue Refus, Paris, 75005"_qs, Behaviour::Place, 48.8448, 2.3471);
     fake_->Set(national, u"Rue Bloquée, Paris, 75006"_qs, Behaviour::Forbidden);
-    fake_->Set(nominatim, u"Storgata 1, Oslo, Norway"_qs, Behaviour::TooManyRequests);
+    fake_->Set(nominatim, u"Storgata 1, Oslo"_qs, Behaviour::TooManyRequests);
     fake_->Set(national, u"Rue Vide, Paris, 75007"_qs, Behaviour::Empty);
+    // Real answers of the French base, whatever the request asks besides its text.
+    for (const auto& [query, answer] : {std::pair{u"10 PL 5 MARTYRS LYCEE BUFFON, PARIS, 75015"_qs,
+                                                  u"ban-les-emplois-10-pl-5-martyrs"_qs},
+                                        std::pair{u"8 bd du port"_qs, u"ban-8-bd-du-port"_qs}}) {
+        QFile recorded(QStringLiteral(TARNEL_RECORDED_DIR "/") + answer + u".json"_qs);
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        fake_->SetRecorded(national, query, recorded.readAll());
+    }
 }
 
 void MapServiceTest::init() {
@@ -266,6 +276,11 @@ void MapServiceTest::pages_data() {
                                     << QString() << 1 << 1 << Absence::Failed;
     QTest::newRow("oversized answer") << QByteArray("Grosse+Rue,+Paris,+FRANCE,+75001") << QString()
                                       << QString() << 1 << 1 << Absence::Failed;
+    QTest::newRow("recorded answer, abbreviations scored 0.52")
+        << QByteArray("10+PL+5+MARTYRS+LYCEE+BUFFON,+PARIS,+FRANCE,+75015") << u"48.838411000"_qs
+        << u"2.3167540000"_qs << 1 << 0 << none;
+    QTest::newRow("bad postal code")
+        << QByteArray(",+Paris,+FRANCE,+7500") << QString() << QString() << 0 << 0 << none;
     QTest::newRow("empty query") << QByteArray() << QString() << QString() << 0 << 0 << none;
     QTest::newRow("forged arrangement")
         << QByteArray("x:%7Blat:12.3456789,lng:2.3456789%7D,+Nowhere") << QString() << QString()
@@ -323,14 +338,31 @@ void MapServiceTest::pages() {
     } else {
         QVERIFY(!page.contains("<iframe"));
         // Before any search the page invites one; afterwards it says why nothing is shown.
-        const QString sentence =
-            query.isEmpty() ? u"Saisissez une adresse ou des coordonnées"_qs : AbsenceText(why);
+        const QString sentence = query.isEmpty() ? u"Saisissez une adresse ou des coordonnées"_qs
+                                 : query.endsWith("+7500") ? u"pas cinq chiffres"_qs
+                                                           : AbsenceText(why);
         QVERIFY2(page.contains(sentence.toUtf8()), page.constData());
     }
 
     QCOMPARE(fake_->Hits(Endpoint::National), nationalHits);
     QCOMPARE(fake_->Hits(Endpoint::Nominatim), nominatimHits);
     QVERIFY2(fake_->Broken().isEmpty(), qPrintable(fake_->Broken().join(u'|')));
+}
+
+void MapServiceTest::namesakesAreListed() {
+    // The documented example's recorded answer: five towns have an 8 boulevard du Port.
+    const auto result = Fetch("8+bd+du+port,+,+FRANCE,+");
+    QVERIFY(result);
+    const QByteArray page = QByteArray::fromStdString(result->body);
+    const auto shown = ExtractCoordinates(page);
+    QVERIFY(shown);
+    QCOMPARE(shown->latitude, u"49.897443000"_qs);
+    QVERIFY(page.indexOf("viewport:") < page.indexOf("<title>"));
+    QVERIFY(
+        page.contains(u"<p>Autres lieux possibles :</p>\n<ul id=\"autres-lieux\">"_qs.toUtf8()));
+    QVERIFY(page.contains(u"<li><a href=\"/maps?q=43.4252250%2C3.6058840\">8 Boulevard du Port "
+                          "34140 Mèze</a></li>"_qs.toUtf8()));
+    QCOMPARE(page.count("<li><a href=\"/maps?q="), 4);
 }
 
 void MapServiceTest::absenceSentencesDiffer() {
@@ -437,7 +469,7 @@ void MapServiceTest::requestsAreOnesTheServicesAccept_data() {
     QTest::newRow("dash first") << QByteArray("-+3+rue+Y,+Lyon,+69003");
     QTest::newRow("apostrophe first") << QByteArray("'Les+Pins',+Nice,+06000");
     QTest::newRow("hash first") << QByteArray("%233+R%C3%A9sidence+Les+Pins,+Nice,+FRANCE,+06000");
-    QTest::newRow("two characters for France") << QByteArray("%C2%AB,+,+FRANCE,+75");
+    QTest::newRow("two characters for France") << QByteArray("%C2%AB,+Y,+FRANCE,+");
     QTest::newRow("country only") << QByteArray(",+,+FRANCE,+");
     QTest::newRow("two hundred and fifty characters")
         << QByteArray("Chemin+" + QByteArray("tres+long+").repeated(25) + ",+Paris,+FRANCE,+75001");
@@ -627,8 +659,8 @@ void MapServiceTest::upstreamRequestsFollowTheirFormats_data() {
         << QByteArray("/geocodage/search?q=Rue%20de%20la%20cit%C3%A9%2C%20PARIS%2C%2075004"
                       "&autocomplete=0&limit=5");
     QTest::newRow("nominatim") << QByteArray("A+%26+B,+Oslo,+Norway")
-                               << QByteArray("/search?format=jsonv2&limit=1&q=A%20%26%20B%2C%20"
-                                             "Oslo%2C%20Norway");
+                               << QByteArray("/search?format=jsonv2&addressdetails=1&limit=5"
+                                             "&countrycodes=no&street=A%20%26%20B&city=Oslo");
 }
 
 void MapServiceTest::upstreamRequestsFollowTheirFormats() {
