@@ -9,6 +9,7 @@
 #include "mapservice/MapPage.h"
 #include "mapservice/NominatimGeocoder.h"
 #include "mapservice/QueryText.h"
+#include "mapservice/StaticFiles.h"
 
 #include <httplib.h>
 
@@ -30,10 +31,40 @@ constexpr size_t kLargestPayload = 1024;
 
 constexpr auto kPagePath = "/maps";
 constexpr auto kIconPath = "/favicon.ico";
+constexpr auto kPageFilesPath = R"(/carte/(.+))";
+constexpr auto kLeafletPath = R"(/leaflet/(.+))";
 
 void Refuse(httplib::Response& response, int status, const char* text) {
     response.status = status;
     response.set_content(text, "text/plain; charset=utf-8");
+}
+
+// The paths the service answers; the rest is refused before any handler runs.
+bool Served(const std::string& path) {
+    return path == kPagePath || path == kIconPath || path.starts_with("/carte/") ||
+           path.starts_with("/leaflet/");
+}
+
+// Answers with `file`, or with "not modified" when the browser holds the same bytes.
+void Send(const StaticFile& file, const httplib::Request& request, httplib::Response& response) {
+    if (file.status != 200) {
+        Refuse(response, 404, "Introuvable");
+        return;
+    }
+    response.set_header("Cache-Control", file.cacheControl.toStdString());
+    response.set_header("ETag", file.etag.toStdString());
+    response.set_header("X-Content-Type-Options", "nosniff");
+    // The same address gives other bytes to a browser that accepts other encodings.
+    response.set_header("Vary", "Accept-Encoding");
+    if (request.get_header_value("If-None-Match") == file.etag.toStdString()) {
+        response.status = 304;
+        return;
+    }
+    if (!file.encoding.isEmpty()) {
+        response.set_header("Content-Encoding", file.encoding.toStdString());
+    }
+    response.set_content(file.body.constData(), static_cast<size_t>(file.body.size()),
+                         file.type.toStdString());
 }
 
 // A browser's request made on behalf of another site: an Origin other than the service's own,
@@ -90,9 +121,11 @@ Absence AbsenceOf(const std::vector<GeocodeResult::Outcome>& outcomes) {
 
 } // namespace
 
-MapService::MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world)
+MapService::MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
+                       std::vector<TileLayer> tiles)
     : france_(Cached(std::move(france)))
-    , world_(Cached(std::move(world))) {
+    , world_(Cached(std::move(world)))
+    , tiles_(std::move(tiles)) {
 }
 
 MapService::~MapService() {
@@ -116,7 +149,7 @@ bool MapService::Start() {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
             }
-            if (request.path != kPagePath && request.path != kIconPath) {
+            if (!Served(request.path)) {
                 Refuse(response, 404, "Introuvable");
                 return httplib::Server::HandlerResponse::Handled;
             }
@@ -130,15 +163,30 @@ bool MapService::Start() {
     server->Get(kIconPath, [](const httplib::Request&, httplib::Response& response) {
         response.status = 204;
     });
-    server->Get(kPagePath, [this](const httplib::Request& request, httplib::Response& response) {
+    // Scripts and styles of the service only; pictures from the tile servers too.
+    const std::string csp = "default-src 'none'; script-src 'self'; style-src 'self'; "
+                            "img-src 'self' " +
+                            TileOrigins(tiles_).toStdString() +
+                            "; connect-src 'self'; base-uri 'none'; form-action 'none'; "
+                            "frame-ancestors 'none'";
+    server->Get(kPagePath, [this, csp](const httplib::Request& request,
+                                       httplib::Response& response) {
         const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
         response.set_header("Cache-Control", "no-store");
         response.set_header("X-Content-Type-Options", "nosniff");
-        response.set_header("Content-Security-Policy",
-                            "default-src 'none'; style-src 'unsafe-inline'; "
-                            "frame-src https://www.openstreetmap.org");
+        response.set_header("Content-Security-Policy", csp);
+        // The tile servers ask for a Referer; the origin is all they get.
+        response.set_header("Referrer-Policy", "strict-origin-when-cross-origin");
         response.set_content(page.constData(), static_cast<size_t>(page.size()),
                              "text/html; charset=utf-8");
+    });
+    server->Get(kPageFilesPath, [](const httplib::Request& request, httplib::Response& response) {
+        Send(PageFile(QString::fromStdString(request.matches[1].str())), request, response);
+    });
+    server->Get(kLeafletPath, [](const httplib::Request& request, httplib::Response& response) {
+        Send(LeafletFile(QString::fromStdString(request.matches[1].str()),
+                         QByteArray::fromStdString(request.get_header_value("Accept-Encoding"))),
+             request, response);
     });
 
     const int port = server->BindToAnyPort(kLoopbackHost);
@@ -184,6 +232,10 @@ void MapService::Stop() {
     }
     server_.reset();
     port_ = 0;
+}
+
+QByteArray MapService::MapPageHtml(const MapPageContent& content) const {
+    return tarnel::MapPageHtml(content, tiles_);
 }
 
 QByteArray MapService::PageFor(const QString& query) {
@@ -248,7 +300,8 @@ std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endp
     if (!endpoints.world.isEmpty()) {
         world = std::make_unique<NominatimGeocoder>(endpoints.world, agent);
     }
-    return std::make_unique<MapService>(std::move(france), std::move(world));
+    return std::make_unique<MapService>(std::move(france), std::move(world),
+                                        TileLayersOf(endpoints.tiles));
 }
 
 } // namespace tarnel

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "mapservice/Geocoder.h"
+#include "mapservice/MapPage.h"
+#include "mapservice/TileLayers.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,8 +20,9 @@ class GuardedServer;
 // with `world` elsewhere, the other one asked when the first cannot find it, the answers of the
 // last few thousand addresses kept for the life of the service. A geocoder left null is not
 // asked. A page without a place says whether the address is unknown or the geocoders could not
-// be asked, and why. Everything but "GET /maps" and "GET /favicon.ico" is refused (404, or 405
-// for other methods), and so is (403) any request whose Host header is not
+// be asked, and why. The page draws its map on the base layers `tiles` with the page's own
+// files, "GET /carte/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
+// Everything else is refused (404, or 405 for other methods), and so is (403) any request whose Host header is not
 // "127.0.0.1:<port>", which keeps web pages from reaching the service under another name, and
 // any request a browser makes for another site (an Origin other than "http://127.0.0.1:<port>",
 // or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps other web pages from
@@ -27,7 +30,8 @@ class GuardedServer;
 // GuardedServer.
 class MapService {
 public:
-    MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world);
+    MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
+               std::vector<TileLayer> tiles = TileLayersOf());
     MapService(const MapService&) = delete;
     MapService& operator=(const MapService&) = delete;
     ~MapService(); // stops the server
@@ -52,9 +56,12 @@ public:
 
 private:
     QByteArray PageFor(const QString& query);
+    // The pages of this service: drawn on its own base layers.
+    QByteArray MapPageHtml(const MapPageContent& content) const;
 
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;
+    std::vector<TileLayer> tiles_;
     std::unique_ptr<GuardedServer> server_;
     std::thread serving_;
     quint16 port_ = 0;
@@ -72,10 +79,12 @@ struct GeocoderEndpoints {
     QString france = QStringLiteral("https://data.geopf.fr/geocodage/search");
     QString world = QStringLiteral("https://nominatim.openstreetmap.org/search");
     QString contact; // put in the agent; empty for none
+    TileUrls tiles;  // the map's base layers
 };
 
 // The service on open data: by default the Base Adresse Nationale through the Géoplateforme
-// (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere. Not started.
+// (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere, the map drawn on the base
+// layers of `endpoints.tiles`. Not started.
 std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endpoints = {});
 
 } // namespace tarnel
