@@ -85,7 +85,9 @@ int main(int argc, char* argv[]) {
                                          tarnel::MessageIcon::Exclamation);
     tarnel::WindowContext context{texts, QCoreApplication::applicationDirPath(),
                                   mapService.BaseUrl(), desktop.Services()};
-    QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(tarnel::MapViewCacheFolder(), &app);
+    // The tile servers' usage policies ask that the program name itself and a contact.
+    QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(
+        tarnel::MapViewCacheFolder(), &app, tarnel::OpenDataUserAgent(geocoders.contact));
     tarnel::frmMap window(context, new tarnel::WebEngineMapView(mapProfile));
     window.show();
     return QApplication::exec();

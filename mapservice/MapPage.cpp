@@ -100,16 +100,14 @@ QString PageData(const MapPageContent& content, const std::vector<TileLayer>& ti
         others.append(QLatin1String("{\"label\":") % JsonString(other.label) % u',' %
                       JsonPoint(other.place.latitude, other.place.longitude) % u'}');
     }
-    const QString place = content.place ? u'{' %
-                                              JsonPoint(content.place->latitude,
-                                                        content.place->longitude) %
-                                              u'}'
-                                        : QStringLiteral("null");
-    return QLatin1String("{\"query\":") % JsonString(content.query) %
-           QLatin1String(",\"place\":") % place % QLatin1String(",\"label\":") %
-           JsonString(content.label) % QLatin1String(",\"source\":") %
-           JsonString(content.source) % QLatin1String(",\"others\":[") % others.join(u',') %
-           QLatin1String("],\"tiles\":") % LayersJson(tiles) % u'}';
+    const QString place =
+        content.place ? u'{' % JsonPoint(content.place->latitude, content.place->longitude) % u'}'
+                      : QStringLiteral("null");
+    return QLatin1String("{\"query\":") % JsonString(content.query) % QLatin1String(",\"place\":") %
+           place % QLatin1String(",\"label\":") % JsonString(content.label) %
+           QLatin1String(",\"source\":") % JsonString(content.source) %
+           QLatin1String(",\"others\":[") % others.join(u',') % QLatin1String("],\"tiles\":") %
+           LayersJson(tiles) % u'}';
 }
 
 // The other places that fit the query as well, each a link to its own page.
@@ -158,8 +156,7 @@ QString Fill(const QString& pattern, const QList<std::pair<QString, QString>>& v
     qsizetype from = 0;
     while (true) {
         const qsizetype open = pattern.indexOf(QLatin1String("@@"), from);
-        const qsizetype close =
-            open < 0 ? -1 : pattern.indexOf(QLatin1String("@@"), open + 2);
+        const qsizetype close = open < 0 ? -1 : pattern.indexOf(QLatin1String("@@"), open + 2);
         if (close < 0) {
             break;
         }
@@ -228,13 +225,14 @@ QByteArray MapPageHtml(const MapPageContent& content, const std::vector<TileLaye
             (content.problem.isEmpty() ? AbsenceText(content.why) : EscapeHtml(content.problem)) %
             QLatin1String("</p>\n");
     }
-    const QString page = Fill(PageTemplate(), {{QStringLiteral("repere"), viewport},
-                                               {QStringLiteral("titre"), heading},
-                                               {QStringLiteral("leaflet"), LeafletVersionTag()},
-                                               {QStringLiteral("donnees"), PageData(content, tiles)},
-                                               {QStringLiteral("message"), message},
-                                               {QStringLiteral("autres"), OthersSection(content.others)},
-                                               {QStringLiteral("coordonnees"), coordinates}});
+    const QString page =
+        Fill(PageTemplate(), {{QStringLiteral("repere"), viewport},
+                              {QStringLiteral("titre"), heading},
+                              {QStringLiteral("leaflet"), LeafletVersionTag()},
+                              {QStringLiteral("donnees"), PageData(content, tiles)},
+                              {QStringLiteral("message"), message},
+                              {QStringLiteral("autres"), OthersSection(content.others)},
+                              {QStringLiteral("coordonnees"), coordinates}});
     return page.toUtf8();
 }
 

@@ -63,8 +63,13 @@ void Send(const StaticFile& file, const httplib::Request& request, httplib::Resp
     if (!file.encoding.isEmpty()) {
         response.set_header("Content-Encoding", file.encoding.toStdString());
     }
-    response.set_content(file.body.constData(), static_cast<size_t>(file.body.size()),
-                         file.type.toStdString());
+    // Through a provider of known length, which the server sends as it is: a body set directly
+    // would be compressed again.
+    const QByteArray body = file.body;
+    response.set_content_provider(static_cast<size_t>(body.size()), file.type.toStdString(),
+                                  [body](size_t offset, size_t length, httplib::DataSink& sink) {
+                                      return sink.write(body.constData() + offset, length);
+                                  });
 }
 
 // A browser's request made on behalf of another site: an Origin other than the service's own,
@@ -169,17 +174,17 @@ bool MapService::Start() {
                             TileOrigins(tiles_).toStdString() +
                             "; connect-src 'self'; base-uri 'none'; form-action 'none'; "
                             "frame-ancestors 'none'";
-    server->Get(kPagePath, [this, csp](const httplib::Request& request,
-                                       httplib::Response& response) {
-        const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
-        response.set_header("Cache-Control", "no-store");
-        response.set_header("X-Content-Type-Options", "nosniff");
-        response.set_header("Content-Security-Policy", csp);
-        // The tile servers ask for a Referer; the origin is all they get.
-        response.set_header("Referrer-Policy", "strict-origin-when-cross-origin");
-        response.set_content(page.constData(), static_cast<size_t>(page.size()),
-                             "text/html; charset=utf-8");
-    });
+    server->Get(
+        kPagePath, [this, csp](const httplib::Request& request, httplib::Response& response) {
+            const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
+            response.set_header("Cache-Control", "no-store");
+            response.set_header("X-Content-Type-Options", "nosniff");
+            response.set_header("Content-Security-Policy", csp);
+            // The tile servers ask for a Referer; the origin is all they get.
+            response.set_header("Referrer-Policy", "strict-origin-when-cross-origin");
+            response.set_content(page.constData(), static_cast<size_t>(page.size()),
+                                 "text/html; charset=utf-8");
+        });
     server->Get(kPageFilesPath, [](const httplib::Request& request, httplib::Response& response) {
         Send(PageFile(QString::fromStdString(request.matches[1].str())), request, response);
     });

@@ -22,12 +22,12 @@ class GuardedServer;
 // asked. A page without a place says whether the address is unknown or the geocoders could not
 // be asked, and why. The page draws its map on the base layers `tiles` with the page's own
 // files, "GET /carte/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
-// Everything else is refused (404, or 405 for other methods), and so is (403) any request whose Host header is not
-// "127.0.0.1:<port>", which keeps web pages from reaching the service under another name, and
-// any request a browser makes for another site (an Origin other than "http://127.0.0.1:<port>",
-// or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps other web pages from
-// looking addresses up on the user's behalf. Requests are served on threads of their own, see
-// GuardedServer.
+// Everything else is refused (404, or 405 for other methods), and so is (403) any request whose
+// Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
+// another name, and any request a browser makes for another site (an Origin other than
+// "http://127.0.0.1:<port>", or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps
+// other web pages from looking addresses up on the user's behalf. Requests are served on threads of
+// their own, see GuardedServer.
 class MapService {
 public:
     MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,

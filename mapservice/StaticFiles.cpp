@@ -93,14 +93,14 @@ StaticFile LeafletFile(const QString& name, const QByteArray& acceptEncoding,
         return {};
     }
     const QString path = QDir(folder).filePath(name);
-    StaticFile file{.status = 200,
-                    .type = TypeOf(name),
-                    .cacheControl = "public, max-age=31536000, immutable"};
+    StaticFile file{
+        .status = 200, .type = TypeOf(name), .cacheControl = "public, max-age=31536000, immutable"};
     if (!name.endsWith(QLatin1String(".png"))) {
         // Debian names its Brotli files ".brotli", not ".br".
-        for (const auto& [coding, suffix] : {std::pair{QByteArray("br"), ".brotli"},
-                                             std::pair{QByteArray("gzip"), ".gz"}}) {
-            if (Accepts(acceptEncoding, coding) && QFileInfo(path + QLatin1String(suffix)).isFile()) {
+        for (const auto& [coding, suffix] :
+             {std::pair{QByteArray("br"), ".brotli"}, std::pair{QByteArray("gzip"), ".gz"}}) {
+            if (Accepts(acceptEncoding, coding) &&
+                QFileInfo(path + QLatin1String(suffix)).isFile()) {
                 file.body = ReadAll(path + QLatin1String(suffix));
                 if (!file.body.isEmpty()) {
                     file.encoding = coding;

@@ -10,12 +10,12 @@ inline const QString kLeafletFolder = QStringLiteral("/usr/share/javascript/leaf
 
 // One file the map service hands the browser as it is, or why not.
 struct StaticFile {
-    int status = 404;        // 200, or 404 for a name outside the served set
-    QByteArray body{};       // the bytes as sent, compressed when `encoding` is set
-    QByteArray type{};       // the Content-Type
-    QByteArray encoding{};   // "br", "gzip", or empty for the plain file
+    int status = 404;      // 200, or 404 for a name outside the served set
+    QByteArray body{};     // the bytes as sent, compressed when `encoding` is set
+    QByteArray type{};     // the Content-Type
+    QByteArray encoding{}; // "br", "gzip", or empty for the plain file
     QByteArray cacheControl{};
-    QByteArray etag{};       // a quoted tag of the bytes, for If-None-Match
+    QByteArray etag{}; // a quoted tag of the bytes, for If-None-Match
 };
 
 // The page's own style sheet and modules, compiled into the program: `name` is a file of the

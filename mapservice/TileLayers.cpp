@@ -10,9 +10,9 @@ namespace {
 // The credits each source's terms ask for: the OpenStreetMap Foundation's attribution
 // guidelines, and the IGN's Licence Ouverte (Etalab 2.0) which asks that the source be named.
 const QString kOsmCredit = QStringLiteral(
-    "\u00A9 <a href=\"https://www.openstreetmap.org/copyright\">contributeurs OpenStreetMap</a>");
+    "<a href=\"https://www.openstreetmap.org/copyright\">\u00A9 contributeurs OpenStreetMap</a>");
 const QString kIgnCredit = QStringLiteral(
-    "\u00A9 <a href=\"https://www.ign.fr/\">IGN</a> \u2013 G\u00E9oplateforme, "
+    "<a href=\"https://www.ign.fr/\">\u00A9 IGN</a> \u2013 G\u00E9oplateforme, "
     "<a href=\"https://www.etalab.gouv.fr/licence-ouverte-open-licence/\">Licence Ouverte</a>");
 
 QUrl Parsed(const QString& url) {
@@ -53,7 +53,8 @@ QString TileOrigins(const std::vector<TileLayer>& layers) {
 bool UsableTileUrl(const QString& url) {
     const QUrl parsed = Parsed(url);
     const QString scheme = parsed.scheme().toLower();
-    return parsed.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+    return parsed.isValid() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
            !parsed.host().isEmpty() && url.contains(QLatin1String("{z}")) &&
            url.contains(QLatin1String("{x}")) && url.contains(QLatin1String("{y}"));
 }

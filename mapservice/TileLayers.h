@@ -10,14 +10,14 @@ namespace tarnel {
 struct TileUrls {
     QString osm = QStringLiteral("https://tile.openstreetmap.org/{z}/{x}/{y}.png");
     // The Géoplateforme's open WMTS (data.geopf.fr), Web Mercator pyramid "PM", no key needed.
-    QString plan = QStringLiteral(
-        "https://data.geopf.fr/wmts?SERVICE=WMTS&REQUEST=GetTile&VERSION=1.0.0"
-        "&LAYER=GEOGRAPHICALGRIDSYSTEMS.PLANIGNV2&STYLE=normal&TILEMATRIXSET=PM"
-        "&TILEMATRIX={z}&TILEROW={y}&TILECOL={x}&FORMAT=image/png");
-    QString ortho = QStringLiteral(
-        "https://data.geopf.fr/wmts?SERVICE=WMTS&REQUEST=GetTile&VERSION=1.0.0"
-        "&LAYER=ORTHOIMAGERY.ORTHOPHOTOS&STYLE=normal&TILEMATRIXSET=PM"
-        "&TILEMATRIX={z}&TILEROW={y}&TILECOL={x}&FORMAT=image/jpeg");
+    QString plan =
+        QStringLiteral("https://data.geopf.fr/wmts?SERVICE=WMTS&REQUEST=GetTile&VERSION=1.0.0"
+                       "&LAYER=GEOGRAPHICALGRIDSYSTEMS.PLANIGNV2&STYLE=normal&TILEMATRIXSET=PM"
+                       "&TILEMATRIX={z}&TILEROW={y}&TILECOL={x}&FORMAT=image/png");
+    QString ortho =
+        QStringLiteral("https://data.geopf.fr/wmts?SERVICE=WMTS&REQUEST=GetTile&VERSION=1.0.0"
+                       "&LAYER=ORTHOIMAGERY.ORTHOPHOTOS&STYLE=normal&TILEMATRIXSET=PM"
+                       "&TILEMATRIX={z}&TILEROW={y}&TILECOL={x}&FORMAT=image/jpeg");
 };
 
 // One base layer of the page, as the page's script draws it.

@@ -93,9 +93,8 @@ export class Panneau {
                 interactive: false,
             }).addTo(this.carte);
         }
-        this.montrerFormes([
-            { key: "decimal", name: "Degrés décimaux", text: `${this.point.lat}, ${this.point.lng}` },
-        ]);
+        const texte = `${this.point.lat}, ${this.point.lng}`;
+        this.montrerFormes([{ key: "decimal", name: "Degrés décimaux", text: texte }]);
         this.adresse.textContent = "Recherche de l'adresse la plus proche…";
         this.element.hidden = false;
         this.annonce.textContent =
