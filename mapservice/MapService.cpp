@@ -168,9 +168,10 @@ bool MapService::Start() {
     server->Get(kIconPath, [](const httplib::Request&, httplib::Response& response) {
         response.status = 204;
     });
-    // Scripts and styles of the service only; pictures from the tile servers too.
+    // Scripts and styles of the service only; pictures from the tile servers too, and the blank
+    // picture Leaflet puts in a tile it stops loading.
     const std::string csp = "default-src 'none'; script-src 'self'; style-src 'self'; "
-                            "img-src 'self' " +
+                            "img-src 'self' data: " +
                             TileOrigins(tiles_).toStdString() +
                             "; connect-src 'self'; base-uri 'none'; form-action 'none'; "
                             "frame-ancestors 'none'";

@@ -39,7 +39,7 @@ function suivreEchecs(couche, avis) {
         avis.hidden = false;
     });
     couche.on("load", () => {
-        avis.hidden = echecs > 0;
+        avis.hidden = echecs === 0;
     });
 }
 

@@ -928,10 +928,11 @@ void MapServiceTest::pageHeadersAndData() {
     client.set_url_encode(false);
     const auto result = client.Get("/maps?q=48.8584%2C2.2945");
     QVERIFY(result);
-    QCOMPARE(result->get_header_value("Content-Security-Policy"),
-             std::string("default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self' "
-                         "http://127.0.0.1:9 https://data.geopf.fr; connect-src 'self'; "
-                         "base-uri 'none'; form-action 'none'; frame-ancestors 'none'"));
+    QCOMPARE(
+        result->get_header_value("Content-Security-Policy"),
+        std::string("default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self' data: "
+                    "http://127.0.0.1:9 https://data.geopf.fr; connect-src 'self'; "
+                    "base-uri 'none'; form-action 'none'; frame-ancestors 'none'"));
     QCOMPARE(result->get_header_value("Referrer-Policy"),
              std::string("strict-origin-when-cross-origin"));
     const QByteArray page = QByteArray::fromStdString(result->body);
