@@ -67,11 +67,16 @@ export function poserCouches(L, carte, definitions, avis) {
     const choix = definitions.find((definition) => definition.id === lireChoix()) || definitions[0];
     parNom[choix.name].addTo(carte);
     if (definitions.length > 1) {
-        const controle = L.control.layers(parNom, null, { collapsed: false, position: "topleft" });
+        // Folded into one button, opened on hover or on keyboard focus.
+        const controle = L.control.layers(parNom, null, { collapsed: true });
         controle.addTo(carte);
         const boite = controle.getContainer();
         boite.setAttribute("role", "group");
         boite.setAttribute("aria-label", "Fonds de carte");
+        const bouton = boite.querySelector(".leaflet-control-layers-toggle");
+        bouton.title = "Fonds de carte";
+        bouton.setAttribute("role", "button");
+        bouton.setAttribute("aria-label", "Choisir le fond de carte");
     }
     carte.on("baselayerchange", (evenement) => {
         avis.hidden = true;
