@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-10}"
 targets=(read_number degree_conversion last_position extract_coordinates generic_asc map_query_place
-  query_decoding coordinate_text address_query geoplateforme_answer nominatim_answer map_page)
+  query_decoding coordinate_text address_query geoplateforme_answer nominatim_answer map_page
+  static_files)
 
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null
