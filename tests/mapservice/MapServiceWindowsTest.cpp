@@ -20,10 +20,10 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
-#include <cmath>
-#include <numbers>
 #include <QWebEngineView>
 #include <atomic>
+#include <cmath>
+#include <numbers>
 
 using namespace tarnel;
 using namespace tarnel::testing;
