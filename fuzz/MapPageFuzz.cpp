@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QByteArray opening = "<script type=\"application/json\" id=\"tarnel-lieu\">";
     const qsizetype start = page.indexOf(opening) + opening.size();
-    const QJsonDocument data =
+    const QJsonDocument pageData =
         QJsonDocument::fromJson(page.mid(start, page.indexOf("</script>", start) - start));
-    Require(data.object().value(QStringLiteral("query")).toString() == query,
+    Require(pageData.object().value(QStringLiteral("query")).toString() == query,
             "the page data gives the query back", Shown(query));
 
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

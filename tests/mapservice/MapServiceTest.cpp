@@ -865,9 +865,6 @@ void MapServiceTest::pageFiles_data() {
         << QByteArray("/leaflet/leaflet.min.js?v=1") << QByteArray("gzip, deflate, br") << 200
         << QByteArray("text/javascript; charset=utf-8") << QByteArray("br")
         << leaflet + u"leaflet.min.js.brotli"_qs;
-    QTest::newRow("Leaflet style, gzip") << QByteArray("/leaflet/leaflet.css") << QByteArray("gzip")
-                                         << 200 << QByteArray("text/css; charset=utf-8")
-                                         << QByteArray("gzip") << leaflet + u"leaflet.css.gz"_qs;
     QTest::newRow("Leaflet, Brotli refused, no gzip")
         << QByteArray("/leaflet/leaflet.min.js") << QByteArray("br;q=0, identity") << 200
         << QByteArray("text/javascript; charset=utf-8") << QByteArray()
@@ -882,8 +879,6 @@ void MapServiceTest::pageFiles_data() {
                                   << QString();
     QTest::newRow("page skeleton") << QByteArray("/carte/carte.html") << QByteArray() << 404
                                    << QByteArray() << QByteArray() << QString();
-    QTest::newRow("page file folder") << QByteArray("/carte/images/layers.png") << QByteArray()
-                                      << 404 << QByteArray() << QByteArray() << QString();
 }
 
 void MapServiceTest::pageFiles() {
