@@ -53,18 +53,17 @@ QString EscapeHtml(const QString& text) {
 }
 
 // A JSON string that is safe inside a <script> element and cannot forge the coordinate
-// arrangement: besides quotes, backslashes and controls, every <, >, &, ', brace and line or
-// paragraph separator is written as \uXXXX.
+// arrangement: besides backslashes, every control, quote, <, >, &, ', brace and line or
+// paragraph separator is written as \uXXXX, so the text adds no markup character at all.
 QString JsonString(const QString& text) {
     QString out = QStringLiteral("\"");
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (u == u'"' || u == u'\\') {
-            out += u'\\';
-            out += c;
-        } else if (u < 0x20 || u == u'<' || u == u'>' || u == u'&' || u == u'\'' || u == u'{' ||
-                   u == u'}' || u == 0x2028 || u == 0x2029) {
-            out += QStringLiteral("\\u%1").arg(u, 4, 16, QChar(u'0'));
+        if (u == u'\\') {
+            out += QLatin1String("\\\\");
+        } else if (u < 0x20 || u == u'"' || u == u'<' || u == u'>' || u == u'&' || u == u'\'' ||
+                   u == u'{' || u == u'}' || u == 0x2028 || u == 0x2029) {
+            out += QStringLiteral("\\u%1").arg(static_cast<uint>(u), 4, 16, QChar(u'0'));
         } else {
             out += c;
         }
