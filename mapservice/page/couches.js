@@ -67,8 +67,9 @@ export function poserCouches(L, carte, definitions, avis) {
     const choix = definitions.find((definition) => definition.id === lireChoix()) || definitions[0];
     parNom[choix.name].addTo(carte);
     if (definitions.length > 1) {
-        // Folded into one button, opened on hover or on keyboard focus.
-        const controle = L.control.layers(parNom, null, { collapsed: true });
+        // Folded into one button, opened on hover or on keyboard focus, left of the map where
+        // the panel of a point never covers it.
+        const controle = L.control.layers(parNom, null, { collapsed: true, position: "topleft" });
         controle.addTo(carte);
         const boite = controle.getContainer();
         boite.setAttribute("role", "group");

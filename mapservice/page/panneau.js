@@ -97,11 +97,23 @@ export class Panneau {
         this.montrerFormes([{ key: "decimal", name: "Degrés décimaux", text: texte }]);
         this.adresse.textContent = "Recherche de l'adresse la plus proche…";
         this.element.hidden = false;
+        this.degager(position);
         this.annonce.textContent =
             `Point choisi : latitude ${this.point.lat}, longitude ${this.point.lng}.`;
         const requete = `lat=${this.point.lat}&lon=${this.point.lng}`;
         this.demanderFormes(`/point?${requete}`, tour);
         this.demanderAdresse(`/adresse?${requete}`, tour);
+    }
+
+    // Pans the map when the panel hides `position`, so that the point shows left of it.
+    degager(position) {
+        const panneau = this.element.getBoundingClientRect();
+        const carte = this.carte.getContainer().getBoundingClientRect();
+        const point = this.carte.latLngToContainerPoint(position);
+        const gauche = panneau.left - carte.left;
+        if (point.x >= gauche - 16 && point.y <= panneau.bottom - carte.top + 16) {
+            this.carte.panBy([point.x - gauche / 2, 0]);
+        }
     }
 
     fermer() {
