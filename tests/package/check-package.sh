@@ -21,7 +21,7 @@ dpkg-deb --field "$deb" Package Version Architecture Installed-Size Depends Reco
 depends=", $(field Depends),"
 for need in libc6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libcurl4 \
             fonts-liberation fonts-comic-neue ca-certificates libqt6svg6 \
-            libqt6webengine6-data qt6-translations-l10n; do
+            libqt6webengine6-data qt6-translations-l10n libjs-leaflet; do
   grep -qE "[, ]$need( \([^)]*\))?," <<<"$depends" || fail "Depends lacks $need"
 done
 [ "$(field Recommends)" = "hardinfo | kinfocenter | gnome-system-monitor, xdg-utils" ] ||
