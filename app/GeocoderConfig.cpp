@@ -1,5 +1,7 @@
 #include "app/GeocoderConfig.h"
 
+#include "mapservice/TileLayers.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -39,6 +41,26 @@ void Check(QString& url, const QString& name, QStringList& warnings) {
     url.clear();
 }
 
+// The [carte] section: each base layer's tile URL template, an empty one leaving it out.
+void ReadTiles(const QSettings& settings, TileUrls& tiles, QStringList& warnings) {
+    for (const auto& [key, url] : {std::pair{QStringLiteral("osm"), &tiles.osm},
+                                   std::pair{QStringLiteral("plan"), &tiles.plan},
+                                   std::pair{QStringLiteral("ortho"), &tiles.ortho}}) {
+        const QString setting = QStringLiteral("carte/") + key;
+        if (!settings.contains(setting)) {
+            continue;
+        }
+        *url = SettingText(settings, setting);
+        if (!url->isEmpty() && !UsableTileUrl(*url)) {
+            warnings.append(QStringLiteral("Tarnel : l'adresse des tuiles « %1 » n'est pas une "
+                                           "adresse http ou https avec {z}, {x} et {y} (%2) ; "
+                                           "ce fond de carte est désactivé.")
+                                .arg(key, *url));
+            url->clear();
+        }
+    }
+}
+
 } // namespace
 
 GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
@@ -67,6 +89,7 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
                 *url = SettingText(settings, QLatin1String(key));
             }
         }
+        ReadTiles(settings, endpoints.tiles, warnings);
     }
     Override(endpoints.france, environment, kFranceUrlVariable);
     Override(endpoints.world, environment, kWorldUrlVariable);

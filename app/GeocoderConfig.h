@@ -23,7 +23,9 @@ inline constexpr auto kWorldReverseUrlVariable = "TARNEL_GEOCODER_WORLD_REVERSE_
 // only, never written; a missing file changes nothing), then the environment variables above,
 // each overriding what came before even when empty. An empty URL turns that geocoder off; so
 // does a URL that is not http or https with a host and without query or fragment, with a French
-// line added to `warnings`.
+// line added to `warnings`. The [carte] section's keys "osm", "plan" and "ortho" replace the
+// tile URL templates of the map's base layers (empty: that layer is left out; one that is not
+// http or https with {z}, {x} and {y} is left out with a French line added to `warnings`).
 GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
                                      const QProcessEnvironment& environment, QStringList& warnings);
 

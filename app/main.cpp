@@ -86,7 +86,9 @@ int main(int argc, char* argv[]) {
                                          tarnel::MessageIcon::Exclamation);
     tarnel::WindowContext context{texts, QCoreApplication::applicationDirPath(),
                                   mapService.BaseUrl(), desktop.Services()};
-    QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(tarnel::MapViewCacheFolder(), &app);
+    // The tile servers' usage policies ask that the program name itself and a contact.
+    QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(
+        tarnel::MapViewCacheFolder(), &app, tarnel::OpenDataUserAgent(geocoders.contact));
     auto* mapView = new tarnel::WebEngineMapView(mapProfile);
     // Only the pages of the run's own map service may hand a point to the main window.
     mapView->TrustServiceOrigin(QUrl(mapService.BaseUrl()));

@@ -4,6 +4,7 @@
 #   2. start-up to the main window shown, against a bare QWebEngineView window;
 #   3. page fetch of a 32 MiB loopback body against curl: time and peak memory;
 #   4. the coordinate forms: costs, and values beside cs2cs and GeoConvert.
+#   5. the map page against today's framed page (bench/fixtures/): marker, pick, memory, bytes.
 # Usage: bench/measure.sh [BUILD_DIR]   (default build/default; RUNS=7 start-ups of each)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +20,7 @@ else
 fi
 cmake --build "$build" -j "$(nproc)" --target tarnel tarnel_bench_core \
   tarnel_bench_bare_webengine tarnel_bench_window_watch tarnel_bench_body_server \
-  tarnel_bench_fetch tarnel_bench_forms tarnel_bench_forms_print >/dev/null
+  tarnel_bench_fetch tarnel_bench_forms tarnel_bench_forms_print tarnel_bench_map_page >/dev/null
 bench="$build/bench"
 work="$(mktemp -d)"
 server=""
@@ -133,4 +134,24 @@ for label, f in (("FetchPageBytes", fb), ("FetchPage (text)", ft)):
           f" {above / size:.2f} × the body above idle (target ≤ 2.5)")
 cp, ci = (float(open(f"{work}/{n}").read().split()[-1]) for n in ("curl_peak", "curl_idle"))
 print(f"- curl peak {cp / 1024:.1f} MiB, idle {ci / 1024:.1f} MiB (it streams the body to /dev/null)")
+EOF
+echo
+
+echo "## Map page against today's framed page (median of $runs, under xvfb-run)"
+xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb QTWEBENGINE_DISABLE_SANDBOX=1 \
+  QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox" \
+  "$bench/tarnel_bench_map_page" bench/fixtures "$runs" 2>/dev/null | grep '=' >"$work/map_page"
+python3 - "$work/map_page" <<'EOF'
+import sys
+f = {}
+for line in open(sys.argv[1]):
+    name, values = line.split("=")
+    f[name] = [float(v) for v in values.split()]
+m = lambda n: f[n][0]
+print(f"- search to the marker drawn, first search: new {m('new_cold_marker_ms'):.0f} ms, today {m('today_cold_marker_ms'):.0f} ms, ratio {m('new_cold_marker_ms') / m('today_cold_marker_ms'):.2f} (target ≤ 1)")
+print(f"- search to the marker drawn, later searches: new {m('new_marker_ms'):.0f} ms, today {m('today_marker_ms'):.0f} ms, ratio {m('new_marker_ms') / m('today_marker_ms'):.2f} (target ≤ 1)")
+print(f"- address search (geocoder stand-in) to the marker: {m('new_address_marker_ms'):.0f} ms, first {m('new_address_cold_marker_ms'):.0f} ms")
+print(f"- pick to its coordinates shown: {m('new_pick_ms'):.1f} ms (runs: {', '.join(f'{x:.1f}' for x in f['new_pick_ms'][1:])}; target ≤ 50)")
+print(f"- process tree memory (PSS): new {m('new_tree_pss_kib') / 1024:.0f} MiB, today {m('today_tree_pss_kib') / 1024:.0f} MiB, ratio {m('new_tree_pss_kib') / m('today_tree_pss_kib'):.2f} (target ≤ 1.1)")
+print(f"- transferred, page: new {m('new_page_bytes') / 1000:.1f} kB, today {m('today_page_bytes') / 1000:.1f} kB; tiles: {m('new_tile_bytes') / 1000:.1f} kB and {m('today_tile_bytes') / 1000:.1f} kB")
 EOF

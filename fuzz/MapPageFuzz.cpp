@@ -3,7 +3,8 @@
 //
 // Checked on every input, besides no crash and no sanitizer report:
 // - the query plants no markup: the page holds exactly as many "<", ">" and double quotes as
-//   the page for a plain query, and nothing the query holds can be read as a script;
+//   the page for a plain query, so nothing the query holds can open or close a script;
+// - the page data (the JSON the map's script reads) parses and gives the query back whole;
 // - the query plants no coordinates: without a place, the extraction finds nothing; with one
 //   off the zero lines (the extraction takes 0 for nothing), it finds that place's;
 // - the page is valid UTF-8.
@@ -13,6 +14,8 @@
 #include "fuzz/FuzzSupport.h"
 #include "mapservice/MapPage.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringDecoder>
 #include <cmath>
 #include <cstdint>
@@ -41,7 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(page.count(markup) == plain.count(markup), "the query plants no markup",
                 Shown(query));
     }
-    Require(!page.toLower().contains("<script"), "no script in the page", Shown(query));
+    const QByteArray opening = "<script type=\"application/json\" id=\"tarnel-lieu\">";
+    const qsizetype start = page.indexOf(opening) + opening.size();
+    const QJsonDocument pageData =
+        QJsonDocument::fromJson(page.mid(start, page.indexOf("</script>", start) - start));
+    Require(pageData.object().value(QStringLiteral("query")).toString() == query,
+            "the page data gives the query back", Shown(query));
 
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     (void)utf8.decode(page);

@@ -1,6 +1,10 @@
 #include "mapservice/MapPage.h"
 
+#include "mapservice/StaticFiles.h"
+
+#include <QList>
 #include <QStringBuilder>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -9,19 +13,8 @@ namespace tarnel {
 
 namespace {
 
-const QString kMapUnavailable =
-    QStringLiteral("La carte ne peut pas s'afficher : OpenStreetMap n'est pas joignable "
-                   "(pas de connexion à Internet ?). Les coordonnées ci-dessous restent "
-                   "valables.");
-const QString kMapFallback =
-    QStringLiteral("Si la carte reste vide, l'ordinateur n'est sans doute pas connecté à "
-                   "Internet : les coordonnées ci-dessous restent valables et le lien s'ouvrira "
-                   "une fois la connexion rétablie.");
-
-// Latitude span of the map shown: a few streets around the place.
+// Latitude span the viewport arrangement gives: a few streets around the place.
 constexpr double kLatitudeSpan = 0.01;
-// The web map cannot show latitudes beyond this.
-constexpr double kMercatorLimit = 85.0511;
 
 // Escapes what HTML gives meaning to, and the braces, so that no text from the query can look
 // like the coordinate arrangement the program searches for; controls become blanks.
@@ -59,43 +52,64 @@ QString EscapeHtml(const QString& text) {
     return out;
 }
 
+// A JSON string that is safe inside a <script> element and cannot forge the coordinate
+// arrangement: besides backslashes, every control, quote, <, >, &, ', brace and line or
+// paragraph separator is written as \uXXXX, so the text adds no markup character at all.
+QString JsonString(const QString& text) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\') {
+            out += QLatin1String("\\\\");
+        } else if (u < 0x20 || u == u'"' || u == u'<' || u == u'>' || u == u'&' || u == u'\'' ||
+                   u == u'{' || u == u'}' || u == 0x2028 || u == 0x2029) {
+            out += QStringLiteral("\\u%1").arg(static_cast<uint>(u), 4, 16, QChar(u'0'));
+        } else {
+            out += c;
+        }
+    }
+    return out + u'"';
+}
+
 QString Decimal(double value) {
     return QString::number(value, 'f', 7);
 }
 
-QString MapSection(const Place& place, const QString& source, double longitudeSpan) {
-    const double south = std::max(place.latitude - kLatitudeSpan / 2, -kMercatorLimit);
-    const double north = std::min(place.latitude + kLatitudeSpan / 2, kMercatorLimit);
-    const double west = std::max(place.longitude - longitudeSpan / 2, -180.0);
-    const double east = std::min(place.longitude + longitudeSpan / 2, 180.0);
-    const QString lat = Decimal(place.latitude);
-    const QString lng = Decimal(place.longitude);
-    const QString embed =
-        QLatin1String("https://www.openstreetmap.org/export/embed.html?bbox=") % Decimal(west) %
-        QLatin1String("%2C") % Decimal(std::min(south, north)) % QLatin1String("%2C") %
-        Decimal(east) % QLatin1String("%2C") % Decimal(std::max(south, north)) %
-        QLatin1String("&amp;layer=mapnik&amp;marker=") % lat % QLatin1String("%2C") % lng;
-    const QString larger = QLatin1String("https://www.openstreetmap.org/?mlat=") % lat %
-                           QLatin1String("&amp;mlon=") % lng % QLatin1String("#map=16/") % lat %
-                           u'/' % lng;
-    QString credits = QStringLiteral("Carte : <a href=\"https://www.openstreetmap.org/copyright\">"
-                                     "\u00A9 contributeurs OpenStreetMap</a>");
-    if (!source.isEmpty()) {
-        credits += QStringLiteral(" \u00B7 Géocodage : ") + EscapeHtml(source);
-    }
-    // The notice stands behind the frame and shows wherever the map does not cover it; the line
-    // under the frame says the same when the browser fills a failed frame with its own page.
-    return QLatin1String("<div class=\"map\">\n<p class=\"behind\">") % kMapUnavailable %
-           QLatin1String("</p>\n<iframe title=\"Carte\" src=\"") % embed %
-           QLatin1String("\"></iframe>\n</div>\n<p class=\"fallback\">") % kMapFallback %
-           QLatin1String("</p>\n<p>Latitude ") % lat % QLatin1String(", longitude ") % lng %
-           QStringLiteral(" \u00B7 <a href=\"") % larger %
-           QLatin1String("\">Voir sur OpenStreetMap</a></p>\n<p class=\"credits\">") % credits %
-           QLatin1String("</p>\n");
+QString JsonPoint(double latitude, double longitude) {
+    return QLatin1String("\"lat\":") % Decimal(latitude) % QLatin1String(",\"lng\":") %
+           Decimal(longitude);
 }
 
-// The other places that fit what was typed as well as the one shown, each a link to its own
-// page by its coordinates.
+QString LayersJson(const std::vector<TileLayer>& tiles) {
+    QStringList layers;
+    for (const TileLayer& layer : tiles) {
+        layers.append(QLatin1String("{\"id\":") % JsonString(layer.id) %
+                      QLatin1String(",\"name\":") % JsonString(layer.name) %
+                      QLatin1String(",\"url\":") % JsonString(layer.url) %
+                      QLatin1String(",\"attribution\":") % JsonString(layer.attribution) %
+                      QLatin1String(",\"maxZoom\":") % QString::number(layer.maxZoom) % u'}');
+    }
+    return u'[' % layers.join(u',') % u']';
+}
+
+// What the page's script draws from: the place, the other candidates and the base layers.
+QString PageData(const MapPageContent& content, const std::vector<TileLayer>& tiles) {
+    QStringList others;
+    for (const Candidate& other : content.others) {
+        others.append(QLatin1String("{\"label\":") % JsonString(other.label) % u',' %
+                      JsonPoint(other.place.latitude, other.place.longitude) % u'}');
+    }
+    const QString place =
+        content.place ? u'{' % JsonPoint(content.place->latitude, content.place->longitude) % u'}'
+                      : QStringLiteral("null");
+    return QLatin1String("{\"query\":") % JsonString(content.query) % QLatin1String(",\"place\":") %
+           place % QLatin1String(",\"label\":") % JsonString(content.label) %
+           QLatin1String(",\"source\":") % JsonString(content.source) %
+           QLatin1String(",\"others\":[") % others.join(u',') % QLatin1String("],\"tiles\":") %
+           LayersJson(tiles) % u'}';
+}
+
+// The other places that fit the query as well, each a link to its own page.
 QString OthersSection(const std::vector<Candidate>& others) {
     if (others.empty()) {
         return {};
@@ -108,6 +122,51 @@ QString OthersSection(const std::vector<Candidate>& others) {
     }
     return QStringLiteral("<p>Autres lieux possibles :</p>\n<ul id=\"autres-lieux\">\n") % items %
            QLatin1String("</ul>\n");
+}
+
+// The line under the map: where the place is, and the credits of the data shown.
+QString CoordinatesSection(const Place& place, const QString& source,
+                           const std::vector<TileLayer>& tiles) {
+    const QString lat = Decimal(place.latitude);
+    const QString lng = Decimal(place.longitude);
+    const QString larger = QLatin1String("https://www.openstreetmap.org/?mlat=") % lat %
+                           QLatin1String("&amp;mlon=") % lng % QLatin1String("#map=16/") % lat %
+                           u'/' % lng;
+    QStringList credits;
+    for (const TileLayer& layer : tiles) {
+        if (!credits.contains(layer.attribution)) {
+            credits.append(layer.attribution);
+        }
+    }
+    QString line = QStringLiteral("Carte : ") % credits.join(QStringLiteral(" \u00B7 "));
+    if (!source.isEmpty()) {
+        line += QStringLiteral(" \u00B7 Géocodage : ") + EscapeHtml(source);
+    }
+    return QLatin1String("<p class=\"coordonnees\">Latitude ") % lat %
+           QLatin1String(", longitude ") % lng % QStringLiteral(" \u00B7 <a href=\"") % larger %
+           QLatin1String("\">Voir sur OpenStreetMap</a></p>\n<p class=\"credits\">") % line %
+           QLatin1String("</p>\n");
+}
+
+// `pattern` with each "@@name@@" replaced by its value, in one pass: values are never scanned
+// for further names, so no text of the query can pull another part in.
+QString Fill(const QString& pattern, const QList<std::pair<QString, QString>>& values) {
+    QString out;
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype open = pattern.indexOf(QLatin1String("@@"), from);
+        const qsizetype close = open < 0 ? -1 : pattern.indexOf(QLatin1String("@@"), open + 2);
+        if (close < 0) {
+            break;
+        }
+        const QString name = pattern.mid(open + 2, close - open - 2);
+        const auto value = std::find_if(values.cbegin(), values.cend(),
+                                        [&name](const auto& v) { return v.first == name; });
+        out += pattern.mid(from, open - from);
+        out += value == values.cend() ? QString() : value->second;
+        from = close + 2;
+    }
+    return out + pattern.mid(from);
 }
 
 } // namespace
@@ -138,14 +197,14 @@ QString AbsenceText(Absence why) {
     return QStringLiteral("Aucun lieu correspondant à cette recherche n'a été trouvé.");
 }
 
-QByteArray MapPageHtml(const MapPageContent& content) {
+QByteArray MapPageHtml(const MapPageContent& content, const std::vector<TileLayer>& tiles) {
     const QString& query = content.query;
     const std::optional<Place>& place = content.place;
-    const QString& source = content.source;
     const QString heading =
         query.trimmed().isEmpty() ? QStringLiteral("Recherche vide") : EscapeHtml(query);
     QString viewport;
-    QString body;
+    QString message;
+    QString coordinates;
     if (place) {
         const double longitudeSpan = std::min(
             kLatitudeSpan / std::max(std::cos(place->latitude * std::numbers::pi / 180), 0.01),
@@ -154,32 +213,25 @@ QByteArray MapPageHtml(const MapPageContent& content) {
                    QLatin1String(",lng:") % Decimal(place->longitude) %
                    QLatin1String("},span:{lat:") % Decimal(kLatitudeSpan) % QLatin1String(",lng:") %
                    Decimal(longitudeSpan) % QLatin1String("}} -->\n");
-        body = MapSection(*place, source, longitudeSpan) + OthersSection(content.others);
+        coordinates = CoordinatesSection(*place, content.source, tiles);
     } else if (query.trimmed().isEmpty()) {
         // The first start, before any search: an invitation rather than a failure.
-        body = QStringLiteral("<p>Saisissez une adresse ou des coordonnées, puis lancez la "
-                              "recherche pour afficher le lieu sur la carte.</p>\n");
+        message = QStringLiteral("<p>Saisissez une adresse ou des coordonnées, puis lancez la "
+                                 "recherche pour afficher le lieu sur la carte.</p>\n");
     } else {
-        body =
+        message =
             QLatin1String("<p class=\"absence\">") %
             (content.problem.isEmpty() ? AbsenceText(content.why) : EscapeHtml(content.problem)) %
             QLatin1String("</p>\n");
     }
     const QString page =
-        QLatin1String("<!DOCTYPE html>\n<html lang=\"fr\">\n<head>\n<meta charset=\"utf-8\">\n") %
-        viewport % QLatin1String("<title>") % heading %
-        QStringLiteral(" \u2013 Tarnel</title>\n<style>\n"
-                       "html,body{height:100%;margin:0}\n"
-                       "body{display:flex;flex-direction:column;font-family:sans-serif}\n"
-                       "h1{font-size:1.1em;margin:.4em .6em}\n"
-                       ".map{flex:1;position:relative}\n"
-                       ".behind{position:absolute;inset:0;display:flex;align-items:center;"
-                       "justify-content:center;text-align:center;margin:0;padding:1em}\n"
-                       "iframe{position:absolute;inset:0;border:0;width:100%;height:100%}\n"
-                       "p{margin:.3em .6em;font-size:.9em}\n"
-                       ".credits{font-size:.8em;color:#444}\n"
-                       "</style>\n</head>\n<body>\n<h1>") %
-        heading % QLatin1String("</h1>\n") % body % QLatin1String("</body>\n</html>\n");
+        Fill(PageTemplate(), {{QStringLiteral("repere"), viewport},
+                              {QStringLiteral("titre"), heading},
+                              {QStringLiteral("leaflet"), LeafletVersionTag()},
+                              {QStringLiteral("donnees"), PageData(content, tiles)},
+                              {QStringLiteral("message"), message},
+                              {QStringLiteral("autres"), OthersSection(content.others)},
+                              {QStringLiteral("coordonnees"), coordinates}});
     return page.toUtf8();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapservice/Geocoder.h"
+#include "mapservice/TileLayers.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,17 +36,19 @@ struct MapPageContent {
 // The French sentence a page without a place shows for `why`.
 QString AbsenceText(Absence why);
 
-// The French UTF-8 page the map service answers with. It shows `query` as its heading and,
-// when `place` is set, an OpenStreetMap map centred on it with a marker and the data credits
-// (`source` names the geocoder that found it, empty when the query was itself a coordinate
-// pair). Its head then carries, ahead of anything else the page holds,
+// The French UTF-8 page the map service answers with. It shows `query` as its heading and a map
+// the page's script draws with Leaflet on the base layers `tiles`, from the page data: a JSON
+// object in <script type="application/json" id="tarnel-lieu">, every <, >, &, ', brace and line
+// separator written as \uXXXX. When `place` is set the map is centred on it with a marker, and
+// the page gives its coordinates, the other candidates and the data credits (`source` names the
+// geocoder that found it, empty when the query was itself a coordinate pair). Its head then
+// carries, ahead of anything else the page holds,
 //     viewport:{center:{lat:<lat>,lng:<lng>},span:{lat:<span>,lng:<span>}}
 // with every value in plain decimals with a full stop and seven decimals, which is what the
-// program's coordinate extraction reads. The map's frame has a French notice behind it and
-// under it, so that the page still gives the coordinates and the link to the place when the map
-// cannot load. Without a place the page says why (`why`) and holds neither map nor
-// arrangement; an empty query invites a search instead. The query can never forge that
-// arrangement: its braces are escaped.
-QByteArray MapPageHtml(const MapPageContent& content);
+// program's coordinate extraction reads. Without a place the page says why (`why`), shows France
+// for picking a point, and holds no arrangement; an empty query invites a search instead. The
+// query can never forge that arrangement: its braces are escaped in the markup and in the data.
+QByteArray MapPageHtml(const MapPageContent& content,
+                       const std::vector<TileLayer>& tiles = TileLayersOf());
 
 } // namespace tarnel

@@ -14,6 +14,7 @@
 #include "mapservice/NominatimTurns.h"
 #include "mapservice/PointRoutes.h"
 #include "mapservice/QueryText.h"
+#include "mapservice/StaticFiles.h"
 
 #include <httplib.h>
 
@@ -37,10 +38,45 @@ constexpr auto kPagePath = "/maps";
 constexpr auto kIconPath = "/favicon.ico";
 constexpr auto kPointPath = "/point";
 constexpr auto kAddressPath = "/adresse";
+constexpr auto kPageFilesPath = R"(/carte/(.+))";
+constexpr auto kLeafletPath = R"(/leaflet/(.+))";
 
 void Refuse(httplib::Response& response, int status, const char* text) {
     response.status = status;
     response.set_content(text, "text/plain; charset=utf-8");
+}
+
+// The paths the service answers; the rest is refused before any handler runs.
+bool Served(const std::string& path) {
+    return path == kPagePath || path == kIconPath || path == kPointPath || path == kAddressPath ||
+           path.starts_with("/carte/") || path.starts_with("/leaflet/");
+}
+
+// Answers with `file`, or with "not modified" when the browser holds the same bytes.
+void Send(const StaticFile& file, const httplib::Request& request, httplib::Response& response) {
+    if (file.status != 200) {
+        Refuse(response, 404, "Introuvable");
+        return;
+    }
+    response.set_header("Cache-Control", file.cacheControl.toStdString());
+    response.set_header("ETag", file.etag.toStdString());
+    response.set_header("X-Content-Type-Options", "nosniff");
+    // The same address gives other bytes to a browser that accepts other encodings.
+    response.set_header("Vary", "Accept-Encoding");
+    if (request.get_header_value("If-None-Match") == file.etag.toStdString()) {
+        response.status = 304;
+        return;
+    }
+    if (!file.encoding.isEmpty()) {
+        response.set_header("Content-Encoding", file.encoding.toStdString());
+    }
+    // Through a provider of known length, which the server sends as it is: a body set directly
+    // would be compressed again.
+    const QByteArray body = file.body;
+    response.set_content_provider(static_cast<size_t>(body.size()), file.type.toStdString(),
+                                  [body](size_t offset, size_t length, httplib::DataSink& sink) {
+                                      return sink.write(body.constData() + offset, length);
+                                  });
 }
 
 // A browser's request made on behalf of another site: an Origin other than the service's own,
@@ -98,12 +134,13 @@ Absence AbsenceOf(const std::vector<GeocodeResult::Outcome>& outcomes) {
 } // namespace
 
 MapService::MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
-                       std::unique_ptr<ReverseGeocoder> franceReverse,
+                       std::vector<TileLayer> tiles, std::unique_ptr<ReverseGeocoder> franceReverse,
                        std::unique_ptr<ReverseGeocoder> worldReverse)
     : france_(Cached(std::move(france)))
     , world_(Cached(std::move(world)))
-    , addresses_(std::make_unique<NearestAddressFinder>(std::move(franceReverse),
-                                                        std::move(worldReverse))) {
+    , addresses_(
+          std::make_unique<NearestAddressFinder>(std::move(franceReverse), std::move(worldReverse)))
+    , tiles_(std::move(tiles)) {
 }
 
 MapService::~MapService() {
@@ -127,8 +164,7 @@ bool MapService::Start() {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
             }
-            if (request.path != kPagePath && request.path != kIconPath &&
-                request.path != kPointPath && request.path != kAddressPath) {
+            if (!Served(request.path)) {
                 Refuse(response, 404, "Introuvable");
                 return httplib::Server::HandlerResponse::Handled;
             }
@@ -146,15 +182,31 @@ bool MapService::Start() {
     server->Get(kAddressPath, [this](const httplib::Request& request, httplib::Response& response) {
         ServeAddress(request, response, *addresses_);
     });
-    server->Get(kPagePath, [this](const httplib::Request& request, httplib::Response& response) {
-        const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
-        response.set_header("Cache-Control", "no-store");
-        response.set_header("X-Content-Type-Options", "nosniff");
-        response.set_header("Content-Security-Policy",
-                            "default-src 'none'; style-src 'unsafe-inline'; "
-                            "frame-src https://www.openstreetmap.org");
-        response.set_content(page.constData(), static_cast<size_t>(page.size()),
-                             "text/html; charset=utf-8");
+    // Scripts and styles of the service only; pictures from the tile servers too, and the blank
+    // picture Leaflet puts in a tile it stops loading.
+    const std::string csp = "default-src 'none'; script-src 'self'; style-src 'self'; "
+                            "img-src 'self' data: " +
+                            TileOrigins(tiles_).toStdString() +
+                            "; connect-src 'self'; base-uri 'none'; form-action 'none'; "
+                            "frame-ancestors 'none'";
+    server->Get(
+        kPagePath, [this, csp](const httplib::Request& request, httplib::Response& response) {
+            const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
+            response.set_header("Cache-Control", "no-store");
+            response.set_header("X-Content-Type-Options", "nosniff");
+            response.set_header("Content-Security-Policy", csp);
+            // The tile servers ask for a Referer; the origin is all they get.
+            response.set_header("Referrer-Policy", "strict-origin-when-cross-origin");
+            response.set_content(page.constData(), static_cast<size_t>(page.size()),
+                                 "text/html; charset=utf-8");
+        });
+    server->Get(kPageFilesPath, [](const httplib::Request& request, httplib::Response& response) {
+        Send(PageFile(QString::fromStdString(request.matches[1].str())), request, response);
+    });
+    server->Get(kLeafletPath, [](const httplib::Request& request, httplib::Response& response) {
+        Send(LeafletFile(QString::fromStdString(request.matches[1].str()),
+                         QByteArray::fromStdString(request.get_header_value("Accept-Encoding"))),
+             request, response);
     });
 
     const int port = server->BindToAnyPort(kLoopbackHost);
@@ -201,6 +253,10 @@ void MapService::Stop() {
     }
     server_.reset();
     port_ = 0;
+}
+
+QByteArray MapService::MapPageHtml(const MapPageContent& content) const {
+    return tarnel::MapPageHtml(content, tiles_);
 }
 
 QByteArray MapService::PageFor(const QString& query) {
@@ -281,7 +337,8 @@ std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endp
                                                                   nominatimTurns);
     }
     return std::make_unique<MapService>(std::move(france), std::move(world),
-                                        std::move(franceReverse), std::move(worldReverse));
+                                        TileLayersOf(endpoints.tiles), std::move(franceReverse),
+                                        std::move(worldReverse));
 }
 
 } // namespace tarnel

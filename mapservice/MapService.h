@@ -1,7 +1,9 @@
 #pragma once
 
 #include "mapservice/Geocoder.h"
+#include "mapservice/MapPage.h"
 #include "mapservice/ReverseGeocoder.h"
+#include "mapservice/TileLayers.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,8 +22,10 @@ class NearestAddressFinder;
 // with `world` elsewhere, the other one asked when the first cannot find it, the answers of the
 // last few thousand addresses kept for the life of the service. A geocoder left null is not
 // asked. A page without a place says whether the address is unknown or the geocoders could not
-// be asked, and why. Everything but "GET /maps", "GET /point", "GET /adresse" and
-// "GET /favicon.ico" is refused (404, or 405 for other methods), and so is (403) any request whose
+// be asked, and why. The page draws its map on the base layers `tiles` with the page's own
+// files, "GET /carte/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
+// Everything else but "GET /point", "GET /adresse" and "GET /favicon.ico" is refused (404, or
+// 405 for other methods), and so is (403) any request whose
 // Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
 // another name, and any request a browser makes for another site (an Origin other than
 // "http://127.0.0.1:<port>", or a Sec-Fetch-Site other than "none" or "same-origin"), which keeps
@@ -32,6 +36,7 @@ class NearestAddressFinder;
 class MapService {
 public:
     MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
+               std::vector<TileLayer> tiles = TileLayersOf(),
                std::unique_ptr<ReverseGeocoder> franceReverse = nullptr,
                std::unique_ptr<ReverseGeocoder> worldReverse = nullptr);
     MapService(const MapService&) = delete;
@@ -58,10 +63,13 @@ public:
 
 private:
     QByteArray PageFor(const QString& query);
+    // The pages of this service: drawn on its own base layers.
+    QByteArray MapPageHtml(const MapPageContent& content) const;
 
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;
     std::unique_ptr<NearestAddressFinder> addresses_;
+    std::vector<TileLayer> tiles_;
     std::unique_ptr<GuardedServer> server_;
     std::thread serving_;
     quint16 port_ = 0;
@@ -82,10 +90,12 @@ struct GeocoderEndpoints {
     QString franceReverse = QStringLiteral("https://data.geopf.fr/geocodage/reverse");
     QString worldReverse = QStringLiteral("https://nominatim.openstreetmap.org/reverse");
     QString contact; // put in the agent; empty for none
+    TileUrls tiles;  // the map's base layers
 };
 
 // The service on open data: by default the Base Adresse Nationale through the Géoplateforme
-// (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere. Not started.
+// (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere, the map drawn on the base
+// layers of `endpoints.tiles`. Not started.
 std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endpoints = {});
 
 } // namespace tarnel

@@ -6,7 +6,8 @@
 
 namespace tarnel {
 
-QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent) {
+QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent,
+                                      const QByteArray& agent) {
     // A storage name makes the profile a disk-based one; its paths are then set to the folder.
     auto* profile = new QWebEngineProfile(QStringLiteral("carte"), parent);
     profile->setCachePath(QDir(folder).filePath(QStringLiteral("cache")));
@@ -14,6 +15,9 @@ QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent) {
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     profile->setHttpCacheMaximumSize(kMapCacheBytes);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    if (!agent.isEmpty()) {
+        profile->setHttpUserAgent(profile->httpUserAgent() + u' ' + QString::fromLatin1(agent));
+    }
     return profile;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QObject;
@@ -13,8 +14,12 @@ inline constexpr int kMapCacheBytes = 200 * 1024 * 1024;
 // The map view's browser profile: map tiles kept in an HTTP disk cache under `folder`, bounded
 // by kMapCacheBytes and governed by the servers' caching headers, as OpenStreetMap's tile usage
 // policy asks, so that a place seen before shows again without downloading it anew. Cookies
-// are kept in memory only, never written. Must outlive every page that uses it.
-QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent = nullptr);
+// are kept in memory only, never written; what pages keep in their local storage (the map's base
+// layer) lasts. Its requests name the program: `agent` ("Tarnel/1.0.0 (+site; contact)") is
+// added after the engine's own User-Agent, whose tokens are kept. Must outlive every page that
+// uses it.
+QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent = nullptr,
+                                      const QByteArray& agent = {});
 
 // "<the user's cache folder for Tarnel>/carte" (QStandardPaths' CacheLocation): where the
 // program keeps the map view's cache.

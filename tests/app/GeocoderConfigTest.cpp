@@ -25,6 +25,8 @@ private slots:
     void fileIsNeverWritten();
     void reverseSwitches_data();
     void reverseSwitches();
+    void tiles_data();
+    void tiles();
 };
 
 void GeocoderConfigTest::read_data() {
@@ -173,6 +175,46 @@ void GeocoderConfigTest::reverseSwitches() {
     QCOMPARE(endpoints.franceReverse, franceReverse);
     QCOMPARE(endpoints.worldReverse, worldReverse);
     QCOMPARE(endpoints.world, kWorld);
+    QCOMPARE(said.size(), warnings);
+}
+
+void GeocoderConfigTest::tiles_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("osm");
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QString>("ortho");
+    QTest::addColumn<int>("warnings");
+
+    const TileUrls defaults;
+    QTest::newRow("no section") << QByteArray("[geocoders]\n") << defaults.osm << defaults.plan
+                                << defaults.ortho << 0;
+    QTest::newRow("a template with a query, one layer off")
+        << QByteArray("[carte]\nosm=http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a\northo=\n")
+        << u"http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a"_qs << defaults.plan << QString() << 0;
+    QTest::newRow("unusable templates are turned off")
+        << QByteArray("[carte]\nosm=file:///t/{z}/{x}/{y}.png\nplan=https://p.example/{z}/{x}\n")
+        << QString() << QString() << defaults.ortho << 2;
+}
+
+void GeocoderConfigTest::tiles() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, osm);
+    QFETCH(QString, plan);
+    QFETCH(QString, ortho);
+    QFETCH(int, warnings);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"tarnel.conf"_qs);
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(file);
+    out.close();
+    QStringList said;
+    const TileUrls tiles = ReadGeocoderConfig(path, {}, said).tiles;
+    QCOMPARE(tiles.osm, osm);
+    QCOMPARE(tiles.plan, plan);
+    QCOMPARE(tiles.ortho, ortho);
     QCOMPARE(said.size(), warnings);
 }
 

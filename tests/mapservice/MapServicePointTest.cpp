@@ -162,8 +162,8 @@ std::unique_ptr<MapService> MapServicePointTest::Service(Upstream france, Upstre
     if (world != Upstream::Off)
         nominatim = std::make_unique<NominatimReverseGeocoder>(url(world, "/reverse"), agent,
                                                                NominatimTurns(20ms), limits);
-    auto service =
-        std::make_unique<MapService>(nullptr, nullptr, std::move(national), std::move(nominatim));
+    auto service = std::make_unique<MapService>(nullptr, nullptr, TileLayersOf(),
+                                                std::move(national), std::move(nominatim));
     return service->Start() ? std::move(service) : nullptr;
 }
 
@@ -342,7 +342,7 @@ void MapServicePointTest::stopEndsLookupsAtOnce() {
     // One lookup held upstream, one waiting for its turn, both far from their own time limits.
     fake_.world = Upstream::Hang;
     auto service =
-        std::make_unique<MapService>(nullptr, nullptr, nullptr,
+        std::make_unique<MapService>(nullptr, nullptr, TileLayersOf(), nullptr,
                                      std::make_unique<NominatimReverseGeocoder>(
                                          fake_.server.Url(u"/reverse"_qs), "TarnelTest",
                                          NominatimTurns(4000ms), HttpLimits{1000ms, 8000ms, 1024}));

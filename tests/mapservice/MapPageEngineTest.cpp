@@ -1,0 +1,380 @@
+#include "mapservice/MapPage.h"
+#include "mapservice/MapService.h"
+#include "mapservice/StaticFiles.h"
+#include "platform/desktop/MapViewProfile.h"
+#include "platform/desktop/WebEngineMapView.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMutex>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+#include <QtTest>
+#include <atomic>
+#include <cmath>
+#include <numbers>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+
+namespace {
+
+constexpr int kWait = 30000;
+const Place kEiffel{48.8584, 2.2945};
+const QString kEiffelQuery = u"48.8584%2C2.2945"_qs;
+constexpr int kZoom = 16; // the page's zoom on a place
+const QByteArray kAgent = OpenDataUserAgent(u"essais@example.org"_qs);
+const double kPixelWorld = 256 * std::pow(2.0, kZoom);
+
+// Web Mercator at kZoom: the world is kPixelWorld pixels wide, x from the antimeridian, y from
+// the north.
+QPointF WorldPixel(const Place& place) {
+    const double phi = place.latitude * std::numbers::pi / 180;
+    return {(place.longitude + 180) / 360 * kPixelWorld,
+            (1 - std::log(std::tan(phi) + 1 / std::cos(phi)) / std::numbers::pi) / 2 * kPixelWorld};
+}
+
+Place PlaceAt(const QPointF& pixel) {
+    const double n = std::numbers::pi * (1 - 2 * pixel.y() / kPixelWorld);
+    return {std::atan(std::sinh(n)) * 180 / std::numbers::pi, pixel.x() / kPixelWorld * 360 - 180};
+}
+
+struct TileRequest {
+    QString path;
+    QByteArray agent, referer;
+};
+
+// The tile servers' stand-in: "/<layer>/<z>/<x>/<y>.png", every request kept; refuses them all
+// (403, as a blocked application gets) when told to.
+struct TileStandIn {
+    TileStandIn() {
+        server.Server().Get(R"(/\w+/\d+/\d+/\d+\.png)", [this](const httplib::Request& request,
+                                                               httplib::Response& response) {
+            const QMutexLocker lock(&mutex);
+            requests.append({QString::fromStdString(request.path),
+                             QByteArray::fromStdString(request.get_header_value("User-Agent")),
+                             QByteArray::fromStdString(request.get_header_value("Referer"))});
+            if (refuse) {
+                response.status = 403;
+                return;
+            }
+            // A 1 × 1 white PNG.
+            response.set_content(QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQ"
+                                                        "d1PeAAAADElEQVR4nGP4//8/AAX+Av4N70a4AAAA"
+                                                        "AElFTkSuQmCC")
+                                     .toStdString(),
+                                 "image/png");
+        });
+        QVERIFY(server.Start());
+    }
+    TileUrls Urls() const {
+        const QString base = server.Url(u""_qs);
+        return {base + u"/osm/{z}/{x}/{y}.png"_qs, base + u"/plan/{z}/{x}/{y}.png"_qs,
+                base + u"/ortho/{z}/{x}/{y}.png"_qs};
+    }
+    QList<TileRequest> Since(qsizetype first) {
+        const QMutexLocker lock(&mutex);
+        return requests.mid(first);
+    }
+    LoopbackServer server;
+    QMutex mutex;
+    QList<TileRequest> requests;
+    std::atomic<bool> refuse = false;
+};
+
+// What the program's bridge receives from the page.
+class FakeBridge : public QObject {
+    Q_OBJECT
+public:
+    QStringList taken;
+public slots:
+    void reprendrePoint(const QString& latitude, const QString& longitude, const QString& street,
+                        const QString& city, const QString& postcode, const QString& country) {
+        taken = {latitude, longitude, street, city, postcode, country};
+    }
+};
+
+// A fresh profile on its own folder, naming the program as the real one does.
+struct Browser {
+    Browser()
+        : profile(MakeMapViewProfile(folder.path(), nullptr, kAgent))
+        , view(new WebEngineMapView(profile)) {
+        view->resize(800, 600);
+        view->show();
+    }
+    ~Browser() {
+        delete view; // its page first, then the profile
+        delete profile;
+    }
+    QWebEnginePage* Page() const { return view->Browser()->page(); }
+    QVariant Js(const QString& script) const {
+        QVariant result;
+        bool done = false;
+        Page()->runJavaScript(script, [&](const QVariant& value) {
+            result = value;
+            done = true;
+        });
+        return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
+    }
+    QString Text(const QString& selector) const {
+        return Js(u"document.querySelector('%1')?.textContent || ''"_qs.arg(selector)).toString();
+    }
+    bool Open(const QString& url) {
+        QSignalSpy loaded(Page(), &QWebEnginePage::loadFinished);
+        view->Navigate(url);
+        return loaded.wait(kWait) &&
+               QTest::qWaitFor([this] { return Js(u"carte.dataset.pret"_qs) == u"oui"_qs; }, kWait);
+    }
+    // The box of the element `selector` in the view, in pixels.
+    QRectF Box(const QString& selector) const {
+        const QVariantList box =
+            Js(u"(r => [r.left, r.top, r.width, r.height])("
+               "document.querySelector('%1').getBoundingClientRect())"_qs.arg(selector))
+                .toList();
+        return box.size() == 4 ? QRectF(box[0].toDouble(), box[1].toDouble(), box[2].toDouble(),
+                                        box[3].toDouble())
+                               : QRectF();
+    }
+    void Click(const QPointF& at) const {
+        QTest::mouseClick(view->Browser()->focusProxy(), Qt::LeftButton, {}, at.toPoint());
+    }
+
+    QTemporaryDir folder;
+    QWebEngineProfile* profile;
+    WebEngineMapView* view;
+};
+
+} // namespace
+
+// The map page in the real engine: its layers, a point picked, the panel, tiles out of reach.
+class MapPageEngineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void pickGivesTheMercatorPoint_data();
+    void pickGivesTheMercatorPoint();
+    void layersAskedAsThePolicyWants();
+    void tilesOutOfReachAreSaid_data();
+    void tilesOutOfReachAreSaid();
+    void panelShowsTheServiceAnswers_data();
+    void panelShowsTheServiceAnswers();
+
+private:
+    TileStandIn tiles_;
+    std::unique_ptr<MapService> service_;
+};
+
+void MapPageEngineTest::initTestCase() {
+    service_ = std::make_unique<MapService>(nullptr, nullptr, TileLayersOf(tiles_.Urls()));
+    QVERIFY(service_->Start());
+}
+
+void MapPageEngineTest::pickGivesTheMercatorPoint_data() {
+    QTest::addColumn<QPoint>("offset"); // from the map's centre, for a click
+    QTest::addColumn<int>("key");       // or a key pressed on the focused map
+    QTest::newRow("click north-east") << QPoint(150, -100) << 0;
+    QTest::newRow("click south-west, far") << QPoint(-330, 220) << 0;
+    QTest::newRow("Enter under the cross") << QPoint() << int(Qt::Key_Return);
+    QTest::newRow("Space under the cross") << QPoint() << int(Qt::Key_Space);
+}
+
+void MapPageEngineTest::pickGivesTheMercatorPoint() {
+    QFETCH(QPoint, offset);
+    QFETCH(int, key);
+    Browser browser;
+    QVERIFY(browser.Open(service_->BaseUrl() + kEiffelQuery));
+    if (key) {
+        browser.Js(u"carte.focus()"_qs);
+        QTest::keyClick(browser.view->Browser()->focusProxy(), Qt::Key(key));
+    } else {
+        browser.Click(browser.Box(u"#carte"_qs).center() + offset);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!browser.Text(u"#formes"_qs).isEmpty(), 10000);
+    const QStringList shown = browser.Text(u"#formes li .texte"_qs).split(u", "_qs);
+    QCOMPARE(shown.size(), 2);
+    const Place expected = PlaceAt(WorldPixel(kEiffel) + QPointF(offset));
+    // Leaflet rounds the map's origin to whole pixels: a pixel is the tolerance.
+    QVERIFY2(std::abs(shown[0].toDouble() - expected.latitude) < 360 / kPixelWorld &&
+                 std::abs(shown[1].toDouble() - expected.longitude) < 360 / kPixelWorld,
+             qPrintable(shown.join(u", "_qs) +
+                        u" shown, expected %1, %2"_qs.arg(expected.latitude, 0, 'f', 7)
+                            .arg(expected.longitude, 0, 'f', 7)));
+    // Announced to screen readers in the same decimals.
+    QVERIFY(browser.Text(u"#annonce"_qs).contains(u"latitude "_qs + shown[0]));
+}
+
+void MapPageEngineTest::layersAskedAsThePolicyWants() {
+    const qsizetype first = tiles_.Since(0).size();
+    Browser browser;
+    QVERIFY(browser.Open(service_->BaseUrl() + kEiffelQuery));
+    QCOMPARE(browser.Js(u"carte.dataset.fond"_qs).toString(), u"osm"_qs);
+    QCOMPARE(browser
+                 .Js(u"[...document.querySelectorAll('.leaflet-control-layers-base label')]"
+                     ".map(l => l.textContent.trim())"_qs)
+                 .toStringList(),
+             (QStringList{u"OpenStreetMap"_qs, u"Plan IGN"_qs, u"Photographies aériennes IGN"_qs}));
+    QTRY_VERIFY_WITH_TIMEOUT(tiles_.Since(first).size() >= 6, kWait);
+    QTest::qWait(500);
+    const QSizeF view = browser.Box(u"#carte"_qs).size();
+    const QPointF centre = WorldPixel(kEiffel);
+    const QString referer = u"http://127.0.0.1:%1/"_qs.arg(service_->Port());
+    for (const TileRequest& request : tiles_.Since(first)) {
+        const QStringList zxy = request.path.split(u'/').mid(2);
+        QCOMPARE(request.path.section(u'/', 1, 1), u"osm"_qs);
+        QCOMPARE(zxy[0].toInt(), kZoom);
+        // Only the tiles the view shows: nothing fetched ahead.
+        QVERIFY(std::abs(zxy[1].toInt() * 256 + 128 - centre.x()) < view.width() / 2 + 128);
+        QVERIFY(std::abs(zxy[2].section(u'.', 0, 0).toInt() * 256 + 128 - centre.y()) <
+                view.height() / 2 + 128);
+        // The engine's own tokens, then the program's name, version and contact.
+        QVERIFY2(request.agent.contains("QtWebEngine/") && request.agent.endsWith(" " + kAgent),
+                 request.agent.constData());
+        QCOMPARE(request.referer, referer.toLatin1());
+    }
+    const qsizetype before = tiles_.Since(0).size();
+    browser.Js(u"document.querySelectorAll('.leaflet-control-layers-base input')[1].click()"_qs);
+    QTRY_VERIFY_WITH_TIMEOUT(tiles_.Since(before).size() > 0, kWait);
+    QVERIFY(tiles_.Since(before).first().path.startsWith(u"/plan/16/"_qs));
+    QVERIFY(browser.Text(u".leaflet-control-attribution"_qs).contains(u"© IGN"_qs));
+    // The next page of the same profile opens on the layer chosen.
+    QVERIFY(browser.Open(service_->BaseUrl() + u"45.76%2C4.83"_qs));
+    QCOMPARE(browser.Js(u"carte.dataset.fond"_qs).toString(), u"plan"_qs);
+}
+
+void MapPageEngineTest::tilesOutOfReachAreSaid_data() {
+    QTest::addColumn<bool>("refused"); // the server refuses; otherwise nothing listens
+    QTest::newRow("no connection") << false;
+    QTest::newRow("refused by the tile server") << true;
+}
+
+void MapPageEngineTest::tilesOutOfReachAreSaid() {
+    QFETCH(bool, refused);
+    // A loopback port nothing listens on any more: connections are refused, as offline.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const TileUrls nowhere{u"http://127.0.0.1:%1/osm/{z}/{x}/{y}.png"_qs.arg(closed.serverPort()),
+                           QString(), QString()};
+    closed.close();
+    MapService service(nullptr, nullptr, TileLayersOf(refused ? tiles_.Urls() : nowhere));
+    QVERIFY(service.Start());
+    tiles_.refuse = refused;
+    Browser browser;
+    QVERIFY(browser.Open(service.BaseUrl() + kEiffelQuery));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !browser.Js(u"document.querySelector('#avis-tuiles').hidden"_qs).toBool(), kWait);
+    tiles_.refuse = false;
+    QVERIFY(browser.Text(u"#avis-tuiles"_qs).startsWith(u"La carte ne peut pas s'afficher"_qs));
+    // The page stays ours, its marker on the plain background, and a point can still be picked.
+    QCOMPARE(browser.Page()->url().path(), u"/maps"_qs);
+    QCOMPARE(browser
+                 .Js(u"document.querySelectorAll('.leaflet-marker-icon, "
+                     "img.leaflet-tile-loaded').length"_qs)
+                 .toInt(),
+             1);
+    browser.Click(browser.Box(u"#carte"_qs).center() + QPointF(40, 40));
+    QTRY_VERIFY_WITH_TIMEOUT(browser.Text(u"#formes"_qs).contains(u"48.85"_qs), 10000);
+}
+
+void MapPageEngineTest::panelShowsTheServiceAnswers_data() {
+    QTest::addColumn<QByteArray>("answer"); // of /adresse; empty: no such route
+    QTest::addColumn<QString>("address");   // what the panel says
+    QTest::addColumn<QStringList>("parts"); // the address parts the bridge receives
+    const QStringList none{QString(), QString(), QString(), QString()};
+    // The label of the Base Adresse Nationale's documented example ("8 bd du port",
+    // adresse.data.gouv.fr), in the service's shape.
+    QTest::newRow("found") << QByteArray(R"({"status":"found","message":"","label":)"
+                                         R"("8 Boulevard du Port 80000 Amiens","street":)"
+                                         R"("8 Boulevard du Port","city":"Amiens","postcode":)"
+                                         R"("80000","country":"France","distance":1234.5,)"
+                                         R"("source":"Base Adresse Nationale"})")
+                           << u"8 Boulevard du Port 80000 Amiens, à 1,2 km (Base Adresse "
+                              "Nationale)"_qs
+                           << QStringList{u"8 Boulevard du Port"_qs, u"Amiens"_qs, u"80000"_qs,
+                                          u"France"_qs};
+    QTest::newRow("none") << QByteArray(R"({"status":"none","message":"Aucune adresse ici."})")
+                          << u"Aucune adresse ici."_qs << none;
+    QTest::newRow("service without the route")
+        << QByteArray()
+        << u"Les services de recherche d'adresses sont injoignables : l'ordinateur n'est sans "
+           "doute pas connecté à Internet."_qs
+        << none;
+}
+
+void MapPageEngineTest::panelShowsTheServiceAnswers() {
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, address);
+    QFETCH(QStringList, parts);
+    // The service as the page sees it: its page and files, and the two answers of a point.
+    QStringList asked;
+    LoopbackServer service;
+    auto& routes = service.Server();
+    routes.Get("/maps", [this](const httplib::Request&, httplib::Response& response) {
+        const QByteArray page = MapPageHtml({.query = u"Tour Eiffel"_qs, .place = kEiffel},
+                                            TileLayersOf(tiles_.Urls()));
+        response.set_content(page.toStdString(), "text/html; charset=utf-8");
+    });
+    routes.Get(R"(/(carte|leaflet)/(.+))",
+               [](const httplib::Request& request, httplib::Response& response) {
+                   const QString name = QString::fromStdString(request.matches[2].str());
+                   const StaticFile file =
+                       request.matches[1] == "carte" ? PageFile(name) : LeafletFile(name, {});
+                   response.set_content(file.body.toStdString(), file.type.toStdString());
+               });
+    routes.Get("/point", [&asked](const httplib::Request& request, httplib::Response& response) {
+        asked = {QString::fromStdString(request.get_param_value("lat")),
+                 QString::fromStdString(request.get_param_value("lon"))};
+        response.set_content(u"{\"forms\":[{\"key\":\"dd\",\"name\":\"Degrés décimaux\",\"text\":"
+                             "\"%1, %2\"},{\"key\":\"l93\",\"name\":\"Lambert 93\",\"text\":"
+                             "\"X 648 237 m, Y 6 862 271 m\"}]}"_qs.arg(asked[0], asked[1])
+                                 .toStdString(),
+                             "application/json");
+    });
+    if (!answer.isEmpty()) {
+        routes.Get("/adresse", [&answer](const httplib::Request&, httplib::Response& response) {
+            response.set_content(answer.toStdString(), "application/json");
+        });
+    }
+    QVERIFY(service.Start());
+
+    Browser browser;
+    // The bridge as the program offers it: the channel's script, then the object "tarnel".
+    QFile channelScript(u":/qtwebchannel/qwebchannel.js"_qs);
+    QVERIFY(channelScript.open(QIODevice::ReadOnly));
+    QWebEngineScript script;
+    script.setSourceCode(QString::fromUtf8(channelScript.readAll()));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    browser.Page()->scripts().insert(script);
+    QWebChannel channel;
+    FakeBridge bridge;
+    channel.registerObject(u"tarnel"_qs, &bridge);
+    browser.Page()->setWebChannel(&channel);
+
+    QVERIFY(browser.Open(service.Url(u"/maps"_qs)));
+    browser.Click(browser.Box(u"#carte"_qs).center() + QPointF(-60, 30));
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#adresse"_qs), address, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#formes li:nth-child(2) .nom"_qs), u"Lambert 93"_qs,
+                              10000);
+    QCOMPARE(browser.Text(u"#formes li .texte"_qs), asked.join(u", "_qs));
+
+    // A copy button puts its form on the clipboard.
+    browser.Click(browser.Box(u"#formes li:nth-child(2) .copier"_qs).center());
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(),
+                              u"X 648 237 m, Y 6 862 271 m"_qs, 5000);
+
+    // The take-over button hands the bridge the point's decimals and the address parts found.
+    QTRY_VERIFY_WITH_TIMEOUT(!browser.Js(u"reprendre.hidden"_qs).toBool(), 10000);
+    browser.Js(u"reprendre.click()"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(bridge.taken, asked + parts, 10000);
+}
+
+QTEST_MAIN(MapPageEngineTest)
+#include "MapPageEngineTest.moc"
