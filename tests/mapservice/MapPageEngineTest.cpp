@@ -10,11 +10,8 @@
 #include <QMutex>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 #include <QtTest>
 #include <atomic>
@@ -87,18 +84,6 @@ struct TileStandIn {
     QMutex mutex;
     QList<TileRequest> requests;
     std::atomic<bool> refuse = false;
-};
-
-// What the program's bridge receives from the page.
-class FakeBridge : public QObject {
-    Q_OBJECT
-public:
-    QStringList taken;
-public slots:
-    void reprendrePoint(const QString& latitude, const QString& longitude, const QString& street,
-                        const QString& city, const QString& postcode, const QString& country) {
-        taken = {latitude, longitude, street, city, postcode, country};
-    }
 };
 
 // A fresh profile on its own folder, naming the program as the real one does.
@@ -345,18 +330,15 @@ void MapPageEngineTest::panelShowsTheServiceAnswers() {
     QVERIFY(service.Start());
 
     Browser browser;
-    // The bridge as the program offers it: the channel's script, then the object "tarnel".
-    QFile channelScript(u":/qtwebchannel/qwebchannel.js"_qs);
-    QVERIFY(channelScript.open(QIODevice::ReadOnly));
-    QWebEngineScript script;
-    script.setSourceCode(QString::fromUtf8(channelScript.readAll()));
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::MainWorld);
-    browser.Page()->scripts().insert(script);
-    QWebChannel channel;
-    FakeBridge bridge;
-    channel.registerObject(u"tarnel"_qs, &bridge);
-    browser.Page()->setWebChannel(&channel);
+    // The bridge as the program offers it to its own service's pages.
+    browser.view->TrustServiceOrigin(QUrl(service.Url(u"/maps"_qs)));
+    QStringList taken;
+    QObject::connect(browser.view, &MapView::PointTaken,
+                     [&taken](const QString& latitude, const QString& longitude,
+                              const QString& street, const QString& city, const QString& postcode,
+                              const QString& country) {
+                         taken = {latitude, longitude, street, city, postcode, country};
+                     });
 
     QVERIFY(browser.Open(service.Url(u"/maps"_qs)));
     browser.Click(browser.Box(u"#carte"_qs).center() + QPointF(-60, 30));
@@ -373,7 +355,7 @@ void MapPageEngineTest::panelShowsTheServiceAnswers() {
     // The take-over button hands the bridge the point's decimals and the address parts found.
     QTRY_VERIFY_WITH_TIMEOUT(!browser.Js(u"reprendre.hidden"_qs).toBool(), 10000);
     browser.Js(u"reprendre.click()"_qs);
-    QTRY_COMPARE_WITH_TIMEOUT(bridge.taken, asked + parts, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(taken, asked + parts, 10000);
 }
 
 QTEST_MAIN(MapPageEngineTest)
