@@ -1,7 +1,10 @@
 // The base layers: one Leaflet tile layer each, a switcher, the choice kept in the map view's
-// own storage, and a French notice over the map when tiles cannot be had.
+// own profile, and a French notice over the map when tiles cannot be had.
 
-const CLE_FOND = "tarnel.fond";
+// A cookie rather than the page's storage: the service listens on another port at each run,
+// and cookies, unlike storage, belong to the host whatever its port.
+const COOKIE_FOND = "tarnel_fond";
+const UN_AN_S = 365 * 24 * 3600;
 
 // Options that keep the requests to what the user looks at: tiles are asked once a pan or a
 // zoom has ended, none for the levels crossed while zooming, and only one ring of tiles beyond
@@ -13,19 +16,16 @@ const OPTIONS_TUILES = {
 };
 
 function lireChoix() {
-    try {
-        return window.localStorage.getItem(CLE_FOND);
-    } catch {
-        return null;
-    }
+    const cookie = document.cookie
+        .split(";")
+        .map((part) => part.trim())
+        .find((part) => part.startsWith(`${COOKIE_FOND}=`));
+    return cookie ? decodeURIComponent(cookie.slice(COOKIE_FOND.length + 1)) : null;
 }
 
 function garderChoix(id) {
-    try {
-        window.localStorage.setItem(CLE_FOND, id);
-    } catch {
-        // Storage refused (private profile): the choice lasts as long as the page.
-    }
+    document.cookie =
+        `${COOKIE_FOND}=${encodeURIComponent(id)}; max-age=${UN_AN_S}; path=/; SameSite=Strict`;
 }
 
 // Shows `avis` while the layer shown has tiles that failed since its last complete load.

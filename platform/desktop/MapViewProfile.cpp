@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 
 namespace tarnel {
@@ -14,7 +15,13 @@ QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent,
     profile->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("profil")));
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     profile->setHttpCacheMaximumSize(kMapCacheBytes);
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    // The one cookie kept is the map page's choice of base layer, set by the program's own
+    // service; no other site may keep or read any.
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    profile->cookieStore()->setCookieFilter(
+        [](const QWebEngineCookieStore::FilterRequest& request) {
+            return !request.thirdParty && request.origin.host() == QLatin1String("127.0.0.1");
+        });
     if (!agent.isEmpty()) {
         profile->setHttpUserAgent(profile->httpUserAgent() + u' ' + QString::fromLatin1(agent));
     }

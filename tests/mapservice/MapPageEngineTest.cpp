@@ -229,8 +229,10 @@ void MapPageEngineTest::layersAskedAsThePolicyWants() {
     QTRY_VERIFY_WITH_TIMEOUT(tiles_.Since(before).size() > 0, kWait);
     QVERIFY(tiles_.Since(before).first().path.startsWith(u"/plan/16/"_qs));
     QVERIFY(browser.Text(u".leaflet-control-attribution"_qs).contains(u"© IGN"_qs));
-    // The next page of the same profile opens on the layer chosen.
-    QVERIFY(browser.Open(service_->BaseUrl() + u"45.76%2C4.83"_qs));
+    // The next run's service, on another port, opens on the layer chosen.
+    MapService nextRun(nullptr, nullptr, TileLayersOf(tiles_.Urls()));
+    QVERIFY(nextRun.Start());
+    QVERIFY(browser.Open(nextRun.BaseUrl() + u"45.76%2C4.83"_qs));
     QCOMPARE(browser.Js(u"carte.dataset.fond"_qs).toString(), u"plan"_qs);
 }
 
