@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Retakes docs/main-window.png: the program as built, after an address search, its map drawn
-# from a loopback stand-in for the tile server and the address found by a loopback stand-in for
-# the Géoplateforme's geocoder (no Internet needed). Needs xvfb-run, xdotool, import and python3.
+# Retakes docs/main-window.png and docs/map-panel.png: the program as built, after an address
+# search, its map drawn from a loopback stand-in for the tile server and the address found by a
+# loopback stand-in for the Géoplateforme's geocoder (no Internet needed); then a point picked on
+# the map, its address from the same stand-in's reverse search. Needs xvfb-run, xdotool, import
+# and python3.
 # Usage: scripts/main-window-picture.sh [BUILD_DIR]   (default build/default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,6 +55,14 @@ FEATURE = {"type": "FeatureCollection", "version": "draft", "features": [{
                    "context": "75, Paris, Île-de-France", "type": "street", "importance": 0.71}}],
     "attribution": "BAN", "licence": "ETALAB-2.0", "query": "", "filters": {}, "limit": 5}
 
+REVERSE = {"type": "FeatureCollection", "version": "draft", "features": [{
+    "type": "Feature", "geometry": {"type": "Point", "coordinates": [2.34823, 48.85443]},
+    "properties": {"label": "6 Rue de la Cité 75004 Paris", "score": 0.99, "housenumber": "6",
+                   "id": "75104_2121_00006", "name": "6 Rue de la Cité", "postcode": "75004",
+                   "citycode": "75104", "city": "Paris", "context": "75, Paris, Île-de-France",
+                   "type": "housenumber", "street": "Rue de la Cité", "distance": 9}}],
+    "attribution": "BAN", "licence": "ETALAB-2.0", "limit": 1}
+
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         match = re.match(r"/osm/(\d+)/(\d+)/(\d+)\.png", self.path)
@@ -60,6 +70,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             body, kind = tile(*map(int, match.groups())), "image/png"
         elif self.path.startswith("/geocodage/search"):
             body, kind = json.dumps(FEATURE).encode(), "application/json"
+        elif self.path.startswith("/geocodage/reverse"):
+            body, kind = json.dumps(REVERSE).encode(), "application/json"
         else:
             self.send_error(404)
             return
@@ -85,6 +97,8 @@ cat >"$work/config/Tarnel/tarnel.conf" <<EOF
 [geocoders]
 france=http://127.0.0.1:$port/geocodage/search
 world=
+france-reverse=http://127.0.0.1:$port/geocodage/reverse
+world-reverse=
 [carte]
 osm=http://127.0.0.1:$port/osm/{z}/{x}/{y}.png
 EOF
@@ -98,13 +112,20 @@ program=\$!
 window=\$(xdotool search --sync --name "^Tarnel - v" | head -n1)
 sleep 3
 xdotool windowactivate --sync "\$window" || xdotool windowfocus --sync "\$window"
-xdotool type --delay 20 "Rue de la cité"; xdotool key Tab
+# The accented letter as a key of its own: typed among others it is sometimes lost.
+xdotool type --delay 20 "Rue de la cit"; xdotool key eacute Tab
 xdotool type --delay 20 "PARIS"; xdotool key Tab
 xdotool type --delay 20 "75004"; xdotool key Tab
 xdotool type --delay 20 "FRANCE"; xdotool key Tab space
 sleep 6
 import -window "\$window" docs/main-window.png
+# A larger window, as a user gives the map room, then a point picked left of the place.
+xdotool windowsize --sync "\$window" 1000 760
+sleep 2
+xdotool mousemove --window "\$window" 330 420 click 1
+sleep 3
+import -window "\$window" docs/map-panel.png
 kill \$program
 EOF
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/shoot.sh"
-echo "docs/main-window.png"
+echo "docs/main-window.png docs/map-panel.png"
