@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
+#include <tuple>
 
 namespace tarnel {
 
@@ -61,12 +62,25 @@ void ReadTiles(const QSettings& settings, TileUrls& tiles, QStringList& warnings
     }
 }
 
+// The reverse search of the server answering `search`, `fallback` when it has no known one.
+QString ReverseBeside(const QString& search, const QString& fallback) {
+    const QString searchPath = QStringLiteral("/search");
+    if (search.isEmpty()) {
+        return {};
+    }
+    if (search.endsWith(searchPath)) {
+        return search.chopped(searchPath.size()) + QStringLiteral("/reverse");
+    }
+    return fallback;
+}
+
 } // namespace
 
 GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
                                      const QProcessEnvironment& environment,
                                      QStringList& warnings) {
     GeocoderEndpoints endpoints;
+    QStringList reverseSet; // the reverse searches the file sets
     if (QFileInfo(configFile).isFile()) {
         const QSettings settings(configFile, QSettings::IniFormat);
         const QString france = QStringLiteral("geocoders/france");
@@ -87,6 +101,7 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
         for (const auto& [key, url] : reverses) {
             if (settings.contains(QLatin1String(key))) {
                 *url = SettingText(settings, QLatin1String(key));
+                reverseSet.append(QLatin1String(key));
             }
         }
         ReadTiles(settings, endpoints.tiles, warnings);
@@ -96,8 +111,19 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
     Override(endpoints.contact, environment, kContactVariable);
     Check(endpoints.france, QStringLiteral("france"), warnings);
     Check(endpoints.world, QStringLiteral("world"), warnings);
-    Override(endpoints.franceReverse, environment, kFranceReverseUrlVariable);
-    Override(endpoints.worldReverse, environment, kWorldReverseUrlVariable);
+    // A reverse search not set of its own follows its search: off with it, or on the same
+    // server when the search is the usual ".../search" (the Géoplateforme's and Nominatim's
+    // reverse searches stand beside their searches as ".../reverse").
+    for (const auto& [search, reverse, key, variable] :
+         {std::tuple{&endpoints.france, &endpoints.franceReverse,
+                     QStringLiteral("geocoders/france-reverse"), kFranceReverseUrlVariable},
+          std::tuple{&endpoints.world, &endpoints.worldReverse,
+                     QStringLiteral("geocoders/world-reverse"), kWorldReverseUrlVariable}}) {
+        if (!reverseSet.contains(key) && !environment.contains(QLatin1String(variable))) {
+            *reverse = ReverseBeside(*search, *reverse);
+        }
+        Override(*reverse, environment, variable);
+    }
     Check(endpoints.franceReverse, QStringLiteral("france-reverse"), warnings);
     Check(endpoints.worldReverse, QStringLiteral("world-reverse"), warnings);
     return endpoints;

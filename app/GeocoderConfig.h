@@ -21,7 +21,9 @@ inline constexpr auto kWorldReverseUrlVariable = "TARNEL_GEOCODER_WORLD_REVERSE_
 // address nearest to a point of the map) and "contact" of the [geocoders] section of the INI
 // file `configFile` (read
 // only, never written; a missing file changes nothing), then the environment variables above,
-// each overriding what came before even when empty. An empty URL turns that geocoder off; so
+// each overriding what came before even when empty. A reverse search that neither sets follows
+// its search: off when the search is off, ".../reverse" beside a search ending in "/search", the
+// default otherwise. An empty URL turns that geocoder off; so
 // does a URL that is not http or https with a host and without query or fragment, with a French
 // line added to `warnings`. The [carte] section's keys "osm", "plan" and "ortho" replace the
 // tile URL templates of the map's base layers (empty: that layer is left out; one that is not

@@ -148,6 +148,14 @@ void GeocoderConfigTest::reverseSwitches_data() {
         << QStringList{u"TARNEL_GEOCODER_FRANCE_REVERSE_URL="_qs,
                        u"TARNEL_GEOCODER_WORLD_REVERSE_URL=http://127.0.0.1:8000/reverse"_qs}
         << QString() << u"http://127.0.0.1:8000/reverse"_qs << 0;
+    QTest::newRow("the searches' servers answer the reverse searches, or none")
+        << kNoFile
+        << QStringList{u"TARNEL_GEOCODER_FRANCE_URL=http://127.0.0.1:9/geocodage/search"_qs,
+                       u"TARNEL_GEOCODER_WORLD_URL="_qs}
+        << u"http://127.0.0.1:9/geocodage/reverse"_qs << QString() << 0;
+    QTest::newRow("a reverse search of its own is kept")
+        << QByteArray("[geocoders]\nworld=https://n.example/api/v1\nfrance-reverse=\n")
+        << QStringList() << QString() << world << 0;
     QTest::newRow("not http") << QByteArray("[geocoders]\nworld-reverse=file:///reverse\n")
                               << QStringList() << france << QString() << 1;
 }
@@ -174,7 +182,6 @@ void GeocoderConfigTest::reverseSwitches() {
     const GeocoderEndpoints endpoints = ReadGeocoderConfig(path, variables, said);
     QCOMPARE(endpoints.franceReverse, franceReverse);
     QCOMPARE(endpoints.worldReverse, worldReverse);
-    QCOMPARE(endpoints.world, kWorld);
     QCOMPARE(said.size(), warnings);
 }
 
