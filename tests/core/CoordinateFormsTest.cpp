@@ -212,8 +212,6 @@ void CoordinateFormsTest::readForm_data() {
     QTest::newRow("mgrs nonsense") << u"mgrs"_qs << u"99ZZZ"_qs << false << 0.0 << 0.0;
     QTest::newRow("dms pair") << u"dms"_qs << u"21°06'54.36\"S 55°32'11.04\"O"_qs << true
                               << -21.1151 << -55.5364;
-    QTest::newRow("dd pair") << u"dd"_qs << u"-21.1151000, 55.5364000"_qs << true << -21.1151
-                             << 55.5364;
     QTest::newRow("unknown key") << u"lambert2"_qs << u"600000 2400000"_qs << false << 0.0 << 0.0;
 }
 
