@@ -151,8 +151,6 @@ void MapServiceQueryTest::coordinates_data() {
         << u"48° 51' 30,2\" N,2° 17' 40,2\" E"_qs << true << true << paris << eiffel;
     QTest::newRow("loose dms, one decimal comma") << u"48° 51' 30,2\" N,2° 17' 40\" E"_qs << true
                                                   << true << paris << 2 + 17 / 60.0 + 40 / 3600.0;
-    QTest::newRow("loose dms, letters first, ouest")
-        << u"S 21 06 54.36, O 55 32 11.04"_qs << true << true << -21.1151 << -55.5364;
     QTest::newRow("ddm") << u"48°51.504'N,2°17.670'E"_qs << true << true << 48.8584 << 2.2945;
     // Places: echo <X> <Y> | cs2cs -f %.8f EPSG:2154 EPSG:4326.
     QTest::newRow("lambert 93") << u"649242.57,6861355.85"_qs << true << true << 48.85024402
