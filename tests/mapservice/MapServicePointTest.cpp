@@ -137,8 +137,6 @@ private slots:
     void answersAreCachedPerPoint();
     void nominatimTurnsAreSharedWithSearch();
     void stopEndsLookupsAtOnce();
-    void guards_data();
-    void guards();
 
 private:
     std::unique_ptr<MapService> Service(Upstream france, Upstream world);
@@ -355,42 +353,6 @@ void MapServicePointTest::stopEndsLookupsAtOnce() {
     QVERIFY(std::chrono::steady_clock::now() - start < 1000ms);
     for (auto& answer : asked)
         QCOMPARE(answer.wait_until(start + 1000ms), std::future_status::ready);
-}
-
-void MapServicePointTest::guards_data() {
-    QTest::addColumn<QByteArray>("target");
-    QTest::addColumn<QByteArray>("header"); // "Name: value"; none for a POST
-    QTest::addColumn<int>("status");
-
-    const std::pair<const char*, int> cases[] = {{"Sec-Fetch-Site: same-origin", 200},
-                                                 {"Host: localhost", 403},
-                                                 {"Origin: https://evil.example", 403},
-                                                 {"Sec-Fetch-Site: cross-site", 403},
-                                                 {"", 405}};
-    for (const char* target : {"/point?lat=1&lon=2", "/adresse?lat=1&lon=2", "/points?lat=1"})
-        for (const auto& [header, status] : cases)
-            QTest::addRow("%s %s", target, *header ? header : "POST")
-                << QByteArray(target) << QByteArray(header)
-                << (QByteArray(target).startsWith("/points") && status != 403 ? 404 : status);
-}
-
-void MapServicePointTest::guards() {
-    QFETCH(QByteArray, target);
-    QFETCH(QByteArray, header);
-    QFETCH(int, status);
-
-    const auto service = Service(Upstream::Off, Upstream::Off);
-    QVERIFY(service);
-    httplib::Client client("127.0.0.1", service->Port());
-    const QList<QByteArray> field = header.split(':');
-    const httplib::Result result =
-        header.isEmpty() ? client.Post(target.toStdString(), "", "text/plain")
-                         : client.Get(target.toStdString(),
-                                      {{field[0].toStdString(), field[1].trimmed().toStdString()}});
-    QVERIFY(result);
-    QCOMPARE(result->status, status);
-    if (status == 200)
-        QCOMPARE(result->get_header_value("Content-Type"), "application/json; charset=utf-8");
 }
 
 QTEST_GUILESS_MAIN(MapServicePointTest)

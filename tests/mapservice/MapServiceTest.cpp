@@ -293,7 +293,8 @@ void MapServiceTest::pages_data() {
         << 0 << 1 << Absence::NotFound;
 }
 
-// A pair the service cannot place: no geocoder is asked, and the page says which box and why.
+// A pair the service cannot place: no geocoder is asked, and the page says which box and why
+// (the sentences themselves: MapServiceQueryTest).
 void MapServiceTest::unreadablePairPage_data() {
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QString>("sentence");
@@ -301,8 +302,6 @@ void MapServiceTest::unreadablePairPage_data() {
         << QByteArray("91%2C0") << u"La case Latitude est hors limites : « 91 »"_qs;
     QTest::newRow("longitude not understood")
         << QByteArray("48.85%2C2%C2%B017%C2%B0") << u"La case Longitude n"_qs;
-    QTest::newRow("lambert 93 off France")
-        << QByteArray("1300000%2C6000000") << u"Le point Lambert 93 X = 1300000.00 m"_qs;
 }
 
 void MapServiceTest::unreadablePairPage() {
@@ -623,6 +622,18 @@ void MapServiceTest::refusals_data() {
                              << QByteArray("127.0.0.1") << 403;
     QTest::newRow("foreign host, other path")
         << QByteArray("GET") << QByteArray("/admin") << QByteArray("evil.example") << 403;
+    // The map page's questions about a point, behind the same guard.
+    QTest::newRow("point") << QByteArray("GET") << QByteArray("/point?lat=1&lon=2") << QByteArray()
+                           << 200;
+    QTest::newRow("address") << QByteArray("GET") << QByteArray("/adresse?lat=1&lon=2")
+                             << QByteArray() << 200;
+    QTest::newRow("beside the point")
+        << QByteArray("GET") << QByteArray("/points?lat=1") << QByteArray() << 404;
+    QTest::newRow("post to the point")
+        << QByteArray("POST") << QByteArray("/point?lat=1&lon=2") << QByteArray() << 405;
+    QTest::newRow("address, foreign host")
+        << QByteArray("GET") << QByteArray("/adresse?lat=1&lon=2") << QByteArray("localhost:%1")
+        << 403;
 }
 
 void MapServiceTest::refusals() {
@@ -651,7 +662,11 @@ void MapServiceTest::refusals() {
     const httplib::Result result = send();
     QVERIFY(result);
     QCOMPARE(result->status, status);
-    QCOMPARE(QByteArray::fromStdString(result->body).contains("viewport:"), status == 200);
+    const bool page = path.startsWith("/maps");
+    QCOMPARE(QByteArray::fromStdString(result->body).contains("viewport:"), page && status == 200);
+    if (!page && status == 200) {
+        QCOMPARE(result->get_header_value("Content-Type"), "application/json; charset=utf-8");
+    }
 }
 
 void MapServiceTest::upstreamRequestsFollowTheirFormats_data() {
