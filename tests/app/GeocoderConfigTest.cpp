@@ -14,6 +14,20 @@ const QString kWorld = QStringLiteral("https://nominatim.openstreetmap.org/searc
 // Marks a row without a configuration file.
 const QByteArray kNoFile = "<none>";
 
+// The configuration read from `file` (none for kNoFile) in `dir`, with `environment` (NAME=value).
+GeocoderEndpoints Read(const QTemporaryDir& dir, const QByteArray& file,
+                       const QStringList& environment, QStringList& said) {
+    const QString path = dir.filePath(u"tarnel.conf"_qs);
+    QFile out(path);
+    if (file != kNoFile && out.open(QIODevice::WriteOnly))
+        out.write(file);
+    out.close();
+    QProcessEnvironment variables;
+    for (const QString& entry : environment)
+        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    return ReadGeocoderConfig(path, variables, said);
+}
+
 } // namespace
 
 class GeocoderConfigTest : public QObject {
@@ -87,23 +101,13 @@ void GeocoderConfigTest::read() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(u"tarnel.conf"_qs);
-    if (file != kNoFile) {
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file);
-    }
-    QProcessEnvironment variables;
-    for (const QString& entry : environment)
-        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-
     QStringList said;
-    const GeocoderEndpoints endpoints = ReadGeocoderConfig(path, variables, said);
+    const GeocoderEndpoints endpoints = Read(dir, file, environment, said);
     QCOMPARE(endpoints.france, france);
     QCOMPARE(endpoints.world, world);
     QCOMPARE(endpoints.contact, contact);
     QCOMPARE(said.size(), warnings);
-    QCOMPARE(QFile::exists(path), file != kNoFile);
+    QCOMPARE(QFile::exists(dir.filePath(u"tarnel.conf"_qs)), file != kNoFile);
 }
 
 void GeocoderConfigTest::fileIsNeverWritten() {
@@ -171,15 +175,8 @@ void GeocoderConfigTest::otherKeys() {
     QFETCH(int, warnings);
 
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"tarnel.conf"_qs);
-    QFile out(path);
-    QVERIFY(file == kNoFile || (out.open(QIODevice::WriteOnly) && out.write(file) >= 0));
-    out.close();
-    QProcessEnvironment variables;
-    for (const QString& entry : environment)
-        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     QStringList said;
-    const GeocoderEndpoints read = ReadGeocoderConfig(path, variables, said);
+    const GeocoderEndpoints read = Read(dir, file, environment, said);
     QCOMPARE((QStringList{read.franceReverse, read.worldReverse, read.tiles.osm, read.tiles.plan,
                           read.tiles.ortho}),
              urls);
