@@ -14,6 +14,20 @@ const QString kWorld = QStringLiteral("https://nominatim.openstreetmap.org/searc
 // Marks a row without a configuration file.
 const QByteArray kNoFile = "<none>";
 
+// The configuration read from `file` (none for kNoFile) in `dir`, with `environment` (NAME=value).
+GeocoderEndpoints Read(const QTemporaryDir& dir, const QByteArray& file,
+                       const QStringList& environment, QStringList& said) {
+    const QString path = dir.filePath(u"tarnel.conf"_qs);
+    QFile out(path);
+    if (file != kNoFile && out.open(QIODevice::WriteOnly))
+        out.write(file);
+    out.close();
+    QProcessEnvironment variables;
+    for (const QString& entry : environment)
+        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    return ReadGeocoderConfig(path, variables, said);
+}
+
 } // namespace
 
 class GeocoderConfigTest : public QObject {
@@ -23,10 +37,8 @@ private slots:
     void read_data();
     void read();
     void fileIsNeverWritten();
-    void reverseSwitches_data();
-    void reverseSwitches();
-    void tiles_data();
-    void tiles();
+    void otherKeys_data();
+    void otherKeys();
 };
 
 void GeocoderConfigTest::read_data() {
@@ -89,23 +101,13 @@ void GeocoderConfigTest::read() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(u"tarnel.conf"_qs);
-    if (file != kNoFile) {
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file);
-    }
-    QProcessEnvironment variables;
-    for (const QString& entry : environment)
-        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-
     QStringList said;
-    const GeocoderEndpoints endpoints = ReadGeocoderConfig(path, variables, said);
+    const GeocoderEndpoints endpoints = Read(dir, file, environment, said);
     QCOMPARE(endpoints.france, france);
     QCOMPARE(endpoints.world, world);
     QCOMPARE(endpoints.contact, contact);
     QCOMPARE(said.size(), warnings);
-    QCOMPARE(QFile::exists(path), file != kNoFile);
+    QCOMPARE(QFile::exists(dir.filePath(u"tarnel.conf"_qs)), file != kNoFile);
 }
 
 void GeocoderConfigTest::fileIsNeverWritten() {
@@ -131,97 +133,66 @@ void GeocoderConfigTest::fileIsNeverWritten() {
              QStringList{u"tarnel.conf"_qs});
 }
 
-void GeocoderConfigTest::reverseSwitches_data() {
+// The reverse searches and the map's tile templates: the same file and variables, their own keys.
+void GeocoderConfigTest::otherKeys_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("environment"); // NAME=value
-    QTest::addColumn<QString>("franceReverse");
-    QTest::addColumn<QString>("worldReverse");
+    QTest::addColumn<QStringList>("urls"); // France's and Nominatim's reverse, osm, plan, ortho
     QTest::addColumn<int>("warnings");
 
     const QString france = u"https://data.geopf.fr/geocodage/reverse"_qs;
     const QString world = u"https://nominatim.openstreetmap.org/reverse"_qs;
-    QTest::newRow("defaults") << kNoFile << QStringList() << france << world << 0;
-    QTest::newRow("the file switches Nominatim's off, the search stays")
-        << QByteArray("[geocoders]\nworld-reverse=\n") << QStringList() << france << QString() << 0;
+    const TileUrls tiles;
+    QTest::newRow("defaults") << kNoFile << QStringList()
+                              << QStringList{france, world, tiles.osm, tiles.plan, tiles.ortho}
+                              << 0;
+    QTest::newRow("off in the file, a template with a query")
+        << QByteArray("[geocoders]\nworld-reverse=\n"
+                      "[carte]\nosm=http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a\northo=\n")
+        << QStringList()
+        << QStringList{france,
+                       {},
+                       u"http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a"_qs,
+                       tiles.plan,
+                       {}}
+        << 0;
     QTest::newRow("the environment overrides the file")
         << QByteArray("[geocoders]\nfrance-reverse=https://ban.example.org/reverse\n")
         << QStringList{u"TARNEL_GEOCODER_FRANCE_REVERSE_URL="_qs,
                        u"TARNEL_GEOCODER_WORLD_REVERSE_URL=http://127.0.0.1:8000/reverse"_qs}
-        << QString() << u"http://127.0.0.1:8000/reverse"_qs << 0;
+        << QStringList{{}, u"http://127.0.0.1:8000/reverse"_qs, tiles.osm, tiles.plan, tiles.ortho}
+        << 0;
     QTest::newRow("the searches' servers answer the reverse searches, or none")
         << kNoFile
         << QStringList{u"TARNEL_GEOCODER_FRANCE_URL=http://127.0.0.1:9/geocodage/search"_qs,
                        u"TARNEL_GEOCODER_WORLD_URL="_qs}
-        << u"http://127.0.0.1:9/geocodage/reverse"_qs << QString() << 0;
+        << QStringList{u"http://127.0.0.1:9/geocodage/reverse"_qs,
+                       {},
+                       tiles.osm,
+                       tiles.plan,
+                       tiles.ortho}
+        << 0;
     QTest::newRow("a reverse search of its own is kept")
         << QByteArray("[geocoders]\nworld=https://n.example/api/v1\nfrance-reverse=\n")
-        << QStringList() << QString() << world << 0;
-    QTest::newRow("not http") << QByteArray("[geocoders]\nworld-reverse=file:///reverse\n")
-                              << QStringList() << france << QString() << 1;
+        << QStringList() << QStringList{{}, world, tiles.osm, tiles.plan, tiles.ortho} << 0;
+    QTest::newRow("unusable addresses are turned off")
+        << QByteArray("[geocoders]\nworld-reverse=file:///reverse\n"
+                      "[carte]\nosm=file:///t/{z}/{x}/{y}.png\nplan=https://p.example/{z}/{x}\n")
+        << QStringList() << QStringList{france, {}, {}, {}, tiles.ortho} << 3;
 }
 
-void GeocoderConfigTest::reverseSwitches() {
+void GeocoderConfigTest::otherKeys() {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, environment);
-    QFETCH(QString, franceReverse);
-    QFETCH(QString, worldReverse);
+    QFETCH(QStringList, urls);
     QFETCH(int, warnings);
 
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(u"tarnel.conf"_qs);
-    if (file != kNoFile) {
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file);
-    }
-    QProcessEnvironment variables;
-    for (const QString& entry : environment)
-        variables.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     QStringList said;
-    const GeocoderEndpoints endpoints = ReadGeocoderConfig(path, variables, said);
-    QCOMPARE(endpoints.franceReverse, franceReverse);
-    QCOMPARE(endpoints.worldReverse, worldReverse);
-    QCOMPARE(said.size(), warnings);
-}
-
-void GeocoderConfigTest::tiles_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("osm");
-    QTest::addColumn<QString>("plan");
-    QTest::addColumn<QString>("ortho");
-    QTest::addColumn<int>("warnings");
-
-    const TileUrls defaults;
-    QTest::newRow("no section") << QByteArray("[geocoders]\n") << defaults.osm << defaults.plan
-                                << defaults.ortho << 0;
-    QTest::newRow("a template with a query, one layer off")
-        << QByteArray("[carte]\nosm=http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a\northo=\n")
-        << u"http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a"_qs << defaults.plan << QString() << 0;
-    QTest::newRow("unusable templates are turned off")
-        << QByteArray("[carte]\nosm=file:///t/{z}/{x}/{y}.png\nplan=https://p.example/{z}/{x}\n")
-        << QString() << QString() << defaults.ortho << 2;
-}
-
-void GeocoderConfigTest::tiles() {
-    QFETCH(QByteArray, file);
-    QFETCH(QString, osm);
-    QFETCH(QString, plan);
-    QFETCH(QString, ortho);
-    QFETCH(int, warnings);
-
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(u"tarnel.conf"_qs);
-    QFile out(path);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(file);
-    out.close();
-    QStringList said;
-    const TileUrls tiles = ReadGeocoderConfig(path, {}, said).tiles;
-    QCOMPARE(tiles.osm, osm);
-    QCOMPARE(tiles.plan, plan);
-    QCOMPARE(tiles.ortho, ortho);
+    const GeocoderEndpoints read = Read(dir, file, environment, said);
+    QCOMPARE((QStringList{read.franceReverse, read.worldReverse, read.tiles.osm, read.tiles.plan,
+                          read.tiles.ortho}),
+             urls);
     QCOMPARE(said.size(), warnings);
 }
 

