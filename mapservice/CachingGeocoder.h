@@ -1,20 +1,16 @@
 #pragma once
 
 #include "mapservice/Geocoder.h"
+#include "mapservice/SharedResultCache.h"
 
-#include <QCache>
 #include <QString>
-#include <future>
 #include <memory>
-#include <mutex>
 
 namespace tarnel {
 
-// Keeps the answers of another geocoder for the `capacity` addresses looked up last, so that
-// one address reaches the upstream once: later and concurrent lookups of the same address
-// (compared without regard to case or runs of blanks) share the first one's result. The
-// address used least recently is forgotten first. Only answers about the place are kept: a
-// lookup that failed (time-out, refusal) is tried again next time.
+// Keeps the answers of another geocoder for the `capacity` addresses looked up last (see
+// SharedResultCache: one lookup per address reaches the upstream, failures are not kept).
+// Addresses are the same without regard to case or runs of blanks.
 class CachingGeocoder final : public Geocoder {
 public:
     static constexpr qsizetype kDefaultCapacity = 4096;
@@ -28,8 +24,7 @@ public:
 
 private:
     const std::unique_ptr<Geocoder> upstream_;
-    std::mutex mutex_;
-    QCache<QString, std::shared_future<GeocodeResult>> results_; // also those still in flight
+    SharedResultCache<GeocodeResult> results_;
 };
 
 } // namespace tarnel
