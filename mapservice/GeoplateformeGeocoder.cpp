@@ -2,14 +2,14 @@
 
 #include "mapservice/AddressWords.h"
 #include "mapservice/FrenchAddressRule.h"
-#include "mapservice/PlaceCheck.h"
+#include "mapservice/GeoCodeJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 #include <QUrl>
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -117,17 +117,12 @@ QString GeoplateformeGeocoder::SourceName() const {
 }
 
 GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json, const AddressQuery& typed) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        return {};
-    }
-    const QJsonValue features = document.object().value(QLatin1String("features"));
-    if (!features.isArray()) {
+    const std::optional<QJsonArray> features = GeoCodeJsonFeatures(json);
+    if (!features) {
         return {};
     }
     std::vector<Fitting> fitting;
-    for (const QJsonValue& value : features.toArray()) {
+    for (const QJsonValue& value : *features) {
         const QJsonObject feature = value.toObject();
         const QJsonObject properties = feature.value(QLatin1String("properties")).toObject();
         const QJsonValue score = properties.value(QLatin1String("score"));
@@ -135,21 +130,14 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json, const Ad
         if (!score.isDouble() || !fit.fits) {
             continue;
         }
-        const QJsonArray point = feature.value(QLatin1String("geometry"))
-                                     .toObject()
-                                     .value(QLatin1String("coordinates"))
-                                     .toArray();
-        if (point.size() < 2 || !point.at(0).isDouble() || !point.at(1).isDouble()) {
-            return {};
-        }
-        const Place place{point.at(1).toDouble(), point.at(0).toDouble()};
-        if (!IsValidPlace(place)) {
+        const std::optional<Place> place = GeoCodeJsonPlace(feature);
+        if (!place) {
             return {};
         }
         const QString label = properties.value(QLatin1String("label")).toString();
         fitting.push_back({fit.level,
                            score.toDouble(),
-                           {label, place},
+                           {label, *place},
                            TownKey(properties.value(QLatin1String("city")).toString())});
     }
     if (fitting.empty()) {

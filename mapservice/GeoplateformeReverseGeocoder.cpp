@@ -1,10 +1,10 @@
 #include "mapservice/GeoplateformeReverseGeocoder.h"
 
-#include "mapservice/PlaceCheck.h"
+#include "mapservice/GeoCodeJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
+#include <optional>
 #include <utility>
 
 namespace tarnel {
@@ -55,32 +55,20 @@ QString GeoplateformeReverseGeocoder::SourceName() const {
 }
 
 NearestAddress GeoplateformeReverseGeocoder::ReadAnswer(const QByteArray& json) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    const std::optional<QJsonArray> features = GeoCodeJsonFeatures(json);
+    if (!features) {
         return {};
     }
-    const QJsonValue features = document.object().value(QLatin1String("features"));
-    if (!features.isArray()) {
-        return {};
-    }
-    if (features.toArray().isEmpty()) {
+    if (features->isEmpty()) {
         return {GeocodeResult::Outcome::NoMatch};
     }
-    const QJsonObject feature = features.toArray().first().toObject();
-    const QJsonArray point = feature.value(QLatin1String("geometry"))
-                                 .toObject()
-                                 .value(QLatin1String("coordinates"))
-                                 .toArray();
-    if (point.size() < 2 || !point.at(0).isDouble() || !point.at(1).isDouble()) {
-        return {};
-    }
-    const Place place{point.at(1).toDouble(), point.at(0).toDouble()};
-    if (!IsValidPlace(place)) {
+    const QJsonObject feature = features->first().toObject();
+    const std::optional<Place> place = GeoCodeJsonPlace(feature);
+    if (!place) {
         return {};
     }
     const QJsonObject properties = feature.value(QLatin1String("properties")).toObject();
-    return {GeocodeResult::Outcome::Found, place,
+    return {GeocodeResult::Outcome::Found, *place,
             Text(properties, "label"),     StreetOf(properties),
             Text(properties, "city"),      Text(properties, "postcode"),
             QStringLiteral("France")};
