@@ -2,14 +2,15 @@
 
 #include "mapservice/AddressWords.h"
 #include "mapservice/CountryNames.h"
+#include "mapservice/NominatimPlace.h"
 #include "mapservice/NominatimTurns.h"
-#include "mapservice/PlaceCheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 #include <QUrl>
+#include <optional>
 #include <utility>
 
 namespace tarnel {
@@ -18,16 +19,6 @@ namespace {
 
 // France's places come under "fr" or under their overseas code.
 constexpr auto kFrenchCodes = "fr,gp,mq,gf,re,yt,pm,bl,mf";
-
-// A decimal text of the answer; nothing when it is not one.
-std::optional<double> ReadDecimal(const QJsonValue& value) {
-    if (!value.isString()) {
-        return std::nullopt;
-    }
-    bool ok = false;
-    const double number = value.toString().toDouble(&ok);
-    return ok ? std::optional<double>(number) : std::nullopt;
-}
 
 QByteArray Parameter(const char* name, const QString& value) {
     return QByteArray("&") + name + '=' + QUrl::toPercentEncoding(value);
@@ -146,16 +137,11 @@ GeocodeResult NominatimGeocoder::ReadAnswer(const QByteArray& json, const Addres
         if (!townKey.isEmpty() && country == u"fr"_qs && !InTown(match, townKey)) {
             continue;
         }
-        const auto latitude = ReadDecimal(match.value(QLatin1String("lat")));
-        const auto longitude = ReadDecimal(match.value(QLatin1String("lon")));
-        if (!latitude || !longitude) {
+        const std::optional<Place> place = NominatimPlace(match);
+        if (!place) {
             return {};
         }
-        const Place place{*latitude, *longitude};
-        if (!IsValidPlace(place)) {
-            return {};
-        }
-        return {GeocodeResult::Outcome::Found, place,
+        return {GeocodeResult::Outcome::Found, *place,
                 match.value(QLatin1String("display_name")).toString()};
     }
     return {GeocodeResult::Outcome::NoMatch, {}};

@@ -1,6 +1,6 @@
 #include "mapservice/NominatimReverseGeocoder.h"
 
-#include "mapservice/PlaceCheck.h"
+#include "mapservice/NominatimPlace.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,15 +30,6 @@ template <typename Keys> QString FirstOf(const QJsonObject& object, const Keys& 
         }
     }
     return {};
-}
-
-std::optional<double> ReadDecimal(const QJsonValue& value) {
-    if (!value.isString()) {
-        return std::nullopt;
-    }
-    bool ok = false;
-    const double number = value.toString().toDouble(&ok);
-    return ok ? std::optional<double>(number) : std::nullopt;
 }
 
 } // namespace
@@ -73,16 +64,15 @@ NearestAddress NominatimReverseGeocoder::ReadAnswer(const QByteArray& json) {
     if (object.value(QLatin1String("error")).isString()) {
         return {GeocodeResult::Outcome::NoMatch};
     }
-    const auto latitude = ReadDecimal(object.value(QLatin1String("lat")));
-    const auto longitude = ReadDecimal(object.value(QLatin1String("lon")));
-    if (!latitude || !longitude || !IsValidPlace({*latitude, *longitude})) {
+    const std::optional<Place> place = NominatimPlace(object);
+    if (!place) {
         return {};
     }
     const QJsonObject address = object.value(QLatin1String("address")).toObject();
     const QString way = FirstOf(address, kWayKeys);
     const QString number = Text(address, "house_number");
     return {GeocodeResult::Outcome::Found,
-            {*latitude, *longitude},
+            *place,
             Text(object, "display_name"),
             way.isEmpty() ? QString() : (number + u' ' + way).trimmed(),
             FirstOf(address, kSettlementKeys),
