@@ -12,13 +12,13 @@
 #include "mapservice/NominatimGeocoder.h"
 #include "mapservice/NominatimReverseGeocoder.h"
 #include "mapservice/NominatimTurns.h"
+#include "mapservice/OutcomeToTell.h"
 #include "mapservice/PointRoutes.h"
 #include "mapservice/QueryText.h"
 #include "mapservice/StaticFiles.h"
 
 #include <httplib.h>
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <string>
@@ -107,26 +107,23 @@ std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
 }
 
 // Why no geocoder found the place. It is "not found" only when every geocoder asked said so;
-// otherwise the failure the user can best act on: the network first, then refusals.
+// otherwise the failure the user can best act on.
 Absence AbsenceOf(const std::vector<GeocodeResult::Outcome>& outcomes) {
-    using Outcome = GeocodeResult::Outcome;
     if (outcomes.empty()) {
         return Absence::NoGeocoder;
     }
-    const auto any = [&](Outcome outcome) {
-        return std::find(outcomes.cbegin(), outcomes.cend(), outcome) != outcomes.cend();
-    };
-    if (any(Outcome::Certificates)) {
+    switch (OutcomeToTell(outcomes)) {
+    case GeocodeResult::Outcome::Certificates:
         return Absence::Certificates;
-    }
-    if (any(Outcome::Unreachable)) {
+    case GeocodeResult::Outcome::Unreachable:
         return Absence::Unreachable;
-    }
-    if (any(Outcome::Refused)) {
+    case GeocodeResult::Outcome::Refused:
         return Absence::Refused;
-    }
-    if (any(Outcome::Failed)) {
+    case GeocodeResult::Outcome::Failed:
         return Absence::Failed;
+    case GeocodeResult::Outcome::Found:
+    case GeocodeResult::Outcome::NoMatch:
+        break;
     }
     return Absence::NotFound;
 }

@@ -2,10 +2,10 @@
 
 #include "mapservice/CachingReverseGeocoder.h"
 #include "mapservice/FranceExtents.h"
+#include "mapservice/OutcomeToTell.h"
 
 #include <GeographicLib/Geodesic.hpp>
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -20,27 +20,24 @@ std::unique_ptr<ReverseGeocoder> Cached(std::unique_ptr<ReverseGeocoder> geocode
     return std::make_unique<CachingReverseGeocoder>(std::move(geocoder));
 }
 
-// Why no address came, as the user can best act on it: the network first, then refusals.
+// Why no address came, as the user can best act on it.
 AddressAnswer Absence(const std::vector<GeocodeResult::Outcome>& outcomes) {
-    using Outcome = GeocodeResult::Outcome;
     using Status = AddressAnswer::Status;
-    const auto any = [&](Outcome outcome) {
-        return std::find(outcomes.cbegin(), outcomes.cend(), outcome) != outcomes.cend();
-    };
     if (outcomes.empty()) {
         return {Status::Off};
     }
-    if (any(Outcome::Certificates)) {
+    switch (OutcomeToTell(outcomes)) {
+    case GeocodeResult::Outcome::Certificates:
         return {Status::Unreachable, true};
-    }
-    if (any(Outcome::Unreachable)) {
+    case GeocodeResult::Outcome::Unreachable:
         return {Status::Unreachable};
-    }
-    if (any(Outcome::Refused)) {
+    case GeocodeResult::Outcome::Refused:
         return {Status::Refused};
-    }
-    if (any(Outcome::Failed)) {
+    case GeocodeResult::Outcome::Failed:
         return {Status::Failed};
+    case GeocodeResult::Outcome::Found:
+    case GeocodeResult::Outcome::NoMatch:
+        break;
     }
     return {Status::None};
 }
