@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -26,6 +28,17 @@ inline void Require(bool holds, const char* invariant, const QString& detail = {
 inline QString ConsumeText(FuzzedDataProvider& input) {
     const std::string bytes = input.ConsumeRandomLengthString();
     return FromWindows1252(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+}
+
+// A text of the input as raw UTF-16, two bytes a code unit (low byte first), lone surrogates
+// and characters beyond U+00FF included.
+inline QString ConsumeUtf16(FuzzedDataProvider& input) {
+    const std::string bytes = input.ConsumeRandomLengthString();
+    QString text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        text += QChar(char16_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8));
+    }
+    return text;
 }
 
 // Quotes a text for a report, with its UTF-16 codes so that invisible characters show.

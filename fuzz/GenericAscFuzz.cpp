@@ -22,19 +22,11 @@
 
 using namespace tarnel;
 using tarnel::fuzz::ConsumeText;
+using tarnel::fuzz::ConsumeUtf16;
 using tarnel::fuzz::Require;
 using tarnel::fuzz::Shown;
 
 namespace {
-
-QString ConsumeUtf16(FuzzedDataProvider& input) {
-    const std::string bytes = input.ConsumeRandomLengthString();
-    QString text;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        text += QChar(char16_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8));
-    }
-    return text;
-}
 
 // Characters, a surrogate pair counting as one: each becomes one byte.
 qsizetype Length(const QString& text) {
