@@ -88,7 +88,8 @@ int main(int argc, char* argv[]) {
                                   mapService.BaseUrl(), desktop.Services()};
     // The tile servers' usage policies ask that the program name itself and a contact.
     QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(
-        tarnel::MapViewCacheFolder(), &app, tarnel::OpenDataUserAgent(geocoders.contact));
+        tarnel::MapViewCacheFolder(), &app, tarnel::OpenDataUserAgent(geocoders.contact),
+        QUrl(mapService.BaseUrl()));
     auto* mapView = new tarnel::WebEngineMapView(mapProfile);
     // Only the pages of the run's own map service may hand a point to the main window.
     mapView->TrustServiceOrigin(QUrl(mapService.BaseUrl()));

@@ -8,20 +8,26 @@
 namespace tarnel {
 
 QWebEngineProfile* MakeMapViewProfile(const QString& folder, QObject* parent,
-                                      const QByteArray& agent) {
+                                      const QByteArray& agent, const QUrl& service) {
     // A storage name makes the profile a disk-based one; its paths are then set to the folder.
     auto* profile = new QWebEngineProfile(QStringLiteral("carte"), parent);
     profile->setCachePath(QDir(folder).filePath(QStringLiteral("cache")));
     profile->setPersistentStoragePath(QDir(folder).filePath(QStringLiteral("profil")));
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     profile->setHttpCacheMaximumSize(kMapCacheBytes);
-    // The one cookie kept is the map page's choice of base layer, set by the program's own
-    // service; no other site may keep or read any.
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
-    profile->cookieStore()->setCookieFilter(
-        [](const QWebEngineCookieStore::FilterRequest& request) {
-            return !request.thirdParty && request.origin.host() == QLatin1String("127.0.0.1");
-        });
+    if (service.isValid()) {
+        // The map page's choice of base layer is a cookie of the service's host, whatever the
+        // port of the run; no other site may keep or read one.
+        profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+        profile->cookieStore()->setCookieFilter(
+            [scheme = service.scheme(),
+             host = service.host()](const QWebEngineCookieStore::FilterRequest& request) {
+                return !request.thirdParty && request.origin.scheme() == scheme &&
+                       request.origin.host() == host;
+            });
+    } else {
+        profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    }
     if (!agent.isEmpty()) {
         profile->setHttpUserAgent(profile->httpUserAgent() + u' ' + QString::fromLatin1(agent));
     }

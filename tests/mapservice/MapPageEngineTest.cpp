@@ -89,7 +89,8 @@ struct TileStandIn {
 // A fresh profile on its own folder, naming the program as the real one does.
 struct Browser {
     Browser()
-        : profile(MakeMapViewProfile(folder.path(), nullptr, kAgent))
+        : profile(MakeMapViewProfile(folder.path(), nullptr, kAgent,
+                                     QUrl(u"http://127.0.0.1/maps?q="_qs)))
         , view(new WebEngineMapView(profile)) {
         view->resize(800, 600);
         view->show();
