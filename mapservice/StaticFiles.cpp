@@ -127,8 +127,12 @@ QString LeafletVersionTag(const QString& folder) {
 }
 
 QString PageTemplate() {
-    RegisterPageResources();
-    return QString::fromUtf8(ReadAll(QLatin1String(kPageFolder) + QLatin1String("carte.html")));
+    // Compiled in, so read once; every page of the run is filled from it.
+    static const QString kTemplate = [] {
+        RegisterPageResources();
+        return QString::fromUtf8(ReadAll(QLatin1String(kPageFolder) + QLatin1String("carte.html")));
+    }();
+    return kTemplate;
 }
 
 } // namespace tarnel
