@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fails when a source includes a header of a layer it must not depend on:
 #   check-layering.sh SOURCE_DIR
-# app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; mapservice/
-# shares net/'s libcurl set-up; the other layers know only core/ (and themselves). A header of
+# app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
+# shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds; the other layers know
+# only core/ (and themselves). A header of
 # another folder of the same layer is fine.
 set -euo pipefail
 cd "$1"
@@ -10,7 +11,8 @@ declare -A allowed=(
   [core]="core"
   [net]="core net"
   [platform]="core platform"
-  [mapservice]="core net mapservice"
+  [geocoding]="core net geocoding"
+  [mapservice]="core geocoding mapservice"
   [resources]="core resources"
   [ui]="core net platform resources ui"
 )
