@@ -1,5 +1,7 @@
 #include "core/GeoJsonPoint.h"
 
+#include "core/ExportText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,7 +17,8 @@ QByteArray GeoJsonPointFile(const PlacedPoint& point) {
     const QJsonObject feature{
         {QStringLiteral("type"), QStringLiteral("Feature")},
         {QStringLiteral("geometry"), geometry},
-        {QStringLiteral("properties"), QJsonObject{{QStringLiteral("name"), point.name}}},
+        {QStringLiteral("properties"),
+         QJsonObject{{QStringLiteral("name"), ExportSafeText(point.name)}}},
     };
     const QJsonObject collection{
         {QStringLiteral("type"), QStringLiteral("FeatureCollection")},

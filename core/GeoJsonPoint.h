@@ -7,7 +7,7 @@
 namespace tarnel {
 
 // A GeoJSON (RFC 7946) FeatureCollection, UTF-8, holding the point as one Feature whose
-// "name" property is the point's name.
+// "name" property is the point's name as ExportSafeText gives it.
 QByteArray GeoJsonPointFile(const PlacedPoint& point);
 
 } // namespace tarnel

@@ -1,7 +1,7 @@
 #include "core/GpxPoint.h"
 
+#include "core/ExportText.h"
 #include "core/ProgramInfo.h"
-#include "core/XmlText.h"
 
 #include <QXmlStreamWriter>
 
@@ -21,7 +21,7 @@ QByteArray GpxPointFile(const PlacedPoint& point) {
     xml.writeStartElement(ns, QStringLiteral("wpt"));
     xml.writeAttribute(QStringLiteral("lat"), DecimalDegreesText(point.latitude));
     xml.writeAttribute(QStringLiteral("lon"), DecimalDegreesText(point.longitude));
-    xml.writeTextElement(ns, QStringLiteral("name"), XmlSafeText(point.name));
+    xml.writeTextElement(ns, QStringLiteral("name"), ExportSafeText(point.name));
     xml.writeEndDocument();
     return bytes;
 }

@@ -6,7 +6,8 @@
 
 namespace tarnel {
 
-// A GPX 1.1 file, UTF-8, holding the point as its one waypoint (wpt lat/lon, its name).
+// A GPX 1.1 file, UTF-8, holding the point as its one waypoint (wpt lat/lon, its name as
+// ExportSafeText gives it).
 QByteArray GpxPointFile(const PlacedPoint& point);
 
 } // namespace tarnel

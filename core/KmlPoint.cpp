@@ -1,6 +1,6 @@
 #include "core/KmlPoint.h"
 
-#include "core/XmlText.h"
+#include "core/ExportText.h"
 
 #include <QXmlStreamWriter>
 
@@ -8,7 +8,7 @@ namespace tarnel {
 
 QByteArray KmlPointFile(const PlacedPoint& point) {
     const QString ns = QStringLiteral("http://www.opengis.net/kml/2.2");
-    const QString name = XmlSafeText(point.name);
+    const QString name = ExportSafeText(point.name);
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
     xml.setAutoFormatting(true);

@@ -6,7 +6,8 @@
 
 namespace tarnel {
 
-// A KML 2.2 file, UTF-8, holding the point as one named Placemark.
+// A KML 2.2 file, UTF-8, holding the point as one Placemark; the document and the Placemark are
+// named as ExportSafeText gives the point's name.
 QByteArray KmlPointFile(const PlacedPoint& point);
 
 } // namespace tarnel

@@ -8,7 +8,8 @@
 namespace tarnel {
 
 // A point as the exchange formats (GPX, KML, GeoJSON) hold it: WGS 84 decimal degrees, latitude
-// in [-90, 90], longitude in [-180, 180), and its name.
+// in [-90, 90], longitude in [-180, 180), and its name as typed (each writer cleans it with
+// ExportSafeText).
 struct PlacedPoint {
     double latitude = 0;
     double longitude = 0;
