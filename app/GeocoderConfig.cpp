@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
+#include <optional>
 #include <tuple>
 
 namespace tarnel {
@@ -81,8 +82,10 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
                                      QStringList& warnings) {
     GeocoderEndpoints endpoints;
     QStringList reverseSet; // the reverse searches the file sets
+    std::optional<QSettings> file;
     if (QFileInfo(configFile).isFile()) {
-        const QSettings settings(configFile, QSettings::IniFormat);
+        file.emplace(configFile, QSettings::IniFormat);
+        const QSettings& settings = *file;
         const QString france = QStringLiteral("geocoders/france");
         const QString world = QStringLiteral("geocoders/world");
         const QString contact = QStringLiteral("geocoders/contact");
@@ -126,6 +129,16 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
     }
     Check(endpoints.franceReverse, QStringLiteral("france-reverse"), warnings);
     Check(endpoints.worldReverse, QStringLiteral("world-reverse"), warnings);
+    for (const auto& [key, url, variable] :
+         {std::tuple{QStringLiteral("altitude"), &endpoints.altitude, kAltitudeUrlVariable},
+          std::tuple{QStringLiteral("commune"), &endpoints.commune, kCommuneUrlVariable},
+          std::tuple{QStringLiteral("parcel"), &endpoints.parcel, kParcelUrlVariable}}) {
+        if (file && file->contains(QStringLiteral("geocoders/") + key)) {
+            *url = SettingText(*file, QStringLiteral("geocoders/") + key);
+        }
+        Override(*url, environment, variable);
+        Check(*url, key, warnings);
+    }
     return endpoints;
 }
 

@@ -14,6 +14,9 @@ inline constexpr auto kWorldUrlVariable = "TARNEL_GEOCODER_WORLD_URL";
 inline constexpr auto kContactVariable = "TARNEL_CONTACT";
 inline constexpr auto kFranceReverseUrlVariable = "TARNEL_GEOCODER_FRANCE_REVERSE_URL";
 inline constexpr auto kWorldReverseUrlVariable = "TARNEL_GEOCODER_WORLD_REVERSE_URL";
+inline constexpr auto kAltitudeUrlVariable = "TARNEL_ALTITUDE_URL";
+inline constexpr auto kCommuneUrlVariable = "TARNEL_COMMUNE_URL";
+inline constexpr auto kParcelUrlVariable = "TARNEL_PARCEL_URL";
 
 // The geocoders the built-in map service asks, so that the operators of a service can have it
 // switched or stopped without a new release. Starts from the defaults, then takes the keys
@@ -25,7 +28,9 @@ inline constexpr auto kWorldReverseUrlVariable = "TARNEL_GEOCODER_WORLD_REVERSE_
 // its search: off when the search is off, ".../reverse" beside a search ending in "/search", the
 // default otherwise. An empty URL turns that geocoder off; so
 // does a URL that is not http or https with a host and without query or fragment, with a French
-// line added to `warnings`. The [carte] section's keys "osm", "plan" and "ortho" replace the
+// line added to `warnings`. The keys "altitude", "commune" and "parcel" and their variables
+// above set the services the panel asks about a point's altitude, commune and parcel, each on
+// its own, checked and turned off the same way. The [carte] section's keys "osm", "plan" and "ortho" replace the
 // tile URL templates of the map's base layers (empty: that layer is left out; one that is not
 // http or https with {z}, {x} and {y} is left out with a French line added to `warnings`).
 GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,

@@ -112,6 +112,11 @@ HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const 
         answer.body = std::move(body.bytes);
     } else if (answer.status == 403 || answer.status == 429) {
         answer.outcome = HttpAnswer::Outcome::Refused;
+        curl_off_t retryAfter = 0;
+        if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&
+            retryAfter > 0) {
+            answer.retryAfter = std::chrono::seconds(retryAfter);
+        }
     }
     return answer;
 }

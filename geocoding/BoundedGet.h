@@ -26,6 +26,8 @@ struct HttpAnswer {
     Outcome outcome = Outcome::Failed;
     QByteArray body;
     long status = 0; // the HTTP status, 0 when none arrived
+    // How long a refusing server asks to be left alone (its Retry-After), 0 when it says not.
+    std::chrono::seconds retryAfter{0};
 };
 
 // GET `url` (already percent-encoded) directly, without proxy or redirection, with the agent

@@ -11,9 +11,7 @@ CachingReverseGeocoder::CachingReverseGeocoder(std::unique_ptr<ReverseGeocoder> 
 }
 
 NearestAddress CachingReverseGeocoder::Nearest(const Place& point) {
-    const QString key = QString::number(qRound64(point.latitude * 1e5)) + u',' +
-                        QString::number(qRound64(point.longitude * 1e5));
-    return results_.Get(key, [&] { return upstream_->Nearest(point); });
+    return results_.Get(PointKey(point), [&] { return upstream_->Nearest(point); });
 }
 
 QString CachingReverseGeocoder::SourceName() const {

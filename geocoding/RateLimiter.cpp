@@ -15,6 +15,11 @@ bool RateLimiter::Acquire() {
     return Acquire(never);
 }
 
+void RateLimiter::HoldUntil(Clock::time_point until) {
+    const std::lock_guard lock(mutex_);
+    nextFree_ = std::max(nextFree_, until);
+}
+
 bool RateLimiter::Acquire(const Cancellation& cancel) {
     Clock::time_point turn;
     {

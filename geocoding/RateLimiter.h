@@ -21,6 +21,9 @@ public:
     // The same for a caller that is never cancelled.
     bool Acquire();
 
+    // No turn starts before `until`: for a service that asked to be left alone until then.
+    void HoldUntil(Clock::time_point until);
+
 private:
     const std::chrono::milliseconds interval_;
     const std::chrono::milliseconds maxWait_;

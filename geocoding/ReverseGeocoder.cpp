@@ -22,4 +22,9 @@ QByteArray DecimalParameter(double degrees) {
     return QByteArray::number(degrees, 'f', 7);
 }
 
+QString PointKey(const Place& point) {
+    return QString::number(qRound64(point.latitude * 1e5)) + u',' +
+           QString::number(qRound64(point.longitude * 1e5));
+}
+
 } // namespace tarnel

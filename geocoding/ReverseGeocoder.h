@@ -44,4 +44,8 @@ GeocodeResult::Outcome OutcomeOfExchange(HttpAnswer::Outcome outcome);
 // A decimal text for a request: a full stop, seven decimals (about a centimetre).
 QByteArray DecimalParameter(double degrees);
 
+// The key under which answers about `point` are kept: points that agree to 5 decimals (about a
+// metre) are the same, closer than any address or parcel is told apart.
+QString PointKey(const Place& point);
+
 } // namespace tarnel

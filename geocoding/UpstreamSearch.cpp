@@ -33,11 +33,12 @@ UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimi
 }
 
 UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
-                               std::shared_ptr<RateLimiter> turns)
+                               std::shared_ptr<RateLimiter> turns, RetryAfter retryAfter)
     : searchUrl_(searchUrl.toUtf8())
     , userAgent_(std::move(userAgent))
     , limits_(limits)
-    , turns_(std::move(turns)) {
+    , turns_(std::move(turns))
+    , retryAfter_(retryAfter) {
 }
 
 GeocodeResult UpstreamSearch::Ask(const QByteArray& parameters, const BodyReader& readBody) {
@@ -48,7 +49,13 @@ HttpAnswer UpstreamSearch::Fetch(const QByteArray& parameters) {
     if (!turns_->Acquire(cancel_)) {
         return {HttpAnswer::Outcome::Refused, {}};
     }
-    return BoundedGet(searchUrl_ + '?' + parameters, userAgent_, limits_, &cancel_);
+    HttpAnswer answer = BoundedGet(searchUrl_ + '?' + parameters, userAgent_, limits_, &cancel_);
+    if (retryAfter_ == RetryAfter::Honoured && answer.status == 429) {
+        const std::chrono::seconds hold =
+            answer.retryAfter > std::chrono::seconds(0) ? answer.retryAfter : kDefaultHold;
+        turns_->HoldUntil(RateLimiter::Clock::now() + hold);
+    }
+    return answer;
 }
 
 } // namespace tarnel

@@ -19,6 +19,10 @@ namespace tarnel {
 class UpstreamSearch {
 public:
     using BodyReader = std::function<GeocodeResult(const QByteArray&)>;
+    // Whether a 429 holds back every later turn for as long as the service asks (Retry-After,
+    // else kDefaultHold), refusing the lookups that would reach it meanwhile.
+    enum class RetryAfter { Ignored, Honoured };
+    static constexpr std::chrono::seconds kDefaultHold{5};
 
     // Turns come at least `interval` apart; a lookup whose turn lies further than `maxWait`
     // ahead gives up.
@@ -27,7 +31,7 @@ public:
     // The same taking its turns from `turns`, shared with the other endpoints of a service
     // whose usage policy bounds the requests of the whole program.
     UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
-                   std::shared_ptr<RateLimiter> turns);
+                   std::shared_ptr<RateLimiter> turns, RetryAfter retryAfter = RetryAfter::Ignored);
 
     // Waits for a turn, then GETs "<searchUrl>?<parameters>" (`parameters` already
     // percent-encoded): a body that arrived is read by `readBody`, otherwise the result says
@@ -47,6 +51,7 @@ private:
     const QByteArray userAgent_;
     const HttpLimits limits_;
     const std::shared_ptr<RateLimiter> turns_;
+    const RetryAfter retryAfter_;
     Cancellation cancel_;
 };
 

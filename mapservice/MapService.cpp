@@ -12,6 +12,7 @@
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
+#include "mapservice/PointFactJson.h"
 #include "mapservice/PointRoutes.h"
 #include "mapservice/QueryText.h"
 #include "mapservice/StaticFiles.h"
@@ -19,6 +20,7 @@
 #include <httplib.h>
 
 #include <array>
+#include <optional>
 #include <chrono>
 #include <string>
 #include <system_error>
@@ -37,6 +39,9 @@ constexpr auto kPagePath = "/maps";
 constexpr auto kIconPath = "/favicon.ico";
 constexpr auto kPointPath = "/point";
 constexpr auto kAddressPath = "/adresse";
+constexpr auto kAltitudePath = "/altitude";
+constexpr auto kCommunePath = "/commune";
+constexpr auto kParcelPath = "/parcelle";
 constexpr auto kPageFilesPath = R"(/page/(.+))";
 constexpr auto kLeafletPath = R"(/leaflet/(.+))";
 
@@ -48,6 +53,7 @@ void Refuse(httplib::Response& response, int status, const char* text) {
 // The paths the service answers; the rest is refused before any handler runs.
 bool Served(const std::string& path) {
     return path == kPagePath || path == kIconPath || path == kPointPath || path == kAddressPath ||
+           path == kAltitudePath || path == kCommunePath || path == kParcelPath ||
            path.starts_with("/page/") || path.starts_with("/leaflet/");
 }
 
@@ -105,6 +111,15 @@ std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
     return std::make_unique<CachingGeocoder>(std::move(geocoder));
 }
 
+// What `service` says about `point`, nothing when it is switched off.
+template <typename Service>
+auto FactAt(Service* service, const Place& point) -> std::optional<decltype(service->At(point))> {
+    if (!service) {
+        return std::nullopt;
+    }
+    return service->At(point);
+}
+
 // Why no geocoder found the place. It is "not found" only when every geocoder asked said so;
 // otherwise the failure the user can best act on.
 Absence AbsenceOf(const std::vector<GeocodeResult::Outcome>& outcomes) {
@@ -131,11 +146,12 @@ Absence AbsenceOf(const std::vector<GeocodeResult::Outcome>& outcomes) {
 
 MapService::MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
                        std::vector<TileLayer> tiles, std::unique_ptr<ReverseGeocoder> franceReverse,
-                       std::unique_ptr<ReverseGeocoder> worldReverse)
+                       std::unique_ptr<ReverseGeocoder> worldReverse, PointFactServices facts)
     : france_(Cached(std::move(france)))
     , world_(Cached(std::move(world)))
     , addresses_(
           std::make_unique<NearestAddressFinder>(std::move(franceReverse), std::move(worldReverse)))
+    , facts_(std::move(facts))
     , tiles_(std::move(tiles)) {
 }
 
@@ -177,6 +193,22 @@ bool MapService::Start() {
     server->Get(kPointPath, &ServePoint);
     server->Get(kAddressPath, [this](const httplib::Request& request, httplib::Response& response) {
         ServeAddress(request, response, *addresses_);
+    });
+    server->Get(kAltitudePath,
+                [this](const httplib::Request& request, httplib::Response& response) {
+                    ServePointFact(request, response, [this](const Place& point) {
+                        return AltitudeJson(FactAt(facts_.altitude.get(), point));
+                    });
+                });
+    server->Get(kCommunePath, [this](const httplib::Request& request, httplib::Response& response) {
+        ServePointFact(request, response, [this](const Place& point) {
+            return CommuneJson(FactAt(facts_.commune.get(), point));
+        });
+    });
+    server->Get(kParcelPath, [this](const httplib::Request& request, httplib::Response& response) {
+        ServePointFact(request, response, [this](const Place& point) {
+            return ParcelJson(FactAt(facts_.parcel.get(), point));
+        });
     });
     // Scripts and styles of the service only; pictures from the tile servers too, and the blank
     // picture Leaflet puts in a tile it stops loading.
@@ -243,6 +275,15 @@ void MapService::Stop() {
         }
     }
     addresses_->CancelLookups();
+    if (facts_.altitude) {
+        facts_.altitude->CancelLookups();
+    }
+    if (facts_.commune) {
+        facts_.commune->CancelLookups();
+    }
+    if (facts_.parcel) {
+        facts_.parcel->CancelLookups();
+    }
     server_->StopServing();
     if (serving_.joinable()) {
         serving_.join();
@@ -319,9 +360,19 @@ std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endp
         worldReverse = std::make_unique<NominatimReverseGeocoder>(endpoints.worldReverse, agent,
                                                                   nominatimTurns);
     }
+    PointFactServices facts;
+    if (!endpoints.altitude.isEmpty()) {
+        facts.altitude = std::make_unique<AltitudeService>(endpoints.altitude, agent);
+    }
+    if (!endpoints.commune.isEmpty()) {
+        facts.commune = std::make_unique<CommuneService>(endpoints.commune, agent);
+    }
+    if (!endpoints.parcel.isEmpty()) {
+        facts.parcel = std::make_unique<ParcelService>(endpoints.parcel, agent);
+    }
     return std::make_unique<MapService>(std::move(france), std::move(world),
                                         TileLayersOf(endpoints.tiles), std::move(franceReverse),
-                                        std::move(worldReverse));
+                                        std::move(worldReverse), std::move(facts));
 }
 
 } // namespace tarnel

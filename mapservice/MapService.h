@@ -1,7 +1,10 @@
 #pragma once
 
+#include "geocoding/AltitudeService.h"
+#include "geocoding/CommuneService.h"
 #include "geocoding/Geocoder.h"
 #include "geocoding/OpenDataUserAgent.h"
+#include "geocoding/ParcelService.h"
 #include "geocoding/ReverseGeocoder.h"
 #include "mapservice/MapPage.h"
 #include "mapservice/TileLayers.h"
@@ -17,6 +20,13 @@ namespace tarnel {
 class GuardedServer;
 class NearestAddressFinder;
 
+// The services the map service asks about a point besides its address; one left null is off.
+struct PointFactServices {
+    std::unique_ptr<AltitudeService> altitude;
+    std::unique_ptr<CommuneService> commune;
+    std::unique_ptr<ParcelService> parcel;
+};
+
 // The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
 // answering "GET /maps?q=<query>" with a map page (see MapPageHtml). A coordinate pair is shown
 // as it is; any other query is an address, looked up with `france` for addresses in France and
@@ -25,7 +35,8 @@ class NearestAddressFinder;
 // asked. A page without a place says whether the address is unknown or the geocoders could not
 // be asked, and why. The page draws its map on the base layers `tiles` with the page's own
 // files, "GET /page/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
-// Everything else but "GET /point", "GET /adresse" and "GET /favicon.ico" is refused (404, or
+// Everything else but "GET /point", "GET /adresse", "GET /altitude", "GET /commune",
+// "GET /parcelle" and "GET /favicon.ico" is refused (404, or
 // 405 for other methods), and so is (403) any request whose
 // Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
 // another name, and any request a browser makes for another site (an Origin other than
@@ -33,13 +44,16 @@ class NearestAddressFinder;
 // other web pages from looking addresses up on the user's behalf. Requests are served on threads of
 // their own, see GuardedServer. The page asks "GET /point" and "GET /adresse" about a point it
 // shows (see PointRoutes), the address found with `franceReverse` and `worldReverse` (see
-// NearestAddressFinder).
+// NearestAddressFinder); "GET /altitude", "GET /commune" and "GET /parcelle" about the same
+// point, answered by `facts` (see PointFactJson), each on its own so that none waits for
+// another.
 class MapService {
 public:
     MapService(std::unique_ptr<Geocoder> france, std::unique_ptr<Geocoder> world,
                std::vector<TileLayer> tiles = TileLayersOf(),
                std::unique_ptr<ReverseGeocoder> franceReverse = nullptr,
-               std::unique_ptr<ReverseGeocoder> worldReverse = nullptr);
+               std::unique_ptr<ReverseGeocoder> worldReverse = nullptr,
+               PointFactServices facts = {});
     MapService(const MapService&) = delete;
     MapService& operator=(const MapService&) = delete;
     ~MapService(); // stops the server
@@ -70,6 +84,7 @@ private:
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;
     std::unique_ptr<NearestAddressFinder> addresses_;
+    PointFactServices facts_;
     std::vector<TileLayer> tiles_;
     std::unique_ptr<GuardedServer> server_;
     std::thread serving_;
@@ -83,12 +98,18 @@ struct GeocoderEndpoints {
     // The reverse searches that find the address nearest to a point of the map.
     QString franceReverse = QStringLiteral("https://data.geopf.fr/geocodage/reverse");
     QString worldReverse = QStringLiteral("https://nominatim.openstreetmap.org/reverse");
+    // What the panel tells of a point besides its address.
+    QString altitude =
+        QStringLiteral("https://data.geopf.fr/altimetrie/1.0/calcul/alti/rest/elevation.json");
+    QString commune = QStringLiteral("https://geo.api.gouv.fr/communes");
+    QString parcel = QStringLiteral("https://apicarto.ign.fr/api/cadastre/parcelle");
     QString contact; // put in the agent; empty for none
     TileUrls tiles;  // the map's base layers
 };
 
 // The service on open data: by default the Base Adresse Nationale through the Géoplateforme
-// (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere, the map drawn on the base
+// (data.geopf.fr) for France, OpenStreetMap's Nominatim elsewhere, a point's altitude, commune
+// and parcel from the Géoplateforme, geo.api.gouv.fr and API Carto, the map drawn on the base
 // layers of `endpoints.tiles`. Not started.
 std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endpoints = {});
 

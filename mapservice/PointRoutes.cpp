@@ -113,24 +113,24 @@ QByteArray AddressJson(const AddressAnswer& answer) {
 }
 
 void ServePoint(const httplib::Request& request, httplib::Response& response) {
-    const PointQuery query = ReadPointQuery(
-        QByteArrayView(request.target.data(), static_cast<qsizetype>(request.target.size())));
-    if (!query.place) {
-        SendJson(response, ErrorJson(query.error), 400);
-        return;
-    }
-    SendJson(response, FormsJson(*query.place));
+    ServePointFact(request, response, &FormsJson);
 }
 
 void ServeAddress(const httplib::Request& request, httplib::Response& response,
                   NearestAddressFinder& addresses) {
+    ServePointFact(request, response,
+                   [&addresses](const Place& point) { return AddressJson(addresses.Find(point)); });
+}
+
+void ServePointFact(const httplib::Request& request, httplib::Response& response,
+                    const std::function<QByteArray(const Place&)>& answer) {
     const PointQuery query = ReadPointQuery(
         QByteArrayView(request.target.data(), static_cast<qsizetype>(request.target.size())));
     if (!query.place) {
         SendJson(response, ErrorJson(query.error), 400);
         return;
     }
-    SendJson(response, AddressJson(addresses.Find(*query.place)));
+    SendJson(response, answer(*query.place));
 }
 
 } // namespace tarnel

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace httplib {
 struct Request;
@@ -20,6 +21,10 @@ namespace tarnel {
 void ServePoint(const httplib::Request& request, httplib::Response& response);
 void ServeAddress(const httplib::Request& request, httplib::Response& response,
                   NearestAddressFinder& addresses);
+// "GET <route>?lat=&lon=" answered with `answer(point)` (JSON), or the 400 of a bad point: the
+// routes of a point's altitude, commune and parcel (PointFactJson).
+void ServePointFact(const httplib::Request& request, httplib::Response& response,
+                    const std::function<QByteArray(const Place&)>& answer);
 
 // {"status": "found"|"none"|"unreachable"|"refused"|"failed"|"off", "message": <French sentence
 // for the panel>}, and when found "label", "street", "city", "postcode", "country",

@@ -39,6 +39,8 @@ private slots:
     void fileIsNeverWritten();
     void otherKeys_data();
     void otherKeys();
+    void pointServices_data();
+    void pointServices();
 };
 
 void GeocoderConfigTest::read_data() {
@@ -193,6 +195,53 @@ void GeocoderConfigTest::otherKeys() {
     QCOMPARE((QStringList{read.franceReverse, read.worldReverse, read.tiles.osm, read.tiles.plan,
                           read.tiles.ortho}),
              urls);
+    QCOMPARE(said.size(), warnings);
+}
+
+// The services the panel asks about a point: each switched, or turned off, on its own.
+void GeocoderConfigTest::pointServices_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("environment"); // NAME=value
+    QTest::addColumn<QStringList>("urls");        // altitude, commune, parcel
+    QTest::addColumn<int>("warnings");
+
+    const GeocoderEndpoints defaults;
+    const QString altitude = defaults.altitude, commune = defaults.commune;
+    const QString parcel = defaults.parcel;
+    QTest::newRow("defaults: IGN, geo.api.gouv.fr, API Carto")
+        << kNoFile << QStringList()
+        << QStringList{u"https://data.geopf.fr/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs,
+                       u"https://geo.api.gouv.fr/communes"_qs,
+                       u"https://apicarto.ign.fr/api/cadastre/parcelle"_qs}
+        << 0;
+    QTest::newRow("file switches one, turns one off")
+        << QByteArray("[geocoders]\naltitude=http://127.0.0.1:9/alti/elevation.json\nparcel=\n")
+        << QStringList() << QStringList{u"http://127.0.0.1:9/alti/elevation.json"_qs, commune, {}}
+        << 0;
+    QTest::newRow("environment overrides the file, even empty")
+        << QByteArray("[geocoders]\ncommune=https://c.example/communes\n")
+        << QStringList{u"TARNEL_COMMUNE_URL="_qs,
+                       u"TARNEL_PARCEL_URL=http://127.0.0.1:8000/parcelle"_qs}
+        << QStringList{altitude, {}, u"http://127.0.0.1:8000/parcelle"_qs} << 0;
+    QTest::newRow("the searches' switches leave them alone")
+        << QByteArray("[geocoders]\nfrance=\nworld=\n") << QStringList()
+        << QStringList{altitude, commune, parcel} << 0;
+    QTest::newRow("unusable addresses are turned off")
+        << QByteArray("[geocoders]\naltitude=file:///alti\n")
+        << QStringList{u"TARNEL_COMMUNE_URL=https://c.example/communes?lat=1"_qs}
+        << QStringList{{}, {}, parcel} << 2;
+}
+
+void GeocoderConfigTest::pointServices() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, environment);
+    QFETCH(QStringList, urls);
+    QFETCH(int, warnings);
+
+    QTemporaryDir dir;
+    QStringList said;
+    const GeocoderEndpoints read = Read(dir, file, environment, said);
+    QCOMPARE((QStringList{read.altitude, read.commune, read.parcel}), urls);
     QCOMPARE(said.size(), warnings);
 }
 

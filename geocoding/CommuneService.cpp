@@ -1,0 +1,77 @@
+#include "geocoding/CommuneService.h"
+
+#include "geocoding/FranceExtents.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+constexpr std::chrono::milliseconds kRequestInterval{160};
+constexpr std::chrono::milliseconds kLongestQueue{2000};
+constexpr qsizetype kInseeCodeLength = 5;
+
+QString Text(const QJsonObject& object, const char* key) {
+    return object.value(QLatin1String(key)).toString().trimmed();
+}
+
+bool OnEarth(const Place& point) {
+    return std::isfinite(point.latitude) && std::isfinite(point.longitude) &&
+           std::abs(point.latitude) <= 90 && std::abs(point.longitude) <= 180;
+}
+
+} // namespace
+
+CommuneService::CommuneService(QString communesUrl, QByteArray userAgent, HttpLimits limits,
+                               std::shared_ptr<RateLimiter> turns)
+    : lookup_(std::move(communesUrl), std::move(userAgent), limits, std::move(turns),
+              &CommuneService::ReadAnswer) {
+}
+
+std::shared_ptr<RateLimiter> CommuneService::DefaultTurns() {
+    return std::make_shared<RateLimiter>(kRequestInterval, kLongestQueue);
+}
+
+PointCommune CommuneService::At(const Place& point) {
+    if (!OnEarth(point) || !InFranceExtents(point)) {
+        return {GeocodeResult::Outcome::NoMatch};
+    }
+    return lookup_.Ask(point, "lat=" + DecimalParameter(point.latitude) +
+                                  "&lon=" + DecimalParameter(point.longitude) +
+                                  "&fields=nom,code,codesPostaux,codeDepartement,departement"
+                                  "&limit=1");
+}
+
+PointCommune CommuneService::ReadAnswer(const QByteArray& json) {
+    const QJsonDocument document = QJsonDocument::fromJson(json);
+    if (!document.isArray() || document.array().size() > 1) {
+        return {};
+    }
+    if (document.array().isEmpty()) {
+        return {GeocodeResult::Outcome::NoMatch};
+    }
+    const QJsonObject commune = document.array().first().toObject();
+    PointCommune found{GeocodeResult::Outcome::Found, Text(commune, "nom"), Text(commune, "code")};
+    if (found.name.isEmpty() || found.code.size() != kInseeCodeLength) {
+        return {};
+    }
+    const QJsonObject department = commune.value(QLatin1String("departement")).toObject();
+    found.departmentName = Text(department, "nom");
+    found.departmentCode = Text(department, "code");
+    if (found.departmentCode.isEmpty()) {
+        found.departmentCode = Text(commune, "codeDepartement");
+    }
+    for (const QJsonValue postcode : commune.value(QLatin1String("codesPostaux")).toArray()) {
+        if (const QString text = postcode.toString().trimmed(); !text.isEmpty()) {
+            found.postcodes.append(text);
+        }
+    }
+    return found;
+}
+
+} // namespace tarnel
