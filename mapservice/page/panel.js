@@ -1,6 +1,9 @@
 // The panel of a point picked on the map: its coordinates in every form the service gives, each
-// with a copy button, the nearest address, and the button that takes the point into the main
-// window.
+// with a copy button, the nearest address, its altitude, commune and parcel (PointFacts), and
+// the button that takes the point into the main window.
+
+import { copyText } from "./clipboard.js";
+import { PointFacts } from "./facts.js";
 
 const ADDRESS_UNREACHABLE =
     "Les services de recherche d'adresses sont injoignables : l'ordinateur n'est sans doute " +
@@ -27,25 +30,6 @@ async function readJson(url) {
     return { ok: response.ok, body };
 }
 
-// Writes `text` to the clipboard, through the page's copy command when the clipboard API is
-// refused.
-async function copyText(text) {
-    try {
-        await navigator.clipboard.writeText(text);
-        return true;
-    } catch {
-        const area = document.createElement("textarea");
-        area.value = text;
-        area.setAttribute("readonly", "");
-        area.className = "sr-only";
-        document.body.append(area);
-        area.select();
-        const done = document.execCommand("copy");
-        area.remove();
-        return done;
-    }
-}
-
 export class PointPanel {
     constructor(L, map, announcer) {
         this.L = L;
@@ -55,6 +39,7 @@ export class PointPanel {
         this.forms = document.getElementById("forms");
         this.address = document.getElementById("address");
         this.takeButton = document.getElementById("take-point");
+        this.facts = new PointFacts(announcer);
         this.marker = null;
         this.turn = 0;
         this.point = null;
@@ -103,6 +88,7 @@ export class PointPanel {
         const query = `lat=${this.point.lat}&lon=${this.point.lng}`;
         this.askForms(`/point?${query}`, turn);
         this.askAddress(`/adresse?${query}`, turn);
+        this.facts.ask(query, () => turn === this.turn);
     }
 
     // Pans the map when the panel hides `position`, so that the point shows left of it.
