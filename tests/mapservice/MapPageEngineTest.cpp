@@ -1,6 +1,7 @@
 #include "mapservice/MapPage.h"
 #include "mapservice/MapService.h"
 #include "mapservice/StaticFiles.h"
+#include "mapservice/PointFactJson.h"
 #include "platform/desktop/MapViewProfile.h"
 #include "platform/desktop/WebEngineMapView.h"
 #include "tests/support/LoopbackServer.h"
@@ -14,6 +15,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QtTest>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <numbers>
@@ -154,6 +156,8 @@ private slots:
     void panelShowsTheServiceAnswers();
     void crossShowsUnderKeyboardFocusOnly_data();
     void crossShowsUnderKeyboardFocusOnly();
+    void panelShowsThePointFacts_data();
+    void panelShowsThePointFacts();
 
 private:
     TileStandIn tiles_;
@@ -403,6 +407,113 @@ void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly() {
         QTest::qWait(300);
         QVERIFY(!redAtBar());
     }
+}
+
+void MapPageEngineTest::panelShowsThePointFacts_data() {
+    QTest::addColumn<QByteArrayList>("answers"); // of /altitude, /commune, /parcelle; none: no route
+    QTest::addColumn<QStringList>("lines"); // each line's text, then its source; hidden: "-"
+    QTest::addColumn<QString>("idu");       // the parcel's identifier offered to copy
+
+    using Outcome = GeocodeResult::Outcome;
+    // Loctudy's parcel as the issue writes it, and its commune.
+    QTest::newRow("found")
+        << QByteArrayList{AltitudeJson(PointAltitude{Outcome::Found, 35.2}),
+                          CommuneJson(PointCommune{Outcome::Found, u"Loctudy"_qs, u"29135"_qs,
+                                                   u"Finistère"_qs, u"29"_qs, {u"29750"_qs}}),
+                          ParcelJson(CadastralParcel{Outcome::Found, u"29135000AX0001"_qs,
+                                                     u"000"_qs, u"AX"_qs, u"0001"_qs,
+                                                     u"Loctudy"_qs, 7185})}
+        << QStringList{u"Altitude : 35,2 m (RGE ALTI®, IGN)"_qs, u""_qs,
+                       u"Commune : Loctudy (INSEE 29135), Finistère (29), code postal 29750"_qs,
+                       u"Source : API Découpage administratif, geo.api.gouv.fr"_qs,
+                       u"Parcelle : 000 AX 0001 (Loctudy), 7 185 m²"_qs,
+                       u"Source : Parcellaire Express (PCI), IGN"_qs}
+        << u"29135000AX0001"_qs;
+    QTest::newRow("at sea: no line")
+        << QByteArrayList{AltitudeJson(PointAltitude{Outcome::NoMatch}),
+                          CommuneJson(PointCommune{Outcome::NoMatch}),
+                          ParcelJson(CadastralParcel{Outcome::NoMatch})}
+        << QStringList{u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs} << QString();
+    QTest::newRow("refused, unreachable, off")
+        << QByteArrayList{AltitudeJson(PointAltitude{Outcome::Refused}),
+                          CommuneJson(PointCommune{Outcome::Unreachable}),
+                          ParcelJson(std::nullopt)}
+        << QStringList{u"Le service d'altitude de l'IGN a refusé la demande (limite d'usage "
+                       "atteinte) : réessayez dans un moment."_qs,
+                       u""_qs,
+                       u"Le service des communes (geo.api.gouv.fr) est injoignable : vérifiez "
+                       "la connexion à Internet."_qs,
+                       u""_qs,
+                       u"La recherche de la parcelle est désactivée dans la configuration de "
+                       "Tarnel (tarnel.conf)."_qs,
+                       u""_qs}
+        << QString();
+    QTest::newRow("a service without the routes")
+        << QByteArrayList()
+        << QStringList{u"Altitude : le service de la carte ne répond pas."_qs, u""_qs,
+                       u"Commune : le service de la carte ne répond pas."_qs, u""_qs,
+                       u"Parcelle : le service de la carte ne répond pas."_qs, u""_qs}
+        << QString();
+}
+
+void MapPageEngineTest::panelShowsThePointFacts() {
+    QFETCH(QByteArrayList, answers);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, idu);
+    LoopbackServer service;
+    auto& routes = service.Server();
+    routes.Get("/maps", [this](const httplib::Request&, httplib::Response& response) {
+        const QByteArray page = MapPageHtml({.query = u"Loctudy"_qs, .place = Place{47.8339, -4.1706}},
+                                            TileLayersOf(tiles_.Urls()));
+        response.set_content(page.toStdString(), "text/html; charset=utf-8");
+    });
+    routes.Get(R"(/(page|leaflet)/(.+))",
+               [](const httplib::Request& request, httplib::Response& response) {
+                   const QString name = QString::fromStdString(request.matches[2].str());
+                   const StaticFile file =
+                       request.matches[1] == "page" ? PageFile(name) : LeafletFile(name, {});
+                   response.set_content(file.body.toStdString(), file.type.toStdString());
+               });
+    std::atomic<int> asked = 0;
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        const char* route = std::array{"/altitude", "/commune", "/parcelle"}[size_t(i)];
+        routes.Get(route, [&asked, answer = answers[i].toStdString()](const httplib::Request&,
+                                                                      httplib::Response& response) {
+            ++asked;
+            response.set_content(answer, "application/json");
+        });
+    }
+    QVERIFY(service.Start());
+
+    Browser browser;
+    QVERIFY(browser.Open(service.Url(u"/maps"_qs)));
+    browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-60, 30));
+    QTRY_COMPARE_WITH_TIMEOUT(asked.load(), int(answers.size()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        browser.Js(u"[...document.querySelectorAll('#facts li')].every("
+                   "li => li.dataset.status !== 'waiting')"_qs)
+            .toBool(),
+        10000);
+    QStringList shown;
+    for (const QString& id : {u"altitude"_qs, u"commune"_qs, u"parcel"_qs}) {
+        const bool hidden = browser.Js(u"document.getElementById('%1').hidden"_qs.arg(id)).toBool();
+        shown << (hidden ? u"-"_qs : browser.Text(u"#%1 .text"_qs.arg(id)))
+              << (hidden ? u"-"_qs : browser.Text(u"#%1 .source"_qs.arg(id)));
+    }
+    QCOMPARE(shown, lines);
+    const bool offered = !browser.Js(u"document.getElementById('parcel-id').hidden"_qs).toBool();
+    QCOMPARE(offered, !idu.isEmpty());
+    if (idu.isEmpty())
+        return;
+    QCOMPARE(browser.Text(u"#parcel-id .text"_qs), u"Identifiant : "_qs + idu);
+    QCOMPARE(browser.Js(u"document.getElementById('parcel-copy').getAttribute('aria-label')"_qs)
+                 .toString(),
+             u"Copier l'identifiant de la parcelle "_qs + idu);
+    browser.Js(u"document.getElementById('parcel-copy').scrollIntoView()"_qs);
+    browser.Click(browser.Box(u"#parcel-copy"_qs).center());
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), idu, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#announcer"_qs),
+                              u"Identifiant de la parcelle copié dans le presse-papiers."_qs, 5000);
 }
 
 QTEST_MAIN(MapPageEngineTest)
