@@ -1,0 +1,42 @@
+// Fuzz target of the reader of the Géoplateforme altimetry service's answers
+// (AltitudeService::ReadAnswer) and of the panel's sentence made of it (AltitudeJson): bytes that
+// come from the network.
+//
+// Checked on every input, besides no crash and no sanitizer report: reading finds, finds none
+// or fails; an altitude found is one some ground has (never the "no data" -99999); none comes
+// with an answer that found none; the panel's answer is a JSON object with a status; the same
+// bytes read the same.
+
+#include "fuzz/FuzzSupport.h"
+#include "geocoding/AltitudeService.h"
+#include "mapservice/PointFactJson.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using tarnel::GeocodeResult;
+    using tarnel::fuzz::Require;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const tarnel::PointAltitude altitude = tarnel::AltitudeService::ReadAnswer(bytes);
+    if (altitude.outcome == GeocodeResult::Outcome::Found) {
+        Require(std::isfinite(altitude.metres) && altitude.metres >= -500 &&
+                    altitude.metres <= 9000,
+                "an altitude found is one some ground has", QString::number(altitude.metres));
+    } else {
+        Require(altitude.outcome == GeocodeResult::Outcome::NoMatch ||
+                    altitude.outcome == GeocodeResult::Outcome::Failed,
+                "reading an answer finds, finds none or fails");
+        Require(altitude.metres == 0, "no altitude comes with an answer that found none");
+    }
+    const tarnel::PointAltitude again = tarnel::AltitudeService::ReadAnswer(bytes);
+    Require(again.outcome == altitude.outcome && again.metres == altitude.metres,
+            "the same answer reads the same");
+    const QJsonObject json = QJsonDocument::fromJson(tarnel::AltitudeJson(altitude)).object();
+    Require(!json.value(QLatin1String("status")).toString().isEmpty() &&
+                !json.value(QLatin1String("message")).toString().isEmpty(),
+            "the panel is told a status and a sentence");
+    return 0;
+}
