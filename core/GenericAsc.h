@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tarnel {
 
@@ -12,6 +13,9 @@ struct ExportedPoint {
     QString zipCode;
     QString city;
     QString state;
+    // The ground's altitude in metres, when known: the exchange formats carry it, Generic.ASC
+    // does not.
+    std::optional<double> altitude{};
 };
 
 // The point's name: street, postal code, town and country joined by single blanks, as typed.

@@ -9,10 +9,13 @@
 namespace tarnel {
 
 QByteArray GeoJsonPointFile(const PlacedPoint& point) {
-    // RFC 7946: longitude first, WGS 84 implied, so no "crs" member.
+    // RFC 7946: longitude first, WGS 84 implied, so no "crs" member; the altitude third.
+    QJsonArray position{point.longitude, point.latitude};
+    if (point.altitude)
+        position.append(*point.altitude);
     const QJsonObject geometry{
         {QStringLiteral("type"), QStringLiteral("Point")},
-        {QStringLiteral("coordinates"), QJsonArray{point.longitude, point.latitude}},
+        {QStringLiteral("coordinates"), position},
     };
     const QJsonObject feature{
         {QStringLiteral("type"), QStringLiteral("Feature")},

@@ -21,6 +21,9 @@ QByteArray GpxPointFile(const PlacedPoint& point) {
     xml.writeStartElement(ns, QStringLiteral("wpt"));
     xml.writeAttribute(QStringLiteral("lat"), DecimalDegreesText(point.latitude));
     xml.writeAttribute(QStringLiteral("lon"), DecimalDegreesText(point.longitude));
+    // The schema puts "ele" first among the waypoint's elements.
+    if (point.altitude)
+        xml.writeTextElement(ns, QStringLiteral("ele"), DecimalDegreesText(*point.altitude));
     xml.writeTextElement(ns, QStringLiteral("name"), ExportSafeText(point.name));
     xml.writeEndDocument();
     return bytes;

@@ -21,9 +21,12 @@ QByteArray KmlPointFile(const PlacedPoint& point) {
     xml.writeTextElement(ns, QStringLiteral("name"), name);
     xml.writeStartElement(ns, QStringLiteral("Point"));
     // KML puts the longitude first, without blanks around the comma.
-    xml.writeTextElement(ns, QStringLiteral("coordinates"),
-                         DecimalDegreesText(point.longitude) + u',' +
-                             DecimalDegreesText(point.latitude));
+    QString coordinates =
+        DecimalDegreesText(point.longitude) + u',' + DecimalDegreesText(point.latitude);
+    // The altitude, when known, third; KML then takes it as the ground's (clampToGround).
+    if (point.altitude)
+        coordinates += u',' + DecimalDegreesText(*point.altitude);
+    xml.writeTextElement(ns, QStringLiteral("coordinates"), coordinates);
     xml.writeEndDocument();
     return bytes;
 }

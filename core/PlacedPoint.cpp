@@ -1,5 +1,6 @@
 #include "core/PlacedPoint.h"
 
+#include <cmath>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -36,7 +37,10 @@ PlacedPointReading ReadPlacedPoint(const ExportedPoint& boxes) {
     if (!longitude)
         return {std::nullopt, Problem(QStringLiteral("longitude"), boxes.longitude, 180)};
     const double east = *longitude == 180 ? -180 : *longitude;
-    return {PlacedPoint{*latitude, east, ExportedPointName(boxes)}, {}};
+    PlacedPoint point{*latitude, east, ExportedPointName(boxes)};
+    if (boxes.altitude && std::isfinite(*boxes.altitude))
+        point.altitude = std::round(*boxes.altitude * 100) / 100;
+    return {point, {}};
 }
 
 QString DecimalDegreesText(double value) {

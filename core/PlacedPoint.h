@@ -14,6 +14,7 @@ struct PlacedPoint {
     double latitude = 0;
     double longitude = 0;
     QString name;
+    std::optional<double> altitude{}; // metres, when known
 };
 
 // The point of the address window's boxes, or the French sentence that says which box holds no
@@ -25,7 +26,7 @@ struct PlacedPointReading {
 
 // Each coordinate box must hold a decimal number with a full stop (blanks around allowed, no
 // exponent); the name is ExportedPointName's. A longitude of 180 becomes -180, the same
-// meridian, since GPX takes none from 180 on.
+// meridian, since GPX takes none from 180 on. A finite altitude comes along, to the centimetre.
 PlacedPointReading ReadPlacedPoint(const ExportedPoint& boxes);
 
 // The shortest text with a full stop and no exponent that reads back as `value` ("48.856614").

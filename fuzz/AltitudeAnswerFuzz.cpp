@@ -1,12 +1,15 @@
 // Fuzz target of the reader of the Géoplateforme altimetry service's answers
-// (AltitudeService::ReadAnswer) and of the panel's sentence made of it (AltitudeJson): bytes that
+// (AltitudeService::ReadAnswer), of the panel's sentence made of it (AltitudeJson) and of the
+// address window's reader of the map service's altitude answers (AltitudeOfAnswer): bytes that
 // come from the network.
 //
 // Checked on every input, besides no crash and no sanitizer report: reading finds, finds none
 // or fails; an altitude found is one some ground has (never the "no data" -99999); none comes
-// with an answer that found none; the panel's answer is a JSON object with a status; the same
-// bytes read the same.
+// with an answer that found none; the panel's answer is a JSON object with a status, and the
+// address window reads back from it the altitude found, to the centimetre; the same bytes read
+// the same; the window reads a finite altitude or none.
 
+#include "core/AltitudeQuery.h"
 #include "fuzz/FuzzSupport.h"
 #include "geocoding/AltitudeService.h"
 #include "mapservice/PointFactJson.h"
@@ -15,6 +18,7 @@
 #include <QJsonObject>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using tarnel::GeocodeResult;
@@ -34,7 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const tarnel::PointAltitude again = tarnel::AltitudeService::ReadAnswer(bytes);
     Require(again.outcome == altitude.outcome && again.metres == altitude.metres,
             "the same answer reads the same");
-    const QJsonObject json = QJsonDocument::fromJson(tarnel::AltitudeJson(altitude)).object();
+    const QByteArray panel = tarnel::AltitudeJson(altitude);
+    const std::optional<double> told = tarnel::AltitudeOfAnswer(panel);
+    Require(told.has_value() == (altitude.outcome == GeocodeResult::Outcome::Found) &&
+                (!told || std::abs(*told - altitude.metres) <= 0.005),
+            "the window reads back the altitude found");
+    const std::optional<double> window = tarnel::AltitudeOfAnswer(bytes);
+    Require(!window || std::isfinite(*window), "the window reads a finite altitude or none");
+    const QJsonObject json = QJsonDocument::fromJson(panel).object();
     Require(!json.value(QLatin1String("status")).toString().isEmpty() &&
                 !json.value(QLatin1String("message")).toString().isEmpty(),
             "the panel is told a status and a sentence");

@@ -1,5 +1,6 @@
 #include "ui/address/FRmChCoord.h"
 
+#include "core/AltitudeQuery.h"
 #include "core/Geocoding.h"
 #include "core/PointExport.h"
 #include "net/FetchPage.h"
@@ -294,6 +295,20 @@ void FRmChCoord::AskGoogleButton_Click() {
     Command4_->setEnabled(true);
 }
 
+std::optional<FRmChCoord::AltitudeFetch> FRmChCoord::FetchAltitude(const ExportedPoint& boxes) {
+    const PlacedPointReading reading = ReadPlacedPoint(boxes);
+    const QString url =
+        reading.point ? AltitudeRequestUrl(context_.mapBaseUrl, *reading.point) : QString();
+    if (url.isEmpty())
+        return AltitudeFetch{};
+    context_.platform.feedback.SetBusyCursor(true);
+    const std::optional<QByteArray> answer = FetchWhileWindowWaits(url);
+    context_.platform.feedback.SetBusyCursor(false);
+    if (!answer)
+        return std::nullopt;
+    return AltitudeFetch{AltitudeOfAnswer(*answer)};
+}
+
 std::optional<QByteArray> FRmChCoord::FetchWhileWindowWaits(const QString& url) {
     QByteArray page;
     QEventLoop waiting;
@@ -379,9 +394,16 @@ void FRmChCoord::Command4_Click() {
     if (!choice || choice->path.isEmpty())
         return;
     lastExportPath_ = choice->path;
-    const ExportedPoint point{Longitude_->text(), Latitude_->text(), Street_->text(),
-                              Zip_->text(),       City_->text(),     State_->text()};
-    const ExportOutcome outcome = WritePointFile(choice->path, ChosenExportFormat(*choice), point);
+    ExportedPoint point{Longitude_->text(), Latitude_->text(), Street_->text(),
+                        Zip_->text(),       City_->text(),     State_->text()};
+    const ExportFormat format = ChosenExportFormat(*choice);
+    if (format != ExportFormat::GenericAsc) {
+        const std::optional<AltitudeFetch> altitude = FetchAltitude(point);
+        if (!altitude)
+            return; // the program is ending
+        point.altitude = altitude->metres;
+    }
+    const ExportOutcome outcome = WritePointFile(choice->path, format, point);
     MessageBoxes& messages = context_.platform.messages;
     if (!outcome.problem.isEmpty())
         messages.Show(this, outcome.problem, kExportFailedTitle, MessageIcon::Exclamation);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/GenericAsc.h"
 #include "ui/common/MainWindowAccess.h"
 #include "ui/common/ToolWindow.h"
 #include "ui/common/WindowContext.h"
@@ -68,6 +69,13 @@ private:
     // input aimed at the window is dropped until the page (or nothing) has arrived. Nothing
     // when the application was asked to quit meanwhile: the fetch is then abandoned at once.
     std::optional<QByteArray> FetchWhileWindowWaits(const QString& url);
+    // The altitude the map service knows of the point of `boxes`, for the exports; none when
+    // the boxes hold no point, there is no service or it knows none; nothing at all when the
+    // application was asked to quit meanwhile.
+    struct AltitudeFetch {
+        std::optional<double> metres;
+    };
+    std::optional<AltitudeFetch> FetchAltitude(const ExportedPoint& boxes);
     bool IsOwnWidget(QObject* object) const;
 
     MainWindowAccess& mainWindow_;

@@ -65,6 +65,13 @@ public:
                                  std::this_thread::sleep_for(delay);
                                  response.set_content(page, "text/html");
                              });
+        // The point's altitude, as the real service's /altitude answers it.
+        server_.Server().Get("/altitude",
+                             [this](const httplib::Request& request, httplib::Response& response) {
+                                 const std::lock_guard lock(mutex_);
+                                 targets_.append(QByteArray::fromStdString(request.target));
+                                 response.set_content(altitude_, "application/json");
+                             });
         started_ = server_.Start();
     }
 
@@ -73,6 +80,10 @@ public:
     void SetPage(const QByteArray& page) {
         const std::lock_guard lock(mutex_);
         page_ = page.toStdString();
+    }
+    void SetAltitude(const QByteArray& answer) {
+        const std::lock_guard lock(mutex_);
+        altitude_ = answer.toStdString();
     }
     void SetDelay(std::chrono::milliseconds delay) {
         const std::lock_guard lock(mutex_);
@@ -86,6 +97,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::string page_;
+    std::string altitude_ = R"({"status":"none","message":"Aucune altitude connue en ce point."})";
     std::chrono::milliseconds delay_{};
     QList<QByteArray> targets_;
     LoopbackServer server_;
@@ -755,6 +767,57 @@ private slots:
             QCOMPARE(readName, name);
             QVERIFY(std::abs(latitude - point[0]) < 1e-6 && std::abs(longitude - point[1]) < 1e-6);
         }
+    }
+
+    // The exchange formats carry the altitude the map service knows of the point, as GDAL reads
+    // them back: GPX's "ele", the third coordinate of KML and GeoJSON; Generic.ASC has no room.
+    void exportCarriesTheAltitude_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("answer"); // of the service's /altitude
+        QTest::addColumn<QString>("read"); // in GDAL's reading; for Generic.ASC, what it lacks
+        QTest::addColumn<int>("asked");         // requests to /altitude
+        const QByteArray found = R"j({"status":"found","message":"Altitude : 35,2 m (RGE ALTI®, )j"
+                                 R"j(IGN)","metres":35.2,"source":"RGE ALTI®, IGN"})j";
+        QTest::newRow("GPX: its ele field") << u"point.gpx"_qs << found << u"ele (Real) = 35.2"_qs
+                                            << 1;
+        QTest::newRow("KML") << u"point.kml"_qs << found << u"POINT Z (2.352222 48.856614 35.2)"_qs
+                             << 1;
+        QTest::newRow("GeoJSON") << u"point.geojson"_qs << found
+                                 << u"POINT Z (2.352222 48.856614 35.2)"_qs << 1;
+        QTest::newRow("none known: two coordinates")
+            << u"point.geojson"_qs
+            << QByteArray(R"({"status":"none","message":"Aucune altitude connue en ce point."})")
+            << u"POINT (2.352222 48.856614)"_qs << 1;
+        QTest::newRow("service refused: two coordinates")
+            << u"point.kml"_qs << QByteArray(R"({"status":"refused","message":"…"})")
+            << u"POINT (2.352222 48.856614)"_qs << 1;
+        QTest::newRow("Generic.ASC: not asked")
+            << u"point.asc"_qs << found << u"35.2"_qs << 0;
+    }
+    void exportCarriesTheAltitude() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, read);
+        QFETCH(int, asked);
+        LookUp(kParisPage);
+        service_->SetAltitude(answer);
+        const qsizetype before = service_->Targets().size();
+        const QString path = folder_->filePath(fileName);
+        const QByteArray bytes = Export(path);
+        QVERIFY(!bytes.isEmpty());
+        const QList<QByteArray> targets = service_->Targets().mid(before);
+        QCOMPARE(targets.size(), asked);
+        if (asked)
+            QCOMPARE(targets.first(), QByteArray("/altitude?lat=48.856614&lon=2.352222"));
+        if (fileName.endsWith(u".asc")) {
+            QVERIFY(!bytes.contains(read.toLatin1()));
+            return;
+        }
+        QProcess ogrinfo;
+        ogrinfo.start(u"ogrinfo"_qs, {u"-ro"_qs, u"-al"_qs, u"-q"_qs, path});
+        QVERIFY(ogrinfo.waitForFinished(20000) && ogrinfo.exitCode() == 0);
+        const QString output = QString::fromUtf8(ogrinfo.readAllStandardOutput());
+        QVERIFY2(output.contains(read), qPrintable(output));
     }
 
     // While the service takes its time, clicks, keys and closing do nothing; the answer then
