@@ -30,9 +30,10 @@ inline constexpr auto kParcelUrlVariable = "TARNEL_PARCEL_URL";
 // does a URL that is not http or https with a host and without query or fragment, with a French
 // line added to `warnings`. The keys "altitude", "commune" and "parcel" and their variables
 // above set the services the panel asks about a point's altitude, commune and parcel, each on
-// its own, checked and turned off the same way. The [carte] section's keys "osm", "plan" and "ortho" replace the
-// tile URL templates of the map's base layers (empty: that layer is left out; one that is not
-// http or https with {z}, {x} and {y} is left out with a French line added to `warnings`).
+// its own, checked and turned off the same way. The [carte] section's keys "osm", "plan" and
+// "ortho" replace the tile URL templates of the map's base layers (empty: that layer is left out;
+// one that is not http or https with {z}, {x} and {y} is left out with a French line added to
+// `warnings`).
 GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
                                      const QProcessEnvironment& environment, QStringList& warnings);
 

@@ -1,8 +1,8 @@
 #include "core/PlacedPoint.h"
 
-#include <cmath>
 #include <QLocale>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace tarnel {
 

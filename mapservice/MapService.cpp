@@ -20,8 +20,8 @@
 #include <httplib.h>
 
 #include <array>
-#include <optional>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>

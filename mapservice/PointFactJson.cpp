@@ -26,7 +26,8 @@ constexpr ServiceWords kAltitudeWords{
 constexpr ServiceWords kCommuneWords{
     "Le service des communes (geo.api.gouv.fr)",
     "La recherche de la commune est désactivée dans la configuration de Tarnel (tarnel.conf).",
-    "Ce point n'est dans aucune commune française.", "API Découpage administratif, geo.api.gouv.fr"};
+    "Ce point n'est dans aucune commune française.",
+    "API Découpage administratif, geo.api.gouv.fr"};
 constexpr ServiceWords kParcelWords{
     "Le service du cadastre de l'IGN (API Carto)",
     "La recherche de la parcelle est désactivée dans la configuration de Tarnel (tarnel.conf).",
@@ -125,16 +126,17 @@ QByteArray CommuneJson(const std::optional<PointCommune>& commune) {
         object.insert(QStringLiteral("departmentName"), commune->departmentName);
         object.insert(QStringLiteral("departmentCode"), commune->departmentCode);
         object.insert(QStringLiteral("postcodes"), QJsonArray::fromStringList(commune->postcodes));
-        QString message = QStringLiteral("Commune : %1 (INSEE %2)").arg(commune->name, commune->code);
+        QString message =
+            QStringLiteral("Commune : %1 (INSEE %2)").arg(commune->name, commune->code);
         if (!commune->departmentName.isEmpty()) {
-            message += QStringLiteral(", %1 (%2)").arg(commune->departmentName,
-                                                       commune->departmentCode);
+            message +=
+                QStringLiteral(", %1 (%2)").arg(commune->departmentName, commune->departmentCode);
         } else if (!commune->departmentCode.isEmpty()) {
             message += QStringLiteral(", département %1").arg(commune->departmentCode);
         }
         if (!commune->postcodes.isEmpty()) {
             message += (commune->postcodes.size() == 1 ? QStringLiteral(", code postal ")
-                                                        : QStringLiteral(", codes postaux ")) +
+                                                       : QStringLiteral(", codes postaux ")) +
                        commune->postcodes.join(QStringLiteral(", "));
         }
         object.insert(QStringLiteral("message"), message);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Retakes docs/main-window.png and docs/map-panel.png: the program as built, after an address
-# search, its map drawn from a loopback stand-in for the tile server and the address found by a
-# loopback stand-in for the Géoplateforme's geocoder (no Internet needed); then a point picked on
-# the map, its address from the same stand-in's reverse search. Needs xvfb-run, xdotool, import
-# and python3.
+# Retakes docs/main-window.png, docs/map-panel.png and docs/point-panel.png: the program as built,
+# after an address search, its map drawn from a loopback stand-in for the tile server and the
+# address found by a loopback stand-in for the Géoplateforme's geocoder (no Internet needed,
+# scripts/picture-standin.py); then a point picked on the map, its address from the same
+# stand-in's reverse search, its altitude, commune and parcel from the recorded answers of those
+# services; then that panel alone. Needs xvfb-run, xdotool, import, convert and python3.
 # Usage: scripts/main-window-picture.sh [BUILD_DIR]   (default build/default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,78 +17,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The stand-in: drawn tiles (land, streets and a river placed in world pixels, so that tiles
-# join up) and one GeoCodeJSON answer, in the shape of the Géoplateforme's search.
-cat >"$work/standin.py" <<'EOF'
-import http.server, json, math, re, struct, sys, zlib
-
-def png(width, height, rows):
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
-
-def tile(z, x, y):
-    rows = []
-    scale = 2 ** (16 - z)
-    for py in range(256):
-        row = []
-        for px in range(256):
-            gx, gy = (x * 256 + px) * scale, (y * 256 + py) * scale
-            colour = (242, 239, 233)
-            river = 90 * math.sin(gx / 700) + 5772100
-            if abs(gy - river) < 60:
-                colour = (170, 211, 223)
-            elif (gx + gy // 3) % 520 < 14 or (gy - gx // 4) % 610 < 12:
-                colour = (255, 255, 255)
-            elif (gx // 260 + gy // 260) % 7 == 0:
-                colour = (205, 235, 176)
-            row.extend(colour)
-        rows.append(row)
-    return png(256, 256, rows)
-
-FEATURE = {"type": "FeatureCollection", "version": "draft", "features": [{
-    "type": "Feature", "geometry": {"type": "Point", "coordinates": [2.347, 48.8536]},
-    "properties": {"label": "Rue de la Cité 75004 Paris", "score": 0.97, "id": "75104_2121",
-                   "name": "Rue de la Cité", "postcode": "75004", "citycode": "75104",
-                   "x": 652203.6, "y": 6861924.9, "city": "Paris",
-                   "context": "75, Paris, Île-de-France", "type": "street", "importance": 0.71}}],
-    "attribution": "BAN", "licence": "ETALAB-2.0", "query": "", "filters": {}, "limit": 5}
-
-REVERSE = {"type": "FeatureCollection", "version": "draft", "features": [{
-    "type": "Feature", "geometry": {"type": "Point", "coordinates": [2.34823, 48.85443]},
-    "properties": {"label": "6 Rue de la Cité 75004 Paris", "score": 0.99, "housenumber": "6",
-                   "id": "75104_2121_00006", "name": "6 Rue de la Cité", "postcode": "75004",
-                   "citycode": "75104", "city": "Paris", "context": "75, Paris, Île-de-France",
-                   "type": "housenumber", "street": "Rue de la Cité", "distance": 9}}],
-    "attribution": "BAN", "licence": "ETALAB-2.0", "limit": 1}
-
-class Handler(http.server.BaseHTTPRequestHandler):
-    def do_GET(self):
-        match = re.match(r"/osm/(\d+)/(\d+)/(\d+)\.png", self.path)
-        if match:
-            body, kind = tile(*map(int, match.groups())), "image/png"
-        elif self.path.startswith("/geocodage/search"):
-            body, kind = json.dumps(FEATURE).encode(), "application/json"
-        elif self.path.startswith("/geocodage/reverse"):
-            body, kind = json.dumps(REVERSE).encode(), "application/json"
-        else:
-            self.send_error(404)
-            return
-        self.send_response(200)
-        self.send_header("Content-Type", kind)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-    def log_message(self, *arguments):
-        pass
-
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-print(server.server_address[1], flush=True)
-server.serve_forever()
-EOF
-python3 "$work/standin.py" >"$work/port" &
+python3 scripts/picture-standin.py >"$work/port" &
 standin=$!
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 port="$(head -n1 "$work/port")"
@@ -99,6 +29,9 @@ france=http://127.0.0.1:$port/geocodage/search
 world=
 france-reverse=http://127.0.0.1:$port/geocodage/reverse
 world-reverse=
+altitude=http://127.0.0.1:$port/altimetrie/1.0/calcul/alti/rest/elevation.json
+commune=http://127.0.0.1:$port/communes
+parcel=http://127.0.0.1:$port/api/cadastre/parcelle
 [carte]
 osm=http://127.0.0.1:$port/osm/{z}/{x}/{y}.png
 EOF
@@ -125,7 +58,9 @@ sleep 2
 xdotool mousemove --window "\$window" 330 420 click 1
 sleep 3
 import -window "\$window" docs/map-panel.png
+# The panel alone: the address, the altitude, commune and parcel, the coordinates.
+convert docs/map-panel.png -crop 340x482+637+161 +repage docs/point-panel.png
 kill \$program
 EOF
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/shoot.sh"
-echo "docs/main-window.png docs/map-panel.png"
+echo "docs/main-window.png docs/map-panel.png docs/point-panel.png"

@@ -1,7 +1,7 @@
 #include "mapservice/MapPage.h"
 #include "mapservice/MapService.h"
-#include "mapservice/StaticFiles.h"
 #include "mapservice/PointFactJson.h"
+#include "mapservice/StaticFiles.h"
 #include "platform/desktop/MapViewProfile.h"
 #include "platform/desktop/WebEngineMapView.h"
 #include "tests/support/LoopbackServer.h"
@@ -410,7 +410,8 @@ void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly() {
 }
 
 void MapPageEngineTest::panelShowsThePointFacts_data() {
-    QTest::addColumn<QByteArrayList>("answers"); // of /altitude, /commune, /parcelle; none: no route
+    QTest::addColumn<QByteArrayList>(
+        "answers");                         // of /altitude, /commune, /parcelle; none: no route
     QTest::addColumn<QStringList>("lines"); // each line's text, then its source; hidden: "-"
     QTest::addColumn<QString>("idu");       // the parcel's identifier offered to copy
 
@@ -418,12 +419,17 @@ void MapPageEngineTest::panelShowsThePointFacts_data() {
     // Loctudy's parcel as the issue writes it, and its commune.
     QTest::newRow("found")
         << QByteArrayList{AltitudeJson(PointAltitude{Outcome::Found, 35.2}),
-                          CommuneJson(PointCommune{Outcome::Found, u"Loctudy"_qs, u"29135"_qs,
-                                                   u"Finistère"_qs, u"29"_qs, {u"29750"_qs}}),
+                          CommuneJson(PointCommune{Outcome::Found,
+                                                   u"Loctudy"_qs,
+                                                   u"29135"_qs,
+                                                   u"Finistère"_qs,
+                                                   u"29"_qs,
+                                                   {u"29750"_qs}}),
                           ParcelJson(CadastralParcel{Outcome::Found, u"29135000AX0001"_qs,
-                                                     u"000"_qs, u"AX"_qs, u"0001"_qs,
-                                                     u"Loctudy"_qs, 7185})}
-        << QStringList{u"Altitude : 35,2 m (RGE ALTI®, IGN)"_qs, u""_qs,
+                                                     u"000"_qs, u"AX"_qs, u"0001"_qs, u"Loctudy"_qs,
+                                                     7185})}
+        << QStringList{u"Altitude : 35,2 m (RGE ALTI®, IGN)"_qs,
+                       u""_qs,
                        u"Commune : Loctudy (INSEE 29135), Finistère (29), code postal 29750"_qs,
                        u"Source : API Découpage administratif, geo.api.gouv.fr"_qs,
                        u"Parcelle : 000 AX 0001 (Loctudy), 7 185 m²"_qs,
@@ -436,8 +442,7 @@ void MapPageEngineTest::panelShowsThePointFacts_data() {
         << QStringList{u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs} << QString();
     QTest::newRow("refused, unreachable, off")
         << QByteArrayList{AltitudeJson(PointAltitude{Outcome::Refused}),
-                          CommuneJson(PointCommune{Outcome::Unreachable}),
-                          ParcelJson(std::nullopt)}
+                          CommuneJson(PointCommune{Outcome::Unreachable}), ParcelJson(std::nullopt)}
         << QStringList{u"Le service d'altitude de l'IGN a refusé la demande (limite d'usage "
                        "atteinte) : réessayez dans un moment."_qs,
                        u""_qs,
@@ -451,7 +456,7 @@ void MapPageEngineTest::panelShowsThePointFacts_data() {
     QTest::newRow("a service without the routes")
         << QByteArrayList()
         << QStringList{u"Altitude : le service de la carte ne répond pas."_qs, u""_qs,
-                       u"Commune : le service de la carte ne répond pas."_qs, u""_qs,
+                       u"Commune : le service de la carte ne répond pas."_qs,  u""_qs,
                        u"Parcelle : le service de la carte ne répond pas."_qs, u""_qs}
         << QString();
 }
@@ -463,8 +468,9 @@ void MapPageEngineTest::panelShowsThePointFacts() {
     LoopbackServer service;
     auto& routes = service.Server();
     routes.Get("/maps", [this](const httplib::Request&, httplib::Response& response) {
-        const QByteArray page = MapPageHtml({.query = u"Loctudy"_qs, .place = Place{47.8339, -4.1706}},
-                                            TileLayersOf(tiles_.Urls()));
+        const QByteArray page =
+            MapPageHtml({.query = u"Loctudy"_qs, .place = Place{47.8339, -4.1706}},
+                        TileLayersOf(tiles_.Urls()));
         response.set_content(page.toStdString(), "text/html; charset=utf-8");
     });
     routes.Get(R"(/(page|leaflet)/(.+))",
@@ -489,11 +495,11 @@ void MapPageEngineTest::panelShowsThePointFacts() {
     QVERIFY(browser.Open(service.Url(u"/maps"_qs)));
     browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-60, 30));
     QTRY_COMPARE_WITH_TIMEOUT(asked.load(), int(answers.size()), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        browser.Js(u"[...document.querySelectorAll('#facts li')].every("
-                   "li => li.dataset.status !== 'waiting')"_qs)
-            .toBool(),
-        10000);
+    QTRY_VERIFY_WITH_TIMEOUT(browser
+                                 .Js(u"[...document.querySelectorAll('#facts li')].every("
+                                     "li => li.dataset.status !== 'waiting')"_qs)
+                                 .toBool(),
+                             10000);
     QStringList shown;
     for (const QString& id : {u"altitude"_qs, u"commune"_qs, u"parcel"_qs}) {
         const bool hidden = browser.Js(u"document.getElementById('%1').hidden"_qs.arg(id)).toBool();

@@ -51,10 +51,10 @@ struct FactStandIns {
 
     FactStandIns() {
         for (const char* path : {kAltitude, kCommune, kParcel}) {
-            server.Server().Get(path, [this, path](const httplib::Request& request,
-                                                   httplib::Response& response) {
-                Answer(path, request, response);
-            });
+            server.Server().Get(
+                path, [this, path](const httplib::Request& request, httplib::Response& response) {
+                    Answer(path, request, response);
+                });
         }
         server.Start();
     }
@@ -115,7 +115,11 @@ QJsonObject Get(quint16 port, const std::string& target) {
 }
 
 std::string Target(const char* route, double lat, double lon) {
-    return QStringLiteral("%1?lat=%2&lon=%3").arg(QLatin1String(route)).arg(lat).arg(lon).toStdString();
+    return QStringLiteral("%1?lat=%2&lon=%3")
+        .arg(QLatin1String(route))
+        .arg(lat)
+        .arg(lon)
+        .toStdString();
 }
 
 // Quick turns for the tests that are not about them.
@@ -152,9 +156,12 @@ private:
     FactStandIns fake_;
 };
 
-std::unique_ptr<MapService> MapServicePointFactsTest::Service(
-    const QStringList& off, std::shared_ptr<RateLimiter> altitudeTurns) {
-    const auto url = [this](const char* path) { return fake_.server.Url(QLatin1String(path)); };
+std::unique_ptr<MapService>
+MapServicePointFactsTest::Service(const QStringList& off,
+                                  std::shared_ptr<RateLimiter> altitudeTurns) {
+    const auto url = [this](const char* path) {
+        return fake_.server.Url(QLatin1String(path));
+    };
     PointFactServices facts;
     if (!off.contains(u"altitude"))
         facts.altitude = std::make_unique<AltitudeService>(url(FactStandIns::kAltitude), kAgent,
@@ -185,11 +192,11 @@ void MapServicePointFactsTest::readers_data() {
     // Outcomes: 0 found, 1 none, 5 failed.
     row("altitude, IGN's example, bare values", "altitude", Recorded(u"altitude-ign-doc-zonly"_qs),
         u"0 164.34"_qs);
-    row("altitude, IGN's example, extended", "altitude",
-        Recorded(u"altitude-ign-doc-extended"_qs), u"0 164.34"_qs);
+    row("altitude, IGN's example, extended", "altitude", Recorded(u"altitude-ign-doc-extended"_qs),
+        u"0 164.34"_qs);
     row("altitude, Paris", "altitude", Recorded(u"altitude-geocontext-paris"_qs), u"0 34.78"_qs);
-    row("altitude not covered: -99999", "altitude",
-        Recorded(u"altitude-geocontext-not-covered"_qs), u"1 0"_qs);
+    row("altitude not covered: -99999", "altitude", Recorded(u"altitude-geocontext-not-covered"_qs),
+        u"1 0"_qs);
     row("altitude, IGN widgets' no-data range", "altitude", R"({"elevations":[-10000.5]})",
         u"1 0"_qs);
     // The error the former service answered with a 200, quoted by IGN's access library
@@ -235,15 +242,14 @@ void MapServicePointFactsTest::readers() {
         got = QString::number(int(altitude.outcome)) + u' ' + QString::number(altitude.metres);
     } else if (reader == u"commune") {
         const PointCommune c = CommuneService::ReadAnswer(body);
-        got = QString::number(int(c.outcome)) + u' ' +
-              QStringList{c.name, c.code, c.departmentName, c.departmentCode,
-                          c.postcodes.join(u',')}
-                  .join(u'|');
+        got =
+            QString::number(int(c.outcome)) + u' ' +
+            QStringList{c.name, c.code, c.departmentName, c.departmentCode, c.postcodes.join(u',')}
+                .join(u'|');
     } else {
         const CadastralParcel p = ParcelService::ReadAnswer(body);
         got = QString::number(int(p.outcome)) + u' ' +
-              QStringList{p.idu, p.prefix, p.section, p.number, p.commune,
-                          QString::number(p.area)}
+              QStringList{p.idu, p.prefix, p.section, p.number, p.commune, QString::number(p.area)}
                   .join(u'|');
     }
     QCOMPARE(got, read);
@@ -261,11 +267,10 @@ void MapServicePointFactsTest::routes_data() {
 
     const QList<double> loctudy{47.8339, -4.1706}, newYork{40.7128, -74.006};
     const auto row = [](const char* name, const char* route, const char* recorded, Reply reply,
-                        QList<double> point, const char* status, const QString& message,
-                        int asked, const QStringList& off = {}) {
-        QTest::newRow(name) << QString::fromLatin1(route) << QString::fromLatin1(recorded)
-                            << reply << off << point << QString::fromLatin1(status) << message
-                            << asked;
+                        QList<double> point, const char* status, const QString& message, int asked,
+                        const QStringList& off = {}) {
+        QTest::newRow(name) << QString::fromLatin1(route) << QString::fromLatin1(recorded) << reply
+                            << off << point << QString::fromLatin1(status) << message << asked;
     };
     using enum Reply;
     row("altitude found", "/altitude", "altitude-geocontext-paris", Recorded, loctudy, "found",
@@ -319,7 +324,7 @@ void MapServicePointFactsTest::routes() {
     QFETCH(QString, message);
     QFETCH(int, asked);
 
-    const std::string path = route == u"/altitude" ? FactStandIns::kAltitude
+    const std::string path = route == u"/altitude"  ? FactStandIns::kAltitude
                              : route == u"/commune" ? FactStandIns::kCommune
                                                     : FactStandIns::kParcel;
     fake_.reply[path] = reply;
@@ -348,8 +353,7 @@ void MapServicePointFactsTest::requestsAsTheServicesDocumentThem() {
     const QJsonObject parcel = Get(service->Port(), Target("/parcelle", 47.813, -4.344));
     QCOMPARE(parcel.value(u"idu"_qs).toString(), u"41046000AK0279"_qs);
     QCOMPARE(parcel.value(u"area"_qs).toInt(), 15100);
-    QCOMPARE(Get(service->Port(), Target("/altitude", 47.813, -4.344)).value(u"metres"_qs),
-             164.34);
+    QCOMPARE(Get(service->Port(), Target("/altitude", 47.813, -4.344)).value(u"metres"_qs), 164.34);
     Get(service->Port(), Target("/commune", 47.813, -4.344));
     const QList<Arrival> arrivals = fake_.Since(before);
     QCOMPARE(arrivals.size(), 3);
@@ -439,9 +443,10 @@ void MapServicePointFactsTest::altitudeTurnsAreTheWholeProgramsAndHalfItsLimit()
     const qsizetype before = fake_.Count();
     std::vector<std::future<QJsonObject>> asked;
     for (int i = 0; i < 4; ++i)
-        asked.push_back(std::async(std::launch::async, [port = (i % 2 ? first : second)->Port(), i] {
-            return Get(port, Target("/altitude", 46 + i * 0.01, 3));
-        }));
+        asked.push_back(
+            std::async(std::launch::async, [port = (i % 2 ? first : second)->Port(), i] {
+                return Get(port, Target("/altitude", 46 + i * 0.01, 3));
+            }));
     for (auto& answer : asked)
         QCOMPARE(answer.get().value(u"status"_qs), u"found"_qs);
     QList<Arrival> arrivals = fake_.Since(before);

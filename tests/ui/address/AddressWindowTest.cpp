@@ -774,12 +774,12 @@ private slots:
     void exportCarriesTheAltitude_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("answer"); // of the service's /altitude
-        QTest::addColumn<QString>("read"); // in GDAL's reading; for Generic.ASC, what it lacks
+        QTest::addColumn<QString>("read");      // in GDAL's reading; for Generic.ASC, what it lacks
         QTest::addColumn<int>("asked");         // requests to /altitude
         const QByteArray found = R"j({"status":"found","message":"Altitude : 35,2 m (RGE ALTI®, )j"
                                  R"j(IGN)","metres":35.2,"source":"RGE ALTI®, IGN"})j";
-        QTest::newRow("GPX: its ele field") << u"point.gpx"_qs << found << u"ele (Real) = 35.2"_qs
-                                            << 1;
+        QTest::newRow("GPX: its ele field")
+            << u"point.gpx"_qs << found << u"ele (Real) = 35.2"_qs << 1;
         QTest::newRow("KML") << u"point.kml"_qs << found << u"POINT Z (2.352222 48.856614 35.2)"_qs
                              << 1;
         QTest::newRow("GeoJSON") << u"point.geojson"_qs << found
@@ -791,8 +791,7 @@ private slots:
         QTest::newRow("service refused: two coordinates")
             << u"point.kml"_qs << QByteArray(R"({"status":"refused","message":"…"})")
             << u"POINT (2.352222 48.856614)"_qs << 1;
-        QTest::newRow("Generic.ASC: not asked")
-            << u"point.asc"_qs << found << u"35.2"_qs << 0;
+        QTest::newRow("Generic.ASC: not asked") << u"point.asc"_qs << found << u"35.2"_qs << 0;
     }
     void exportCarriesTheAltitude() {
         QFETCH(QString, fileName);
