@@ -39,8 +39,6 @@ private slots:
     void fileIsNeverWritten();
     void otherKeys_data();
     void otherKeys();
-    void pointServices_data();
-    void pointServices();
 };
 
 void GeocoderConfigTest::read_data() {
@@ -139,15 +137,28 @@ void GeocoderConfigTest::fileIsNeverWritten() {
 void GeocoderConfigTest::otherKeys_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("environment"); // NAME=value
-    QTest::addColumn<QStringList>("urls"); // France's and Nominatim's reverse, osm, plan, ortho
+    // France's and Nominatim's reverse, osm, plan, ortho; the point's altitude, commune, parcel
+    QTest::addColumn<QStringList>("urls");
     QTest::addColumn<int>("warnings");
 
     const QString france = u"https://data.geopf.fr/geocodage/reverse"_qs;
     const QString world = u"https://nominatim.openstreetmap.org/reverse"_qs;
     const TileUrls tiles;
-    QTest::newRow("defaults") << kNoFile << QStringList()
-                              << QStringList{france, world, tiles.osm, tiles.plan, tiles.ortho}
-                              << 0;
+    const GeocoderEndpoints defaults;
+    const QString altitude = defaults.altitude, commune = defaults.commune;
+    const QString parcel = defaults.parcel;
+    const QStringList points{altitude, commune, parcel};
+    QTest::newRow("defaults")
+        << kNoFile << QStringList()
+        << QStringList{france,
+                       world,
+                       tiles.osm,
+                       tiles.plan,
+                       tiles.ortho,
+                       u"https://data.geopf.fr/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs,
+                       u"https://geo.api.gouv.fr/communes"_qs,
+                       u"https://apicarto.ign.fr/api/cadastre/parcelle"_qs}
+        << 0;
     QTest::newRow("off in the file, a template with a query")
         << QByteArray("[geocoders]\nworld-reverse=\n"
                       "[carte]\nosm=http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a\northo=\n")
@@ -156,13 +167,19 @@ void GeocoderConfigTest::otherKeys_data() {
                        {},
                        u"http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a"_qs,
                        tiles.plan,
-                       {}}
+                       {}} +
+               points
         << 0;
     QTest::newRow("the environment overrides the file")
         << QByteArray("[geocoders]\nfrance-reverse=https://ban.example.org/reverse\n")
         << QStringList{u"TARNEL_GEOCODER_FRANCE_REVERSE_URL="_qs,
                        u"TARNEL_GEOCODER_WORLD_REVERSE_URL=http://127.0.0.1:8000/reverse"_qs}
-        << QStringList{{}, u"http://127.0.0.1:8000/reverse"_qs, tiles.osm, tiles.plan, tiles.ortho}
+        << QStringList{{},
+                       u"http://127.0.0.1:8000/reverse"_qs,
+                       tiles.osm,
+                       tiles.plan,
+                       tiles.ortho} +
+               points
         << 0;
     QTest::newRow("the searches' servers answer the reverse searches, or none")
         << kNoFile
@@ -172,15 +189,38 @@ void GeocoderConfigTest::otherKeys_data() {
                        {},
                        tiles.osm,
                        tiles.plan,
-                       tiles.ortho}
+                       tiles.ortho} +
+               points
         << 0;
     QTest::newRow("a reverse search of its own is kept")
         << QByteArray("[geocoders]\nworld=https://n.example/api/v1\nfrance-reverse=\n")
-        << QStringList() << QStringList{{}, world, tiles.osm, tiles.plan, tiles.ortho} << 0;
+        << QStringList() << QStringList{{}, world, tiles.osm, tiles.plan, tiles.ortho} + points
+        << 0;
     QTest::newRow("unusable addresses are turned off")
         << QByteArray("[geocoders]\nworld-reverse=file:///reverse\n"
                       "[carte]\nosm=file:///t/{z}/{x}/{y}.png\nplan=https://p.example/{z}/{x}\n")
-        << QStringList() << QStringList{france, {}, {}, {}, tiles.ortho} << 3;
+        << QStringList() << QStringList{france, {}, {}, {}, tiles.ortho} + points << 3;
+    QTest::newRow("the point's services: one switched, one off")
+        << QByteArray("[geocoders]\naltitude=http://127.0.0.1:9/alti/elevation.json\nparcel=\n")
+        << QStringList()
+        << QStringList{france,     world,       tiles.osm,
+                       tiles.plan, tiles.ortho, u"http://127.0.0.1:9/alti/elevation.json"_qs,
+                       commune,    {}}
+        << 0;
+    QTest::newRow("the point's services: the environment overrides the file, even empty")
+        << QByteArray("[geocoders]\ncommune=https://c.example/communes\n")
+        << QStringList{u"TARNEL_COMMUNE_URL="_qs,
+                       u"TARNEL_PARCEL_URL=http://127.0.0.1:8000/parcelle"_qs}
+        << QStringList{france,      world,    tiles.osm, tiles.plan,
+                       tiles.ortho, altitude, {},        u"http://127.0.0.1:8000/parcelle"_qs}
+        << 0;
+    QTest::newRow("the point's services stay on with the searches off")
+        << QByteArray("[geocoders]\nfrance=\nworld=\n") << QStringList()
+        << QStringList{{}, {}, tiles.osm, tiles.plan, tiles.ortho} + points << 0;
+    QTest::newRow("the point's services: unusable addresses are turned off")
+        << QByteArray("[geocoders]\naltitude=file:///alti\n")
+        << QStringList{u"TARNEL_COMMUNE_URL=https://c.example/communes?lat=1"_qs}
+        << QStringList{france, world, tiles.osm, tiles.plan, tiles.ortho, {}, {}, parcel} << 2;
 }
 
 void GeocoderConfigTest::otherKeys() {
@@ -193,55 +233,8 @@ void GeocoderConfigTest::otherKeys() {
     QStringList said;
     const GeocoderEndpoints read = Read(dir, file, environment, said);
     QCOMPARE((QStringList{read.franceReverse, read.worldReverse, read.tiles.osm, read.tiles.plan,
-                          read.tiles.ortho}),
+                          read.tiles.ortho, read.altitude, read.commune, read.parcel}),
              urls);
-    QCOMPARE(said.size(), warnings);
-}
-
-// The services the panel asks about a point: each switched, or turned off, on its own.
-void GeocoderConfigTest::pointServices_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QStringList>("environment"); // NAME=value
-    QTest::addColumn<QStringList>("urls");        // altitude, commune, parcel
-    QTest::addColumn<int>("warnings");
-
-    const GeocoderEndpoints defaults;
-    const QString altitude = defaults.altitude, commune = defaults.commune;
-    const QString parcel = defaults.parcel;
-    QTest::newRow("defaults: IGN, geo.api.gouv.fr, API Carto")
-        << kNoFile << QStringList()
-        << QStringList{u"https://data.geopf.fr/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs,
-                       u"https://geo.api.gouv.fr/communes"_qs,
-                       u"https://apicarto.ign.fr/api/cadastre/parcelle"_qs}
-        << 0;
-    QTest::newRow("file switches one, turns one off")
-        << QByteArray("[geocoders]\naltitude=http://127.0.0.1:9/alti/elevation.json\nparcel=\n")
-        << QStringList() << QStringList{u"http://127.0.0.1:9/alti/elevation.json"_qs, commune, {}}
-        << 0;
-    QTest::newRow("environment overrides the file, even empty")
-        << QByteArray("[geocoders]\ncommune=https://c.example/communes\n")
-        << QStringList{u"TARNEL_COMMUNE_URL="_qs,
-                       u"TARNEL_PARCEL_URL=http://127.0.0.1:8000/parcelle"_qs}
-        << QStringList{altitude, {}, u"http://127.0.0.1:8000/parcelle"_qs} << 0;
-    QTest::newRow("the searches' switches leave them alone")
-        << QByteArray("[geocoders]\nfrance=\nworld=\n") << QStringList()
-        << QStringList{altitude, commune, parcel} << 0;
-    QTest::newRow("unusable addresses are turned off")
-        << QByteArray("[geocoders]\naltitude=file:///alti\n")
-        << QStringList{u"TARNEL_COMMUNE_URL=https://c.example/communes?lat=1"_qs}
-        << QStringList{{}, {}, parcel} << 2;
-}
-
-void GeocoderConfigTest::pointServices() {
-    QFETCH(QByteArray, file);
-    QFETCH(QStringList, environment);
-    QFETCH(QStringList, urls);
-    QFETCH(int, warnings);
-
-    QTemporaryDir dir;
-    QStringList said;
-    const GeocoderEndpoints read = Read(dir, file, environment, said);
-    QCOMPARE((QStringList{read.altitude, read.commune, read.parcel}), urls);
     QCOMPARE(said.size(), warnings);
 }
 

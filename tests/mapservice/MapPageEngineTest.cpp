@@ -88,6 +88,22 @@ struct TileStandIn {
     std::atomic<bool> refuse = false;
 };
 
+// The service's page of `content` at "/maps" and its files, as a stand-in of the service serves
+// them to the page under test.
+void ServePage(httplib::Server& routes, const MapPageContent& content, const TileUrls& tiles) {
+    routes.Get("/maps", [content, tiles](const httplib::Request&, httplib::Response& response) {
+        const QByteArray page = MapPageHtml(content, TileLayersOf(tiles));
+        response.set_content(page.toStdString(), "text/html; charset=utf-8");
+    });
+    routes.Get(R"(/(page|leaflet)/(.+))",
+               [](const httplib::Request& request, httplib::Response& response) {
+                   const QString name = QString::fromStdString(request.matches[2].str());
+                   const StaticFile file =
+                       request.matches[1] == "page" ? PageFile(name) : LeafletFile(name, {});
+                   response.set_content(file.body.toStdString(), file.type.toStdString());
+               });
+}
+
 // A fresh profile on its own folder, naming the program as the real one does.
 struct Browser {
     Browser()
@@ -310,18 +326,7 @@ void MapPageEngineTest::panelShowsTheServiceAnswers() {
     QStringList asked;
     LoopbackServer service;
     auto& routes = service.Server();
-    routes.Get("/maps", [this](const httplib::Request&, httplib::Response& response) {
-        const QByteArray page = MapPageHtml({.query = u"Tour Eiffel"_qs, .place = kEiffel},
-                                            TileLayersOf(tiles_.Urls()));
-        response.set_content(page.toStdString(), "text/html; charset=utf-8");
-    });
-    routes.Get(R"(/(page|leaflet)/(.+))",
-               [](const httplib::Request& request, httplib::Response& response) {
-                   const QString name = QString::fromStdString(request.matches[2].str());
-                   const StaticFile file =
-                       request.matches[1] == "page" ? PageFile(name) : LeafletFile(name, {});
-                   response.set_content(file.body.toStdString(), file.type.toStdString());
-               });
+    ServePage(routes, {.query = u"Tour Eiffel"_qs, .place = kEiffel}, tiles_.Urls());
     routes.Get("/point", [&asked](const httplib::Request& request, httplib::Response& response) {
         asked = {QString::fromStdString(request.get_param_value("lat")),
                  QString::fromStdString(request.get_param_value("lon"))};
@@ -467,19 +472,7 @@ void MapPageEngineTest::panelShowsThePointFacts() {
     QFETCH(QString, idu);
     LoopbackServer service;
     auto& routes = service.Server();
-    routes.Get("/maps", [this](const httplib::Request&, httplib::Response& response) {
-        const QByteArray page =
-            MapPageHtml({.query = u"Loctudy"_qs, .place = Place{47.8339, -4.1706}},
-                        TileLayersOf(tiles_.Urls()));
-        response.set_content(page.toStdString(), "text/html; charset=utf-8");
-    });
-    routes.Get(R"(/(page|leaflet)/(.+))",
-               [](const httplib::Request& request, httplib::Response& response) {
-                   const QString name = QString::fromStdString(request.matches[2].str());
-                   const StaticFile file =
-                       request.matches[1] == "page" ? PageFile(name) : LeafletFile(name, {});
-                   response.set_content(file.body.toStdString(), file.type.toStdString());
-               });
+    ServePage(routes, {.query = u"Loctudy"_qs, .place = Place{47.8339, -4.1706}}, tiles_.Urls());
     std::atomic<int> asked = 0;
     for (qsizetype i = 0; i < answers.size(); ++i) {
         const char* route = std::array{"/altitude", "/commune", "/parcelle"}[size_t(i)];
