@@ -43,8 +43,8 @@ PointCommune CommuneService::At(const Place& point) {
     }
     return lookup_.Ask(point, "lat=" + DecimalParameter(point.latitude) +
                                   "&lon=" + DecimalParameter(point.longitude) +
-                                  "&fields=nom,code,codesPostaux,codeDepartement,departement"
-                                  "&limit=1");
+                                  // No limit: a dropped filter then shows as many communes.
+                                  "&fields=nom,code,codesPostaux,codeDepartement,departement");
 }
 
 PointCommune CommuneService::ReadAnswer(const QByteArray& json) {

@@ -20,7 +20,7 @@ struct PointCommune {
 };
 
 // The State's API Découpage administratif: GET <communesUrl>?lat=<lat>&lon=<lon>&fields=
-// nom,code,codesPostaux,codeDepartement,departement&limit=1, answered with a JSON array of the
+// nom,code,codesPostaux,codeDepartement,departement, answered with a JSON array of the
 // communes whose outline holds the point. That service drops a filter it cannot read and then
 // answers with every commune: only points on Earth within France's extents are asked about, and
 // an answer of more than one commune is refused. Its lookups share `turns`.

@@ -20,7 +20,7 @@ packages=(
   # bridge to the program, and what the exports and the page's script are checked with.
   libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
   libjs-leaflet qt6-webchannel-dev
-  gpsbabel libxml2-utils eslint
+  gpsbabel gdal-bin libxml2-utils eslint
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
 )

@@ -83,6 +83,10 @@ export class PointFacts {
         line.hidden = status === "none";
         line.querySelector(".text").textContent = text;
         line.querySelector(".source").textContent = source ? `Source : ${source}` : "";
+        // Nothing known of the point at all: no heading over an empty list either.
+        const none = [...this.lines.values()].every((each) => each.hidden);
+        document.getElementById("facts-title").hidden = none;
+        document.getElementById("facts").hidden = none;
     }
 
     showParcelId(idu) {

@@ -500,6 +500,9 @@ void MapPageEngineTest::panelShowsThePointFacts() {
               << (hidden ? u"-"_qs : browser.Text(u"#%1 .source"_qs.arg(id)));
     }
     QCOMPARE(shown, lines);
+    // Nothing known at all: no heading over an empty list either.
+    QCOMPARE(browser.Js(u"document.getElementById('facts-title').hidden"_qs).toBool(),
+             lines.count(u"-"_qs) == lines.size());
     const bool offered = !browser.Js(u"document.getElementById('parcel-id').hidden"_qs).toBool();
     QCOMPARE(offered, !idu.isEmpty());
     if (idu.isEmpty())

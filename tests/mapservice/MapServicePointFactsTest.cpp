@@ -311,7 +311,7 @@ void MapServicePointFactsTest::requestsAsTheServicesDocumentThem() {
                         "&resource=ign_rge_alti_wld&zonly=true"));
     QCOMPARE(targets[FactStandIns::kCommune],
              QByteArray("/communes?lat=47.8130000&lon=-4.3440000"
-                        "&fields=nom,code,codesPostaux,codeDepartement,departement&limit=1"));
+                        "&fields=nom,code,codesPostaux,codeDepartement,departement"));
     const QByteArray geom = targets[FactStandIns::kParcel];
     QVERIFY(geom.startsWith("/api/cadastre/parcelle?geom="));
     QCOMPARE(QByteArray::fromPercentEncoding(geom.mid(geom.indexOf('=') + 1)),
