@@ -105,7 +105,7 @@ GeocodeCsvAnswer ReadGeocodeCsvAnswer(const QByteArray& body, const QString& idC
         geocoded.context = field("result_context");
         geocoded.resultId = field("result_id");
         geocoded.status = field("result_status").trimmed().toLower();
-        if (!columns.contains(QStringLiteral("result_status"))) {
+        if (geocoded.status.isEmpty()) {
             const bool found = (geocoded.latitude && geocoded.longitude) ||
                                !geocoded.resultId.isEmpty() || !geocoded.label.isEmpty();
             geocoded.status = found ? QStringLiteral("ok") : QStringLiteral("not-found");

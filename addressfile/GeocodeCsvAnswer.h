@@ -11,9 +11,9 @@ namespace tarnel {
 // One row of the answer of the Géoplateforme's CSV geocoding (POST /geocodage/search/csv).
 struct GeocodedRow {
     QString id;     // the row's value in the identifying column that was sent
-    QString status; // "ok", "not-found", "skipped", "error"; when the answer has no
-                    // result_status column (answers before 2023), "ok" for a row with
-                    // coordinates, a result id or a label, "not-found" otherwise
+    QString status; // "ok", "not-found", "skipped", "error"; when the answer gives none (no
+                    // result_status column before 2023, or an empty one), "ok" for a row
+                    // with coordinates, a result id or a label, "not-found" otherwise
     std::optional<double> latitude;
     std::optional<double> longitude;
     std::optional<double> score;

@@ -71,6 +71,9 @@ void GeocodeCsvAnswerTest::rows_data() {
         << u"ok"_qs << false << u"94041_6170_00067"_qs;
     const QByteArray withStatus = "id;adresse;longitude;latitude;result_label;result_status\r\n"
                                   "7;x;2.3;48.8;\"=cmd\";skipped\r\n";
+    QTest::newRow("status column left empty")
+        << QByteArray("id,latitude,longitude,result_status\n7,48.8,2.3,\n") << u"id"_qs
+        << QStringList{u"7"_qs} << u"ok"_qs << true << QString();
     QTest::newRow("status column, semicolons, CR LF")
         << withStatus << u"id"_qs << QStringList{u"7"_qs} << u"skipped"_qs << true << QString();
 }
