@@ -12,9 +12,9 @@ namespace {
 
 const QString kDamaged = QStringLiteral("Le classeur Excel est endommagé : %1.");
 
-// The attribute `name` of the current element, whatever its prefix.
-QString Attribute(const QXmlStreamReader& xml, QStringView name) {
-    for (const QXmlStreamAttribute& attribute : xml.attributes()) {
+// The attribute `name` among `attributes`, whatever its prefix.
+QString Attribute(const QXmlStreamAttributes& attributes, QStringView name) {
+    for (const QXmlStreamAttribute& attribute : attributes) {
         if (attribute.name() == name) {
             return attribute.value().toString();
         }
@@ -51,9 +51,9 @@ Relations ReadRelations(const QByteArray& bytes, const QString& folder) {
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Relationship") {
-            const QString target = ResolvedTarget(folder, Attribute(xml, u"Target"));
-            relations.byId.insert(Attribute(xml, u"Id"), target);
-            relations.byType.insert(Attribute(xml, u"Type").section(u'/', -1), target);
+            const QString target = ResolvedTarget(folder, Attribute(xml.attributes(), u"Target"));
+            relations.byId.insert(Attribute(xml.attributes(), u"Id"), target);
+            relations.byType.insert(Attribute(xml.attributes(), u"Type").section(u'/', -1), target);
         }
     }
     return relations;
@@ -131,11 +131,11 @@ bool XlsxReader::Load() {
             continue;
         }
         if (xml.name() == u"workbookPr") {
-            const QString date1904 = Attribute(xml, u"date1904");
+            const QString date1904 = Attribute(xml.attributes(), u"date1904");
             from1904_ = date1904 == u"1" || date1904 == u"true";
         } else if (xml.name() == u"sheet") {
-            sheetId = Attribute(xml, u"id");
-            dialect_.sheetName = Attribute(xml, u"name");
+            sheetId = Attribute(xml.attributes(), u"id");
+            dialect_.sheetName = Attribute(xml.attributes(), u"name");
         }
     }
     const QString sheetPath = relations.byId.value(sheetId);
@@ -217,11 +217,12 @@ bool XlsxReader::LoadStyles(const QString& path) {
             continue;
         }
         if (xml.name() == u"numFmt") {
-            codes.insert(Attribute(xml, u"numFmtId").toInt(), Attribute(xml, u"formatCode"));
+            codes.insert(Attribute(xml.attributes(), u"numFmtId").toInt(),
+                         Attribute(xml.attributes(), u"formatCode"));
         } else if (xml.name() == u"cellXfs") {
             inCellFormats = true;
         } else if (inCellFormats && xml.name() == u"xf") {
-            const int id = Attribute(xml, u"numFmtId").toInt();
+            const int id = Attribute(xml.attributes(), u"numFmtId").toInt();
             dateStyles_.append(IsDateFormat(id, codes.value(id)));
         }
     }
@@ -256,14 +257,15 @@ Cell XlsxReader::CellValue(const QString& type, int style, const QString& value)
 
 bool XlsxReader::ParseCell(Row& row, qsizetype& nextColumn) {
     const QXmlStreamReader& xml = sheet_->Xml();
-    const auto column = ColumnOf(Attribute(xml, u"r"));
+    const QXmlStreamAttributes attributes = xml.attributes();
+    const auto column = ColumnOf(Attribute(attributes, u"r"));
     const qsizetype at = column.value_or(nextColumn);
     if (at < nextColumn || at >= kMaxTableColumns) {
         return Fail(kDamaged.arg(QStringLiteral("une cellule est hors de la feuille")));
     }
-    const QString type = Attribute(xml, u"t");
+    const QString type = Attribute(attributes, u"t");
     bool styled = false;
-    const int style = Attribute(xml, u"s").toInt(&styled);
+    const int style = Attribute(attributes, u"s").toInt(&styled);
     QString value;
     QString inline_;
     bool inValue = false;
@@ -324,7 +326,7 @@ bool XlsxReader::ParseNextRow() {
             continue;
         }
         bool numbered = false;
-        const qsizetype number = Attribute(xml, u"r").toLongLong(&numbered);
+        const qsizetype number = Attribute(xml.attributes(), u"r").toLongLong(&numbered);
         const qsizetype at = numbered ? number : std::max(nextRow_, pendingNumber_ + 1);
         if (at < nextRow_ || at <= pendingNumber_ || at > kMaxTableRows) {
             return Fail(kDamaged.arg(QStringLiteral("une ligne est hors de la feuille")));
