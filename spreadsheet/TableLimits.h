@@ -15,7 +15,10 @@ inline constexpr qsizetype kMaxRowCharacters = qsizetype{8} << 20;
 inline constexpr qint64 kMaxZipMemberBytes = qint64{1} << 30;
 inline constexpr qint64 kMaxZipRatio = 1000;
 inline constexpr qint64 kZipRatioFloorBytes = qint64{16} << 20;
-// The shared texts of a workbook and the small parts (workbook, styles) are held whole.
+// The small parts of a workbook (workbook, relations, styles) are held whole, and so are its
+// shared texts, within their own bounds.
 inline constexpr qint64 kMaxHeldPartBytes = qint64{256} << 20;
+inline constexpr qsizetype kMaxSharedTexts = qsizetype{4} << 20;
+inline constexpr qsizetype kMaxSharedCharacters = qsizetype{64} << 20;
 
 } // namespace tarnel

@@ -157,6 +157,7 @@ bool XlsxReader::Load() {
 bool XlsxReader::LoadSharedStrings(const QString& path) {
     StreamedXml xml(zip_, path);
     QString text;
+    qsizetype characters = 0;
     int inPhonetic = 0;
     bool inText = false;
     for (;;) {
@@ -173,8 +174,9 @@ bool XlsxReader::LoadSharedStrings(const QString& path) {
         case QXmlStreamReader::EndElement:
             if (xml.Xml().name() == u"si") {
                 shared_.append(text);
-                if (shared_.size() > kMaxTableRows * 16) {
-                    return Fail(kDamaged.arg(QStringLiteral("trop de textes partagés")));
+                characters += text.size();
+                if (shared_.size() > kMaxSharedTexts || characters > kMaxSharedCharacters) {
+                    return Fail(kDamaged.arg(QStringLiteral("il a trop de textes")));
                 }
             } else if (xml.Xml().name() == u"rPh") {
                 --inPhonetic;
@@ -333,6 +335,7 @@ bool XlsxReader::ParseNextRow() {
         }
         Row row;
         qsizetype nextColumn = 0;
+        qsizetype characters = 0;
         for (;;) {
             const auto inner = sheet_->Next();
             if (inner == QXmlStreamReader::Invalid || inner == QXmlStreamReader::EndDocument) {
@@ -341,9 +344,14 @@ bool XlsxReader::ParseNextRow() {
             if (inner == QXmlStreamReader::EndElement && xml.name() == u"row") {
                 break;
             }
-            if (inner == QXmlStreamReader::StartElement && xml.name() == u"c" &&
-                !ParseCell(row, nextColumn)) {
-                return false;
+            if (inner == QXmlStreamReader::StartElement && xml.name() == u"c") {
+                if (!ParseCell(row, nextColumn)) {
+                    return false;
+                }
+                characters += row.last().text.size();
+                if (characters > kMaxRowCharacters) {
+                    return Fail(kDamaged.arg(QStringLiteral("une ligne est démesurée")));
+                }
             }
         }
         pendingNumber_ = at;

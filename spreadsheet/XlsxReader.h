@@ -18,7 +18,8 @@ namespace tarnel {
 // the text a French user sees ("05/03/2024"); true and false become "VRAI" and "FAUX"; the
 // cached value of a formula is taken. Cell references place sparse cells and rows: missing
 // cells are empty, missing rows are empty rows, and the empty cells at a row's end and the
-// empty rows at the sheet's end are left out.
+// empty rows at the sheet's end are left out. A row, a cell or the shared texts beyond the
+// bounds of TableLimits.h stop the reading with a French message.
 class XlsxReader : public TableReader {
 public:
     explicit XlsxReader(std::unique_ptr<QIODevice> device);

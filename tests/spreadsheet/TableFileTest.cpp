@@ -290,6 +290,14 @@ void TableFileTest::refused_data() {
         << MinimalXlsx("<worksheet><sheetData><row r=\"2000000\"><c><v>1</v></c></row>"
                        "</sheetData></worksheet>")
         << u"Le classeur Excel est endommagé : une ligne est hors de la feuille."_qs;
+    QString wide = u"<worksheet><sheetData><row>"_qs;
+    for (int i = 0; i < 3; ++i) {
+        wide += u"<c t=\"inlineStr\"><is><t>"_qs + QString(kMaxRowCharacters / 3 + 1, u'x') +
+                u"</t></is></c>"_qs;
+    }
+    QTest::newRow("row beyond the characters bound")
+        << MinimalXlsx((wide + u"</row></sheetData></worksheet>"_qs).toUtf8())
+        << u"Le classeur Excel est endommagé : une ligne est démesurée."_qs;
     QTest::newRow("broken sheet XML")
         << MinimalXlsx("<worksheet><sheetData><row><c><v>1</v></row></sheetData></worksheet>")
         << u"Le classeur est endommagé : la partie « xl/worksheets/sheet1.xml » n'est pas un XML "
