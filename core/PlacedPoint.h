@@ -2,17 +2,22 @@
 
 #include "core/GenericAsc.h"
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
 namespace tarnel {
 
 // A point as the exchange formats (GPX, KML, GeoJSON) hold it: WGS 84 decimal degrees, latitude
-// in [-90, 90], longitude in [-180, 180), and its name.
+// in [-90, 90], longitude in [-180, 180), and its name; a description, a time (UTC) and an
+// altitude in metres when known, written only then.
 struct PlacedPoint {
     double latitude = 0;
     double longitude = 0;
     QString name;
+    QString description;
+    QDateTime time;
+    std::optional<double> altitude;
 };
 
 // The point of the address window's boxes, or the French sentence that says which box holds no

@@ -21,6 +21,9 @@ packages=(
   libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
   libjs-leaflet qt6-webchannel-dev
   gpsbabel libxml2-utils eslint
+  # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their
+  # exports in the tests.
+  libqt6sql6-sqlite gdal-bin
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
 )

@@ -2,14 +2,15 @@
 # Fails when a source includes a header of a layer it must not depend on:
 #   check-layering.sh SOURCE_DIR
 # app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; mapservice/
-# shares net/'s libcurl set-up; the other layers know only core/ (and themselves). A header of
-# another folder of the same layer is fine.
+# shares net/'s libcurl set-up; the other layers (places/ among them) know only core/ (and
+# themselves). A header of another folder of the same layer is fine.
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
   [core]="core"
   [net]="core net"
   [platform]="core platform"
+  [places]="core places"
   [mapservice]="core net mapservice"
   [resources]="core resources"
   [ui]="core net platform resources ui"
