@@ -40,6 +40,11 @@ Place ReadPlace(const QSqlQuery& query) {
     return place;
 }
 
+// A null QString would be bound as NULL.
+QString Text(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 QVariant Nullable(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
 }
@@ -84,13 +89,16 @@ StoreOutcome PlaceStore::Open() {
                                  path_)};
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return {false, StoreProblemText(query.lastError(), path_)};
-    if (query.value(0).toInt() > kSchemaVersion)
+    const int version = query.value(0).toInt();
+    if (version > kSchemaVersion)
         return {false, QStringLiteral("Le fichier de mes lieux « %1 » a été écrit par une version "
                                       "plus récente du programme : il est laissé tel quel.")
                            .arg(QDir::toNativeSeparators(path_))};
     // WAL lets a reader go on while another program writes; a read-only file keeps its mode.
     query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     open_ = true;
+    if (version == kSchemaVersion)
+        return {true, {}};
     const StoreOutcome made = Write([&] {
         // Made once, by whichever program gets there first.
         if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS places ("
@@ -131,16 +139,16 @@ QString PlaceStore::Insert(const Place& place) {
                               "sont pas sur la Terre.")
             .arg(place.name, QString::number(place.latitude), QString::number(place.longitude));
     QSqlQuery query(QSqlDatabase::database(connection_, false));
-    query.prepare(QStringLiteral("INSERT OR IGNORE INTO places (%1, name_key, search_key) "
+    query.prepare(QStringLiteral("INSERT INTO places (%1, name_key, search_key) "
                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                       .arg(QLatin1String(kColumns)));
     query.addBindValue(place.id > 0 ? QVariant(place.id)
                                     : QVariant(QMetaType(QMetaType::LongLong)));
-    query.addBindValue(place.name);
+    query.addBindValue(Text(place.name));
     query.addBindValue(place.latitude);
     query.addBindValue(place.longitude);
-    query.addBindValue(place.address);
-    query.addBindValue(place.note);
+    query.addBindValue(Text(place.address));
+    query.addBindValue(Text(place.note));
     query.addBindValue(Nullable(place.altitude));
     query.addBindValue(place.added.toUTC().toString(Qt::ISODateWithMs));
     query.addBindValue(FoldedText(place.name));
@@ -194,7 +202,7 @@ StoreOutcome PlaceStore::Update(qint64 id, const QString& column, const QString&
         query.prepare(QStringLiteral("UPDATE places SET %1 = ?, name_key = ?, search_key = ? "
                                      "WHERE id = ?")
                           .arg(column));
-        query.addBindValue(value);
+        query.addBindValue(Text(value));
         query.addBindValue(FoldedText(changed.name));
         query.addBindValue(SearchKey(changed));
         query.addBindValue(id);
