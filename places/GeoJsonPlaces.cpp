@@ -126,7 +126,7 @@ PlaceFileReading ReadGeoJsonPlaces(const QByteArray& bytes) {
                 {},
                 QStringLiteral("Le fichier n'est pas un fichier GeoJSON lisible : son JSON "
                                "est incorrect à l'octet %1.")
-                    .arg(error.offset + 1)};
+                    .arg(error.offset)};
     if (!document.isObject() || !document.object().value(u"type").isString())
         return {{},
                 {},
