@@ -55,12 +55,6 @@ PlaceFileReading ReadGpxPlaces(const QByteArray& bytes, bool routeAndTrackPoints
             }
             continue;
         }
-        if (depth == 1 && element != u"gpx") {
-            reader.Refuse(QStringLiteral("Ce fichier n'est pas un fichier GPX : son élément "
-                                         "principal est « %1 ».")
-                              .arg(element));
-            break;
-        }
         if (point && depth == point->depth + 1) {
             field = element == u"name"   ? &point->name
                     : element == u"desc" ? &point->desc

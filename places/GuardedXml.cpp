@@ -37,6 +37,12 @@ bool GuardedXml::Next() {
                            .arg(format_));
                 break;
             }
+            if (depth_ == 1 && xml_.name() != format_.toLower()) {
+                Refuse(QStringLiteral("Ce fichier n'est pas un fichier %1 : son élément principal "
+                                      "est « %2 ».")
+                           .arg(format_, xml_.name()));
+                break;
+            }
             return true;
         case QXmlStreamReader::EndElement:
             --depth_;

@@ -6,7 +6,8 @@
 
 namespace tarnel {
 
-// A QXmlStreamReader over bytes from outside that refuses, with a French sentence, what a place
+// A QXmlStreamReader over bytes from outside that refuses, with a French sentence, a document
+// whose root element is not the format's name in lower case ("gpx", "kml"), and what a place
 // file never needs and a hostile one uses: a document type declaring entities (expansion bombs,
 // external entities, which QXmlStreamReader would otherwise leave unresolved or expand up to its
 // own limit), and elements nested deeper than kMaxDepth.

@@ -65,12 +65,6 @@ PlaceFileReading ReadKmlPlaces(const QByteArray& bytes) {
             placemark.reset();
             continue;
         }
-        if (depth == 1 && element != u"kml") {
-            reader.Refuse(QStringLiteral("Ce fichier n'est pas un fichier KML : son élément "
-                                         "principal est « %1 ».")
-                              .arg(element));
-            break;
-        }
         if (element == u"Placemark" && !placemark) {
             placemark = OpenPlacemark{depth, {}, {}, {}};
         } else if (placemark && depth == placemark->depth + 1 && element == u"name") {
