@@ -1,8 +1,10 @@
 #include "places/PlaceExport.h"
 #include "places/PlaceFileImport.h"
+#include "places/PlaceJson.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -139,6 +141,23 @@ private slots:
                 "&lt;Col&gt; &quot;Nord&quot;</name>\n        <desc>sentier, puis crête</desc>\n"
                 "    </wpt>"_qs),
             qPrintable(gpx));
+    }
+
+    // The shape the map page is given.
+    void json() {
+        QList<Place> places = Places();
+        places[0].id = 12;
+        places[1].address = u"Place de l'Église"_qs;
+        const QString expected =
+            u"[{'added':'2026-12-08T14:05:06.000Z','address':'','altitude':2812.5,'id':12,"
+            "'latitude':42.123456789,'longitude':180,'name':'Pic & <Col> \\'Nord\\'',"
+            "'note':'sentier, puis crête'},{'added':'2026-12-08T14:05:06.000Z',"
+            "'address':'Place de l`Église','altitude':null,'id':0,'latitude':-1,"
+            "'longitude':2.25,'name':'Église Saint-Éloi','note':''}]"_qs;
+        // Written above with ' for " and ` for ', to stay readable.
+        QCOMPARE(
+            QString::fromUtf8(QJsonDocument(PlacesJson(places)).toJson(QJsonDocument::Compact)),
+            QString(expected).replace(u'\'', u'"').replace(u'`', u'\''));
     }
 
     void refused() {
