@@ -70,11 +70,16 @@ PlaceStore::~PlaceStore() {
 }
 
 StoreOutcome PlaceStore::Open() {
+    if (open_)
+        return {true, {}};
     const QString folder = QFileInfo(path_).absolutePath();
     if (!QDir().mkpath(folder))
         return {false, QStringLiteral("Le dossier de mes lieux « %1 » n'a pas pu être créé.")
                            .arg(QDir::toNativeSeparators(folder))};
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    // After a refused Open, the connection is there already and is tried again.
+    QSqlDatabase db = QSqlDatabase::contains(connection_)
+                          ? QSqlDatabase::database(connection_, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     db.setDatabaseName(path_);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyMilliseconds));
     if (!db.open())

@@ -38,7 +38,8 @@ public:
     const QString& Path() const { return path_; }
 
     // Opens the file, making it and its folder when missing. Refused, the file untouched, when it
-    // is damaged, not a list of places, or made by a later version. Every other call needs it.
+    // is damaged, not a list of places, or made by a later version. Every other call needs it;
+    // once open, calling it again does nothing, and a refused Open may be tried again.
     StoreOutcome Open();
 
     // Adds the place, its coordinates on Earth; gives it its id and, when it has none, the
