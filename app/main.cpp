@@ -4,6 +4,7 @@
 #include "core/ProgramTexts.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/desktop/MapViewProfile.h"
+#include "platform/desktop/WebAccessibility.h"
 #include "platform/desktop/WebEngineMapView.h"
 #include "resources/ProgramIcon.h"
 #include "ui/common/Fonts.h"
@@ -86,6 +87,8 @@ int main(int argc, char* argv[]) {
                                          tarnel::MessageIcon::Exclamation);
     tarnel::WindowContext context{texts, QCoreApplication::applicationDirPath(),
                                   mapService.BaseUrl(), desktop.Services()};
+    // Before the engine starts with the map's profile: a screen reader then reads the map page.
+    tarnel::ExposeWebPagesWhenAssisted();
     // The tile servers' usage policies ask that the program name itself and a contact.
     QWebEngineProfile* mapProfile = tarnel::MakeMapViewProfile(
         tarnel::MapViewCacheFolder(), &app, tarnel::OpenDataUserAgent(geocoders.contact),

@@ -9,7 +9,7 @@
 //
 // Usage: tarnel_bench_map_page FIXTURES_DIR [RUNS]
 
-#include "mapservice/GeoplateformeGeocoder.h"
+#include "geocoding/GeoplateformeGeocoder.h"
 #include "mapservice/MapService.h"
 #include "mapservice/StaticFiles.h"
 #include "platform/desktop/MapViewProfile.h"
@@ -105,7 +105,7 @@ const QString kWatchPick = uR"((() => {
   document.addEventListener('click', () => { window.__picked = performance.now(); }, true);
   new MutationObserver(() => requestAnimationFrame(() => {
     if (window.__shown < 0) window.__shown = performance.now() - window.__picked;
-  })).observe(document.getElementById('formes'), { childList: true });
+  })).observe(document.getElementById('forms'), { childList: true });
   return true;
 })())"_qs;
 

@@ -1,5 +1,7 @@
 #include "core/GeoJsonPoint.h"
 
+#include "core/ExportText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,9 +15,9 @@ QByteArray GeoJsonFeaturesFile(const QList<PlacedPoint>& points) {
         QJsonArray position{point.longitude, point.latitude};
         if (point.altitude)
             position.append(*point.altitude);
-        QJsonObject properties{{QStringLiteral("name"), point.name}};
+        QJsonObject properties{{QStringLiteral("name"), ExportSafeText(point.name)}};
         if (!point.description.isEmpty())
-            properties.insert(QStringLiteral("description"), point.description);
+            properties.insert(QStringLiteral("description"), ExportSafeText(point.description));
         if (point.time.isValid())
             properties.insert(QStringLiteral("time"), point.time.toUTC().toString(Qt::ISODate));
         features.append(QJsonObject{

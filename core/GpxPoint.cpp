@@ -1,7 +1,7 @@
 #include "core/GpxPoint.h"
 
+#include "core/ExportText.h"
 #include "core/ProgramInfo.h"
-#include "core/XmlText.h"
 
 #include <QXmlStreamWriter>
 
@@ -27,9 +27,9 @@ QByteArray GpxWaypointsFile(const QList<PlacedPoint>& points) {
         if (point.time.isValid())
             xml.writeTextElement(ns, QStringLiteral("time"),
                                  point.time.toUTC().toString(Qt::ISODate));
-        xml.writeTextElement(ns, QStringLiteral("name"), XmlSafeText(point.name));
+        xml.writeTextElement(ns, QStringLiteral("name"), ExportSafeText(point.name));
         if (!point.description.isEmpty())
-            xml.writeTextElement(ns, QStringLiteral("desc"), XmlSafeText(point.description));
+            xml.writeTextElement(ns, QStringLiteral("desc"), ExportSafeText(point.description));
         xml.writeEndElement();
     }
     xml.writeEndDocument();

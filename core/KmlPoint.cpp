@@ -1,6 +1,6 @@
 #include "core/KmlPoint.h"
 
-#include "core/XmlText.h"
+#include "core/ExportText.h"
 
 #include <QXmlStreamWriter>
 
@@ -15,12 +15,13 @@ QByteArray KmlPlacemarksFile(const QString& documentName, const QList<PlacedPoin
     xml.writeDefaultNamespace(ns);
     xml.writeStartElement(ns, QStringLiteral("kml"));
     xml.writeStartElement(ns, QStringLiteral("Document"));
-    xml.writeTextElement(ns, QStringLiteral("name"), XmlSafeText(documentName));
+    xml.writeTextElement(ns, QStringLiteral("name"), ExportSafeText(documentName));
     for (const PlacedPoint& point : points) {
         xml.writeStartElement(ns, QStringLiteral("Placemark"));
-        xml.writeTextElement(ns, QStringLiteral("name"), XmlSafeText(point.name));
+        xml.writeTextElement(ns, QStringLiteral("name"), ExportSafeText(point.name));
         if (!point.description.isEmpty())
-            xml.writeTextElement(ns, QStringLiteral("description"), XmlSafeText(point.description));
+            xml.writeTextElement(ns, QStringLiteral("description"),
+                                 ExportSafeText(point.description));
         if (point.time.isValid()) {
             xml.writeStartElement(ns, QStringLiteral("TimeStamp"));
             xml.writeTextElement(ns, QStringLiteral("when"),

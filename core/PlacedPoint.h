@@ -9,8 +9,9 @@
 namespace tarnel {
 
 // A point as the exchange formats (GPX, KML, GeoJSON) hold it: WGS 84 decimal degrees, latitude
-// in [-90, 90], longitude in [-180, 180), and its name; a description, a time (UTC) and an
-// altitude in metres when known, written only then.
+// in [-90, 90], longitude in [-180, 180), and its name as typed; a description, a time (UTC) and
+// an altitude in metres when known, written only then. Each writer cleans the texts with
+// ExportSafeText.
 struct PlacedPoint {
     double latitude = 0;
     double longitude = 0;

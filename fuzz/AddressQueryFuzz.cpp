@@ -10,8 +10,8 @@
 //   France's regions.
 
 #include "fuzz/FuzzSupport.h"
-#include "mapservice/AddressQuery.h"
-#include "mapservice/CountryNames.h"
+#include "geocoding/AddressQuery.h"
+#include "geocoding/CountryNames.h"
 
 #include <QStringList>
 #include <cstdint>

@@ -11,8 +11,8 @@
 
 #include "core/AngleText.h"
 #include "fuzz/FuzzSupport.h"
+#include "geocoding/PlaceCheck.h"
 #include "mapservice/CoordinateText.h"
-#include "mapservice/PlaceCheck.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "fuzz/FuzzSupport.h"
-#include "mapservice/Geocoder.h"
-#include "mapservice/PlaceCheck.h"
+#include "geocoding/Geocoder.h"
+#include "geocoding/PlaceCheck.h"
 
 namespace tarnel::fuzz {
 

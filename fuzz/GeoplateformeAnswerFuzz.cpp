@@ -9,7 +9,7 @@
 // Latin letter or digit.
 
 #include "fuzz/GeocoderAnswerFuzz.h"
-#include "mapservice/GeoplateformeGeocoder.h"
+#include "geocoding/GeoplateformeGeocoder.h"
 
 #include <cstdint>
 

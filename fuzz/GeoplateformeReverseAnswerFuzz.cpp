@@ -6,7 +6,7 @@
 // bytes read the same.
 
 #include "fuzz/ReverseAnswerFuzz.h"
-#include "mapservice/GeoplateformeReverseGeocoder.h"
+#include "geocoding/GeoplateformeReverseGeocoder.h"
 
 #include <cstdint>
 

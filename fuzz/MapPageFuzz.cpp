@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(page.count(markup) == plain.count(markup), "the query plants no markup",
                 Shown(query));
     }
-    const QByteArray opening = "<script type=\"application/json\" id=\"tarnel-lieu\">";
+    const QByteArray opening = "<script type=\"application/json\" id=\"tarnel-place\">";
     const qsizetype start = page.indexOf(opening) + opening.size();
     const QJsonDocument pageData =
         QJsonDocument::fromJson(page.mid(start, page.indexOf("</script>", start) - start));

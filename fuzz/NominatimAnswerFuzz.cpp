@@ -7,7 +7,7 @@
 // parameters name the format first and never hold a raw blank, "&" of a value or "#".
 
 #include "fuzz/GeocoderAnswerFuzz.h"
-#include "mapservice/NominatimGeocoder.h"
+#include "geocoding/NominatimGeocoder.h"
 
 #include <cstdint>
 

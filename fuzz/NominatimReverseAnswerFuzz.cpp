@@ -5,7 +5,7 @@
 // Earth; an answer that finds none carries no part of an address; the same bytes read the same.
 
 #include "fuzz/ReverseAnswerFuzz.h"
-#include "mapservice/NominatimReverseGeocoder.h"
+#include "geocoding/NominatimReverseGeocoder.h"
 
 #include <cstdint>
 

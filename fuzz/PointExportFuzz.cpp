@@ -1,4 +1,4 @@
-// Fuzz target of the point export formats (PointFileBytes, ReadPlacedPoint, XmlSafeText).
+// Fuzz target of the point export formats (PointFileBytes, ReadPlacedPoint, ExportSafeText).
 //
 // The six boxes of the address window come from the input, the street either through
 // windows-1252 or as raw UTF-16 (lone surrogates and characters beyond U+00FF included).
@@ -7,22 +7,22 @@
 // - GPX, KML and GeoJSON are either all written or all refused; refused, with the one French
 //   sentence of ReadPlacedPoint, which names the latitude or the longitude box;
 // - written, the point lies on Earth: latitude in [-90, 90], longitude in [-180, 180);
+// - the cleaned name, ExportSafeText of the point's name, holds no control character, U+FEFF,
+//   noncharacter or lone surrogate, and cleaning it again changes nothing;
 // - the GPX and KML files are well-formed XML; the GPX waypoint's lat/lon and the KML
-//   coordinates read back as exactly the point's numbers, and both names as XmlSafeText of the
-//   point's name, which holds no control character;
-// - the GeoJSON file parses, its coordinates are exactly [longitude, latitude] and its name is
-//   the point's name unchanged.
+//   coordinates read back as exactly the point's numbers, and every name as the cleaned name;
+// - the GeoJSON file parses, its coordinates are exactly [longitude, latitude] and its name
+//   reads back as the cleaned name, the same text as in the XML files.
 
+#include "core/ExportText.h"
 #include "core/PlacedPoint.h"
 #include "core/PointExport.h"
-#include "core/XmlText.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QXmlStreamReader>
-#include <algorithm>
 #include <cstdint>
 
 using namespace tarnel;
@@ -68,16 +68,32 @@ bool Exactly(const QString& text, double value) {
     return text.toDouble(&ok) == value && ok;
 }
 
-void CheckXml(const QByteArray& bytes, const PlacedPoint& point, bool gpx) {
+// What ExportSafeText leaves out or blanks, besides lone surrogates.
+bool Unwanted(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFEFF || (c >= 0xFDD0 && c <= 0xFDEF) ||
+           (c & 0xFFFE) == 0xFFFE;
+}
+
+void CheckName(const QString& name) {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i], name[i + 1]);
+            ++i;
+        }
+        Require(!QChar::isSurrogate(c) && !Unwanted(c), "nothing unwanted in the cleaned name",
+                Shown(name));
+    }
+    Require(ExportSafeText(name) == name, "cleaning the name again changes nothing", Shown(name));
+}
+
+void CheckXml(const QByteArray& bytes, const QString& name, const PlacedPoint& point, bool gpx) {
     const QString shown = Shown(QString::fromUtf8(bytes));
     const std::optional<XmlPoint> read = ReadXml(bytes);
     Require(read.has_value(), "the XML file is well-formed", shown);
-    const QString name = XmlSafeText(point.name);
-    Require(std::none_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; }),
-            "no control character in an XML name", Shown(name));
     Require(!read->names.isEmpty(), "the point has a name", shown);
     for (const QString& each : read->names) {
-        Require(each == name, "the name reads back as XmlSafeText gives it", shown);
+        Require(each == name, "the name reads back as the cleaned name", shown);
     }
     if (gpx) {
         Require(Exactly(read->latitude, point.latitude) &&
@@ -91,7 +107,7 @@ void CheckXml(const QByteArray& bytes, const PlacedPoint& point, bool gpx) {
     }
 }
 
-void CheckGeoJson(const QByteArray& bytes, const PlacedPoint& point) {
+void CheckGeoJson(const QByteArray& bytes, const QString& name, const PlacedPoint& point) {
     const QString shown = Shown(QString::fromUtf8(bytes));
     QJsonParseError error;
     const QJsonObject feature =
@@ -101,8 +117,8 @@ void CheckGeoJson(const QByteArray& bytes, const PlacedPoint& point) {
     Require(position.size() == 2 && position[0].toDouble() == point.longitude &&
                 position[1].toDouble() == point.latitude,
             "the coordinates read back exactly, longitude first", shown);
-    Require(feature[u"properties"][u"name"].toString() == point.name,
-            "the name reads back unchanged", shown);
+    Require(feature[u"properties"][u"name"].toString() == name,
+            "the name reads back as the cleaned name", shown);
 }
 
 } // namespace
@@ -141,8 +157,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(point.latitude >= -90 && point.latitude <= 90 && point.longitude >= -180 &&
                 point.longitude < 180,
             "the point lies on Earth", shown);
-    CheckXml(*gpx.bytes, point, true);
-    CheckXml(*kml.bytes, point, false);
-    CheckGeoJson(*geoJson.bytes, point);
+    const QString name = ExportSafeText(point.name);
+    CheckName(name);
+    CheckXml(*gpx.bytes, name, point, true);
+    CheckXml(*kml.bytes, name, point, false);
+    CheckGeoJson(*geoJson.bytes, name, point);
     return 0;
 }

@@ -7,7 +7,7 @@
 // - the point, written back as a query, reads as the same point.
 
 #include "fuzz/FuzzSupport.h"
-#include "mapservice/PlaceCheck.h"
+#include "geocoding/PlaceCheck.h"
 #include "mapservice/PointQuery.h"
 
 #include <cmath>

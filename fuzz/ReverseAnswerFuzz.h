@@ -1,8 +1,8 @@
 #pragma once
 
 #include "fuzz/FuzzSupport.h"
-#include "mapservice/PlaceCheck.h"
-#include "mapservice/ReverseGeocoder.h"
+#include "geocoding/PlaceCheck.h"
+#include "geocoding/ReverseGeocoder.h"
 
 namespace tarnel::fuzz {
 

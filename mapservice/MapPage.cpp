@@ -120,7 +120,7 @@ QString OthersSection(const std::vector<Candidate>& others) {
                  QLatin1String("%2C") % Decimal(other.place.longitude) % QLatin1String("\">") %
                  EscapeHtml(other.label) % QLatin1String("</a></li>\n");
     }
-    return QStringLiteral("<p>Autres lieux possibles :</p>\n<ul id=\"autres-lieux\">\n") % items %
+    return QStringLiteral("<p>Autres lieux possibles :</p>\n<ul id=\"other-places\">\n") % items %
            QLatin1String("</ul>\n");
 }
 
@@ -142,7 +142,7 @@ QString CoordinatesSection(const Place& place, const QString& source,
     if (!source.isEmpty()) {
         line += QStringLiteral(" \u00B7 Géocodage : ") + EscapeHtml(source);
     }
-    return QLatin1String("<p class=\"coordonnees\">Latitude ") % lat %
+    return QLatin1String("<p class=\"coordinates\">Latitude ") % lat %
            QLatin1String(", longitude ") % lng % QStringLiteral(" \u00B7 <a href=\"") % larger %
            QLatin1String("\">Voir sur OpenStreetMap</a></p>\n<p class=\"credits\">") % line %
            QLatin1String("</p>\n");
@@ -225,13 +225,13 @@ QByteArray MapPageHtml(const MapPageContent& content, const std::vector<TileLaye
             QLatin1String("</p>\n");
     }
     const QString page =
-        Fill(PageTemplate(), {{QStringLiteral("repere"), viewport},
-                              {QStringLiteral("titre"), heading},
+        Fill(PageTemplate(), {{QStringLiteral("viewport"), viewport},
+                              {QStringLiteral("title"), heading},
                               {QStringLiteral("leaflet"), LeafletVersionTag()},
-                              {QStringLiteral("donnees"), PageData(content, tiles)},
+                              {QStringLiteral("data"), PageData(content, tiles)},
                               {QStringLiteral("message"), message},
-                              {QStringLiteral("autres"), OthersSection(content.others)},
-                              {QStringLiteral("coordonnees"), coordinates}});
+                              {QStringLiteral("others"), OthersSection(content.others)},
+                              {QStringLiteral("coordinates"), coordinates}});
     return page.toUtf8();
 }
 

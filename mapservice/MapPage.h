@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapservice/Geocoder.h"
+#include "geocoding/Geocoder.h"
 #include "mapservice/TileLayers.h"
 
 #include <QByteArray>
@@ -38,7 +38,7 @@ QString AbsenceText(Absence why);
 
 // The French UTF-8 page the map service answers with. It shows `query` as its heading and a map
 // the page's script draws with Leaflet on the base layers `tiles`, from the page data: a JSON
-// object in <script type="application/json" id="tarnel-lieu">, every <, >, &, ', brace and line
+// object in <script type="application/json" id="tarnel-place">, every <, >, &, ', brace and line
 // separator written as \uXXXX. When `place` is set the map is centred on it with a marker, and
 // the page gives its coordinates, the other candidates and the data credits (`source` names the
 // geocoder that found it, empty when the query was itself a coordinate pair). Its head then

@@ -1,18 +1,17 @@
 #include "mapservice/MapService.h"
 
-#include "core/ProgramInfo.h"
-#include "mapservice/AddressQuery.h"
-#include "mapservice/CachingGeocoder.h"
+#include "geocoding/AddressQuery.h"
+#include "geocoding/CachingGeocoder.h"
+#include "geocoding/GeoplateformeGeocoder.h"
+#include "geocoding/GeoplateformeReverseGeocoder.h"
+#include "geocoding/NearestAddressFinder.h"
+#include "geocoding/NominatimGeocoder.h"
+#include "geocoding/NominatimReverseGeocoder.h"
+#include "geocoding/NominatimTurns.h"
+#include "geocoding/OutcomeToTell.h"
 #include "mapservice/CoordinateText.h"
-#include "mapservice/GeoplateformeGeocoder.h"
-#include "mapservice/GeoplateformeReverseGeocoder.h"
 #include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
-#include "mapservice/NearestAddressFinder.h"
-#include "mapservice/NominatimGeocoder.h"
-#include "mapservice/NominatimReverseGeocoder.h"
-#include "mapservice/NominatimTurns.h"
-#include "mapservice/OutcomeToTell.h"
 #include "mapservice/PointRoutes.h"
 #include "mapservice/QueryText.h"
 #include "mapservice/StaticFiles.h"
@@ -38,7 +37,7 @@ constexpr auto kPagePath = "/maps";
 constexpr auto kIconPath = "/favicon.ico";
 constexpr auto kPointPath = "/point";
 constexpr auto kAddressPath = "/adresse";
-constexpr auto kPageFilesPath = R"(/carte/(.+))";
+constexpr auto kPageFilesPath = R"(/page/(.+))";
 constexpr auto kLeafletPath = R"(/leaflet/(.+))";
 
 void Refuse(httplib::Response& response, int status, const char* text) {
@@ -49,7 +48,7 @@ void Refuse(httplib::Response& response, int status, const char* text) {
 // The paths the service answers; the rest is refused before any handler runs.
 bool Served(const std::string& path) {
     return path == kPagePath || path == kIconPath || path == kPointPath || path == kAddressPath ||
-           path.starts_with("/carte/") || path.starts_with("/leaflet/");
+           path.starts_with("/page/") || path.starts_with("/leaflet/");
 }
 
 // Answers with `file`, or with "not modified" when the browser holds the same bytes.
@@ -295,19 +294,6 @@ QByteArray MapService::PageFor(const QString& query) {
         }
     }
     return MapPageHtml({.query = query, .why = AbsenceOf(outcomes)});
-}
-
-QByteArray OpenDataUserAgent(const QString& contact) {
-    QString kept;
-    for (const QChar c : contact.trimmed()) {
-        if (c.unicode() >= 0x20 && c.unicode() < 0x7F && c != u'(' && c != u')') {
-            kept += c;
-        }
-    }
-    const QString extra = kept.isEmpty() ? QString() : QStringLiteral("; ") + kept;
-    return QStringLiteral("%1/%2 (+%3%4)")
-        .arg(kProgramTitle, kVersionText, kMakerWebSite, extra)
-        .toLatin1();
 }
 
 std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endpoints) {

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "mapservice/Geocoder.h"
+#include "geocoding/Geocoder.h"
+#include "geocoding/OpenDataUserAgent.h"
+#include "geocoding/ReverseGeocoder.h"
 #include "mapservice/MapPage.h"
-#include "mapservice/ReverseGeocoder.h"
 #include "mapservice/TileLayers.h"
 
 #include <QByteArray>
@@ -23,7 +24,7 @@ class NearestAddressFinder;
 // last few thousand addresses kept for the life of the service. A geocoder left null is not
 // asked. A page without a place says whether the address is unknown or the geocoders could not
 // be asked, and why. The page draws its map on the base layers `tiles` with the page's own
-// files, "GET /carte/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
+// files, "GET /page/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
 // Everything else but "GET /point", "GET /adresse" and "GET /favicon.ico" is refused (404, or
 // 405 for other methods), and so is (403) any request whose
 // Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
@@ -74,13 +75,6 @@ private:
     std::thread serving_;
     quint16 port_ = 0;
 };
-
-// The agent the service names itself with upstream: program, version, the program's page and
-// the contact given for this installation, as Nominatim's usage policy asks
-// ("Tarnel/1.0.0 (+https://tarnel.example; ops@example.org)"). Characters that have no place
-// in a header (controls, anything beyond printable ASCII, parentheses) are left out of the
-// contact.
-QByteArray OpenDataUserAgent(const QString& contact = {});
 
 // Where the open-data service looks addresses up. An empty URL turns that geocoder off.
 struct GeocoderEndpoints {

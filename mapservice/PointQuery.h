@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapservice/Geocoder.h"
+#include "geocoding/Geocoder.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapservice/NearestAddressFinder.h"
+#include "geocoding/NearestAddressFinder.h"
 
 #include <QByteArray>
 #include <QString>

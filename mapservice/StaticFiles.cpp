@@ -17,7 +17,7 @@ namespace tarnel {
 
 namespace {
 
-constexpr auto kPageFolder = ":/carte/";
+constexpr auto kPageFolder = ":/page/";
 
 QByteArray TypeOf(const QString& name) {
     if (name.endsWith(QLatin1String(".js"))) {
@@ -130,7 +130,7 @@ QString PageTemplate() {
     // Compiled in, so read once; every page of the run is filled from it.
     static const QString kTemplate = [] {
         RegisterPageResources();
-        return QString::fromUtf8(ReadAll(QLatin1String(kPageFolder) + QLatin1String("carte.html")));
+        return QString::fromUtf8(ReadAll(QLatin1String(kPageFolder) + QLatin1String("map.html")));
     }();
     return kTemplate;
 }

@@ -19,7 +19,7 @@ struct StaticFile {
 };
 
 // The page's own style sheet and modules, compiled into the program: `name` is a file of the
-// page folder ("carte.js"). They change with the program, so the browser asks again each time
+// page folder ("map.js"). They change with the program, so the browser asks again each time
 // (answered from its cache on an unchanged ETag) rather than keeping a stale copy.
 StaticFile PageFile(const QString& name);
 

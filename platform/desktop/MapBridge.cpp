@@ -27,9 +27,8 @@ MapBridge::MapBridge(std::function<bool()> trusted, QObject* parent)
     , trusted_(std::move(trusted)) {
 }
 
-void MapBridge::reprendrePoint(const QString& latitude, const QString& longitude,
-                               const QString& street, const QString& city, const QString& postcode,
-                               const QString& country) {
+void MapBridge::TakePoint(const QString& latitude, const QString& longitude, const QString& street,
+                          const QString& city, const QString& postcode, const QString& country) {
     if (!trusted_() || !IsDecimalWithin(latitude, 90) || !IsDecimalWithin(longitude, 180)) {
         return;
     }

@@ -16,9 +16,9 @@ public:
     explicit MapBridge(std::function<bool()> trusted, QObject* parent = nullptr);
 
     // "Reprendre ce point": hands the point and its address (parts may be empty) to PointTaken.
-    Q_INVOKABLE void reprendrePoint(const QString& latitude, const QString& longitude,
-                                    const QString& street, const QString& city,
-                                    const QString& postcode, const QString& country);
+    Q_INVOKABLE void TakePoint(const QString& latitude, const QString& longitude,
+                               const QString& street, const QString& city, const QString& postcode,
+                               const QString& country);
 
 signals:
     void PointTaken(const QString& latitude, const QString& longitude, const QString& street,

@@ -99,7 +99,7 @@ void OfflineProgramTest::pagesSayWhatTheyCan() {
     QVERIFY(pairPage.contains(QLatin1String("href=\"https://www.openstreetmap.org/?mlat=")));
     QVERIFY(pairPage.contains(QStringLiteral("La carte ne peut pas s'afficher")));
     QVERIFY(
-        pairPage.contains(QLatin1String("<script type=\"application/json\" id=\"tarnel-lieu\">")));
+        pairPage.contains(QLatin1String("<script type=\"application/json\" id=\"tarnel-place\">")));
 
     QVERIFY(Keys({QStringLiteral("alt+q")}));
     QVERIFY(program_.process().waitForFinished(30000));

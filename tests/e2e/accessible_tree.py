@@ -1,7 +1,8 @@
 """Reads the running program's accessible tree over the AT-SPI bus, as a screen reader does.
 
 Checks that the main window's six boxes are announced by their labels and tied to them, that
-the map is named, that a message box is presented as an alert with its text, and that a
+the map is named, that the map page's controls are read in French and a point picked on it is
+announced with its panel, that a message box is presented as an alert with its text, and that a
 conversion is heard: the result labels report their new names.
 Exit status: 0 passed, 1 failed, 77 when no accessibility bus can be reached (skipped).
 """
@@ -16,6 +17,10 @@ MAIN_TITLE = "Tarnel - v 1.0.0 - Utilitaire coordonnées GPS "
 CONVERSION_TITLE = "Utilitaire de conversion de coordonnées GPS"
 # 48.8566667 converted to degrees, minutes and seconds, as the result labels announce it.
 HEARD_RESULTS = ["Degrés : 48", "Minutes : 51", "Secondes : 23"]
+# What the map page offers before any point is picked, by name.
+PAGE_CONTROLS = ["Zoom avant", "Zoom arrière", "Choisir le fond de carte"]
+# What its panel offers once a point is picked.
+PANEL_CONTROLS = ["Fermer le panneau", "Reprendre ce point"]
 # Each box: the name it is announced by, and the caption of the label it is tied to.
 BOXES = {
     "Rue": "Rue :",
@@ -122,6 +127,73 @@ def press(node):
     subprocess.run(["xdotool", "key", "space"], check=True, timeout=30)
 
 
+def page_nodes(main_window):
+    """The nodes of the map page's document, as the screen reader is given them; none while the
+    page changes under the walk (an object gone midway), so that the caller asks again."""
+    try:
+        documents = [n for n in walk(main_window) if n.get_role_name() == "document web"]
+        return [(node, node.get_role_name(), node.get_name())
+                for document in documents for node in walk(document)]
+    except GLib.Error:
+        return []
+
+
+def wait_for(condition, timeout):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        found = condition()
+        if found:
+            return found
+        time.sleep(0.3)
+    return None
+
+
+def click(node):
+    extents = node.get_extents(Atspi.CoordType.SCREEN)
+    x, y = extents.x + extents.width // 3, extents.y + extents.height * 2 // 3
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True, timeout=30)
+
+
+def check_map_page(main_window, timeout, dump):
+    """Reads the map page as a screen reader finds it: its controls by their French names, then
+    a point picked with the mouse and one with Enter under the cross, each announced in the live
+    region, and the panel with its copy buttons. Gives the failures found."""
+    def names():
+        return {name for _, _, name in page_nodes(main_window)}
+
+    if not wait_for(lambda: set(PAGE_CONTROLS) <= names(), timeout):
+        return [f"the map page's controls are not on the bus: {PAGE_CONTROLS} among "
+                f"{sorted(n for n in names() if n)[:40]}"]
+    maps = wait_for(lambda: [n for n, _, name in page_nodes(main_window) if name == "Carte"], 10)
+    if not maps:
+        return ["the map page has no element named 'Carte'"]
+    failures = []
+
+    def announced():
+        # The live region's text reaches the bus as the name of its text leaf.
+        return [name for _, _, name in page_nodes(main_window) if name.startswith("Point choisi :")]
+
+    click(maps[0])
+    first = wait_for(announced, 20)
+    if not first:
+        failures.append("a point clicked on the map was not announced")
+    panel = wait_for(lambda: set(PANEL_CONTROLS) <= names() and
+                     any(name.startswith("Copier ") for name in names()), 20)
+    if not panel:
+        failures.append(f"the point's panel is not on the bus: {PANEL_CONTROLS} and 'Copier …' "
+                        f"among {sorted(n for n in names() if n)[:60]}")
+    # The map keeps the keyboard after the click: Enter picks the point under the cross.
+    subprocess.run(["xdotool", "key", "Return"], check=True, timeout=30)
+    if first and not wait_for(lambda: announced() and announced() != first, 20):
+        failures.append("a point picked with Enter was not announced")
+    if dump:
+        for _, role, name in page_nodes(main_window):
+            if name:
+                print(f"  page {role}: {name!r}")
+    subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=30)
+    return failures
+
+
 def check_conversion_heard(application, main_window, dump):
     """Converts a decimal value in the conversion window and listens, as a screen reader does,
     for the result labels to report their new names. Gives the failures found."""
@@ -191,6 +263,7 @@ def main():
             failures.append(f"box {name!r} is not labelled by {caption!r}")
     if not any(n.get_name() == "Carte" for n in nodes):
         failures.append("no object named 'Carte' for the map")
+    failures += check_map_page(main_window, arguments.timeout, arguments.dump)
 
     search = named(main_window, "push button", "Rechercher par coordonnées")
     if search is None:
@@ -218,8 +291,9 @@ def main():
     for failure in failures:
         print(f"FAIL: {failure}")
     if not failures:
-        print("PASS: the six boxes are announced by their labels; the map is named; "
-              "the message box is an alert; a conversion is heard")
+        print("PASS: the six boxes are announced by their labels; the map is named; the map "
+              "page's controls, panel and announcements are read; the message box is an alert; "
+              "a conversion is heard")
     return 1 if failures else 0
 
 

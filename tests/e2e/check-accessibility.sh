@@ -30,7 +30,12 @@ dir="$(mktemp -d)"
 trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
 cp "$program" "$dir/tarnel"
 
+# Only Qt's switch, as when a screen reader runs: the program itself must open the map page to
+# it. Its settings and caches in our folder; no geocoder asked, this run has no network.
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QTWEBENGINE_DISABLE_SANDBOX=1
+unset QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY
+export XDG_CONFIG_HOME="$dir/config" XDG_CACHE_HOME="$dir/cache" XDG_DATA_HOME="$dir/data"
+export TARNEL_GEOCODER_FRANCE_URL= TARNEL_GEOCODER_WORLD_URL=
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --disable-background-networking"
 "$dir/tarnel" &
 pid=$!

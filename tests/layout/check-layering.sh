@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a source includes a header of a layer it must not depend on:
 #   check-layering.sh SOURCE_DIR
-# app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; mapservice/
-# shares net/'s libcurl set-up; the other layers (places/ among them) know only core/ (and
-# themselves). A header of another folder of the same layer is fine.
+# app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
+# shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds; the other layers
+# (places/ among them) know only core/ (and themselves). A header of another folder of the same
+# layer is fine.
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
@@ -11,7 +12,8 @@ declare -A allowed=(
   [net]="core net"
   [platform]="core platform"
   [places]="core places"
-  [mapservice]="core net mapservice"
+  [geocoding]="core net geocoding"
+  [mapservice]="core geocoding mapservice"
   [resources]="core resources"
   [ui]="core net platform resources ui"
 )

@@ -116,7 +116,7 @@ struct Browser {
         QSignalSpy loaded(Page(), &QWebEnginePage::loadFinished);
         view->Navigate(url);
         return loaded.wait(kWait) &&
-               QTest::qWaitFor([this] { return Js(u"carte.dataset.pret"_qs) == u"oui"_qs; }, kWait);
+               QTest::qWaitFor([this] { return Js(u"map.dataset.ready"_qs) == u"yes"_qs; }, kWait);
     }
     // The box of the element `selector` in the view, in pixels.
     QRectF Box(const QString& selector) const {
@@ -152,6 +152,8 @@ private slots:
     void tilesOutOfReachAreSaid();
     void panelShowsTheServiceAnswers_data();
     void panelShowsTheServiceAnswers();
+    void crossShowsUnderKeyboardFocusOnly_data();
+    void crossShowsUnderKeyboardFocusOnly();
 
 private:
     TileStandIn tiles_;
@@ -178,13 +180,13 @@ void MapPageEngineTest::pickGivesTheMercatorPoint() {
     Browser browser;
     QVERIFY(browser.Open(service_->BaseUrl() + kEiffelQuery));
     if (key) {
-        browser.Js(u"carte.focus()"_qs);
+        browser.Js(u"map.focus()"_qs);
         QTest::keyClick(browser.view->Browser()->focusProxy(), Qt::Key(key));
     } else {
-        browser.Click(browser.Box(u"#carte"_qs).center() + offset);
+        browser.Click(browser.Box(u"#map"_qs).center() + offset);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!browser.Text(u"#formes"_qs).isEmpty(), 10000);
-    const QStringList shown = browser.Text(u"#formes li .texte"_qs).split(u", "_qs);
+    QTRY_VERIFY_WITH_TIMEOUT(!browser.Text(u"#forms"_qs).isEmpty(), 10000);
+    const QStringList shown = browser.Text(u"#forms li .text"_qs).split(u", "_qs);
     QCOMPARE(shown.size(), 2);
     const Place expected = PlaceAt(WorldPixel(kEiffel) + QPointF(offset));
     // Leaflet rounds the map's origin to whole pixels: a pixel is the tolerance.
@@ -194,14 +196,14 @@ void MapPageEngineTest::pickGivesTheMercatorPoint() {
                         u" shown, expected %1, %2"_qs.arg(expected.latitude, 0, 'f', 7)
                             .arg(expected.longitude, 0, 'f', 7)));
     // Announced to screen readers in the same decimals.
-    QVERIFY(browser.Text(u"#annonce"_qs).contains(u"latitude "_qs + shown[0]));
+    QVERIFY(browser.Text(u"#announcer"_qs).contains(u"latitude "_qs + shown[0]));
 }
 
 void MapPageEngineTest::layersAskedAsThePolicyWants() {
     const qsizetype first = tiles_.Since(0).size();
     Browser browser;
     QVERIFY(browser.Open(service_->BaseUrl() + kEiffelQuery));
-    QCOMPARE(browser.Js(u"carte.dataset.fond"_qs).toString(), u"osm"_qs);
+    QCOMPARE(browser.Js(u"map.dataset.baseLayer"_qs).toString(), u"osm"_qs);
     QCOMPARE(browser
                  .Js(u"[...document.querySelectorAll('.leaflet-control-layers-base label')]"
                      ".map(l => l.textContent.trim())"_qs)
@@ -209,7 +211,7 @@ void MapPageEngineTest::layersAskedAsThePolicyWants() {
              (QStringList{u"OpenStreetMap"_qs, u"Plan IGN"_qs, u"Photographies aériennes IGN"_qs}));
     QTRY_VERIFY_WITH_TIMEOUT(tiles_.Since(first).size() >= 6, kWait);
     QTest::qWait(500);
-    const QSizeF view = browser.Box(u"#carte"_qs).size();
+    const QSizeF view = browser.Box(u"#map"_qs).size();
     const QPointF centre = WorldPixel(kEiffel);
     const QString referer = u"http://127.0.0.1:%1/"_qs.arg(service_->Port());
     for (const TileRequest& request : tiles_.Since(first)) {
@@ -234,7 +236,7 @@ void MapPageEngineTest::layersAskedAsThePolicyWants() {
     MapService nextRun(nullptr, nullptr, TileLayersOf(tiles_.Urls()));
     QVERIFY(nextRun.Start());
     QVERIFY(browser.Open(nextRun.BaseUrl() + u"45.76%2C4.83"_qs));
-    QCOMPARE(browser.Js(u"carte.dataset.fond"_qs).toString(), u"plan"_qs);
+    QCOMPARE(browser.Js(u"map.dataset.baseLayer"_qs).toString(), u"plan"_qs);
 }
 
 void MapPageEngineTest::tilesOutOfReachAreSaid_data() {
@@ -257,9 +259,9 @@ void MapPageEngineTest::tilesOutOfReachAreSaid() {
     Browser browser;
     QVERIFY(browser.Open(service.BaseUrl() + kEiffelQuery));
     QTRY_VERIFY_WITH_TIMEOUT(
-        !browser.Js(u"document.querySelector('#avis-tuiles').hidden"_qs).toBool(), kWait);
+        !browser.Js(u"document.querySelector('#tile-notice').hidden"_qs).toBool(), kWait);
     tiles_.refuse = false;
-    QVERIFY(browser.Text(u"#avis-tuiles"_qs).startsWith(u"La carte ne peut pas s'afficher"_qs));
+    QVERIFY(browser.Text(u"#tile-notice"_qs).startsWith(u"La carte ne peut pas s'afficher"_qs));
     // The page stays ours, its marker on the plain background, and a point can still be picked.
     QCOMPARE(browser.Page()->url().path(), u"/maps"_qs);
     QCOMPARE(browser
@@ -267,8 +269,8 @@ void MapPageEngineTest::tilesOutOfReachAreSaid() {
                      "img.leaflet-tile-loaded').length"_qs)
                  .toInt(),
              1);
-    browser.Click(browser.Box(u"#carte"_qs).center() + QPointF(40, 40));
-    QTRY_VERIFY_WITH_TIMEOUT(browser.Text(u"#formes"_qs).contains(u"48.85"_qs), 10000);
+    browser.Click(browser.Box(u"#map"_qs).center() + QPointF(40, 40));
+    QTRY_VERIFY_WITH_TIMEOUT(browser.Text(u"#forms"_qs).contains(u"48.85"_qs), 10000);
 }
 
 void MapPageEngineTest::panelShowsTheServiceAnswers_data() {
@@ -309,11 +311,11 @@ void MapPageEngineTest::panelShowsTheServiceAnswers() {
                                             TileLayersOf(tiles_.Urls()));
         response.set_content(page.toStdString(), "text/html; charset=utf-8");
     });
-    routes.Get(R"(/(carte|leaflet)/(.+))",
+    routes.Get(R"(/(page|leaflet)/(.+))",
                [](const httplib::Request& request, httplib::Response& response) {
                    const QString name = QString::fromStdString(request.matches[2].str());
                    const StaticFile file =
-                       request.matches[1] == "carte" ? PageFile(name) : LeafletFile(name, {});
+                       request.matches[1] == "page" ? PageFile(name) : LeafletFile(name, {});
                    response.set_content(file.body.toStdString(), file.type.toStdString());
                });
     routes.Get("/point", [&asked](const httplib::Request& request, httplib::Response& response) {
@@ -344,21 +346,63 @@ void MapPageEngineTest::panelShowsTheServiceAnswers() {
                      });
 
     QVERIFY(browser.Open(service.Url(u"/maps"_qs)));
-    browser.Click(browser.Box(u"#carte"_qs).center() + QPointF(-60, 30));
-    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#adresse"_qs), address, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#formes li:nth-child(2) .nom"_qs), u"Lambert 93"_qs,
+    browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-60, 30));
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#address"_qs), address, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#forms li:nth-child(2) .name"_qs), u"Lambert 93"_qs,
                               10000);
-    QCOMPARE(browser.Text(u"#formes li .texte"_qs), asked.join(u", "_qs));
+    QCOMPARE(browser.Text(u"#forms li .text"_qs), asked.join(u", "_qs));
 
     // A copy button puts its form on the clipboard.
-    browser.Click(browser.Box(u"#formes li:nth-child(2) .copier"_qs).center());
+    browser.Click(browser.Box(u"#forms li:nth-child(2) .copy"_qs).center());
     QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(),
                               u"X 648 237 m, Y 6 862 271 m"_qs, 5000);
 
     // The take-over button hands the bridge the point's decimals and the address parts found.
-    QTRY_VERIFY_WITH_TIMEOUT(!browser.Js(u"reprendre.hidden"_qs).toBool(), 10000);
-    browser.Js(u"reprendre.click()"_qs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !browser.Js(u"document.getElementById('take-point').hidden"_qs).toBool(), 10000);
+    browser.Js(u"document.getElementById('take-point').click()"_qs);
     QTRY_COMPARE_WITH_TIMEOUT(taken, asked + parts, 10000);
+}
+
+void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly_data() {
+    QTest::addColumn<QString>("how");  // what the user does before the map is looked at
+    QTest::addColumn<bool>("focused"); // the map then has the focus
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("nothing focused") << u""_qs << false << false;
+    QTest::newRow("Tab to the map") << u"tab"_qs << true << true;
+    QTest::newRow("map clicked: focus from the mouse") << u"click"_qs << true << false;
+    QTest::newRow("Tab to the map, then on to the zoom") << u"tab tab"_qs << false << false;
+}
+
+void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly() {
+    QFETCH(QString, how);
+    QFETCH(bool, focused);
+    QFETCH(bool, drawn);
+    Browser browser;
+    // The page without a place: nothing but tiles at the centre.
+    QVERIFY(browser.Open(service_->BaseUrl()));
+    QWidget* const input = browser.view->Browser()->focusProxy();
+    for (const QString& step : how.split(u' ', Qt::SkipEmptyParts)) {
+        if (step == u"tab") {
+            QTest::keyClick(input, Qt::Key_Tab);
+        } else {
+            browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-150, 100));
+        }
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Js(u"document.activeElement === map"_qs).toBool(), focused,
+                              5000);
+    // A pixel of the cross's vertical bar, below its arm; the stand-in's tiles are white.
+    const QPoint bar = browser.Box(u"#map"_qs).center().toPoint() + QPoint(0, 8);
+    const auto redAtBar = [&] {
+        const QColor seen = browser.view->Browser()->grab().toImage().pixelColor(bar);
+        return seen.red() > 150 && seen.green() < 60 && seen.blue() < 80;
+    };
+    if (drawn) {
+        QTRY_VERIFY_WITH_TIMEOUT(redAtBar(), 5000);
+    } else {
+        QTest::qWait(300);
+        QVERIFY(!redAtBar());
+    }
 }
 
 QTEST_MAIN(MapPageEngineTest)

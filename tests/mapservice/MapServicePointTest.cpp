@@ -3,10 +3,10 @@
 
 #include "FakeGeocoderServer.h"
 #include "core/CoordinateForms.h"
-#include "mapservice/GeoplateformeReverseGeocoder.h"
+#include "geocoding/GeoplateformeReverseGeocoder.h"
+#include "geocoding/NominatimReverseGeocoder.h"
+#include "geocoding/NominatimTurns.h"
 #include "mapservice/MapService.h"
-#include "mapservice/NominatimReverseGeocoder.h"
-#include "mapservice/NominatimTurns.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <QFile>

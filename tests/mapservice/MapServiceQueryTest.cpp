@@ -1,10 +1,10 @@
-#include "mapservice/AddressQuery.h"
-#include "mapservice/CachingGeocoder.h"
+#include "geocoding/AddressQuery.h"
+#include "geocoding/CachingGeocoder.h"
+#include "geocoding/GeoplateformeGeocoder.h"
+#include "geocoding/NominatimGeocoder.h"
+#include "geocoding/RateLimiter.h"
 #include "mapservice/CoordinateText.h"
-#include "mapservice/GeoplateformeGeocoder.h"
-#include "mapservice/NominatimGeocoder.h"
 #include "mapservice/QueryText.h"
-#include "mapservice/RateLimiter.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,10 +1,10 @@
 #include "mapservice/MapService.h"
 #include "FakeGeocoderServer.h"
 #include "core/Geocoding.h"
-#include "mapservice/GeoplateformeGeocoder.h"
+#include "geocoding/GeoplateformeGeocoder.h"
+#include "geocoding/NominatimGeocoder.h"
 #include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
-#include "mapservice/NominatimGeocoder.h"
 
 #include <httplib.h>
 
@@ -363,7 +363,7 @@ void MapServiceTest::namesakesAreListed() {
     QCOMPARE(shown->latitude, u"49.897443000"_qs);
     QVERIFY(page.indexOf("viewport:") < page.indexOf("<title>"));
     QVERIFY(
-        page.contains(u"<p>Autres lieux possibles :</p>\n<ul id=\"autres-lieux\">"_qs.toUtf8()));
+        page.contains(u"<p>Autres lieux possibles :</p>\n<ul id=\"other-places\">"_qs.toUtf8()));
     QVERIFY(page.contains(u"<li><a href=\"/maps?q=43.4252250%2C3.6058840\">8 Boulevard du Port "
                           "34140 Mèze</a></li>"_qs.toUtf8()));
     QCOMPARE(page.count("<li><a href=\"/maps?q="), 4);
@@ -931,7 +931,7 @@ void MapServiceTest::pageFiles_data() {
                             << sameAs;
     };
     const QString leaflet = u"/usr/share/javascript/leaflet/"_qs;
-    row("page script", "/carte/carte.js", "gzip", "", u":/carte/carte.js"_qs);
+    row("page script", "/page/map.js", "gzip", "", u":/page/map.js"_qs);
     row("Leaflet, Brotli preferred", "/leaflet/leaflet.min.js?v=1", "gzip, deflate, br", "br",
         leaflet + u"leaflet.min.js.brotli"_qs);
     row("Leaflet, Brotli refused, no gzip", "/leaflet/leaflet.min.js", "br;q=0, identity", "",
@@ -939,7 +939,7 @@ void MapServiceTest::pageFiles_data() {
     row("picture", "/leaflet/images/layers.png", "gzip", "", leaflet + u"images/layers.png"_qs);
     row("source map", "/leaflet/leaflet.min.js.map", "", "", {});
     row("climbing out", "/leaflet/..%2F..%2F..%2Fetc%2Fpasswd", "", "", {});
-    row("page skeleton", "/carte/carte.html", "", "", {});
+    row("page skeleton", "/page/map.html", "", "", {});
 }
 
 void MapServiceTest::pageFiles() {
@@ -994,7 +994,7 @@ void MapServiceTest::pageHeadersAndData() {
     // The arrangement still comes first in the head.
     QVERIFY(
         page.contains("<head>\n<meta charset=\"utf-8\">\n<!-- viewport:{center:{lat:48.8584000,"));
-    const qsizetype start = page.indexOf("id=\"tarnel-lieu\">") + 17;
+    const qsizetype start = page.indexOf("id=\"tarnel-place\">") + 18;
     const QJsonObject data =
         QJsonDocument::fromJson(page.mid(start, page.indexOf("</script>", start) - start)).object();
     QCOMPARE(data.value(u"place"_qs).toObject().value(u"lat"_qs).toDouble(), 48.8584);

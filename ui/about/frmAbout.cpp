@@ -6,9 +6,11 @@
 #include "resources/Resources.h"
 #include "ui/common/Controls.h"
 #include "ui/common/Fonts.h"
+#include "ui/common/LinkLabelAccessible.h"
 
 #include <QDir>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -119,14 +121,20 @@ frmAbout::frmAbout(WindowContext& context, QWidget* owner)
     cmdSysInfo->setAutoDefault(true);
     Command1->setAutoDefault(true);
     SetCancelButton(cmdOK);
-    SetTabOrder({cmdOK, cmdSysInfo, Command1});
+    // The links answer the keyboard too: reached with Tab after the buttons, followed with
+    // Enter or Space, a dotted frame showing which one has the focus.
+    for (QLabel* link : {lblDisclaimer_, Label3_, Image2_}) {
+        link->setFocusPolicy(Qt::TabFocus);
+        link->setStyleSheet(QStringLiteral("QLabel:focus { border: 1px dotted white; }"));
+        link->installEventFilter(this);
+        LinkLabelAccessible::Describe(link);
+    }
+    SetTabOrder({cmdOK, cmdSysInfo, Command1, lblDisclaimer_, Label3_, Image2_});
     cmdOK->setFocus();
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
-    for (QLabel* link : {lblDisclaimer_, Label3_, Image2_})
-        link->installEventFilter(this);
 
     Form_Load();
 }
@@ -243,7 +251,24 @@ void frmAbout::paintEvent(QPaintEvent*) {
     painter.drawLine(0, scale.Pixels(1217), scale.Pixels(5564), scale.Pixels(1217));
 }
 
+bool frmAbout::FollowLink(QObject* label) {
+    if (label == lblDisclaimer_)
+        lblDisclaimer_Click();
+    else if (label == Label3_)
+        Label3_Click();
+    else if (label == Image2_)
+        Image2_Click();
+    else
+        return false;
+    return true;
+}
+
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool follows = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+        return (follows && FollowLink(watched)) || ToolWindow::eventFilter(watched, event);
+    }
     // The second press of a double click is no click of its own: one double click opens a
     // link once.
     if (event->type() == QEvent::MouseButtonDblClick)
@@ -253,17 +278,11 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     if (std::exchange(doubleClicked_, false))
         return true;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    auto* label = qobject_cast<QLabel*>(watched);
+    const auto* label = qobject_cast<QLabel*>(watched);
     if (!label || mouse->button() != Qt::LeftButton ||
         !label->rect().contains(mouse->position().toPoint()))
         return ToolWindow::eventFilter(watched, event);
-    if (label == lblDisclaimer_)
-        lblDisclaimer_Click();
-    else if (label == Label3_)
-        Label3_Click();
-    else if (label == Image2_)
-        Image2_Click();
-    return true;
+    return FollowLink(watched);
 }
 
 } // namespace tarnel

@@ -52,6 +52,8 @@ private:
     void Label3_Click();        // the web site address: the maker's site opens in the browser
     void Image2_Click();        // the donation picture: the donation page opens in the browser
     void OpenLink(const QString& target);
+    // Runs the click handler of the link `label`; false when it is no link.
+    bool FollowLink(QObject* label);
 
     WindowContext& context_;
     QLabel* lblTitle_ = nullptr;

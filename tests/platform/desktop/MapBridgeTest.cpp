@@ -28,7 +28,7 @@ constexpr auto kPage = R"(<!DOCTYPE html><meta charset="utf-8"><title>attente</t
 const args = new URLSearchParams(location.search);
 if (window.qt && qt.webChannelTransport && typeof QWebChannel === "function") {
   new QWebChannel(qt.webChannelTransport, (channel) => {
-    channel.objects.tarnel.reprendrePoint(args.get("lat"), args.get("lon"), args.get("street"),
+    channel.objects.tarnel.TakePoint(args.get("lat"), args.get("lon"), args.get("street"),
       args.get("city"), args.get("postcode"), args.get("country"));
     document.title = "pont " + args.get("lat");
   });

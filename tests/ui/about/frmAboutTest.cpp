@@ -89,6 +89,8 @@ private slots:
     void keys_data();
     void keys();
     void tabOrder();
+    void linksFromTheKeyboard_data();
+    void linksFromTheKeyboard();
     void links_data();
     void links();
     void tooltips_data();
@@ -329,11 +331,36 @@ void frmAboutTest::tabOrder() {
     QVERIFY(window.ShowActive());
     QTRY_COMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
     QStringList visited;
-    for (int press = 0; press < 3; ++press) {
+    for (int press = 0; press < 6; ++press) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited.append(QApplication::focusWidget()->objectName());
     }
-    QCOMPARE(visited, (QStringList{"cmdSysInfo", "Command1", "cmdOK"}));
+    QCOMPARE(visited,
+             (QStringList{"cmdSysInfo", "Command1", "lblDisclaimer", "Label3", "Image2", "cmdOK"}));
+}
+
+void frmAboutTest::linksFromTheKeyboard_data() {
+    links_data();
+}
+
+void frmAboutTest::linksFromTheKeyboard() {
+    QFETCH(QString, control);
+    QFETCH(QString, target);
+
+    Program program;
+    Window window(program);
+    QVERIFY(window.ShowActive());
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        while (QApplication::focusWidget()->objectName() != control)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), key);
+    }
+    const QList<OpenedTarget>& opened = program.platform.shell.opened;
+    QCOMPARE(opened.size(), 2);
+    for (const OpenedTarget& open : opened)
+        QCOMPARE(open.target, target);
+    // Enter on a link follows it, not the default button.
+    QVERIFY(!window.Closed());
 }
 
 void frmAboutTest::links_data() {

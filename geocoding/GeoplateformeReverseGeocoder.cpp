@@ -1,0 +1,77 @@
+#include "geocoding/GeoplateformeReverseGeocoder.h"
+
+#include "geocoding/GeoCodeJson.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <optional>
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+// The service's published limit is 50 requests a second.
+constexpr std::chrono::milliseconds kRequestInterval{20};
+constexpr std::chrono::milliseconds kLongestQueue{2000};
+
+QString Text(const QJsonObject& properties, const char* key) {
+    return properties.value(QLatin1String(key)).toString().trimmed();
+}
+
+// The street line: the feature's name ("8 Boulevard du Port") for a house number, a street or
+// a place within a town; nothing for a town, whose name is its city.
+QString StreetOf(const QJsonObject& properties) {
+    const QString type = Text(properties, "type");
+    if (type == QLatin1String("municipality")) {
+        return {};
+    }
+    if (const QString name = Text(properties, "name"); !name.isEmpty()) {
+        return name;
+    }
+    return (Text(properties, "housenumber") + u' ' + Text(properties, "street")).trimmed();
+}
+
+} // namespace
+
+GeoplateformeReverseGeocoder::GeoplateformeReverseGeocoder(QString reverseUrl, QByteArray userAgent,
+                                                           HttpLimits limits)
+    : search_(std::move(reverseUrl), std::move(userAgent), limits, kRequestInterval,
+              kLongestQueue) {
+}
+
+NearestAddress GeoplateformeReverseGeocoder::Nearest(const Place& point) {
+    const HttpAnswer answer =
+        search_.Fetch("lon=" + DecimalParameter(point.longitude) +
+                      "&lat=" + DecimalParameter(point.latitude) + "&index=address&limit=1");
+    if (answer.outcome != HttpAnswer::Outcome::Body) {
+        return {OutcomeOfExchange(answer.outcome)};
+    }
+    return ReadAnswer(answer.body);
+}
+
+QString GeoplateformeReverseGeocoder::SourceName() const {
+    return QStringLiteral("Base Adresse Nationale");
+}
+
+NearestAddress GeoplateformeReverseGeocoder::ReadAnswer(const QByteArray& json) {
+    const std::optional<QJsonArray> features = GeoCodeJsonFeatures(json);
+    if (!features) {
+        return {};
+    }
+    if (features->isEmpty()) {
+        return {GeocodeResult::Outcome::NoMatch};
+    }
+    const QJsonObject feature = features->first().toObject();
+    const std::optional<Place> place = GeoCodeJsonPlace(feature);
+    if (!place) {
+        return {};
+    }
+    const QJsonObject properties = feature.value(QLatin1String("properties")).toObject();
+    return {GeocodeResult::Outcome::Found, *place,
+            Text(properties, "label"),     StreetOf(properties),
+            Text(properties, "city"),      Text(properties, "postcode"),
+            QStringLiteral("France")};
+}
+
+} // namespace tarnel

@@ -1,0 +1,83 @@
+#include "geocoding/NominatimReverseGeocoder.h"
+
+#include "geocoding/NominatimPlace.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <optional>
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+// The keys of "address" that name the way a house stands on, and the settlement it belongs
+// to, most precise first (see Nominatim's address details).
+const char* const kWayKeys[] = {"road",     "pedestrian", "footway", "path",
+                                "cycleway", "square",     "place"};
+const char* const kSettlementKeys[] = {"city",   "town",         "village",
+                                       "hamlet", "municipality", "suburb"};
+
+QString Text(const QJsonObject& object, const char* key) {
+    return object.value(QLatin1String(key)).toString().trimmed();
+}
+
+template <typename Keys> QString FirstOf(const QJsonObject& object, const Keys& keys) {
+    for (const char* key : keys) {
+        if (const QString text = Text(object, key); !text.isEmpty()) {
+            return text;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+NominatimReverseGeocoder::NominatimReverseGeocoder(QString reverseUrl, QByteArray userAgent,
+                                                   std::shared_ptr<RateLimiter> turns,
+                                                   HttpLimits limits)
+    : search_(std::move(reverseUrl), std::move(userAgent), limits, std::move(turns)) {
+}
+
+NearestAddress NominatimReverseGeocoder::Nearest(const Place& point) {
+    const HttpAnswer answer =
+        search_.Fetch("format=jsonv2&lat=" + DecimalParameter(point.latitude) + "&lon=" +
+                      DecimalParameter(point.longitude) + "&addressdetails=1&accept-language=fr");
+    if (answer.outcome != HttpAnswer::Outcome::Body) {
+        return {OutcomeOfExchange(answer.outcome)};
+    }
+    return ReadAnswer(answer.body);
+}
+
+QString NominatimReverseGeocoder::SourceName() const {
+    return QStringLiteral("Nominatim");
+}
+
+NearestAddress NominatimReverseGeocoder::ReadAnswer(const QByteArray& json) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        return {};
+    }
+    const QJsonObject object = document.object();
+    if (object.value(QLatin1String("error")).isString()) {
+        return {GeocodeResult::Outcome::NoMatch};
+    }
+    const std::optional<Place> place = NominatimPlace(object);
+    if (!place) {
+        return {};
+    }
+    const QJsonObject address = object.value(QLatin1String("address")).toObject();
+    const QString way = FirstOf(address, kWayKeys);
+    const QString number = Text(address, "house_number");
+    return {GeocodeResult::Outcome::Found,
+            *place,
+            Text(object, "display_name"),
+            way.isEmpty() ? QString() : (number + u' ' + way).trimmed(),
+            FirstOf(address, kSettlementKeys),
+            Text(address, "postcode"),
+            Text(address, "country")};
+}
+
+} // namespace tarnel
