@@ -102,7 +102,11 @@ private slots:
         QTemporaryDir folder;
         const QString path = folder.filePath(fileName);
         const QList<Place> places = Places();
-        const ExportOutcome outcome = WritePlacesFile(path, *FormatOfFileName(path), places);
+        // Written cleaned (ExportSafeText): a tab and a line feed as blanks, no U+FEFF.
+        QList<Place> typed = places;
+        typed[0].name = u"Pic & <Col>\t\"Nord\"\uFEFF"_qs;
+        typed[0].note = u"sentier,\npuis crête"_qs;
+        const ExportOutcome outcome = WritePlacesFile(path, *FormatOfFileName(path), typed);
         QVERIFY2(outcome.written, qPrintable(outcome.problem));
 
         const QList<QStringList> babel =
