@@ -82,6 +82,8 @@ private slots:
         QVERIFY(store.AddAll(places).done);
         QCOMPARE(Names(store.List()), QStringList({"abbaye", "école", "Église", "Zoo"}));
         QVERIFY(places[0].id > 0 && places[0].added.isValid());
+        // Written ahead to its log (WAL), so that another program reads while this one writes.
+        QVERIFY(QFile::exists(path + u"-wal"_qs));
 
         QVERIFY(store.Rename(places[0].id, u"Aven"_qs).done);
         QVERIFY(store.EditNote(places[2].id, u"fermée le lundi"_qs).done);
