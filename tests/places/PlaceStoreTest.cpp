@@ -59,7 +59,12 @@ QList<Place> Many(int count, const QString& prefix) {
     return places;
 }
 
+// What stops a write: a tiny full tmpfs, a file size limit, a tmpfs made read-only.
+enum class Limit { FullDisk, FileSize, ReadOnly };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Limit)
 
 class PlaceStoreTest : public QObject {
     Q_OBJECT
@@ -170,39 +175,43 @@ private slots:
 
     // A full disk or a read-only file: the write is refused with the reason, the list kept.
     void unwritable_data() {
-        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<Limit>("limit");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("full disk") << false
-                                   << "Mes lieux n'ont pas pu être enregistrés : le disque est "
-                                      "plein ou le fichier « <path> » ne peut plus grandir. La "
-                                      "liste reste telle qu'elle était.";
-        QTest::newRow("read-only") << true
+        const QString full = u"Mes lieux n'ont pas pu être enregistrés : le disque est plein ou le "
+                             "fichier « <path> » ne peut plus grandir. La liste reste telle "
+                             "qu'elle était."_qs;
+        QTest::newRow("full disk") << Limit::FullDisk << full;
+        QTest::newRow("file size limit") << Limit::FileSize << full;
+        QTest::newRow("read-only") << Limit::ReadOnly
                                    << "Mes lieux n'ont pas pu être enregistrés : le fichier "
                                       "« <path> » ou son dossier est en lecture seule. La liste "
                                       "reste telle qu'elle était.";
     }
     void unwritable() {
-        QFETCH(bool, readOnly);
+        QFETCH(Limit, limit);
         QFETCH(QString, problem);
         const QByteArray mount = folder_->path().toLocal8Bit();
         const QString path = folder_->filePath(u"places.sqlite"_qs);
         problem.replace(u"<path>"_qs, path);
         const ChildOutcome outcome = RunInChild([&] {
-            testing::MountTinyTmpfs(mount.constData(), 512 * 1024);
+            if (limit != Limit::FileSize)
+                testing::MountTinyTmpfs(mount.constData(), 512 * 1024);
             {
                 PlaceStore first(path);
                 QList<Place> kept = Many(3, u"gardé "_qs);
                 if (!first.Open().done || !first.AddAll(kept).done)
                     return false;
             }
-            if (readOnly)
+            if (limit == Limit::ReadOnly)
                 testing::RemountReadOnly(mount.constData());
+            if (limit == Limit::FileSize)
+                testing::LimitFileSize(256 * 1024);
             const QByteArray before = Bytes(path);
             PlaceStore store(path);
             const StoreOutcome opened = store.Open();
-            QList<Place> more = Many(readOnly ? 1 : 5000, u"de trop "_qs);
+            QList<Place> more = Many(limit == Limit::ReadOnly ? 1 : 5000, u"de trop "_qs);
             const StoreOutcome added = opened.done ? store.AddAll(more) : opened;
-            if (readOnly)
+            if (limit == Limit::ReadOnly)
                 return added.problem == problem && Bytes(path) == before;
             PlaceStore reread(path);
             return added.problem == problem && reread.Open().done && reread.Count() == 3;
