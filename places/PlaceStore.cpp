@@ -89,9 +89,7 @@ StoreOutcome PlaceStore::Open() {
     if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
         return {false, StoreProblemText(query.lastError(), path_)};
     if (query.value(0).toString() != u"ok")
-        return {false,
-                StoreProblemText(QSqlError({}, {}, QSqlError::StatementError, QStringLiteral("11")),
-                                 path_)};
+        return {false, DamagedStoreText(path_)};
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return {false, StoreProblemText(query.lastError(), path_)};
     const int version = query.value(0).toInt();

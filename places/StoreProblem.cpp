@@ -19,6 +19,12 @@ constexpr int kNotADatabase = 26;
 
 } // namespace
 
+QString DamagedStoreText(const QString& path) {
+    return QStringLiteral("Le fichier de mes lieux « %1 » est endommagé ou n'est pas une liste de "
+                          "lieux : il est laissé tel quel.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
 QString StoreProblemText(const QSqlError& error, const QString& path) {
     const QString file = QDir::toNativeSeparators(path);
     const QString kept = QStringLiteral(" La liste reste telle qu'elle était.");
@@ -38,9 +44,7 @@ QString StoreProblemText(const QSqlError& error, const QString& path) {
                kept;
     case kCorrupt:
     case kNotADatabase:
-        return QStringLiteral("Le fichier de mes lieux « %1 » est endommagé ou n'est pas une "
-                              "liste de lieux : il est laissé tel quel.")
-            .arg(file);
+        return DamagedStoreText(path);
     case kBusy:
     case kLocked:
         return QStringLiteral("Mes lieux sont occupés par un autre programme depuis trop "

@@ -11,4 +11,7 @@ namespace tarnel {
 // that the list stays as it was.
 QString StoreProblemText(const QSqlError& error, const QString& path);
 
+// The sentence of a file at `path` that is damaged or not a list of places.
+QString DamagedStoreText(const QString& path);
+
 } // namespace tarnel

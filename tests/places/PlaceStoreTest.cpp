@@ -140,31 +140,42 @@ private slots:
 
     // A file that is not a list of this program's, or of a later version, is left as it is.
     void refusedFile_data() {
-        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("bytes"); // written over the file from its 9th KiB on
+        QTest::addColumn<int>("version");      // of the store written first, 0 for none
         QTest::addColumn<QString>("problem");
-        QTest::newRow("damaged") << QByteArray(4096, 'x')
-                                 << "Le fichier de mes lieux « <path> » est endommagé ou n'est pas "
-                                    "une liste de lieux : il est laissé tel quel.";
-        QTest::newRow("later version") << QByteArray()
+        const QString damaged = u"Le fichier de mes lieux « <path> » est endommagé ou n'est pas "
+                                "une liste de lieux : il est laissé tel quel."_qs;
+        QTest::newRow("not SQLite") << QByteArray(4096, 'x') << 0 << damaged;
+        QTest::newRow("damaged pages") << QByteArray(4096, 'x') << 1 << damaged;
+        QTest::newRow("later version") << QByteArray() << 2
                                        << "Le fichier de mes lieux « <path> » a été écrit par une "
                                           "version plus récente du programme : il est laissé tel "
                                           "quel.";
     }
     void refusedFile() {
         QFETCH(QByteArray, bytes);
+        QFETCH(int, version);
         QFETCH(QString, problem);
         const QString path = folder_->filePath(u"places.sqlite"_qs);
-        if (bytes.isEmpty()) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"later"_qs);
-            db.setDatabaseName(path);
-            QVERIFY(db.open() && QSqlQuery(u"PRAGMA user_version = 2"_qs, db).isActive());
-            db.close();
-            db = {};
-            QSqlDatabase::removeDatabase(u"later"_qs);
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        if (version > 0) {
+            PlaceStore earlier(path);
+            QList<Place> places = Many(2000, u"lieu "_qs);
+            QVERIFY(earlier.Open().done && earlier.AddAll(places).done);
         }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"earlier"_qs);
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery(u"PRAGMA wal_checkpoint(TRUNCATE)"_qs, db);
+            if (version > 1)
+                QVERIFY(QSqlQuery(u"PRAGMA user_version = %1"_qs.arg(version), db).isActive());
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"earlier"_qs);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(version > 0 ? 8192 : 0) &&
+                file.write(bytes) == bytes.size());
+        file.close();
         const QByteArray before = Bytes(path);
         PlaceStore store(path);
         QCOMPARE(store.Open().problem, problem.replace(u"<path>"_qs, path));
