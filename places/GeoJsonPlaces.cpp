@@ -136,11 +136,9 @@ PlaceFileReading ReadGeoJsonPlaces(const QByteArray& bytes) {
     reader.Object(document.object(), 1);
     if (!reader.reading.problem.isEmpty())
         return {{}, {}, reader.reading.problem};
-    if (reader.otherGeometries > 0)
-        reader.reading.warnings.append(
-            QStringLiteral("%1 objets sans point (lignes, polygones) ont "
-                           "été laissés de côté.")
-                .arg(reader.otherGeometries));
+    reader.reading.warnings = LeftAsideWarning(
+        reader.otherGeometries, QStringLiteral("objet sans point"),
+        QStringLiteral("objets sans point"), QStringLiteral("(lignes, polygones)"));
     return reader.reading;
 }
 

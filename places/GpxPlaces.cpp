@@ -10,6 +10,7 @@ namespace {
 // The point being read, and the texts of its child elements.
 struct OpenPoint {
     int depth = 0;
+    QString fallbackName; // of a route or track point: its route or track, and its rank
     Place place;
     QString name;
     QString desc;
@@ -46,8 +47,8 @@ PlaceFileReading ReadGpxPlaces(const QByteArray& bytes, bool routeAndTrackPoints
             if (point && depth < point->depth) {
                 Place& place = point->place;
                 place.name = point->name.trimmed();
-                if (place.name.isEmpty() && !parentName.isEmpty())
-                    place.name = QStringLiteral("%1 (%2)").arg(parentName.trimmed()).arg(rank);
+                if (place.name.isEmpty())
+                    place.name = point->fallbackName;
                 place.note = (point->desc.isEmpty() ? point->comment : point->desc).trimmed();
                 place.altitude = ReadFileNumber(point->elevation, 1e6);
                 reading.places.append(place);
@@ -90,17 +91,18 @@ PlaceFileReading ReadGpxPlaces(const QByteArray& bytes, bool routeAndTrackPoints
             reader.Refuse(OutOfRangeProblem(seen, latitude + QStringLiteral(", ") + longitude));
             break;
         }
-        point = OpenPoint{depth, {}, {}, {}, {}, {}};
+        point = OpenPoint{depth, {}, {}, {}, {}, {}, {}};
+        if (onTheWay && !parentName.trimmed().isEmpty())
+            point->fallbackName = QStringLiteral("%1 (%2)").arg(parentName.trimmed()).arg(rank);
         point->place.latitude = *lat;
         point->place.longitude = *lon;
     }
     if (!reader.Problem().isEmpty())
         return {{}, {}, reader.Problem()};
-    if (skipped > 0)
-        reading.warnings.append(QStringLiteral("%1 points d'itinéraires ou de traces ont été "
-                                               "laissés de côté (seuls les points de passage "
-                                               "sont importés).")
-                                    .arg(skipped));
+    reading.warnings = LeftAsideWarning(skipped, QStringLiteral("point d'itinéraire ou de trace"),
+                                        QStringLiteral("points d'itinéraires ou de traces"),
+                                        QStringLiteral("(seuls les points de passage sont "
+                                                       "importés)"));
     return reading;
 }
 

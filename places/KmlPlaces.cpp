@@ -80,10 +80,9 @@ PlaceFileReading ReadKmlPlaces(const QByteArray& bytes) {
     }
     if (!reader.Problem().isEmpty())
         return {{}, {}, reader.Problem()};
-    if (withoutPoint > 0)
-        reading.warnings.append(QStringLiteral("%1 repères sans point (lignes, polygones) ont été "
-                                               "laissés de côté.")
-                                    .arg(withoutPoint));
+    reading.warnings = LeftAsideWarning(withoutPoint, QStringLiteral("repère sans point"),
+                                        QStringLiteral("repères sans point"),
+                                        QStringLiteral("(lignes, polygones)"));
     return reading;
 }
 

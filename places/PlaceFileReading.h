@@ -17,4 +17,11 @@ struct PlaceFileReading {
     QString problem;
 };
 
+// The warning that `count` things were left aside, `one` and `many` naming them (masculine) in
+// the singular and the plural: "1 repère sans point a été laissé de côté", "3 repères sans
+// point ont été laissés de côté"; then `why`, if any, and a full stop. Nothing when `count` is
+// 0.
+QStringList LeftAsideWarning(qsizetype count, const QString& one, const QString& many,
+                             const QString& why = {});
+
 } // namespace tarnel

@@ -32,6 +32,19 @@ QByteArray BillionLaughs() {
     return dtd + "]>\n<gpx version=\"1.1\"><wpt lat=\"1\" lon=\"2\"><name>&a9;</name></wpt></gpx>";
 }
 
+void Check(const PlaceFileReading& reading, int count, int index, const Expected& place,
+           const QString& warnings) {
+    QCOMPARE(reading.problem, QString());
+    QCOMPARE(reading.places.size(), count);
+    const Place& read = reading.places[index];
+    QCOMPARE(read.name, place.name);
+    QCOMPARE(read.latitude, place.latitude);
+    QCOMPARE(read.longitude, place.longitude);
+    QCOMPARE(read.note, place.note);
+    QCOMPARE(read.altitude.value_or(qQNaN()), place.altitude);
+    QCOMPARE(reading.warnings.join(u' '), warnings);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Expected)
@@ -66,7 +79,7 @@ private slots:
                                            << Expected{"Adelaide", -34.91, 138.6, ""} << "";
         QTest::newRow("KML other geometries")
             << "gdal-non-conformant-multi.kml" << false << 1 << 0 << Expected{"", 0, 0, ""}
-            << "2 repères sans point (lignes, polygones) ont été laissés de côté.";
+            << "2 repères sans point ont été laissés de côté (lignes, polygones).";
         QTest::newRow("GeoJSON with a height") << "gdal-featurecollection-pointz.json" << false << 1
                                                << 0 << Expected{"", 2, 1, "", 3} << "";
         QTest::newRow("GeoJSON bare Feature, byte order mark")
@@ -86,15 +99,55 @@ private slots:
         QFETCH(Expected, place);
         QFETCH(QString, warnings);
         const PlaceFileReading reading = ReadPlaceFile(kData + u'/' + file, routeAndTrack);
-        QCOMPARE(reading.problem, QString());
-        QCOMPARE(reading.places.size(), count);
-        const Place& read = reading.places[index];
-        QCOMPARE(read.name, place.name);
-        QCOMPARE(read.latitude, place.latitude);
-        QCOMPARE(read.longitude, place.longitude);
-        QCOMPARE(read.note, place.note);
-        QCOMPARE(read.altitude.value_or(qQNaN()), place.altitude);
-        QCOMPARE(reading.warnings.join(u' '), warnings);
+        Check(reading, count, index, place, warnings);
+    }
+
+    // Shapes the files above do not show.
+    void shapes_data() {
+        QTest::addColumn<int>("format"); // as ExportFormat
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<Expected>("place");
+        QTest::addColumn<QString>("warnings");
+        const int gpx = int(ExportFormat::Gpx);
+        const int kml = int(ExportFormat::Kml);
+        const int geojson = int(ExportFormat::GeoJson);
+        QTest::newRow("GPX: unnamed waypoint after a route")
+            << gpx
+            << QByteArray("<gpx><rte><name>R</name><rtept lat='1' lon='2'/></rte>"
+                          "<wpt lat='3' lon='4'><cmt> c </cmt><ele>x</ele></wpt></gpx>")
+            << 2 << 1 << Expected{"", 3, 4, "c"} << "";
+        QTest::newRow("KML: nested MultiGeometry")
+            << kml
+            << QByteArray("<kml><Document><Folder><Folder><Placemark><name>P</name><MultiGeometry>"
+                          "<Point><coordinates>1,2</coordinates></Point><MultiGeometry><Point>"
+                          "<coordinates> 3,4,5 </coordinates></Point></MultiGeometry>"
+                          "</MultiGeometry></Placemark></Folder></Folder></Document></kml>")
+            << 2 << 1 << Expected{"P", 4, 3, "", 5} << "";
+        QTest::newRow("GeoJSON: \"nom\" before \"title\"")
+            << geojson
+            << QByteArray("{\"type\":\"Feature\",\"properties\":{\"title\":\"T\",\"NOM\":\"N\","
+                          "\"desc\":\"d\"},\"geometry\":{\"type\":\"Point\","
+                          "\"coordinates\":[-180,-90]}}")
+            << 1 << 0 << Expected{"N", -90, -180, "d"} << "";
+        QTest::newRow("GeoJSON: \"title\", collection, no geometry")
+            << geojson
+            << QByteArray("{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
+                          "\"properties\":{\"title\":\"T\"},\"geometry\":{\"type\":"
+                          "\"GeometryCollection\",\"geometries\":[{\"type\":\"Point\","
+                          "\"coordinates\":[1,2]}]}},{\"type\":\"Feature\",\"geometry\":null}]}")
+            << 1 << 0 << Expected{"T", 2, 1, ""}
+            << "1 objet sans point a été laissé de côté (lignes, polygones).";
+    }
+    void shapes() {
+        QFETCH(int, format);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, count);
+        QFETCH(int, index);
+        QFETCH(Expected, place);
+        QFETCH(QString, warnings);
+        Check(ReadPlaceBytes(bytes, ExportFormat(format), true), count, index, place, warnings);
     }
 
     // Wrong or hostile files are refused with the reason, and nothing is read.
