@@ -19,6 +19,8 @@ packages=(
   # Coordinate systems (PROJ with its database, GeographicLib), the map page's Leaflet and its
   # bridge to the program, and what the exports and the page's script are checked with.
   libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
+  # XLSX and ODS workbooks are zip files: QuaZip reads and writes them on Qt's devices.
+  libquazip1-qt6-dev
   libjs-leaflet qt6-webchannel-dev
   gpsbabel libxml2-utils eslint
   # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their
