@@ -35,8 +35,11 @@ PlacedPointReading ReadPlacedPoint(const ExportedPoint& boxes) {
     const std::optional<double> longitude = ReadDecimal(boxes.longitude, 180);
     if (!longitude)
         return {std::nullopt, Problem(QStringLiteral("longitude"), boxes.longitude, 180)};
-    const double east = *longitude == 180 ? -180 : *longitude;
-    return {PlacedPoint{*latitude, east, ExportedPointName(boxes)}, {}};
+    PlacedPoint point;
+    point.latitude = *latitude;
+    point.longitude = *longitude == 180 ? -180 : *longitude;
+    point.name = ExportedPointName(boxes);
+    return {point, {}};
 }
 
 QString DecimalDegreesText(double value) {

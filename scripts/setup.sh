@@ -23,6 +23,9 @@ packages=(
   libquazip1-qt6-dev
   libjs-leaflet qt6-webchannel-dev
   gpsbabel libxml2-utils eslint
+  # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their
+  # exports in the tests.
+  libqt6sql6-sqlite gdal-bin
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
 )

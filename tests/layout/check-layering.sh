@@ -3,8 +3,8 @@
 #   check-layering.sh SOURCE_DIR
 # app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
 # shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds; addressfile/ reads its
-# tables through spreadsheet/; the other layers know only core/ (and themselves). A header of
-# another folder of the same layer is fine.
+# tables through spreadsheet/; the other layers (places/ among them) know only core/ (and
+# themselves). A header of another folder of the same layer is fine.
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
@@ -13,6 +13,7 @@ declare -A allowed=(
   [addressfile]="core spreadsheet addressfile"
   [net]="core net"
   [platform]="core platform"
+  [places]="core places"
   [geocoding]="core net geocoding"
   [mapservice]="core geocoding mapservice"
   [resources]="core resources"
