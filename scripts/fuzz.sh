@@ -13,6 +13,7 @@ targets=(read_number degree_conversion last_position extract_coordinates generic
   gpx_places kml_places geojson_places)
 
 bash scripts/setup.sh
+source scripts/compiler-cache.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 

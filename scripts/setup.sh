@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n qt6-l10n-tools
   libqt6svg6 libgl-dev
   libcurl4-openssl-dev libcpp-httplib-dev zlib1g-dev curl libicu-dev
