@@ -31,7 +31,11 @@ for i in \$(seq $runs); do
     if [ \$mode = on ]; then export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1; else unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON; fi
     echo "start \$mode \$("$build/bench/tarnel_bench_window_watch" "Tarnel - v" 60 -- "$work/tarnel")"
     "$work/tarnel" & pid=\$!
-    sleep 10
+    sleep 8
+    # With the switch on, read the page's tree once as a screen reader does: the engine builds
+    # its side of it on demand.
+    [ \$mode = off ] || timeout 60 /usr/bin/python3 "$PWD/bench/read_accessible_tree.py" >/dev/null || true
+    sleep 2
     echo "memory \$mode \$(pss \$pid)"
     kill \$pid; wait \$pid || true
   done
@@ -43,8 +47,11 @@ python3 - "$work/out.txt" <<'EOF'
 import statistics, sys
 rows = {}
 for line in open(sys.argv[1]):
-    what, mode, value = line.split()
-    rows.setdefault((what, mode), []).append(float(value))
+    # The accessibility bus's daemons print on the same output; a start that timed out has no
+    # figure.
+    fields = line.split()
+    if len(fields) == 3 and fields[0] in ("start", "memory"):
+        rows.setdefault((fields[0], fields[1]), []).append(float(fields[2]))
 for what, unit, scale in (("start", "ms", 1), ("memory", "MiB", 1 / 1024)):
     off, on = (statistics.median(rows[(what, m)]) * scale for m in ("off", "on"))
     def runs(mode):

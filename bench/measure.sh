@@ -5,6 +5,7 @@
 #   3. page fetch of a 32 MiB loopback body against curl: time and peak memory;
 #   4. the coordinate forms: costs, and values beside cs2cs and GeoConvert.
 #   5. the map page against today's framed page (bench/fixtures/): marker, pick, memory, bytes.
+#   6. files of addresses: reading and writing 10,000 and 200,000 rows as CSV, XLSX and ODS.
 # Usage: bench/measure.sh [BUILD_DIR]   (default build/default; RUNS=7 start-ups of each)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +21,8 @@ else
 fi
 cmake --build "$build" -j "$(nproc)" --target tarnel tarnel_bench_core \
   tarnel_bench_bare_webengine tarnel_bench_window_watch tarnel_bench_body_server \
-  tarnel_bench_fetch tarnel_bench_forms tarnel_bench_forms_print tarnel_bench_map_page >/dev/null
+  tarnel_bench_fetch tarnel_bench_forms tarnel_bench_forms_print tarnel_bench_map_page \
+  tarnel_bench_table >/dev/null
 bench="$build/bench"
 work="$(mktemp -d)"
 server=""
@@ -155,3 +157,16 @@ print(f"- pick to its coordinates shown: {m('new_pick_ms'):.1f} ms (runs: {', '.
 print(f"- process tree memory (PSS): new {m('new_tree_pss_kib') / 1024:.0f} MiB, today {m('today_tree_pss_kib') / 1024:.0f} MiB, ratio {m('new_tree_pss_kib') / m('today_tree_pss_kib'):.2f} (target ≤ 1.1)")
 print(f"- transferred, page: new {m('new_page_bytes') / 1000:.1f} kB, today {m('today_page_bytes') / 1000:.1f} kB; tiles: {m('new_tile_bytes') / 1000:.1f} kB and {m('today_tile_bytes') / 1000:.1f} kB")
 EOF
+echo
+
+echo "## Files of addresses (each run its own process; peak resident memory above idle)"
+for rows in 10000 200000; do
+  mkdir -p "$work/table$rows"
+  "$bench/tarnel_bench_table" make "$work/table$rows" "$rows"
+  for kind in csv xlsx ods; do
+    file="$work/table$rows/adresses.$kind"
+    echo "- $rows rows, $kind, read: $("$bench/tarnel_bench_table" read "$file")"
+    echo "- $rows rows, $kind, read and written back with 7 columns added:" \
+      "$("$bench/tarnel_bench_table" copy "$file" "$work/table$rows/resultat.$kind")"
+  done
+done

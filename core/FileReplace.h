@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <functional>
 
 namespace tarnel {
 
@@ -11,5 +13,9 @@ namespace tarnel {
 // names something other than a regular file (a folder, a device, a pipe) is refused.
 // True when the file now holds the bytes.
 bool ReplaceFileContents(const QString& path, const QByteArray& bytes);
+
+// The same for contents too large to hold at once: `write` streams them onto the new file (a
+// seekable device) and returns false to give up, which leaves `path` as it was.
+bool ReplaceFileContents(const QString& path, const std::function<bool(QIODevice&)>& write);
 
 } // namespace tarnel

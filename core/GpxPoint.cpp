@@ -7,7 +7,7 @@
 
 namespace tarnel {
 
-QByteArray GpxPointFile(const PlacedPoint& point) {
+QByteArray GpxWaypointsFile(const QList<PlacedPoint>& points) {
     const QString ns = QStringLiteral("http://www.topografix.com/GPX/1/1");
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
@@ -18,15 +18,26 @@ QByteArray GpxPointFile(const PlacedPoint& point) {
     // Both required by the schema; "creator" names the program that wrote the file.
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
     xml.writeAttribute(QStringLiteral("creator"), kProgramTitle + u' ' + kVersionText);
-    xml.writeStartElement(ns, QStringLiteral("wpt"));
-    xml.writeAttribute(QStringLiteral("lat"), DecimalDegreesText(point.latitude));
-    xml.writeAttribute(QStringLiteral("lon"), DecimalDegreesText(point.longitude));
-    // The schema puts "ele" first among the waypoint's elements.
-    if (point.altitude)
-        xml.writeTextElement(ns, QStringLiteral("ele"), DecimalDegreesText(*point.altitude));
-    xml.writeTextElement(ns, QStringLiteral("name"), ExportSafeText(point.name));
+    for (const PlacedPoint& point : points) {
+        xml.writeStartElement(ns, QStringLiteral("wpt"));
+        xml.writeAttribute(QStringLiteral("lat"), DecimalDegreesText(point.latitude));
+        xml.writeAttribute(QStringLiteral("lon"), DecimalDegreesText(point.longitude));
+        if (point.altitude)
+            xml.writeTextElement(ns, QStringLiteral("ele"), DecimalDegreesText(*point.altitude));
+        if (point.time.isValid())
+            xml.writeTextElement(ns, QStringLiteral("time"),
+                                 point.time.toUTC().toString(Qt::ISODate));
+        xml.writeTextElement(ns, QStringLiteral("name"), ExportSafeText(point.name));
+        if (!point.description.isEmpty())
+            xml.writeTextElement(ns, QStringLiteral("desc"), ExportSafeText(point.description));
+        xml.writeEndElement();
+    }
     xml.writeEndDocument();
     return bytes;
+}
+
+QByteArray GpxPointFile(const PlacedPoint& point) {
+    return GpxWaypointsFile({point});
 }
 
 } // namespace tarnel

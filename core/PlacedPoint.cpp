@@ -36,8 +36,10 @@ PlacedPointReading ReadPlacedPoint(const ExportedPoint& boxes) {
     const std::optional<double> longitude = ReadDecimal(boxes.longitude, 180);
     if (!longitude)
         return {std::nullopt, Problem(QStringLiteral("longitude"), boxes.longitude, 180)};
-    const double east = *longitude == 180 ? -180 : *longitude;
-    PlacedPoint point{*latitude, east, ExportedPointName(boxes)};
+    PlacedPoint point;
+    point.latitude = *latitude;
+    point.longitude = *longitude == 180 ? -180 : *longitude;
+    point.name = ExportedPointName(boxes);
     if (boxes.altitude && std::isfinite(*boxes.altitude))
         point.altitude = std::round(*boxes.altitude * 100) / 100;
     return {point, {}};

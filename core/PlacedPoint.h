@@ -2,19 +2,23 @@
 
 #include "core/GenericAsc.h"
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
 namespace tarnel {
 
 // A point as the exchange formats (GPX, KML, GeoJSON) hold it: WGS 84 decimal degrees, latitude
-// in [-90, 90], longitude in [-180, 180), and its name as typed (each writer cleans it with
-// ExportSafeText).
+// in [-90, 90], longitude in [-180, 180), and its name as typed; a description, a time (UTC) and
+// an altitude in metres when known, written only then. Each writer cleans the texts with
+// ExportSafeText.
 struct PlacedPoint {
     double latitude = 0;
     double longitude = 0;
     QString name;
-    std::optional<double> altitude{}; // metres, when known
+    QString description;
+    QDateTime time;
+    std::optional<double> altitude;
 };
 
 // The point of the address window's boxes, or the French sentence that says which box holds no

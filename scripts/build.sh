@@ -4,5 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
 bash scripts/setup.sh
+source scripts/compiler-cache.sh
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"

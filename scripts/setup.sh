@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n qt6-l10n-tools
   libqt6svg6 libgl-dev
   libcurl4-openssl-dev libcpp-httplib-dev zlib1g-dev curl libicu-dev
@@ -19,8 +19,13 @@ packages=(
   # Coordinate systems (PROJ with its database, GeographicLib), the map page's Leaflet and its
   # bridge to the program, and what the exports and the page's script are checked with.
   libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
+  # XLSX and ODS workbooks are zip files: QuaZip reads and writes them on Qt's devices.
+  libquazip1-qt6-dev
   libjs-leaflet qt6-webchannel-dev
-  gpsbabel gdal-bin libxml2-utils eslint
+  gpsbabel libxml2-utils eslint
+  # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their
+  # exports in the tests.
+  libqt6sql6-sqlite gdal-bin
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
 )

@@ -4,13 +4,15 @@
 
 const KEYBOARD_CLASS = "keyboard-focus";
 
-// Marks `element` with the keyboard-focus class whenever it has the focus and the last thing the
-// user did was no pointer press; the style sheet draws the cross and the outline from it.
+// Marks `element` with the keyboard-focus class whenever it has the focus, the page has the
+// program's keyboard, and the last thing the user did was no pointer press; the style sheet
+// draws the cross and the outline from it.
 export function followKeyboardFocus(element) {
     let pointerLast = false;
     const update = () => {
-        element.classList.toggle(KEYBOARD_CLASS, document.activeElement === element &&
-            !pointerLast);
+        // The page keeps its focused element while the rest of the program has the keyboard.
+        element.classList.toggle(KEYBOARD_CLASS, document.hasFocus() &&
+            document.activeElement === element && !pointerLast);
     };
     document.addEventListener("pointerdown", () => {
         pointerLast = true;
@@ -20,6 +22,13 @@ export function followKeyboardFocus(element) {
         pointerLast = false;
         update();
     }, true);
+    // Focus given back to the page by the rest of the program counts as the keyboard's until a
+    // press says otherwise: it comes without a key event in the page.
+    window.addEventListener("blur", () => {
+        pointerLast = false;
+        update();
+    });
+    window.addEventListener("focus", update);
     element.addEventListener("focus", update);
     element.addEventListener("blur", update);
 }

@@ -2,15 +2,18 @@
 # Fails when a source includes a header of a layer it must not depend on:
 #   check-layering.sh SOURCE_DIR
 # app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
-# shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds; the other layers know
-# only core/ (and themselves). A header of
-# another folder of the same layer is fine.
+# shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds; addressfile/ reads its
+# tables through spreadsheet/; the other layers (places/ among them) know only core/ (and
+# themselves). A header of another folder of the same layer is fine.
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
   [core]="core"
+  [spreadsheet]="core spreadsheet"
+  [addressfile]="core spreadsheet addressfile"
   [net]="core net"
   [platform]="core platform"
+  [places]="core places"
   [geocoding]="core net geocoding"
   [mapservice]="core geocoding mapservice"
   [resources]="core resources"

@@ -381,6 +381,8 @@ void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly_data() {
     QTest::newRow("Tab to the map") << u"tab"_qs << true << true;
     QTest::newRow("map clicked: focus from the mouse") << u"click"_qs << true << false;
     QTest::newRow("Tab to the map, then on to the zoom") << u"tab tab"_qs << false << false;
+    // The page keeps its focused map while another control of the program has the keyboard.
+    QTest::newRow("Tab to the map, then the keyboard elsewhere") << u"tab out"_qs << true << false;
 }
 
 void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly() {
@@ -394,6 +396,8 @@ void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly() {
     for (const QString& step : how.split(u' ', Qt::SkipEmptyParts)) {
         if (step == u"tab") {
             QTest::keyClick(input, Qt::Key_Tab);
+        } else if (step == u"out") {
+            input->clearFocus();
         } else {
             browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-150, 100));
         }

@@ -6,6 +6,7 @@
 #include "resources/Resources.h"
 #include "ui/common/Controls.h"
 #include "ui/common/Fonts.h"
+#include "ui/common/LinkLabelAccessible.h"
 
 #include <QDir>
 #include <QIcon>
@@ -126,6 +127,7 @@ frmAbout::frmAbout(WindowContext& context, QWidget* owner)
         link->setFocusPolicy(Qt::TabFocus);
         link->setStyleSheet(QStringLiteral("QLabel:focus { border: 1px dotted white; }"));
         link->installEventFilter(this);
+        LinkLabelAccessible::Describe(link);
     }
     SetTabOrder({cmdOK, cmdSysInfo, Command1, lblDisclaimer_, Label3_, Image2_});
     cmdOK->setFocus();

@@ -34,6 +34,7 @@ private slots:
     void everyFocusableControlHasItsOwnName();
     void controls_data();
     void controls();
+    void linksPressedByAssistiveTechnology();
 };
 
 void frmAboutAccessibilityTest::everyFocusableControlHasItsOwnName() {
@@ -43,8 +44,8 @@ void frmAboutAccessibilityTest::everyFocusableControlHasItsOwnName() {
     QVERIFY2(faults.isEmpty(), qPrintable(faults));
 }
 
-// The links are labels that a click opens: read as their texts, the donation picture by what
-// its tooltip offers.
+// The links are labels that a click, Enter or Space opens: read as links named by their texts,
+// the donation picture by what its tooltip offers.
 void frmAboutAccessibilityTest::controls_data() {
     DeclareControlColumn();
 
@@ -53,7 +54,9 @@ void frmAboutAccessibilityTest::controls_data() {
     AddControlRow("Command1", QAccessible::Button, u"Détails..."_qs);
     AddControlRow("lblTitle", QAccessible::StaticText, u"Tarnel"_qs);
     AddControlRow("lblVersion", QAccessible::StaticText, u"Version 1.0.0"_qs);
-    AddControlRow("Image2", QAccessible::Graphic, u"Faire un don avec PayPal"_qs);
+    AddControlRow("lblDisclaimer", QAccessible::Link, u"E-Mail : contact@tarnel.example"_qs);
+    AddControlRow("Label3", QAccessible::Link, u"URL : https://tarnel.example"_qs);
+    AddControlRow("Image2", QAccessible::Link, u"Faire un don avec PayPal"_qs);
 }
 
 void frmAboutAccessibilityTest::controls() {
@@ -62,6 +65,22 @@ void frmAboutAccessibilityTest::controls() {
     Harness harness;
     const QString faults = ControlFaults(harness.window, expected);
     QVERIFY2(faults.isEmpty(), qPrintable(faults));
+}
+
+void frmAboutAccessibilityTest::linksPressedByAssistiveTechnology() {
+    Harness harness;
+    for (const char* link : {"lblDisclaimer", "Label3", "Image2"}) {
+        auto* label = harness.window->findChild<QWidget*>(QLatin1String(link));
+        QVERIFY2(label, link);
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(label);
+        QVERIFY2(view && view->actionInterface(), link);
+        view->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    QStringList opened;
+    for (const OpenedTarget& open : harness.platform.shell.opened)
+        opened.append(open.target);
+    QCOMPARE(opened, (QStringList{u"mailto:contact@tarnel.example"_qs, u"https://tarnel.example"_qs,
+                                  u"https://tarnel.example/Don/Don.htm"_qs}));
 }
 
 QTEST_MAIN(frmAboutAccessibilityTest)

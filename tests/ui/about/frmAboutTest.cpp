@@ -89,8 +89,6 @@ private slots:
     void keys_data();
     void keys();
     void tabOrder();
-    void linksFromTheKeyboard_data();
-    void linksFromTheKeyboard();
     void links_data();
     void links();
     void tooltips_data();
@@ -339,58 +337,50 @@ void frmAboutTest::tabOrder() {
              (QStringList{"cmdSysInfo", "Command1", "lblDisclaimer", "Label3", "Image2", "cmdOK"}));
 }
 
-void frmAboutTest::linksFromTheKeyboard_data() {
-    links_data();
-}
-
-void frmAboutTest::linksFromTheKeyboard() {
-    QFETCH(QString, control);
-    QFETCH(QString, target);
-
-    Program program;
-    Window window(program);
-    QVERIFY(window.ShowActive());
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
-        while (QApplication::focusWidget()->objectName() != control)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(QApplication::focusWidget(), key);
-    }
-    const QList<OpenedTarget>& opened = program.platform.shell.opened;
-    QCOMPARE(opened.size(), 2);
-    for (const OpenedTarget& open : opened)
-        QCOMPARE(open.target, target);
-    // Enter on a link follows it, not the default button.
-    QVERIFY(!window.Closed());
-}
-
 void frmAboutTest::links_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("keyboard"); // reached with Tab, then Enter and Space; else clicked
 
-    QTest::newRow("mail") << "lblDisclaimer"
-                          << "mailto:contact@tarnel.example";
-    QTest::newRow("web site") << "Label3"
-                              << "https://tarnel.example";
-    QTest::newRow("donation") << "Image2"
-                              << "https://tarnel.example/Don/Don.htm";
+    const QList<std::pair<QString, QString>> links = {
+        {"lblDisclaimer", "mailto:contact@tarnel.example"},
+        {"Label3", "https://tarnel.example"},
+        {"Image2", "https://tarnel.example/Don/Don.htm"}};
+    for (const bool keyboard : {false, true}) {
+        for (const auto& [control, target] : links) {
+            QTest::addRow("%s, %s", qPrintable(control), keyboard ? "keyboard" : "mouse")
+                << control << target << keyboard;
+        }
+    }
 }
 
 void frmAboutTest::links() {
     QFETCH(QString, control);
     QFETCH(QString, target);
+    QFETCH(bool, keyboard);
 
     Program program;
     Window window(program);
     QVERIFY(window.ShowActive());
-    auto* label = window.Find<QLabel>(control);
-    // Through the window, as the desktop delivers a click: the label itself ignores the press.
-    const QPoint centre = label->mapTo(window.get(), label->rect().center());
-    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, centre);
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+    if (keyboard) {
+        // Enter on a link follows it, not the default button that closes the window.
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+            while (QApplication::focusWidget()->objectName() != control)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), key);
+        }
+    } else {
+        auto* label = window.Find<QLabel>(control);
+        // Through the window, as the desktop delivers a click: the label itself ignores the
+        // press.
+        const QPoint centre = label->mapTo(window.get(), label->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, centre);
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+    }
 
     const QList<OpenedTarget>& opened = program.platform.shell.opened;
-    // The click opens the link, the double click once more.
+    // The click opens the link, the double click once more; or Enter, then Space.
     QCOMPARE(opened.size(), 2);
     for (const OpenedTarget& open : opened) {
         QCOMPARE(open.target, target);

@@ -1,0 +1,60 @@
+// Fuzz target of a place file reader: ReadGpxPlaces, ReadKmlPlaces or ReadGeoJsonPlaces, as
+// TARNEL_PLACE_FORMAT (Gpx, Kml or GeoJson) chooses when it is built, through ReadPlaceBytes
+// (route and track points included).
+//
+// Checked on every input, besides no crash, no sanitizer report and no hang on nested or
+// entity-laden input:
+// - refused, the reading holds a French sentence and neither places nor warnings;
+// - read, every place lies on Earth (latitude in [-90, 90], longitude in [-180, 180]) and its
+//   altitude, when there is one, is a finite number;
+// - the places written back in the same format (PlacesFileBytes) read back as as many places,
+//   with exactly the same coordinates (a longitude of 180 as -180) and altitudes.
+
+#include "fuzz/FuzzSupport.h"
+#include "places/PlaceExport.h"
+#include "places/PlaceFileImport.h"
+
+#include <cmath>
+#include <cstdint>
+
+using namespace tarnel;
+using tarnel::fuzz::Require;
+using tarnel::fuzz::Shown;
+
+constexpr ExportFormat kFormat = ExportFormat::TARNEL_PLACE_FORMAT;
+
+namespace {
+
+void CheckPlaceReading(const PlaceFileReading& reading, ExportFormat format) {
+    if (!reading.problem.isEmpty()) {
+        Require(reading.places.isEmpty() && reading.warnings.isEmpty(),
+                "a refused file gives neither places nor warnings", reading.problem);
+        return;
+    }
+    for (const Place& place : reading.places) {
+        Require(std::abs(place.latitude) <= 90 && std::abs(place.longitude) <= 180,
+                "every place lies on Earth", Shown(place.name));
+        Require(!place.altitude || std::isfinite(*place.altitude), "an altitude is a number",
+                Shown(place.name));
+    }
+    const PlaceFileReading again =
+        ReadPlaceBytes(*PlacesFileBytes(format, reading.places), format, false);
+    Require(again.problem.isEmpty() && again.places.size() == reading.places.size(),
+            "the places written back read back as many", again.problem);
+    for (qsizetype i = 0; i < again.places.size(); ++i) {
+        const Place& before = reading.places[i];
+        const Place& after = again.places[i];
+        Require(after.latitude == before.latitude &&
+                    after.longitude == (before.longitude == 180 ? -180 : before.longitude) &&
+                    after.altitude == before.altitude,
+                "the places written back keep their coordinates", Shown(before.name));
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    CheckPlaceReading(ReadPlaceBytes(bytes, kFormat, true), kFormat);
+    return 0;
+}

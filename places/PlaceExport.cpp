@@ -1,0 +1,52 @@
+#include "places/PlaceExport.h"
+
+#include "core/FileReplace.h"
+#include "core/GeoJsonPoint.h"
+#include "core/GpxPoint.h"
+#include "core/KmlPoint.h"
+#include "core/PlacedPoint.h"
+
+#include <QDir>
+
+namespace tarnel {
+
+std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<Place>& places) {
+    QList<PlacedPoint> points;
+    points.reserve(places.size());
+    for (const Place& place : places) {
+        PlacedPoint point;
+        point.latitude = place.latitude;
+        point.longitude = place.longitude == 180 ? -180 : place.longitude;
+        point.name = place.name;
+        point.description = place.note;
+        point.time = place.added;
+        point.altitude = place.altitude;
+        points.append(point);
+    }
+    switch (format) {
+    case ExportFormat::Gpx:
+        return GpxWaypointsFile(points);
+    case ExportFormat::Kml:
+        return KmlPlacemarksFile(QStringLiteral("Mes lieux"), points);
+    case ExportFormat::GeoJson:
+        return GeoJsonFeaturesFile(points);
+    case ExportFormat::GenericAsc:
+        break;
+    }
+    return std::nullopt;
+}
+
+ExportOutcome WritePlacesFile(const QString& path, ExportFormat format,
+                              const QList<Place>& places) {
+    const std::optional<QByteArray> bytes = PlacesFileBytes(format, places);
+    if (!bytes)
+        return {false, QStringLiteral("Les lieux s'enregistrent en GPX, KML ou GeoJSON.")};
+    if (!ReplaceFileContents(path, *bytes))
+        return {false, QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez "
+                                      "que son dossier existe et que vous avez le droit d'y "
+                                      "écrire.")
+                           .arg(QDir::toNativeSeparators(path))};
+    return {true, {}};
+}
+
+} // namespace tarnel
