@@ -144,16 +144,16 @@ QString CoordinatesSection(const std::optional<Place>& place, const QString& sou
         const QString lat = Decimal(place->latitude);
         const QString lng = Decimal(place->longitude);
         const QString larger = QLatin1String("https://www.openstreetmap.org/?mlat=") % lat %
-                               QLatin1String("&amp;mlon=") % lng % QLatin1String("#map=16/") %
-                               lat % u'/' % lng;
+                               QLatin1String("&amp;mlon=") % lng % QLatin1String("#map=16/") % lat %
+                               u'/' % lng;
         coordinates = QLatin1String("Latitude ") % lat % QLatin1String(", longitude ") % lng %
                       QStringLiteral(" \u00B7 <a href=\"") % larger %
                       QLatin1String("\">Voir sur OpenStreetMap</a>");
     }
     const QString hidden = place ? QString() : QStringLiteral(" hidden");
-    const QString geocoding =
-        source.isEmpty() ? QStringLiteral(" hidden>")
-                         : QStringLiteral("> \u00B7 Géocodage : ") + EscapeHtml(source);
+    const QString geocoding = source.isEmpty()
+                                  ? QStringLiteral(" hidden>")
+                                  : QStringLiteral("> \u00B7 Géocodage : ") + EscapeHtml(source);
     return QLatin1String("<p id=\"coordinates\" class=\"coordinates\"") % hidden % u'>' %
            coordinates % QLatin1String("</p>\n<p id=\"credits\" class=\"credits\"") % hidden %
            QStringLiteral(">Carte : ") % MapCredits(tiles) %
@@ -240,29 +240,27 @@ QString ViewportArrangement(const Place& place) {
 }
 
 QByteArray MapPageHtml(const MapPageContent& content, const std::vector<TileLayer>& tiles) {
-    const QString viewport = content.place ? QLatin1String("<!-- ") %
-                                                 ViewportArrangement(*content.place) %
-                                                 QLatin1String(" -->\n")
-                                           : QString();
+    const QString viewport =
+        content.place
+            ? QLatin1String("<!-- ") % ViewportArrangement(*content.place) % QLatin1String(" -->\n")
+            : QString();
     const QString text = PageMessage(content);
     // The program's own sentences are markup-free; an explanation may quote the query.
     const QString html = text == content.problem ? EscapeHtml(text) : text;
-    const QString message =
-        QLatin1String("<p id=\"message\"") %
-        (text.isEmpty()                     ? QLatin1String(" hidden")
-         : MessageTellsAbsence(content) ? QLatin1String(" class=\"absence\"")
-                                            : QLatin1String("")) %
-        u'>' % html % QLatin1String("</p>\n");
+    const QString message = QLatin1String("<p id=\"message\"") %
+                            (text.isEmpty()                 ? QLatin1String(" hidden")
+                             : MessageTellsAbsence(content) ? QLatin1String(" class=\"absence\"")
+                                                            : QLatin1String("")) %
+                            u'>' % html % QLatin1String("</p>\n");
     const QString page =
-        Fill(PageTemplate(),
-             {{QStringLiteral("viewport"), viewport},
-              {QStringLiteral("title"), EscapeHtml(PageHeading(content.query))},
-              {QStringLiteral("leaflet"), LeafletVersionTag()},
-              {QStringLiteral("data"), PageData(content, tiles)},
-              {QStringLiteral("message"), message},
-              {QStringLiteral("others"), OthersSection(content.others)},
-              {QStringLiteral("coordinates"), CoordinatesSection(content.place, content.source,
-                                                                 tiles)}});
+        Fill(PageTemplate(), {{QStringLiteral("viewport"), viewport},
+                              {QStringLiteral("title"), EscapeHtml(PageHeading(content.query))},
+                              {QStringLiteral("leaflet"), LeafletVersionTag()},
+                              {QStringLiteral("data"), PageData(content, tiles)},
+                              {QStringLiteral("message"), message},
+                              {QStringLiteral("others"), OthersSection(content.others)},
+                              {QStringLiteral("coordinates"),
+                               CoordinatesSection(content.place, content.source, tiles)}});
     return page.toUtf8();
 }
 

@@ -49,8 +49,8 @@ void Refuse(httplib::Response& response, int status, const char* text) {
 
 // The paths the service answers; the rest is refused before any handler runs.
 bool Served(const std::string& path) {
-    return path == kPagePath || path == kPlacePath || path == kIconPath || path == kPointPath || path == kAddressPath ||
-           path.starts_with("/page/") || path.starts_with("/leaflet/");
+    return path == kPagePath || path == kPlacePath || path == kIconPath || path == kPointPath ||
+           path == kAddressPath || path.starts_with("/page/") || path.starts_with("/leaflet/");
 }
 
 // Answers with `file`, or with "not modified" when the browser holds the same bytes.
@@ -189,8 +189,8 @@ bool MapService::Start() {
                             "frame-ancestors 'none'";
     server->Get(
         kPagePath, [this, csp](const httplib::Request& request, httplib::Response& response) {
-            const QByteArray page = MapPageHtml(
-                ContentFor(DecodeQueryValue(MapQueryValue(request.target))), tiles_);
+            const QByteArray page =
+                MapPageHtml(ContentFor(DecodeQueryValue(MapQueryValue(request.target))), tiles_);
             response.set_header("Cache-Control", "no-store");
             response.set_header("X-Content-Type-Options", "nosniff");
             response.set_header("Content-Security-Policy", csp);

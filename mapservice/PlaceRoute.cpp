@@ -15,10 +15,10 @@ QByteArray PlaceJson(const MapPageContent& content) {
                                   {QStringLiteral("lat"), other.place.latitude},
                                   {QStringLiteral("lng"), other.place.longitude}});
     }
-    const QJsonValue place =
-        content.place ? QJsonObject{{QStringLiteral("lat"), content.place->latitude},
-                                    {QStringLiteral("lng"), content.place->longitude}}
-                      : QJsonValue(QJsonValue::Null);
+    const QJsonValue place = content.place
+                                 ? QJsonObject{{QStringLiteral("lat"), content.place->latitude},
+                                               {QStringLiteral("lng"), content.place->longitude}}
+                                 : QJsonValue(QJsonValue::Null);
     const QJsonObject object{
         {QStringLiteral("query"), content.query},
         {QStringLiteral("heading"), PageHeading(content.query)},

@@ -29,9 +29,10 @@ namespace {
 const QString kBridgeScriptName = QStringLiteral("tarnel-qwebchannel");
 // The service's map pages, the only ones shown in place.
 const QString kMapPagePath = QStringLiteral("/maps");
-// How long the page may take to take a search in hand; the entry point answers at once, so
-// only a page too busy to run it meets this, and a load then serves better.
-constexpr int kInPlaceAnswerMs = 300;
+// How long the page may take to take a search in hand. The entry point answers at once, but a
+// renderer still drawing tiles on a loaded machine takes a few hundred milliseconds to run it;
+// a page silent for longer is stuck, and a load then serves better.
+constexpr int kInPlaceAnswerMs = 1500;
 
 // Scheme, host and port, the port left out when it is the scheme's own, as a browser writes an
 // origin ("http://127.0.0.1:41235"); empty for a URL without host.

@@ -57,7 +57,7 @@ private:
     QWebChannel* channel_;
     MapBridge* bridge_;
     QUrl trustedOrigin_;
-    bool loaded_ = false;      // the page shown finished loading, and no other load started
+    bool loaded_ = false;     // the page shown finished loading, and no other load started
     quint64 navigations_ = 0; // Navigate calls so far: an answer for an older one is dropped
 };
 

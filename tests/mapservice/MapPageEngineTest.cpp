@@ -435,8 +435,8 @@ void MapPageEngineTest::searchMovesThePageInPlace_data() {
         << u"1 rue X,+Paris,+FRANCE,+75001"_qs << u"1 rue X, Paris, FRANCE, 75001"_qs
         << u"48.8625000,2.3417000"_qs << u" · Géocodage : Base Adresse Nationale"_qs << false;
     QTest::newRow("address not found")
-        << u"Rue Vide,+Paris,+FRANCE,+75007"_qs << u"Rue Vide, Paris, FRANCE, 75007"_qs
-        << QString() << AbsenceText(Absence::NotFound) << true;
+        << u"Rue Vide,+Paris,+FRANCE,+75007"_qs << u"Rue Vide, Paris, FRANCE, 75007"_qs << QString()
+        << AbsenceText(Absence::NotFound) << true;
     QTest::newRow("pair off Earth") << u"91%2C0"_qs << u"91,0"_qs << QString()
                                     << u"La case Latitude est hors limites : « 91 »"_qs << false;
 }
@@ -453,8 +453,8 @@ void MapPageEngineTest::searchMovesThePageInPlace() {
     browser.Js(u"document.querySelectorAll('.leaflet-control-layers-base input')[1].click()"_qs);
     if (panel) {
         browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-60, 30));
-        QTRY_VERIFY_WITH_TIMEOUT(!browser.Js(u"document.getElementById('panel').hidden"_qs).toBool(),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !browser.Js(u"document.getElementById('panel').hidden"_qs).toBool(), 10000);
     }
     // Lives as long as the document does.
     browser.Js(u"window.sameDocument = true"_qs);
@@ -486,8 +486,9 @@ void MapPageEngineTest::searchMovesThePageInPlace() {
     // The point's panel closed, the focus and the base layer chosen kept.
     QVERIFY(browser.Js(u"document.getElementById('panel').hidden"_qs).toBool());
     QCOMPARE(browser.Js(u"document.activeElement.id"_qs), focused);
-    QCOMPARE(browser.Js(u"[...document.querySelectorAll('.leaflet-control-layers-base input')]"
-                        ".findIndex(i => i.checked)"_qs)
+    QCOMPARE(browser
+                 .Js(u"[...document.querySelectorAll('.leaflet-control-layers-base input')]"
+                     ".findIndex(i => i.checked)"_qs)
                  .toInt(),
              1);
 }

@@ -1,8 +1,8 @@
-#include "mapservice/MapService.h"
 #include "FakeGeocoderServer.h"
 #include "geocoding/GeoplateformeGeocoder.h"
 #include "geocoding/NominatimGeocoder.h"
 #include "mapservice/MapPage.h"
+#include "mapservice/MapService.h"
 
 #include <httplib.h>
 
@@ -87,8 +87,8 @@ void MapServicePlaceTest::placeOfEachQuery_data() {
         << QString() << QString() << 0 << AbsenceText(Absence::NotFound) << true;
     QTest::newRow("pair off Earth") << QByteArray("91%2C0") << u"91,0"_qs << QString() << QString()
                                     << 0 << u"La case Latitude est hors limites"_qs << true;
-    QTest::newRow("nothing asked") << QByteArray() << u"Recherche vide"_qs << QString()
-                                   << QString() << 0 << u"Saisissez une adresse"_qs << false;
+    QTest::newRow("nothing asked") << QByteArray() << u"Recherche vide"_qs << QString() << QString()
+                                   << 0 << u"Saisissez une adresse"_qs << false;
 }
 
 void MapServicePlaceTest::placeOfEachQuery() {
@@ -104,7 +104,8 @@ void MapServicePlaceTest::placeOfEachQuery() {
     QCOMPARE(result->status, 200);
     QCOMPARE(result->get_header_value("Content-Type"), "application/json; charset=utf-8");
     QCOMPARE(result->get_header_value("Cache-Control"), "no-store");
-    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
+    const QJsonObject json =
+        QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
     QCOMPARE(json[u"heading"_qs].toString(), heading);
     QCOMPARE(json[u"source"_qs].toString(), source);
     QCOMPARE(json[u"others"_qs].toArray().size(), others);
@@ -139,11 +140,11 @@ void MapServicePlaceTest::guarded_data() {
     QTest::newRow("the page's own fetch")
         << QByteArray("GET") << own << QByteArray("http://127.0.0.1:%1")
         << QByteArray("same-origin") << 200;
-    QTest::newRow("another site's fetch") << QByteArray("GET") << own
-                                          << QByteArray("https://evil.example")
-                                          << QByteArray("cross-site") << 403;
-    QTest::newRow("another host name") << QByteArray("GET") << QByteArray("localhost:%1")
-                                       << QByteArray() << QByteArray() << 403;
+    QTest::newRow("another site's fetch")
+        << QByteArray("GET") << own << QByteArray("https://evil.example")
+        << QByteArray("cross-site") << 403;
+    QTest::newRow("another host name")
+        << QByteArray("GET") << QByteArray("localhost:%1") << QByteArray() << QByteArray() << 403;
     QTest::newRow("post") << QByteArray("POST") << own << QByteArray() << QByteArray() << 405;
 }
 
@@ -153,7 +154,8 @@ void MapServicePlaceTest::guarded() {
     QFETCH(QByteArray, origin);
     QFETCH(QByteArray, fetchSite);
     QFETCH(int, status);
-    httplib::Headers headers{{"Host", QString::fromLatin1(host).arg(service_->Port()).toStdString()}};
+    httplib::Headers headers{
+        {"Host", QString::fromLatin1(host).arg(service_->Port()).toStdString()}};
     if (!origin.isEmpty()) {
         headers.emplace("Origin", QString::fromLatin1(origin).arg(service_->Port()).toStdString());
     }
