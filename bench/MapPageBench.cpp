@@ -37,6 +37,7 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <vector>
@@ -299,9 +300,12 @@ int main(int argc, char** argv) {
                        u"48.8584000,2.2945000"_qs, "inplace_address", into);
     }
     for (const auto& [name, values] : figures.values) {
-        std::vector<double> sorted = values;
+        // A run that never showed its marker (-1) is listed but left out of the median.
+        std::vector<double> sorted;
+        std::copy_if(values.begin(), values.end(), std::back_inserter(sorted),
+                     [](double value) { return value >= 0; });
         std::sort(sorted.begin(), sorted.end());
-        std::printf("%s=%.1f", name.c_str(), sorted[sorted.size() / 2]);
+        std::printf("%s=%.1f", name.c_str(), sorted.empty() ? -1.0 : sorted[sorted.size() / 2]);
         for (const double value : values) {
             std::printf(" %.1f", value);
         }
