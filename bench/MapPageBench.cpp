@@ -1,11 +1,14 @@
 // Today's framed map page against the program's own map page, in one run of the real engine:
 // a search to its marker drawn, a pick to its coordinates shown, the process tree's memory and
-// the bytes each page transfers. Prints "name=value" lines for bench/measure.sh.
+// the bytes each page transfers; the floor of loading a map page (a minimal Leaflet page with
+// its marker), and a search shown in place on a map already shown. Prints "name=value" lines
+// for bench/measure.sh.
 //
 // Everything is on the loopback interface: a server standing in for the tile servers and for
 // OpenStreetMap's embed page (fixtures/embed.html, a Leaflet map with its marker), which also
-// serves today's page (fixtures/framed-page.html, its frame pointed at the stand-in), and the
-// program's map service asking a stand-in geocoder.
+// serves today's page (fixtures/framed-page.html, its frame pointed at the stand-in) and the
+// minimal page (fixtures/minimal.html), and the program's map service asking a stand-in
+// geocoder.
 //
 // Usage: tarnel_bench_map_page FIXTURES_DIR [RUNS]
 
@@ -21,16 +24,22 @@
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
+#include <memory>
 #include <vector>
 
 using namespace tarnel;
@@ -38,14 +47,27 @@ using namespace tarnel::testing;
 
 namespace {
 
+// Waits in an event loop of its own: QTest's waits sleep in slices of 10 ms, which holds up
+// the engine's browser side, that runs on this thread, and would stretch every figure.
 QVariant Run(QWebEnginePage* page, const QString& script) {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
+    const auto answer = std::make_shared<QVariant>();
+    QEventLoop loop;
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    page->runJavaScript(script,
+                        [answer, loop = QPointer<QEventLoop>(&loop)](const QVariant& value) {
+                            *answer = value;
+                            if (loop) {
+                                loop->quit();
+                            }
+                        });
+    loop.exec();
+    return *answer;
+}
+
+void Pause(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Milliseconds until `script` is true, polled every few milliseconds; -1 after a minute.
@@ -54,7 +76,7 @@ double Until(QWebEnginePage* page, const QString& script, const QElapsedTimer& s
         if (Run(page, script).toBool()) {
             return since.nsecsElapsed() / 1e6;
         }
-        QTest::qWait(2);
+        Pause(2);
     }
     return -1;
 }
@@ -150,6 +172,34 @@ void Measure(const QString& url, const QString& marker, bool pick, const std::st
     QTest::qWait(500);
 }
 
+// A search on a map already shown: the page of `from` loaded and settled, then `to`, whose
+// marker is to stand at `place` ("lat,lng" in seven decimals), timed to its marker drawn there.
+// Also counts the loads the search started, none when it was shown in place.
+void MeasureInPlace(const QString& from, const QString& to, const QString& place,
+                    const std::string& name, Figures& figures) {
+    QTemporaryDir folder;
+    QWebEngineProfile* profile = MakeMapViewProfile(folder.path());
+    auto* view = new WebEngineMapView(profile);
+    view->TrustServiceOrigin(QUrl(from));
+    view->resize(800, 600);
+    view->show();
+    QElapsedTimer clock;
+    clock.start();
+    QWebEnginePage* page = view->Browser()->page();
+    view->Navigate(from);
+    Until(page, kNewMarker + u" && map.dataset.ready === 'yes'"_qs, clock);
+    QTest::qWait(1000); // tiles settle
+    const QSignalSpy loads(page, &QWebEnginePage::loadStarted);
+    clock.restart();
+    view->Navigate(to);
+    figures.Add(name + "_marker_ms",
+                Until(page, kNewMarker + u" && map.dataset.place === '%1'"_qs.arg(place), clock));
+    figures.Add(name + "_loads", loads.size());
+    delete view;
+    delete profile;
+    QTest::qWait(500);
+}
+
 QByteArray TilePng() {
     QImage image(256, 256, QImage::Format_RGB32);
     image.fill(QColor(170, 211, 223));
@@ -182,6 +232,7 @@ int main(int argc, char** argv) {
         ReadFile(fixtures.filePath(u"framed-page.html"_qs))
             .replace("https://www.openstreetmap.org/export/embed.html", "/export/embed.html");
     const QByteArray embed = ReadFile(fixtures.filePath(u"embed.html"_qs));
+    const QByteArray minimal = ReadFile(fixtures.filePath(u"minimal.html"_qs));
     LoopbackServer standIn;
     auto& routes = standIn.Server();
     routes.Get(R"(/tiles/\w+/\d+/\d+/\d+\.png)",
@@ -192,6 +243,9 @@ int main(int argc, char** argv) {
                });
     routes.Get("/framed", [&framed](const httplib::Request&, httplib::Response& response) {
         response.set_content(framed.toStdString(), "text/html; charset=utf-8");
+    });
+    routes.Get("/minimal", [&minimal](const httplib::Request&, httplib::Response& response) {
+        response.set_content(minimal.toStdString(), "text/html; charset=utf-8");
     });
     routes.Get("/export/embed.html",
                [&embed](const httplib::Request&, httplib::Response& response) {
@@ -237,11 +291,21 @@ int main(int argc, char** argv) {
         Measure(service.BaseUrl() + u"48.8584%2C2.2945"_qs, kNewMarker, true, "new", into);
         Measure(service.BaseUrl() + u"1+rue+X,+Paris,+FRANCE,+75001"_qs, kNewMarker, false,
                 "new_address", into);
+        Measure(standIn.Url(u"/minimal"_qs), kNewMarker, false, "minimal", into);
+        // From Lyon: far enough that the map jumps rather than flies.
+        const QString lyon = service.BaseUrl() + u"45.76%2C4.83"_qs;
+        MeasureInPlace(lyon, service.BaseUrl() + u"48.8584%2C2.2945"_qs, u"48.8584000,2.2945000"_qs,
+                       "inplace", into);
+        MeasureInPlace(lyon, service.BaseUrl() + u"1+rue+X,+Paris,+FRANCE,+75001"_qs,
+                       u"48.8584000,2.2945000"_qs, "inplace_address", into);
     }
     for (const auto& [name, values] : figures.values) {
-        std::vector<double> sorted = values;
+        // A run that never showed its marker (-1) is listed but left out of the median.
+        std::vector<double> sorted;
+        std::copy_if(values.begin(), values.end(), std::back_inserter(sorted),
+                     [](double value) { return value >= 0; });
         std::sort(sorted.begin(), sorted.end());
-        std::printf("%s=%.1f", name.c_str(), sorted[sorted.size() / 2]);
+        std::printf("%s=%.1f", name.c_str(), sorted.empty() ? -1.0 : sorted[sorted.size() / 2]);
         for (const double value : values) {
             std::printf(" %.1f", value);
         }

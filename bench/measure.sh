@@ -153,6 +153,10 @@ m = lambda n: f[n][0]
 print(f"- search to the marker drawn, first search: new {m('new_cold_marker_ms'):.0f} ms, today {m('today_cold_marker_ms'):.0f} ms, ratio {m('new_cold_marker_ms') / m('today_cold_marker_ms'):.2f} (target ≤ 1)")
 print(f"- search to the marker drawn, later searches: new {m('new_marker_ms'):.0f} ms, today {m('today_marker_ms'):.0f} ms, ratio {m('new_marker_ms') / m('today_marker_ms'):.2f} (target ≤ 1)")
 print(f"- address search (geocoder stand-in) to the marker: {m('new_address_marker_ms'):.0f} ms, first {m('new_address_cold_marker_ms'):.0f} ms")
+print(f"- minimal Leaflet page with its marker (the floor of a page load): {m('minimal_marker_ms'):.0f} ms, first {m('minimal_cold_marker_ms'):.0f} ms")
+for kind, full in (("inplace", "new_marker_ms"), ("inplace_address", "new_address_marker_ms")):
+    loads = max(f[f"{kind}_loads"][1:])
+    print(f"- search on a shown map, in place ({kind}): {m(kind + '_marker_ms'):.0f} ms, full load {m(full):.0f} ms, ratio {m(kind + '_marker_ms') / m(full):.3f} (target ≤ 0.1; loads started: {loads:.0f})")
 print(f"- pick to its coordinates shown: {m('new_pick_ms'):.1f} ms (runs: {', '.join(f'{x:.1f}' for x in f['new_pick_ms'][1:])}; target ≤ 50)")
 print(f"- process tree memory (PSS): new {m('new_tree_pss_kib') / 1024:.0f} MiB, today {m('today_tree_pss_kib') / 1024:.0f} MiB, ratio {m('new_tree_pss_kib') / m('today_tree_pss_kib'):.2f} (target ≤ 1.1)")
 print(f"- transferred, page: new {m('new_page_bytes') / 1000:.1f} kB, today {m('today_page_bytes') / 1000:.1f} kB; tiles: {m('new_tile_bytes') / 1000:.1f} kB and {m('today_tile_bytes') / 1000:.1f} kB")

@@ -124,28 +124,41 @@ QString OthersSection(const std::vector<Candidate>& others) {
            QLatin1String("</ul>\n");
 }
 
-// The line under the map: where the place is, and the credits of the data shown.
-QString CoordinatesSection(const Place& place, const QString& source,
-                           const std::vector<TileLayer>& tiles) {
-    const QString lat = Decimal(place.latitude);
-    const QString lng = Decimal(place.longitude);
-    const QString larger = QLatin1String("https://www.openstreetmap.org/?mlat=") % lat %
-                           QLatin1String("&amp;mlon=") % lng % QLatin1String("#map=16/") % lat %
-                           u'/' % lng;
+// The map's credits, as the layers' licences word them (HTML of the program's own).
+QString MapCredits(const std::vector<TileLayer>& tiles) {
     QStringList credits;
     for (const TileLayer& layer : tiles) {
         if (!credits.contains(layer.attribution)) {
             credits.append(layer.attribution);
         }
     }
-    QString line = QStringLiteral("Carte : ") % credits.join(QStringLiteral(" \u00B7 "));
-    if (!source.isEmpty()) {
-        line += QStringLiteral(" \u00B7 Géocodage : ") + EscapeHtml(source);
+    return credits.join(QStringLiteral(" \u00B7 "));
+}
+
+// The lines under the map: where the place is, and the credits of the data shown. A page
+// without a place holds them hidden, for the page to fill in when a search moves it.
+QString CoordinatesSection(const std::optional<Place>& place, const QString& source,
+                           const std::vector<TileLayer>& tiles) {
+    QString coordinates;
+    if (place) {
+        const QString lat = Decimal(place->latitude);
+        const QString lng = Decimal(place->longitude);
+        const QString larger = QLatin1String("https://www.openstreetmap.org/?mlat=") % lat %
+                               QLatin1String("&amp;mlon=") % lng % QLatin1String("#map=16/") % lat %
+                               u'/' % lng;
+        coordinates = QLatin1String("Latitude ") % lat % QLatin1String(", longitude ") % lng %
+                      QStringLiteral(" \u00B7 <a href=\"") % larger %
+                      QLatin1String("\">Voir sur OpenStreetMap</a>");
     }
-    return QLatin1String("<p class=\"coordinates\">Latitude ") % lat %
-           QLatin1String(", longitude ") % lng % QStringLiteral(" \u00B7 <a href=\"") % larger %
-           QLatin1String("\">Voir sur OpenStreetMap</a></p>\n<p class=\"credits\">") % line %
-           QLatin1String("</p>\n");
+    const QString hidden = place ? QString() : QStringLiteral(" hidden");
+    const QString geocoding = source.isEmpty()
+                                  ? QStringLiteral(" hidden>")
+                                  : QStringLiteral("> \u00B7 Géocodage : ") + EscapeHtml(source);
+    return QLatin1String("<p id=\"coordinates\" class=\"coordinates\"") % hidden % u'>' %
+           coordinates % QLatin1String("</p>\n<p id=\"credits\" class=\"credits\"") % hidden %
+           QStringLiteral(">Carte : ") % MapCredits(tiles) %
+           QLatin1String("<span id=\"geocoding-credit\"") % geocoding %
+           QLatin1String("</span></p>\n");
 }
 
 // `pattern` with each "@@name@@" replaced by its value, in one pass: values are never scanned
@@ -197,41 +210,57 @@ QString AbsenceText(Absence why) {
     return QStringLiteral("Aucun lieu correspondant à cette recherche n'a été trouvé.");
 }
 
-QByteArray MapPageHtml(const MapPageContent& content, const std::vector<TileLayer>& tiles) {
-    const QString& query = content.query;
-    const std::optional<Place>& place = content.place;
-    const QString heading =
-        query.trimmed().isEmpty() ? QStringLiteral("Recherche vide") : EscapeHtml(query);
-    QString viewport;
-    QString message;
-    QString coordinates;
-    if (place) {
-        const double longitudeSpan = std::min(
-            kLatitudeSpan / std::max(std::cos(place->latitude * std::numbers::pi / 180), 0.01),
-            360.0);
-        viewport = QLatin1String("<!-- viewport:{center:{lat:") % Decimal(place->latitude) %
-                   QLatin1String(",lng:") % Decimal(place->longitude) %
-                   QLatin1String("},span:{lat:") % Decimal(kLatitudeSpan) % QLatin1String(",lng:") %
-                   Decimal(longitudeSpan) % QLatin1String("}} -->\n");
-        coordinates = CoordinatesSection(*place, content.source, tiles);
-    } else if (query.trimmed().isEmpty()) {
-        // The first start, before any search: an invitation rather than a failure.
-        message = QStringLiteral("<p>Saisissez une adresse ou des coordonnées, puis lancez la "
-                                 "recherche pour afficher le lieu sur la carte.</p>\n");
-    } else {
-        message =
-            QLatin1String("<p class=\"absence\">") %
-            (content.problem.isEmpty() ? AbsenceText(content.why) : EscapeHtml(content.problem)) %
-            QLatin1String("</p>\n");
+QString PageHeading(const QString& query) {
+    return query.trimmed().isEmpty() ? QStringLiteral("Recherche vide") : query;
+}
+
+QString PageMessage(const MapPageContent& content) {
+    if (content.place) {
+        return {};
     }
+    if (content.query.trimmed().isEmpty()) {
+        // The first start, before any search: an invitation rather than a failure.
+        return QStringLiteral("Saisissez une adresse ou des coordonnées, puis lancez la "
+                              "recherche pour afficher le lieu sur la carte.");
+    }
+    return content.problem.isEmpty() ? AbsenceText(content.why) : content.problem;
+}
+
+bool MessageTellsAbsence(const MapPageContent& content) {
+    return !content.place && !content.query.trimmed().isEmpty();
+}
+
+QString ViewportArrangement(const Place& place) {
+    const double longitudeSpan = std::min(
+        kLatitudeSpan / std::max(std::cos(place.latitude * std::numbers::pi / 180), 0.01), 360.0);
+    return QLatin1String("viewport:{center:{lat:") % Decimal(place.latitude) %
+           QLatin1String(",lng:") % Decimal(place.longitude) % QLatin1String("},span:{lat:") %
+           Decimal(kLatitudeSpan) % QLatin1String(",lng:") % Decimal(longitudeSpan) %
+           QLatin1String("}}");
+}
+
+QByteArray MapPageHtml(const MapPageContent& content, const std::vector<TileLayer>& tiles) {
+    const QString viewport =
+        content.place
+            ? QLatin1String("<!-- ") % ViewportArrangement(*content.place) % QLatin1String(" -->\n")
+            : QString();
+    const QString text = PageMessage(content);
+    // The program's own sentences are markup-free; an explanation may quote the query.
+    const QString html = text == content.problem ? EscapeHtml(text) : text;
+    const QString message = QLatin1String("<p id=\"message\"") %
+                            (text.isEmpty()                 ? QLatin1String(" hidden")
+                             : MessageTellsAbsence(content) ? QLatin1String(" class=\"absence\"")
+                                                            : QLatin1String("")) %
+                            u'>' % html % QLatin1String("</p>\n");
     const QString page =
         Fill(PageTemplate(), {{QStringLiteral("viewport"), viewport},
-                              {QStringLiteral("title"), heading},
+                              {QStringLiteral("title"), EscapeHtml(PageHeading(content.query))},
                               {QStringLiteral("leaflet"), LeafletVersionTag()},
                               {QStringLiteral("data"), PageData(content, tiles)},
                               {QStringLiteral("message"), message},
                               {QStringLiteral("others"), OthersSection(content.others)},
-                              {QStringLiteral("coordinates"), coordinates}});
+                              {QStringLiteral("coordinates"),
+                               CoordinatesSection(content.place, content.source, tiles)}});
     return page.toUtf8();
 }
 

@@ -36,12 +36,28 @@ struct MapPageContent {
 // The French sentence a page without a place shows for `why`.
 QString AbsenceText(Absence why);
 
+// The page's heading for `query`, as text: the query, or a word for an empty one.
+QString PageHeading(const QString& query);
+
+// The French sentence, as text, a page without a place shows: why nothing was found, or an
+// invitation to search when nothing was asked. Empty when there is a place.
+QString PageMessage(const MapPageContent& content);
+
+// Whether PageMessage(content) tells of a failed search rather than inviting one.
+bool MessageTellsAbsence(const MapPageContent& content);
+
+// "viewport:{center:{lat:…,lng:…},span:{lat:…,lng:…}}" for `place`: the arrangement the
+// program's coordinate extraction reads (see MapPageHtml).
+QString ViewportArrangement(const Place& place);
+
 // The French UTF-8 page the map service answers with. It shows `query` as its heading and a map
 // the page's script draws with Leaflet on the base layers `tiles`, from the page data: a JSON
 // object in <script type="application/json" id="tarnel-place">, every <, >, &, ', brace and line
 // separator written as \uXXXX. When `place` is set the map is centred on it with a marker, and
 // the page gives its coordinates, the other candidates and the data credits (`source` names the
-// geocoder that found it, empty when the query was itself a coordinate pair). Its head then
+// geocoder that found it, empty when the query was itself a coordinate pair); the elements of
+// the message, the other candidates, the coordinates and the credits are there, hidden or empty,
+// on every page, for the page's script to rewrite when a search moves it. Its head then
 // carries, ahead of anything else the page holds,
 //     viewport:{center:{lat:<lat>,lng:<lng>},span:{lat:<span>,lng:<span>}}
 // with every value in plain decimals with a full stop and seven decimals, which is what the

@@ -12,6 +12,7 @@
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
+#include "mapservice/PlaceRoute.h"
 #include "mapservice/PointFactJson.h"
 #include "mapservice/PointRoutes.h"
 #include "mapservice/QueryText.h"
@@ -36,6 +37,7 @@ constexpr auto kLoopbackHost = "127.0.0.1";
 constexpr size_t kLargestPayload = 1024;
 
 constexpr auto kPagePath = "/maps";
+constexpr auto kPlacePath = "/place";
 constexpr auto kIconPath = "/favicon.ico";
 constexpr auto kPointPath = "/point";
 constexpr auto kAddressPath = "/adresse";
@@ -52,9 +54,9 @@ void Refuse(httplib::Response& response, int status, const char* text) {
 
 // The paths the service answers; the rest is refused before any handler runs.
 bool Served(const std::string& path) {
-    return path == kPagePath || path == kIconPath || path == kPointPath || path == kAddressPath ||
-           path == kAltitudePath || path == kCommunePath || path == kParcelPath ||
-           path.starts_with("/page/") || path.starts_with("/leaflet/");
+    return path == kPagePath || path == kPlacePath || path == kIconPath || path == kPointPath ||
+           path == kAddressPath || path == kAltitudePath || path == kCommunePath ||
+           path == kParcelPath || path.starts_with("/page/") || path.starts_with("/leaflet/");
 }
 
 // Answers with `file`, or with "not modified" when the browser holds the same bytes.
@@ -219,7 +221,8 @@ bool MapService::Start() {
                             "frame-ancestors 'none'";
     server->Get(
         kPagePath, [this, csp](const httplib::Request& request, httplib::Response& response) {
-            const QByteArray page = PageFor(DecodeQueryValue(MapQueryValue(request.target)));
+            const QByteArray page =
+                MapPageHtml(ContentFor(DecodeQueryValue(MapQueryValue(request.target))), tiles_);
             response.set_header("Cache-Control", "no-store");
             response.set_header("X-Content-Type-Options", "nosniff");
             response.set_header("Content-Security-Policy", csp);
@@ -228,6 +231,9 @@ bool MapService::Start() {
             response.set_content(page.constData(), static_cast<size_t>(page.size()),
                                  "text/html; charset=utf-8");
         });
+    server->Get(kPlacePath, [this](const httplib::Request& request, httplib::Response& response) {
+        ServePlace(response, ContentFor(DecodeQueryValue(MapQueryValue(request.target))));
+    });
     server->Get(kPageFilesPath, [](const httplib::Request& request, httplib::Response& response) {
         Send(PageFile(QString::fromStdString(request.matches[1].str())), request, response);
     });
@@ -292,21 +298,16 @@ void MapService::Stop() {
     port_ = 0;
 }
 
-QByteArray MapService::MapPageHtml(const MapPageContent& content) const {
-    return tarnel::MapPageHtml(content, tiles_);
-}
-
-QByteArray MapService::PageFor(const QString& query) {
+MapPageContent MapService::ContentFor(const QString& query) {
     if (const CoordinateQuery coordinates = ParseCoordinates(query); coordinates.isPair) {
-        return MapPageHtml(
-            {.query = query, .place = coordinates.place, .problem = coordinates.problem});
+        return {.query = query, .place = coordinates.place, .problem = coordinates.problem};
     }
     if (query.trimmed().isEmpty()) {
-        return MapPageHtml({.query = query});
+        return {.query = query};
     }
     const AddressQuery address = ParseAddressQuery(query);
     if (!address.problem.isEmpty()) {
-        return MapPageHtml({.query = query, .problem = address.problem});
+        return {.query = query, .problem = address.problem};
     }
     // The geocoder of the address's region first. Whatever keeps the French one from finding
     // the place, a guess too poor or a refusal included, the world one is asked; the French one
@@ -323,18 +324,18 @@ QByteArray MapService::PageFor(const QString& query) {
         }
         const GeocodeResult result = geocoder->Locate(text);
         if (result.outcome == GeocodeResult::Outcome::Found) {
-            return MapPageHtml({.query = query,
-                                .place = result.place,
-                                .source = geocoder->SourceName(),
-                                .label = result.label,
-                                .others = result.others});
+            return {.query = query,
+                    .place = result.place,
+                    .source = geocoder->SourceName(),
+                    .label = result.label,
+                    .others = result.others};
         }
         outcomes.push_back(result.outcome);
         if (geocoder == world && result.outcome == GeocodeResult::Outcome::NoMatch) {
             break;
         }
     }
-    return MapPageHtml({.query = query, .why = AbsenceOf(outcomes)});
+    return {.query = query, .why = AbsenceOf(outcomes)};
 }
 
 std::unique_ptr<MapService> MakeOpenDataMapService(const GeocoderEndpoints& endpoints) {

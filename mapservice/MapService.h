@@ -35,6 +35,8 @@ struct PointFactServices {
 // asked. A page without a place says whether the address is unknown or the geocoders could not
 // be asked, and why. The page draws its map on the base layers `tiles` with the page's own
 // files, "GET /page/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
+// "GET /place?q=<query>" answers the same query with what the page needs to redraw itself in
+// place (PlaceJson), the geocoders asked as for the page.
 // Everything else but "GET /point", "GET /adresse", "GET /altitude", "GET /commune",
 // "GET /parcelle" and "GET /favicon.ico" is refused (404, or
 // 405 for other methods), and so is (403) any request whose
@@ -77,9 +79,9 @@ public:
     void Stop();
 
 private:
-    QByteArray PageFor(const QString& query);
-    // The pages of this service: drawn on its own base layers.
-    QByteArray MapPageHtml(const MapPageContent& content) const;
+    // What the page of `query` shows, the geocoders asked when it is an address; the same for
+    // the page and for its in-place redraw.
+    MapPageContent ContentFor(const QString& query);
 
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;

@@ -1,18 +1,33 @@
 // The map page: draws the place of the page data on the chosen base layer and lets the user
-// pick a point, with the mouse or, from the keyboard, under the centre cross.
+// pick a point, with the mouse or, from the keyboard, under the centre cross. Another search of
+// the same service moves it in place.
 
 import { followKeyboardFocus } from "./cross.js";
 import { addBaseLayers } from "./layers.js";
 import { PointPanel } from "./panel.js";
+import { PlaceMarker } from "./place.js";
+import { InPlaceSearch } from "./search.js";
 import { openBridge } from "./bridge.js";
-
-// What a page without a place shows: metropolitan France.
-const FRANCE = { center: [46.6, 2.4], zoom: 5 };
-// A few streets around the place.
-const PLACE_ZOOM = 16;
 
 function readPageData() {
     return JSON.parse(document.getElementById("tarnel-place").textContent);
+}
+
+// The entry point of the program's map view: shows the map page `url` of this service in place
+// and answers true, the page loading `url` when the service cannot answer; answers false for
+// any other address, which the view then loads itself.
+function offerSearch(search) {
+    window.tarnelSearch = (url) => {
+        if (!search.accepts(url)) {
+            return false;
+        }
+        search.search(url).then((shown) => {
+            if (!shown) {
+                window.location.assign(url);
+            }
+        });
+        return true;
+    };
 }
 
 function start(L) {
@@ -27,16 +42,13 @@ function start(L) {
     map.attributionControl.setPrefix(
         "<a href=\"https://leafletjs.com\" title=\"Bibliothèque de cartes Leaflet\">Leaflet</a>",
     );
-    if (data.place) {
-        map.setView([data.place.lat, data.place.lng], PLACE_ZOOM);
-    } else {
-        map.setView(FRANCE.center, FRANCE.zoom);
-    }
+    const panel = new PointPanel(L, map, announcer);
+    const places = new PlaceMarker(L, map, (position) => panel.open(position));
+    places.show(data, false);
     const baseLayer = addBaseLayers(L, map, data.tiles, document.getElementById("tile-notice"));
     element.dataset.baseLayer = baseLayer || "";
 
     followKeyboardFocus(element);
-    const panel = new PointPanel(L, map, announcer);
     openBridge().then((bridge) => panel.connect(bridge));
     map.on("click", (event) => panel.open(event.latlng));
     element.addEventListener("keydown", (event) => {
@@ -45,15 +57,7 @@ function start(L) {
             panel.open(map.getCenter());
         }
     });
-    if (data.place) {
-        const title = data.label || data.query;
-        const marker = L.marker([data.place.lat, data.place.lng], {
-            title: `Lieu cherché : ${title}`,
-            alt: "Lieu cherché",
-            keyboard: true,
-        }).addTo(map);
-        marker.on("click", () => panel.open(marker.getLatLng()));
-    }
+    offerSearch(new InPlaceSearch(places, panel, announcer, data));
     element.dataset.ready = "yes";
 }
 

@@ -3,6 +3,9 @@
 #include "platform/desktop/MapBridge.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEnginePage>
@@ -12,6 +15,7 @@
 #include <QWebEngineView>
 #include <QtGlobal>
 #include <functional>
+#include <memory>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -23,6 +27,12 @@ namespace tarnel {
 namespace {
 
 const QString kBridgeScriptName = QStringLiteral("tarnel-qwebchannel");
+// The service's map pages, the only ones shown in place.
+const QString kMapPagePath = QStringLiteral("/maps");
+// How long the page may take to take a search in hand. The entry point answers at once, but a
+// renderer still drawing tiles on a loaded machine takes a few hundred milliseconds to run it;
+// a page silent for longer is stuck, and a load then serves better.
+constexpr int kInPlaceAnswerMs = 1500;
 
 // Scheme, host and port, the port left out when it is the scheme's own, as a browser writes an
 // origin ("http://127.0.0.1:41235"); empty for a URL without host.
@@ -94,8 +104,11 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
     };
     connect(page, &QWebEnginePage::urlChanged, this, &WebEngineMapView::OfferBridgeFor);
     // A navigation given up (a download, a 204) leaves the page where it was.
-    connect(page, &QWebEnginePage::loadFinished, this,
-            [this, page] { OfferBridgeFor(page->url()); });
+    connect(page, &QWebEnginePage::loadStarted, this, [this] { loaded_ = false; });
+    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool ok) {
+        loaded_ = ok;
+        OfferBridgeFor(page->url());
+    });
     browser_->setPage(page);
 }
 
@@ -107,7 +120,46 @@ void WebEngineMapView::PrepareProcess() {
 }
 
 void WebEngineMapView::Navigate(const QString& url) {
-    browser_->load(QUrl(url, QUrl::TolerantMode));
+    ++navigations_;
+    const QUrl target(url, QUrl::TolerantMode);
+    if (InPlace(target)) {
+        SearchInPlace(target);
+    } else {
+        browser_->load(target);
+    }
+}
+
+bool WebEngineMapView::InPlace(const QUrl& url) const {
+    const QUrl shown = browser_->page()->url();
+    return loaded_ && Trusted(shown) && shown.path() == kMapPagePath && Trusted(url) &&
+           url.path() == kMapPagePath;
+}
+
+void WebEngineMapView::SearchInPlace(const QUrl& url) {
+    const quint64 navigation = navigations_;
+    // The address as a load would ask for it, handed over as a JSON string: nothing of it is
+    // read as script.
+    const QByteArray argument =
+        QJsonDocument(QJsonArray{url.toString(QUrl::FullyEncoded)}).toJson(QJsonDocument::Compact);
+    const QString script =
+        QStringLiteral("typeof window.tarnelSearch === 'function' && window.tarnelSearch(...") +
+        QString::fromUtf8(argument) + u')';
+    const auto settled = std::make_shared<bool>(false);
+    const auto settle = [this, url, navigation, settled](bool taken) {
+        if (*settled) {
+            return;
+        }
+        *settled = true;
+        if (!taken && navigation == navigations_) {
+            browser_->load(url);
+        }
+    };
+    QTimer::singleShot(kInPlaceAnswerMs, this, [settle] { settle(false); });
+    browser_->page()->runJavaScript(script, [this, settle](const QVariant& answer) {
+        // Through the view's queue: the answer may come while the page is being destroyed.
+        QMetaObject::invokeMethod(
+            this, [settle, taken = answer.toBool()] { settle(taken); }, Qt::QueuedConnection);
+    });
 }
 
 void WebEngineMapView::TrustServiceOrigin(const QUrl& serviceUrl) {

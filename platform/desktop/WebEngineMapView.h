@@ -24,7 +24,11 @@ public:
     explicit WebEngineMapView(QWebEngineProfile* profile, QWidget* parent = nullptr);
 
     // Loads `url` as built; characters the network cannot carry (blanks, quotes, accented
-    // letters) are percent-encoded by the browser, escapes already present are kept.
+    // letters) are percent-encoded by the browser, escapes already present are kept. When the
+    // view shows a loaded map page of the trusted service and `url` is another map page of it
+    // ("/maps"), the page shows it in place instead (its `tarnelSearch`), which ends with the
+    // view at `url` as a load would; the view loads `url` when the page declines or does not
+    // answer within a fraction of a second.
     void Navigate(const QString& url) override;
 
     // Offers the bridge to the pages of the origin (scheme, host and port) of `serviceUrl`, the
@@ -44,11 +48,17 @@ private:
     // Attaches the channel when `url`, where the main frame is or is about to be, is trusted,
     // detaches it otherwise.
     void OfferBridgeFor(const QUrl& url);
+    // Whether the page shown may take `url` in place (see Navigate).
+    bool InPlace(const QUrl& url) const;
+    // Hands `url` to the page's entry point; loads it when the page declines or stays silent.
+    void SearchInPlace(const QUrl& url);
 
     QWebEngineView* browser_;
     QWebChannel* channel_;
     MapBridge* bridge_;
     QUrl trustedOrigin_;
+    bool loaded_ = false;     // the page shown finished loading, and no other load started
+    quint64 navigations_ = 0; // Navigate calls so far: an answer for an older one is dropped
 };
 
 } // namespace tarnel

@@ -1,3 +1,5 @@
+#include "FakeGeocoderServer.h"
+#include "geocoding/GeoplateformeGeocoder.h"
 #include "mapservice/MapPage.h"
 #include "mapservice/MapService.h"
 #include "mapservice/PointFactJson.h"
@@ -174,15 +176,29 @@ private slots:
     void crossShowsUnderKeyboardFocusOnly();
     void panelShowsThePointFacts_data();
     void panelShowsThePointFacts();
+    void searchMovesThePageInPlace_data();
+    void searchMovesThePageInPlace();
+    void otherOriginIsLoaded();
 
 private:
     TileStandIn tiles_;
     std::unique_ptr<MapService> service_;
+    FakeGeocoderServer geocoder_;
+    std::unique_ptr<MapService> searching_; // asks geocoder_
 };
 
 void MapPageEngineTest::initTestCase() {
     service_ = std::make_unique<MapService>(nullptr, nullptr, TileLayersOf(tiles_.Urls()));
     QVERIFY(service_->Start());
+    geocoder_.Set(FakeGeocoderServer::Endpoint::National, u"1 rue X, Paris, 75001"_qs,
+                  FakeGeocoderServer::Behaviour::Place, 48.8625, 2.3417);
+    geocoder_.Set(FakeGeocoderServer::Endpoint::National, u"Rue Vide, Paris, 75007"_qs,
+                  FakeGeocoderServer::Behaviour::Empty);
+    searching_ = std::make_unique<MapService>(
+        std::make_unique<GeoplateformeGeocoder>(
+            geocoder_.SearchUrl(FakeGeocoderServer::Endpoint::National), kAgent),
+        nullptr, TileLayersOf(tiles_.Urls()));
+    QVERIFY(searching_->Start());
 }
 
 void MapPageEngineTest::pickGivesTheMercatorPoint_data() {
@@ -520,6 +536,89 @@ void MapPageEngineTest::panelShowsThePointFacts() {
     QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), idu, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#announcer"_qs),
                               u"Identifiant de la parcelle copié dans le presse-papiers."_qs, 5000);
+}
+
+void MapPageEngineTest::searchMovesThePageInPlace_data() {
+    QTest::addColumn<QString>("query"); // searched for on the Eiffel Tower's page
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("place"); // the marker's, in seven decimals; empty: none
+    QTest::addColumn<QString>("text");  // the message shown (its start), or the geocoding credit
+    QTest::addColumn<bool>("panel");    // a point's panel is open when the search comes
+    QTest::newRow("pair far away") << u"45.76%2C4.83"_qs << u"45.76,4.83"_qs
+                                   << u"45.7600000,4.8300000"_qs << QString() << false;
+    QTest::newRow("pair nearby, panel open") << u"48.859%2C2.296"_qs << u"48.859,2.296"_qs
+                                             << u"48.8590000,2.2960000"_qs << QString() << true;
+    QTest::newRow("address found")
+        << u"1 rue X,+Paris,+FRANCE,+75001"_qs << u"1 rue X, Paris, FRANCE, 75001"_qs
+        << u"48.8625000,2.3417000"_qs << u" · Géocodage : Base Adresse Nationale"_qs << false;
+    QTest::newRow("address not found")
+        << u"Rue Vide,+Paris,+FRANCE,+75007"_qs << u"Rue Vide, Paris, FRANCE, 75007"_qs << QString()
+        << AbsenceText(Absence::NotFound) << true;
+    QTest::newRow("pair off Earth") << u"91%2C0"_qs << u"91,0"_qs << QString()
+                                    << u"La case Latitude est hors limites : « 91 »"_qs << false;
+}
+
+void MapPageEngineTest::searchMovesThePageInPlace() {
+    QFETCH(QString, query);
+    QFETCH(QString, heading);
+    QFETCH(QString, place);
+    QFETCH(QString, text);
+    QFETCH(bool, panel);
+    Browser browser;
+    browser.view->TrustServiceOrigin(QUrl(searching_->BaseUrl()));
+    QVERIFY(browser.Open(searching_->BaseUrl() + kEiffelQuery));
+    browser.Js(u"document.querySelectorAll('.leaflet-control-layers-base input')[1].click()"_qs);
+    if (panel) {
+        browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-60, 30));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !browser.Js(u"document.getElementById('panel').hidden"_qs).toBool(), 10000);
+    }
+    // Lives as long as the document does.
+    browser.Js(u"window.sameDocument = true"_qs);
+    const QVariant focused = browser.Js(u"document.activeElement.id"_qs);
+    QSignalSpy loads(browser.Page(), &QWebEnginePage::loadStarted);
+
+    browser.view->Navigate(searching_->BaseUrl() + query);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"h1"_qs), heading, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Page()->url(),
+                              QUrl(searching_->BaseUrl() + query, QUrl::TolerantMode), 5000);
+    QCOMPARE(browser.Js(u"window.sameDocument === true"_qs).toBool(), true);
+    QCOMPARE(loads.size(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.view->Browser()->title(), heading + u" – Tarnel"_qs, 5000);
+    QCOMPARE(browser.Js(u"map.dataset.place"_qs).toString(), place);
+    QCOMPARE(browser.Js(u"document.querySelectorAll('.leaflet-marker-icon').length"_qs).toInt(),
+             place.isEmpty() ? 0 : 1);
+    QCOMPARE(browser.Js(u"document.getElementById('coordinates').hidden"_qs).toBool(),
+             place.isEmpty());
+    if (place.isEmpty()) {
+        QVERIFY(browser.Text(u"#message.absence"_qs).startsWith(text));
+        QVERIFY(browser.Text(u"#announcer"_qs).startsWith(text));
+    } else {
+        QVERIFY(browser.Js(u"document.getElementById('message').hidden"_qs).toBool());
+        QCOMPARE(browser.Text(u"#geocoding-credit"_qs), text);
+        QVERIFY(browser.Text(u"#coordinates"_qs)
+                    .startsWith(u"Latitude "_qs + place.replace(u',', u", longitude "_qs)));
+        QVERIFY(browser.Text(u"#announcer"_qs).startsWith(u"Lieu affiché : "_qs));
+    }
+    // The point's panel closed, the focus and the base layer chosen kept.
+    QVERIFY(browser.Js(u"document.getElementById('panel').hidden"_qs).toBool());
+    QCOMPARE(browser.Js(u"document.activeElement.id"_qs), focused);
+    QCOMPARE(browser
+                 .Js(u"[...document.querySelectorAll('.leaflet-control-layers-base input')]"
+                     ".findIndex(i => i.checked)"_qs)
+                 .toInt(),
+             1);
+}
+
+void MapPageEngineTest::otherOriginIsLoaded() {
+    Browser browser;
+    browser.view->TrustServiceOrigin(QUrl(searching_->BaseUrl()));
+    QVERIFY(browser.Open(searching_->BaseUrl() + kEiffelQuery));
+    browser.Js(u"window.sameDocument = true"_qs);
+    // Another service, as the next run's would be: a page of its own.
+    QVERIFY(browser.Open(service_->BaseUrl() + u"45.76%2C4.83"_qs));
+    QVERIFY(!browser.Js(u"window.sameDocument === true"_qs).toBool());
+    QCOMPARE(browser.Text(u"h1"_qs), u"45.76,4.83"_qs);
 }
 
 QTEST_MAIN(MapPageEngineTest)
