@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -84,17 +85,10 @@ HttpAnswer::Outcome TransferFailure(CURLcode code) {
     }
 }
 
-} // namespace
-
-HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits,
-                      const Cancellation* cancel) {
-    const CurlEasy easy = DirectEasy(url, userAgent.constData(), limits.connectTimeout);
-    if (!easy) {
-        return {};
-    }
+// Runs the transfer set up in `handle` within `limits` and reads how it ended.
+HttpAnswer Exchange(CURL* handle, const HttpLimits& limits, const Cancellation* cancel) {
     Body body;
     body.maxBytes = limits.maxBodyBytes;
-    CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, CurlMilliseconds(limits.totalTimeout));
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
@@ -105,15 +99,61 @@ HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const 
     const CURLcode code = Perform(handle, cancel);
     HttpAnswer answer;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &answer.status);
+    curl_off_t retryAfter = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&
+        retryAfter > 0) {
+        answer.retryAfter = std::chrono::seconds(retryAfter);
+    }
     if (code != CURLE_OK) {
         answer.outcome = TransferFailure(code);
-    } else if (answer.status == 200) {
+        return answer;
+    }
+    answer.body = std::move(body.bytes);
+    if (answer.status == 200) {
         answer.outcome = HttpAnswer::Outcome::Body;
-        answer.body = std::move(body.bytes);
     } else if (answer.status == 403 || answer.status == 429) {
         answer.outcome = HttpAnswer::Outcome::Refused;
     }
     return answer;
+}
+
+struct MimeDeleter {
+    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+};
+
+} // namespace
+
+HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits,
+                      const Cancellation* cancel) {
+    const CurlEasy easy = DirectEasy(url, userAgent.constData(), limits.connectTimeout);
+    if (!easy) {
+        return {};
+    }
+    return Exchange(easy.get(), limits, cancel);
+}
+
+HttpAnswer BoundedPostForm(const QByteArray& url, const QByteArray& userAgent,
+                           const HttpLimits& limits, const QList<FormField>& fields,
+                           const Cancellation* cancel) {
+    const CurlEasy easy = DirectEasy(url, userAgent.constData(), limits.connectTimeout);
+    if (!easy) {
+        return {};
+    }
+    const std::unique_ptr<curl_mime, MimeDeleter> mime(curl_mime_init(easy.get()));
+    if (!mime) {
+        return {};
+    }
+    for (const FormField& field : fields) {
+        curl_mimepart* part = curl_mime_addpart(mime.get());
+        curl_mime_name(part, field.name.constData());
+        curl_mime_data(part, field.value.constData(), static_cast<size_t>(field.value.size()));
+        if (!field.fileName.isEmpty()) {
+            curl_mime_filename(part, field.fileName.constData());
+            curl_mime_type(part, "text/csv");
+        }
+    }
+    curl_easy_setopt(easy.get(), CURLOPT_MIMEPOST, mime.get());
+    return Exchange(easy.get(), limits, cancel);
 }
 
 } // namespace tarnel

@@ -83,6 +83,8 @@ struct GeocoderEndpoints {
     // The reverse searches that find the address nearest to a point of the map.
     QString franceReverse = QStringLiteral("https://data.geopf.fr/geocodage/reverse");
     QString worldReverse = QStringLiteral("https://nominatim.openstreetmap.org/reverse");
+    // The geocoding of whole files of addresses (not used by the map service).
+    QString franceCsv = QStringLiteral("https://data.geopf.fr/geocodage/search/csv");
     QString contact; // put in the agent; empty for none
     TileUrls tiles;  // the map's base layers
 };
