@@ -115,11 +115,12 @@ bool BatchRun::Prepare() {
     }
     columns_ = request_.columns ? *request_.columns : RecogniseAddressColumns(row);
     if (!columns_.Usable()) {
-        return Fail(QStringLiteral(
-            "Aucune colonne d'adresse n'a été reconnue dans « %1 » : nommez les colonnes "
-            "(par exemple « Adresse », « Code postal », « Ville ») ou indiquez-les avec "
-            "--colonne.")
-                        .arg(input.fileName()));
+        return Fail(
+            QStringLiteral(
+                "Aucune colonne d'adresse n'a été reconnue dans « %1 » : nommez les colonnes "
+                "(par exemple « Adresse », « Code postal », « Ville ») ou indiquez-les avec "
+                "--colonne.")
+                .arg(input.fileName()));
     }
     width_ = row.size();
     while (table.reader->NextRow(row)) {
@@ -190,8 +191,7 @@ bool BatchRun::Geocode() {
     for (const auto& [worldIndex, typed] : std::as_const(world_)) {
         const std::optional<RowOutcome> outcome =
             AskAlone(services_.world, typed, WorldSourceName(), {});
-        if (!outcome || !Decide(worldIndex, *outcome) || !Commit() ||
-            !control_.WaitWhilePaused()) {
+        if (!outcome || !Decide(worldIndex, *outcome) || !Commit() || !control_.WaitWhilePaused()) {
             return false;
         }
     }
@@ -287,9 +287,9 @@ bool BatchRun::SendChunk(QList<FrenchRow>& toSend, QList<std::pair<FrenchRow, QS
 std::optional<RowOutcome> BatchRun::AskAlone(Geocoder* geocoder, const AddressQuery& typed,
                                              const QString& source, const QString& rejected) {
     if (!geocoder) {
-        return RowFailure(RowStatus::Error, Disabled(source == FrenchSourceName()
-                                                         ? QStringLiteral("français")
-                                                         : QStringLiteral("mondial")));
+        return RowFailure(RowStatus::Error,
+                          Disabled(source == FrenchSourceName() ? QStringLiteral("français")
+                                                                : QStringLiteral("mondial")));
     }
     int refusals = 0;
     while (true) {
@@ -375,34 +375,33 @@ bool BatchRun::Write() {
     bool headerWritten = false;
     qsizetype index = -1;
     TableReader& reader = *table.reader;
-    const bool written =
-        WriteTableFile(request_.output, reader.Dialect(), [&](Row& row) {
-            if (!headerWritten) {
-                headerWritten = true;
-                row = header;
-                return true;
-            }
-            if (!reader.NextRow(row)) {
-                return false;
-            }
-            ++index;
-            while (next && next->first < index) {
-                next = journal_->NextOutcome();
-            }
-            RowOutcome outcome =
-                next && next->first == index
-                    ? next->second
-                    : RowFailure(RowStatus::Error, QStringLiteral("Ligne non traitée."));
-            ++progress_.counts[static_cast<std::size_t>(outcome.status)];
-            row.resize(std::max(row.size(), width_));
-            AppendOutcome(row, outcome);
+    const bool written = WriteTableFile(request_.output, reader.Dialect(), [&](Row& row) {
+        if (!headerWritten) {
+            headerWritten = true;
+            row = header;
             return true;
-        });
+        }
+        if (!reader.NextRow(row)) {
+            return false;
+        }
+        ++index;
+        while (next && next->first < index) {
+            next = journal_->NextOutcome();
+        }
+        RowOutcome outcome =
+            next && next->first == index
+                ? next->second
+                : RowFailure(RowStatus::Error, QStringLiteral("Ligne non traitée."));
+        ++progress_.counts[static_cast<std::size_t>(outcome.status)];
+        row.resize(std::max(row.size(), width_));
+        AppendOutcome(row, outcome);
+        return true;
+    });
     if (!written || !reader.Error().isEmpty()) {
-        return Fail(reader.Error().isEmpty()
-                        ? QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.")
-                              .arg(request_.output)
-                        : reader.Error());
+        return Fail(
+            reader.Error().isEmpty()
+                ? QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(request_.output)
+                : reader.Error());
     }
     return journal_->Finish() || Fail(journal_->Error());
 }

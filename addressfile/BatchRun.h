@@ -27,9 +27,9 @@ inline constexpr qsizetype kChunkRows = 5000;
 
 // What a batch is asked to do.
 struct BatchRequest {
-    QString input;   // the file of addresses, only read
-    QString output;  // where the result is written; never the input
-    QString journal; // the SQLite file where progress is kept
+    QString input;                         // the file of addresses, only read
+    QString output;                        // where the result is written; never the input
+    QString journal;                       // the SQLite file where progress is kept
     bool restart = false;                  // forget an unfinished run of the same file
     std::optional<AddressColumns> columns; // recognised from the header when not given
     qsizetype chunkRows = kChunkRows;
@@ -43,9 +43,9 @@ struct BatchServices {
 };
 
 struct BatchProgress {
-    qsizetype rows = 0;    // data rows of the file
-    qsizetype done = 0;    // rows decided, an earlier run's included
-    qsizetype resumed = 0; // rows an earlier run had decided
+    qsizetype rows = 0;                // data rows of the file
+    qsizetype done = 0;                // rows decided, an earlier run's included
+    qsizetype resumed = 0;             // rows an earlier run had decided
     std::array<qsizetype, 4> counts{}; // by RowStatus: this run's, then the whole file's at the end
     double rowsPerSecond = 0;
     std::optional<qint64> secondsLeft;

@@ -81,8 +81,8 @@ RowAddress ReadRowAddress(const Row& row, const AddressColumns& columns) {
         address.typed.region == AddressQuery::Region::World && address.typed.country.isEmpty()) {
         // A full address without a country, in a file of a French user: France.
         address.typed = ParseAddressQuery(
-            QStringList{address.typed.street, address.typed.town, kFrance, address.typed.code}
-                .join(QStringLiteral(", ")));
+            QStringList{address.typed.street, address.typed.town, kFrance, address.typed.code}.join(
+                QStringLiteral(", ")));
     }
     if (address.typed.IsBare()) {
         address.nothingToAsk = QStringLiteral("Aucune adresse sur cette ligne.");

@@ -57,9 +57,9 @@ std::optional<AddressColumns> NamedColumns(const CommandLine& line, QString& err
         return std::nullopt;
     }
     AddressColumns columns;
-    qsizetype* partColumns[] = {&columns.number,   &columns.street, &columns.complement,
-                          &columns.postcode, &columns.city,   &columns.country,
-                          &columns.cityCode, &columns.fullAddress};
+    qsizetype* partColumns[] = {&columns.number,   &columns.street,     &columns.complement,
+                                &columns.postcode, &columns.city,       &columns.country,
+                                &columns.cityCode, &columns.fullAddress};
     for (const auto& [part, name] : line.columns) {
         qsizetype at = -1;
         for (qsizetype i = 0; i < header.size() && at < 0; ++i) {
@@ -88,8 +88,8 @@ QString Summary(const BatchEnd& end, const QString& output) {
 
 // The progress line, rewritten in place on a terminal.
 QString ProgressLine(const BatchProgress& progress) {
-    QString line = QStringLiteral("\r%1 / %2 lignes").arg(Number(progress.done),
-                                                          Number(progress.rows));
+    QString line =
+        QStringLiteral("\r%1 / %2 lignes").arg(Number(progress.done), Number(progress.rows));
     if (progress.rowsPerSecond > 0) {
         line += QStringLiteral(" — %1 lignes/s").arg(qRound64(progress.rowsPerSecond));
     }

@@ -19,7 +19,7 @@ struct CommandLine {
     };
     Action action = Action::Windows;
     QString input;
-    QString output;   // empty: next to the input
+    QString output; // empty: next to the input
     bool restart = false;
     // The address columns named by the user: part ("numero", "rue", "complement",
     // "code-postal", "commune", "pays", "code-insee", "adresse") and the header naming it.

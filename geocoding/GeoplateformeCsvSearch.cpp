@@ -17,8 +17,8 @@ constexpr int kMostFailures = 2;
 constexpr std::chrono::seconds kFailurePause{1};
 
 bool WorthAnotherTry(const HttpAnswer& answer) {
-    return answer.outcome == HttpAnswer::Outcome::Unreachable ||
-           answer.status == 502 || answer.status == 503 || answer.status == 504;
+    return answer.outcome == HttpAnswer::Outcome::Unreachable || answer.status == 502 ||
+           answer.status == 503 || answer.status == 504;
 }
 
 } // namespace
@@ -27,8 +27,7 @@ HttpLimits GeoplateformeCsvSearch::Limits() {
     return {std::chrono::seconds(10), std::chrono::minutes(10), qsizetype{256} << 20};
 }
 
-GeoplateformeCsvSearch::GeoplateformeCsvSearch(QString url, QByteArray userAgent,
-                                               HttpLimits limits)
+GeoplateformeCsvSearch::GeoplateformeCsvSearch(QString url, QByteArray userAgent, HttpLimits limits)
     : url_(url.toUtf8())
     , userAgent_(std::move(userAgent))
     , limits_(limits)
@@ -53,9 +52,8 @@ HttpAnswer GeoplateformeCsvSearch::Send(const QByteArray& csv, const QList<QByte
         HttpAnswer answer = BoundedPostForm(url_, userAgent_, limits_, fields, &cancel_);
         std::chrono::seconds pause{0};
         if (answer.status == 429 && ++refusals <= kMostRefusals) {
-            pause = answer.retryAfter.count() > 0
-                        ? std::min(answer.retryAfter, kLongestRetryAfter)
-                        : kDefaultRetryAfter;
+            pause = answer.retryAfter.count() > 0 ? std::min(answer.retryAfter, kLongestRetryAfter)
+                                                  : kDefaultRetryAfter;
         } else if (WorthAnotherTry(answer) && ++failures <= kMostFailures) {
             pause = kFailurePause;
         } else {

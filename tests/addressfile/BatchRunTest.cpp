@@ -115,8 +115,7 @@ void BatchRunTest::rows_data() {
     const QString ban = u"Base Adresse Nationale"_qs;
     QTest::newRow("the house, from the CSV answer")
         << QByteArray("A;18 rue Duhesme;75018;Paris;") << u"trouvée"_qs
-        << u"18 Rue Duhesme 75018 Paris"_qs << u"numéro"_qs << ban << QString()
-        << u"48,890787"_qs;
+        << u"18 Rue Duhesme 75018 Paris"_qs << u"numéro"_qs << ban << QString() << u"48,890787"_qs;
     QTest::newRow("another département in the CSV answer, the town asked alone")
         << QByteArray("B;8 bd du port;95000;Cergy;") << u"trouvée"_qs
         << u"8 Boulevard du Port 95000 Cergy"_qs << u"numéro"_qs << ban << QString()
@@ -135,13 +134,12 @@ void BatchRunTest::rows_data() {
     QTest::newRow("the town, streets named after it scored alike")
         << QByteArray("E;;;Meaux;") << u"trouvée"_qs << u"Meaux"_qs << u"commune"_qs << ban
         << QString() << u"48,957320"_qs;
-    QTest::newRow("nothing found") << QByteArray("F;jsajhgsdkfjhsfkjhaldkadjaslgldasd;;Paris;")
-                                   << u"introuvable"_qs << QString() << QString() << QString()
-                                   << u"Aucun lieu ne correspond"_qs << QString();
+    QTest::newRow("nothing found")
+        << QByteArray("F;jsajhgsdkfjhsfkjhaldkadjaslgldasd;;Paris;") << u"introuvable"_qs
+        << QString() << QString() << QString() << u"Aucun lieu ne correspond"_qs << QString();
     QTest::newRow("abroad, from Nominatim")
-        << QByteArray("G;10 Downing Street;;London;Royaume-Uni") << u"trouvée"_qs
-        << QString() << u"numéro"_qs << u"OpenStreetMap Nominatim"_qs << QString()
-        << u"51,503440"_qs;
+        << QByteArray("G;10 Downing Street;;London;Royaume-Uni") << u"trouvée"_qs << QString()
+        << u"numéro"_qs << u"OpenStreetMap Nominatim"_qs << QString() << u"51,503440"_qs;
     QTest::newRow("a huge row kept, marked")
         << QByteArray("H;") + QByteArray(100000, 'x') + ";;;" << u"erreur"_qs << QString()
         << QString() << QString() << u"Adresse trop longue (100000 caractères)"_qs << QString();
@@ -205,8 +203,8 @@ void BatchRunTest::everyRowKeptInOrder() {
     QCOMPARE(out[0].back().text, u"remarque"_qs);
     const QStringList firsts = {u"18 rue Duhesme"_qs, u"8 bd du port"_qs, QString(),
                                 u"10 PL 5 MARTYRS LYCEE BUFFON"_qs, u"6 quai de la Tourelle"_qs};
-    const QStringList statuses = {u"trouvée"_qs, u"à vérifier"_qs, u"introuvable"_qs,
-                                  u"trouvée"_qs, u"trouvée"_qs};
+    const QStringList statuses = {u"trouvée"_qs, u"à vérifier"_qs, u"introuvable"_qs, u"trouvée"_qs,
+                                  u"trouvée"_qs};
     for (qsizetype i = 0; i < firsts.size(); ++i) {
         QCOMPARE(out[i + 1].size(), 4 + kAdded);
         QCOMPARE(out[i + 1][0].text, firsts[i]);

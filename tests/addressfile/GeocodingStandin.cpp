@@ -43,11 +43,11 @@ QByteArray Field(const QString& text, QChar separator) {
 
 // The columns the Géoplateforme adds, in its order (batch/stream/results.js).
 const char* const kResultColumns[] = {
-    "longitude",          "latitude",           "result_score",      "result_score_next",
-    "result_label",       "result_type",        "result_id",         "result_housenumber",
-    "result_name",        "result_street",      "result_postcode",   "result_city",
-    "result_context",     "result_citycode",    "result_oldcitycode", "result_oldcity",
-    "result_district",    "result_status"};
+    "longitude",       "latitude",        "result_score",       "result_score_next",
+    "result_label",    "result_type",     "result_id",          "result_housenumber",
+    "result_name",     "result_street",   "result_postcode",    "result_city",
+    "result_context",  "result_citycode", "result_oldcitycode", "result_oldcity",
+    "result_district", "result_status"};
 
 // The result columns of the best feature of a GeoCodeJSON answer.
 QStringList ResultFields(const QByteArray& geocodeJson) {
@@ -57,31 +57,27 @@ QStringList ResultFields(const QByteArray& geocodeJson) {
     if (features.isEmpty()) {
         for (const char* column : kResultColumns) {
             fields.append(QLatin1String(column) == u"result_status"_qs ? u"not-found"_qs
-                                                                        : QString());
+                                                                       : QString());
         }
         return fields;
     }
     const QJsonObject best = features.at(0).toObject();
     const QJsonObject properties = best.value(u"properties"_qs).toObject();
-    const QJsonArray point = best.value(u"geometry"_qs)
-                                 .toObject()
-                                 .value(u"coordinates"_qs)
-                                 .toArray();
+    const QJsonArray point =
+        best.value(u"geometry"_qs).toObject().value(u"coordinates"_qs).toArray();
     const auto text = [](const QJsonValue& value) {
         return value.isDouble() ? QString::number(value.toDouble(), 'g', 10) : value.toString();
     };
     fields.append(point.isEmpty() ? QString() : text(point.at(0)));
     fields.append(point.isEmpty() ? QString() : text(point.at(1)));
     fields.append(text(properties.value(u"score"_qs)));
-    fields.append(features.size() > 1 ? text(features.at(1)
-                                                 .toObject()
-                                                 .value(u"properties"_qs)
-                                                 .toObject()
-                                                 .value(u"score"_qs))
-                                      : QString());
-    for (const char* member : {"label", "type", "id", "housenumber", "name", "street",
-                               "postcode", "city", "context", "citycode", "oldcitycode",
-                               "oldcity", "district"}) {
+    fields.append(
+        features.size() > 1
+            ? text(features.at(1).toObject().value(u"properties"_qs).toObject().value(u"score"_qs))
+            : QString());
+    for (const char* member :
+         {"label", "type", "id", "housenumber", "name", "street", "postcode", "city", "context",
+          "citycode", "oldcitycode", "oldcity", "district"}) {
         fields.append(text(properties.value(QLatin1String(member))));
     }
     fields.append(u"ok"_qs);
@@ -100,22 +96,23 @@ GeocodingStandin::GeocodingStandin()
     ban_.insert(u"6 quai de la tourelle"_qs, Recorded("ban-addok-provider-6-quai-de-la-tourelle"));
     ban_.insert(u"21 lotissement clos du parc"_qs,
                 ReadFile(QStringLiteral(ANSWER_DATA_DIR "/ban-2116-wrong-departement.json")));
-    nominatim_.insert(u"10 downing street"_qs, Recorded("nominatim-geocoder-php-10-downing-street"));
+    nominatim_.insert(u"10 downing street"_qs,
+                      Recorded("nominatim-geocoder-php-10-downing-street"));
     nominatim_.insert(u"woronicza 17"_qs, Recorded("nominatim-geocoder-php-woronicza-17"));
 
     httplib::Server& server = server_.Server();
-    server.Post("/geocodage/search/csv", [this](const httplib::Request& request,
-                                                httplib::Response& response) {
-        AnswerCsv(request, response);
-    });
-    server.Get("/geocodage/search", [this](const httplib::Request& request,
-                                           httplib::Response& response) {
-        AnswerSearch(request, response);
-    });
-    server.Get("/nominatim/search", [this](const httplib::Request& request,
-                                           httplib::Response& response) {
-        AnswerNominatim(request, response);
-    });
+    server.Post("/geocodage/search/csv",
+                [this](const httplib::Request& request, httplib::Response& response) {
+                    AnswerCsv(request, response);
+                });
+    server.Get("/geocodage/search",
+               [this](const httplib::Request& request, httplib::Response& response) {
+                   AnswerSearch(request, response);
+               });
+    server.Get("/nominatim/search",
+               [this](const httplib::Request& request, httplib::Response& response) {
+                   AnswerNominatim(request, response);
+               });
 }
 
 void GeocodingStandin::RefuseNext(int count, int seconds) {
@@ -150,8 +147,9 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
     }
     if (!request.has_file("data")) {
         response.status = 400;
-        response.set_content(R"({"code":400,"message":"A CSV file must be provided in data field"})",
-                             "application/json");
+        response.set_content(
+            R"({"code":400,"message":"A CSV file must be provided in data field"})",
+            "application/json");
         return;
     }
     const QByteArray body = QByteArray::fromStdString(request.get_file_value("data").content);
@@ -207,8 +205,7 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
     response.set_content(out.join().toStdString(), "text/csv");
 }
 
-void GeocodingStandin::AnswerSearch(const httplib::Request& request,
-                                    httplib::Response& response) {
+void GeocodingStandin::AnswerSearch(const httplib::Request& request, httplib::Response& response) {
     const QString text = QString::fromStdString(request.get_param_value("q"));
     {
         const std::lock_guard lock(mutex_);
@@ -221,7 +218,7 @@ void GeocodingStandin::AnswerNominatim(const httplib::Request& request,
                                        httplib::Response& response) {
     ++nominatimRequests_;
     const std::string street = request.has_param("street") ? request.get_param_value("street")
-                                                            : request.get_param_value("q");
+                                                           : request.get_param_value("q");
     response.set_content(RecordedFor(QString::fromStdString(street), true).toStdString(),
                          "application/json");
 }

@@ -1,5 +1,5 @@
-#include "addressfile/RowAddress.h"
 #include "addressfile/RowDecision.h"
+#include "addressfile/RowAddress.h"
 
 #include <QTest>
 
@@ -55,8 +55,8 @@ void RowDecisionTest::csvRow_data() {
     QTest::addColumn<QString>("precision"); // empty: to be asked again alone
 
     const GeocodedRow duhesme = Duhesme();
-    QTest::newRow("everything agrees") << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs << duhesme
-                                       << u"numéro"_qs;
+    QTest::newRow("everything agrees")
+        << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs << duhesme << u"numéro"_qs;
     QTest::newRow("another house number")
         << u"20 rue Duhesme, Paris, FRANCE, 75018"_qs << duhesme << QString();
     QTest::newRow("another town") << u"18 rue Duhesme, Lyon, FRANCE, 69003"_qs << duhesme
@@ -74,16 +74,16 @@ void RowDecisionTest::csvRow_data() {
         << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs << street << u"rue"_qs;
     GeocodedRow locality = street;
     locality.type = u"locality"_qs;
-    QTest::newRow("a locality for a house") << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs
-                                            << locality << QString();
+    QTest::newRow("a locality for a house")
+        << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs << locality << QString();
     GeocodedRow notFound;
     notFound.status = u"not-found"_qs;
     QTest::newRow("not found") << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs << notFound
                                << QString();
     GeocodedRow noPoint = duhesme;
     noPoint.latitude.reset();
-    QTest::newRow("no coordinates") << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs << noPoint
-                                    << QString();
+    QTest::newRow("no coordinates")
+        << u"18 rue Duhesme, Paris, FRANCE, 75018"_qs << noPoint << QString();
     // adresse.data.gouv.fr issue #2116: another département scored 0.63.
     GeocodedRow otherDepartement;
     otherDepartement.status = u"ok"_qs;
@@ -132,18 +132,17 @@ void RowDecisionTest::rowAddress_data() {
     QTest::newRow("a postal code stored as a number")
         << QStringList{{}, u"Grande Rue"_qs, u"1140"_qs, u"Thoissey"_qs} << u"Grande Rue"_qs
         << u"Thoissey"_qs << u"01140"_qs << false << QString();
-    QTest::newRow("abroad") << QStringList{u"10"_qs, u"Downing Street"_qs, {}, u"London"_qs,
-                                           u"Royaume-Uni"_qs}
-                            << u"10 Downing Street"_qs << u"London"_qs << QString() << true
-                            << QString();
+    QTest::newRow("abroad")
+        << QStringList{u"10"_qs, u"Downing Street"_qs, {}, u"London"_qs, u"Royaume-Uni"_qs}
+        << u"10 Downing Street"_qs << u"London"_qs << QString() << true << QString();
     QTest::newRow("a full address without a country")
-        << QStringList{{}, {}, {}, {}, {}, u"8 bd du port"_qs} << u"8 bd du port"_qs
-        << QString() << QString() << false << QString();
+        << QStringList{{}, {}, {}, {}, {}, u"8 bd du port"_qs} << u"8 bd du port"_qs << QString()
+        << QString() << false << QString();
     QTest::newRow("a full address completed by its town")
         << QStringList{{}, {}, u"95000"_qs, u"Cergy"_qs, {}, u"8 bd du port"_qs}
         << u"8 bd du port"_qs << u"Cergy"_qs << u"95000"_qs << false << QString();
-    QTest::newRow("nothing") << QStringList{{}, {}, {}, {}} << QString() << QString()
-                             << QString() << false << u"Aucune adresse sur cette ligne."_qs;
+    QTest::newRow("nothing") << QStringList{{}, {}, {}, {}} << QString() << QString() << QString()
+                             << false << u"Aucune adresse sur cette ligne."_qs;
     QTest::newRow("too long") << QStringList{{}, QString(1001, u'a')} << QString() << QString()
                               << QString() << false << u"Adresse trop longue (1001"_qs;
     QTest::newRow("a replacement character")

@@ -213,12 +213,11 @@ void GeocoderConfigTest::fileGeocoding_data() {
     QTest::newRow("off with the French search")
         << QByteArray("[geocoders]\nfrance=\n") << QStringList() << QString() << 0;
     QTest::newRow("another French search keeps the default")
-        << QByteArray("[geocoders]\nfrance=https://ban.example.org/api/geocode\n")
-        << QStringList() << u"https://data.geopf.fr/geocodage/search/csv"_qs << 0;
-    QTest::newRow("set in the file")
-        << QByteArray("[geocoders]\nfrance=http://127.0.0.1:9/search\n"
-                      "france-csv=https://csv.example.org/batch\n")
-        << QStringList() << u"https://csv.example.org/batch"_qs << 0;
+        << QByteArray("[geocoders]\nfrance=https://ban.example.org/api/geocode\n") << QStringList()
+        << u"https://data.geopf.fr/geocodage/search/csv"_qs << 0;
+    QTest::newRow("set in the file") << QByteArray("[geocoders]\nfrance=http://127.0.0.1:9/search\n"
+                                                   "france-csv=https://csv.example.org/batch\n")
+                                     << QStringList() << u"https://csv.example.org/batch"_qs << 0;
     QTest::newRow("turned off by the environment")
         << QByteArray("[geocoders]\nfrance-csv=https://csv.example.org/batch\n")
         << QStringList{u"TARNEL_GEOCODER_FRANCE_CSV_URL="_qs} << QString() << 0;
