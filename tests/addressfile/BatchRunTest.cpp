@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +95,8 @@ private slots:
     void resumedWithoutAskingAgain();
     void refusedFiles_data();
     void refusedFiles();
+    void dialectsKept_data();
+    void dialectsKept();
 
 private:
     testing::GeocodingStandin standin_;
@@ -329,6 +332,57 @@ void BatchRunTest::refusedFiles() {
     QVERIFY(!end.written);
     QVERIFY2(end.error.startsWith(error), qPrintable(end.error));
     QVERIFY(!QFile::exists(dir.filePath(u"out.csv"_qs)));
+}
+
+// The real files of the spreadsheet tests (their origin in tests/spreadsheet/data/README.md):
+// the result is written in the same format and dialect, every cell of every row kept.
+void BatchRunTest::dialectsKept_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name :
+         {"excel-semicolon-windows1252-crlf.csv", "excel-utf8-bom-crlf.csv",
+          "libreoffice-comma-utf8-lf.csv", "libreoffice-quote-all-lf.csv",
+          "libreoffice-tab-utf8-lf.csv", "libreoffice.xlsx", "libreoffice.ods"}) {
+        QTest::newRow(name) << QString::fromLatin1(name);
+    }
+}
+
+void BatchRunTest::dialectsKept() {
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(name);
+    QVERIFY(QFile::copy(QStringLiteral(SPREADSHEET_DATA_DIR "/") + name, input));
+    Services services(standin_);
+    BatchRequest request;
+    request.input = input;
+    request.output = dir.filePath(u"out."_qs + QFileInfo(name).suffix());
+    request.journal = dir.filePath(u"journal.sqlite"_qs);
+    AddressBatch batch(request, services.Pointers(), {});
+    batch.Start();
+    const BatchEnd end = batch.Wait();
+    QVERIFY2(end.written, qPrintable(end.error));
+
+    OpenedTable in = OpenTableFile(input);
+    OpenedTable out = OpenTableFile(request.output);
+    QVERIFY(in.reader && out.reader);
+    Row inRow;
+    Row outRow;
+    qsizetype rows = 0;
+    while (in.reader->NextRow(inRow)) {
+        QVERIFY(out.reader->NextRow(outRow));
+        QCOMPARE(outRow.size(), 8 + kAdded);
+        for (qsizetype i = 0; i < inRow.size(); ++i) {
+            QCOMPARE(outRow[i].text, inRow[i].text);
+        }
+        ++rows;
+    }
+    QVERIFY(!out.reader->NextRow(outRow));
+    QCOMPARE(rows, 6);
+    QCOMPARE(out.reader->Dialect().format, in.reader->Dialect().format);
+    if (in.reader->Dialect().format == TableFormat::Csv) {
+        QCOMPARE(out.reader->Dialect().separator, in.reader->Dialect().separator);
+        QCOMPARE(out.reader->Dialect().encoding, in.reader->Dialect().encoding);
+        QCOMPARE(out.reader->Dialect().lineEnd, in.reader->Dialect().lineEnd);
+    }
 }
 
 QTEST_GUILESS_MAIN(BatchRunTest)

@@ -1,3 +1,4 @@
+#include "addressfile/BatchRun.h"
 #include "app/CommandLine.h"
 #include "tests/addressfile/GeocodingStandin.h"
 
@@ -253,7 +254,7 @@ void AddressCommandTest::withoutWindows() {
 // Killed in the middle of a file, the program goes on with it at the next run: the rows of the
 // chunks it had recorded are never asked again, and every row is written once, in order.
 void AddressCommandTest::resumedAfterKill() {
-    constexpr int kRows = 12000; // three chunks
+    constexpr int kRows = 3 * kChunkRows;
     QTemporaryDir dir;
     QByteArray file = "Id;Adresse;Code postal;Ville\r\n";
     for (int i = 0; i < kRows; ++i) {
@@ -284,7 +285,7 @@ void AddressCommandTest::resumedAfterKill() {
     for (int i = 0; i < kRows; ++i) {
         const int asked = after.value(QString::number(i)) - before.value(QString::number(i));
         // The first chunk was recorded before the kill; the second was in flight.
-        const int expected = i >= 5000 && i < 10000 ? 2 : 1;
+        const int expected = i >= kChunkRows && i < 2 * kChunkRows ? 2 : 1;
         if (asked != expected) {
             QFAIL(qPrintable(u"row %1 asked %2 times"_qs.arg(i).arg(asked)));
         }
