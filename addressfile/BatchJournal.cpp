@@ -16,6 +16,7 @@ std::atomic<int> connections{0};
 const char* const kSchema[] = {
     "PRAGMA journal_mode=WAL",
     "PRAGMA synchronous=FULL",
+    "PRAGMA cache_size=-256",
     "CREATE TABLE IF NOT EXISTS jobs (id INTEGER PRIMARY KEY, input TEXT UNIQUE NOT NULL, "
     "size INTEGER NOT NULL, modified INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS outcomes (job INTEGER NOT NULL, row INTEGER NOT NULL, "
