@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <optional>
 
 namespace tarnel {
@@ -22,9 +23,18 @@ QStringList ColumnParts() {
             u"commune"_qs, u"pays"_qs, u"code-insee"_qs, u"adresse"_qs};
 }
 
+// Whether `argument` is one of the command line's options, rather than one of Qt's that the
+// windows take ("-style", "-platform").
+bool IsOwnOption(const QString& argument) {
+    static const QStringList options = {u"--adresses"_qs, u"--sortie"_qs, u"--recommencer"_qs,
+                                        u"--colonne"_qs,  u"--help"_qs,   u"-h"_qs,
+                                        u"--version"_qs,  u"-v"_qs};
+    return options.contains(argument.section(u'=', 0, 0));
+}
+
 CommandLine ParseCommandLine(const QStringList& arguments) {
     CommandLine line;
-    if (arguments.isEmpty()) {
+    if (std::none_of(arguments.cbegin(), arguments.cend(), IsOwnOption)) {
         return line;
     }
     bool geocode = false;

@@ -27,7 +27,8 @@ struct CommandLine {
     QString error; // in French
 };
 
-// Reads the arguments, the program's name left out.
+// Reads the arguments, the program's name left out. Without any option of the command line they
+// are left to the windows (Qt's own, "-style fusion"); with one, every argument must be one.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // The text of --help, in French.

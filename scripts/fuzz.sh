@@ -9,7 +9,7 @@ seconds="${FUZZ_SECONDS:-10}"
 targets=(read_number degree_conversion last_position extract_coordinates generic_asc map_query_place
   angle_text coordinate_form query_decoding coordinate_text address_query geoplateforme_answer
   nominatim_answer map_page point_export point_query geoplateforme_reverse_answer
-  nominatim_reverse_answer static_files csv_table xlsx_table ods_table geocode_csv_answer)
+  nominatim_reverse_answer static_files csv_table xlsx_table ods_table geocode_csv_answer row_decision)
 
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null

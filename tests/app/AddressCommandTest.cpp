@@ -104,6 +104,9 @@ void AddressCommandTest::parse_data() {
     using Action = CommandLine::Action;
     QTest::newRow("none: the windows")
         << QStringList() << int(Action::Windows) << QString() << QString() << false << QString();
+    QTest::newRow("Qt's options: the windows")
+        << QStringList{u"-style"_qs, u"fusion"_qs} << int(Action::Windows) << QString() << QString()
+        << false << QString();
     QTest::newRow("a file") << QStringList{u"--adresses"_qs, u"a.csv"_qs} << int(Action::Geocode)
                             << u"a.csv"_qs << QString() << false << QString();
     QTest::newRow("every option, with =")
@@ -127,8 +130,8 @@ void AddressCommandTest::parse_data() {
         << u"--colonne attend PARTIE=EN-TÊTE, PARTIE étant l'une de : numero, rue, complement, "
            "code-postal, commune, pays, code-insee, adresse."_qs;
     QTest::newRow("an unknown option")
-        << QStringList{u"--address"_qs, u"a.csv"_qs} << int(Action::Invalid) << QString()
-        << QString() << false << u"Option inconnue : « --address »."_qs;
+        << QStringList{u"--adresses"_qs, u"a.csv"_qs, u"--address"_qs} << int(Action::Invalid)
+        << QString() << QString() << false << u"Option inconnue : « --address »."_qs;
 }
 
 void AddressCommandTest::parse() {
@@ -231,7 +234,7 @@ void AddressCommandTest::withoutWindows_data() {
     QTest::newRow("help") << QStringList{u"--help"_qs} << 0
                           << u"Utilisation : tarnel [--adresses FICHIER"_qs << QString();
     QTest::newRow("version") << QStringList{u"-v"_qs} << 0 << u"Tarnel "_qs << QString();
-    QTest::newRow("a wrong option") << QStringList{u"--carte"_qs} << 2 << QString()
+    QTest::newRow("a wrong option") << QStringList{u"--carte"_qs, u"--version"_qs} << 2 << QString()
                                     << u"Tarnel : Option inconnue : « --carte ».\nVoyez « tarnel "
                                        "--help »."_qs;
 }
