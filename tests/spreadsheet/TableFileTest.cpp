@@ -326,12 +326,12 @@ void TableFileTest::encodingAcrossChunks_data() {
     QTest::addColumn<TextEncoding>("encoding");
     QTest::addColumn<QString>("last");
 
-    QTest::newRow("é across the boundary") << QByteArray("\xC3\xA9t\xC3\xA9\n")
-                                           << TextEncoding::Utf8 << u"été"_qs;
-    QTest::newRow("€ across the boundary") << QByteArray("\xE2\x82\xAC\n") << TextEncoding::Utf8
-                                           << u"€"_qs;
-    QTest::newRow("a lead byte without its end") << QByteArray("\xC3\n")
-                                                 << TextEncoding::Windows1252 << u"Ã"_qs;
+    QTest::newRow("é across the boundary")
+        << QByteArray("\xC3\xA9t\xC3\xA9\n") << TextEncoding::Utf8 << u"été"_qs;
+    QTest::newRow("€ across the boundary")
+        << QByteArray("\xE2\x82\xAC\n") << TextEncoding::Utf8 << u"€"_qs;
+    QTest::newRow("a lead byte without its end")
+        << QByteArray("\xC3\n") << TextEncoding::Windows1252 << u"Ã"_qs;
     QTest::newRow("a sequence cut by the end of the file")
         << QByteArray("ab\xE2\x82") << TextEncoding::Windows1252 << u"ab\u00E2\u201A"_qs;
     QTest::newRow("windows-1252 after the first megabyte")
