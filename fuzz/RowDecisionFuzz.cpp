@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!tooLong || !address.badRow.isEmpty(), "a huge part makes a bad row");
     Require(address.badRow.isEmpty() || address.nothingToAsk.isEmpty(), "a bad row is told once");
 
-    const std::string rest = input.ConsumeRemainingBytes<char>();
+    const std::string rest = input.ConsumeRemainingBytesAsString();
     const GeocodeCsvAnswer answer =
         ReadGeocodeCsvAnswer(QByteArray(rest.data(), qsizetype(rest.size())), QStringLiteral("id"),
                              {QStringLiteral("1"), QStringLiteral("2")});

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <thread>
 
 using namespace tarnel;
 using namespace std::chrono_literals;
@@ -93,6 +94,7 @@ private slots:
     void refusalWaitedOut();
     void networkFailurePauses();
     void resumedWithoutAskingAgain();
+    void pausedBetweenChunks();
     void refusedFiles_data();
     void refusedFiles();
     void dialectsKept_data();
@@ -307,6 +309,31 @@ void BatchRunTest::resumedWithoutAskingAgain() {
     QCOMPARE(out.size(), 7);
     QCOMPARE(out[6][0].text, u"18 rue Duhesme"_qs);
     QCOMPARE(out[2][6].text, u"8 Boulevard du Port 95000 Cergy"_qs);
+}
+
+void BatchRunTest::pausedBetweenChunks() {
+    QTemporaryDir dir;
+    const QString input = Write(dir, u"in.csv"_qs, SameRows("18 rue Duhesme;75018;Paris", 6));
+    Services services(standin_);
+    std::thread resumer;
+    int whilePaused = -1;
+    const BatchEnd end = Run(dir, input, services.Pointers(), 2,
+                             [&](AddressBatch& batch, const BatchProgress& progress) {
+                                 if (progress.done != 2) {
+                                     return;
+                                 }
+                                 batch.Pause();
+                                 const int requests = standin_.CsvRequests();
+                                 resumer = std::thread([&batch, &whilePaused, requests, this] {
+                                     std::this_thread::sleep_for(300ms);
+                                     whilePaused = standin_.CsvRequests() - requests;
+                                     batch.Resume();
+                                 });
+                             });
+    resumer.join();
+    QVERIFY2(end.written, qPrintable(end.error));
+    QCOMPARE(whilePaused, 0);
+    QCOMPARE(end.progress.counts[0], 6);
 }
 
 void BatchRunTest::refusedFiles_data() {
