@@ -48,6 +48,7 @@ private slots:
     void program_data();
     void program();
     void resumedAfterKill();
+    void progressOnTerminal();
 
 private:
     QProcessEnvironment Environment() const;
@@ -211,6 +212,7 @@ void AddressCommandTest::program() {
     Start(process, QStringList{u"--adresses"_qs, input} + options);
     const Run run = Finish(process);
     QVERIFY2(run.err.contains(said), qPrintable(run.err));
+    QVERIFY2(!run.err.contains(u"lignes/s"_qs), "a progress line where no terminal shows it");
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(Read(input), file);
     const QStringList written =
@@ -301,6 +303,26 @@ void AddressCommandTest::resumedAfterKill() {
             QFAIL(lines[i + 1].constData());
         }
     }
+}
+
+// On a terminal (util-linux's `script` gives the program one), the progress line is rewritten
+// in place before the summary.
+void AddressCommandTest::progressOnTerminal() {
+    QTemporaryDir dir;
+    const QString input =
+        Write(dir.filePath(u"a.csv"_qs), "Adresse;CP;Ville\r\n18 rue Duhesme;75018;Paris\r\n");
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.start(u"script"_qs,
+                  {u"-qec"_qs,
+                   u"'%1' --adresses '%2'"_qs.arg(QStringLiteral(TARNEL_PROGRAM), input),
+                   u"/dev/null"_qs});
+    QVERIFY(process.waitForStarted());
+    const Run run = Finish(process);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.startsWith(u"\r1 / 1 lignes — "_qs), qPrintable(run.out));
+    QVERIFY2(run.out.contains(u"lignes/s — reste environ 0 s"_qs), qPrintable(run.out));
+    QVERIFY2(run.out.contains(u"\r\nGéocodage terminé en "_qs), qPrintable(run.out));
 }
 
 QTEST_GUILESS_MAIN(AddressCommandTest)
