@@ -1,11 +1,11 @@
 #include "addressfile/BatchRun.h"
 
+#include "addressfile/BatchOutput.h"
 #include "addressfile/GeocodeCsvAnswer.h"
 #include "addressfile/RowAddress.h"
 #include "addressfile/RowDecision.h"
 #include "geocoding/GeoplateformeGeocoder.h"
 #include "spreadsheet/TableFile.h"
-#include "spreadsheet/TableFileWriting.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -23,10 +23,6 @@ constexpr int kMostShortAnswers = 2;
 constexpr int kMostAloneRefusals = 2;
 constexpr std::chrono::seconds kRefusalPause{5};
 
-const QStringList kAddedColumns = {u"latitude"_qs,        u"longitude"_qs, u"statut"_qs,
-                                   u"adresse_trouvee"_qs, u"precision"_qs, u"source"_qs,
-                                   u"remarque"_qs};
-
 QString Unreachable() {
     return QStringLiteral("Le service de géocodage ne répond pas (la connexion est-elle "
                           "coupée ?) : le travail est en pause ; il reprendra là où il s'est "
@@ -42,26 +38,6 @@ QString Refusing() {
 QString Disabled(const QString& which) {
     return QStringLiteral("Le géocodeur %1 est désactivé dans la configuration de Tarnel.")
         .arg(which);
-}
-
-Cell CoordinateCell(const std::optional<double>& value) {
-    if (!value) {
-        return {};
-    }
-    return {QString::number(*value, 'f', 6), Cell::Kind::Number};
-}
-
-void AppendOutcome(Row& row, const RowOutcome& outcome) {
-    row.append(CoordinateCell(outcome.latitude));
-    row.append(CoordinateCell(outcome.longitude));
-    row.append({RowStatusText(outcome.status), Cell::Kind::Text});
-    row.append({outcome.label, Cell::Kind::ForeignText});
-    row.append({outcome.precision, Cell::Kind::Text});
-    row.append({outcome.status == RowStatus::Found || outcome.status == RowStatus::ToCheck
-                    ? outcome.source
-                    : QString(),
-                Cell::Kind::Text});
-    row.append({outcome.remark, Cell::Kind::ForeignText});
 }
 
 } // namespace
@@ -357,51 +333,10 @@ bool BatchRun::PauseBecause(const QString& reason) {
 }
 
 bool BatchRun::Write() {
-    OpenedTable table = OpenTableFile(request_.input);
-    if (!table.reader) {
-        return Fail(table.error);
-    }
-    Row header;
-    table.reader->NextRow(header);
-    header.resize(width_);
-    for (const QString& name : kAddedColumns) {
-        header.append({name, Cell::Kind::Text});
-    }
-    if (!journal_->StartReading()) {
-        return Fail(journal_->Error());
-    }
-    progress_.counts = {};
-    std::optional<std::pair<qsizetype, RowOutcome>> next = journal_->NextOutcome();
-    bool headerWritten = false;
-    qsizetype index = -1;
-    TableReader& reader = *table.reader;
-    const bool written = WriteTableFile(request_.output, reader.Dialect(), [&](Row& row) {
-        if (!headerWritten) {
-            headerWritten = true;
-            row = header;
-            return true;
-        }
-        if (!reader.NextRow(row)) {
-            return false;
-        }
-        ++index;
-        while (next && next->first < index) {
-            next = journal_->NextOutcome();
-        }
-        RowOutcome outcome =
-            next && next->first == index
-                ? next->second
-                : RowFailure(RowStatus::Error, QStringLiteral("Ligne non traitée."));
-        ++progress_.counts[static_cast<std::size_t>(outcome.status)];
-        row.resize(std::max(row.size(), width_));
-        AppendOutcome(row, outcome);
-        return true;
-    });
-    if (!written || !reader.Error().isEmpty()) {
-        return Fail(
-            reader.Error().isEmpty()
-                ? QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(request_.output)
-                : reader.Error());
+    const QString error =
+        WriteBatchOutput(request_.input, request_.output, width_, *journal_, progress_.counts);
+    if (!error.isEmpty()) {
+        return Fail(error);
     }
     return journal_->Finish() || Fail(journal_->Error());
 }
