@@ -22,6 +22,8 @@ constexpr int kMostShortAnswers = 2;
 // Times a row asked alone and refused is asked again, after the documented 5-second block.
 constexpr int kMostAloneRefusals = 2;
 constexpr std::chrono::seconds kRefusalPause{5};
+// Nominatim's usage policy: a request a second at most.
+constexpr qsizetype kWorldSecondsPerRow = 1;
 
 QString Unreachable() {
     return QStringLiteral("Le service de géocodage ne répond pas (la connexion est-elle "
@@ -167,6 +169,7 @@ bool BatchRun::Geocode() {
     for (const auto& [worldIndex, typed] : std::as_const(world_)) {
         const std::optional<RowOutcome> outcome =
             AskAlone(services_.world, typed, WorldSourceName(), {});
+        ++worldDone_;
         if (!outcome || !Decide(worldIndex, *outcome) || !Commit() || !control_.WaitWhilePaused()) {
             return false;
         }
@@ -313,10 +316,15 @@ bool BatchRun::Commit() {
 void BatchRun::Report() {
     const double seconds = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
     progress_.rowsPerSecond = seconds > 0 ? static_cast<double>(doneThisRun_) / seconds : 0;
+    // Rows abroad wait for Nominatim's turns, asked after the others: a second each.
+    const qsizetype worldLeft = world_.size() - worldDone_;
+    const qsizetype othersLeft = progress_.rows - progress_.done - worldLeft;
     progress_.secondsLeft.reset();
-    if (progress_.rowsPerSecond > 0) {
+    if (othersLeft == 0 || progress_.rowsPerSecond > 0) {
+        const double others =
+            othersLeft > 0 ? static_cast<double>(othersLeft) / progress_.rowsPerSecond : 0;
         progress_.secondsLeft = static_cast<qint64>(
-            static_cast<double>(progress_.rows - progress_.done) / progress_.rowsPerSecond + 0.5);
+            others + static_cast<double>(worldLeft * kWorldSecondsPerRow) + 0.5);
     }
     progress_.pause = control_.PauseReason();
     if (onProgress_) {

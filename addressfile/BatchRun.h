@@ -49,7 +49,7 @@ struct BatchProgress {
     qsizetype resumed = 0;             // rows an earlier run had decided
     std::array<qsizetype, 4> counts{}; // by RowStatus: this run's, then the whole file's at the end
     double rowsPerSecond = 0;
-    std::optional<qint64> secondsLeft;
+    std::optional<qint64> secondsLeft; // rows abroad count a second each (Nominatim's turns)
     QString pause; // why the batch paused itself, in French; empty while it runs
 };
 
@@ -108,6 +108,7 @@ private:
     QSet<qsizetype> done_;
     QList<std::pair<qsizetype, RowOutcome>> decided_;
     QList<std::pair<qsizetype, AddressQuery>> world_;
+    qsizetype worldDone_ = 0;
     BatchProgress progress_;
     qsizetype doneThisRun_ = 0;
     QElapsedTimer clock_;

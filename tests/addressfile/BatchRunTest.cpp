@@ -95,6 +95,7 @@ private slots:
     void networkFailurePauses();
     void resumedWithoutAskingAgain();
     void pausedBetweenChunks();
+    void timeLeftCountsNominatimTurns();
     void refusedFiles_data();
     void refusedFiles();
     void dialectsKept_data();
@@ -334,6 +335,24 @@ void BatchRunTest::pausedBetweenChunks() {
     QVERIFY2(end.written, qPrintable(end.error));
     QCOMPARE(whilePaused, 0);
     QCOMPARE(end.progress.counts[0], 6);
+}
+
+void BatchRunTest::timeLeftCountsNominatimTurns() {
+    QTemporaryDir dir;
+    const QString input = Write(dir, u"in.csv"_qs,
+                                "Adresse;Ville;Pays\r\n18 rue Duhesme;Paris;\r\n"
+                                "10 Downing Street;London;Royaume-Uni\r\n"
+                                "10 Downing Street;London;Royaume-Uni\r\n"
+                                "10 Downing Street;London;Royaume-Uni\r\n");
+    Services services(standin_);
+    QList<qint64> left;
+    const BatchEnd end = Run(dir, input, services.Pointers(), kChunkRows,
+                             [&](AddressBatch&, const BatchProgress& progress) {
+                                 left.append(progress.secondsLeft.value_or(-1));
+                             });
+    QVERIFY2(end.written, qPrintable(end.error));
+    QCOMPARE(left, (QList<qint64>{3, 2, 1, 0}));
+    QCOMPARE(end.progress.counts[0], 4);
 }
 
 void BatchRunTest::refusedFiles_data() {
