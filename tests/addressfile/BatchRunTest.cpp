@@ -51,8 +51,10 @@ QList<Row> ReadBack(const QString& path) {
 
 BatchEnd Run(const QTemporaryDir& dir, const QString& input, BatchServices services,
              qsizetype chunkRows = kChunkRows,
-             const std::function<void(AddressBatch&, const BatchProgress&)>& onProgress = {}) {
+             const std::function<void(AddressBatch&, const BatchProgress&)>& onProgress = {},
+             bool restart = false) {
     BatchRequest request;
+    request.restart = restart;
     request.input = input;
     request.output = dir.filePath(u"out.csv"_qs);
     request.journal = dir.filePath(u"journal.sqlite"_qs);
@@ -95,6 +97,8 @@ private slots:
     void networkFailurePauses();
     void resumedWithoutAskingAgain();
     void pausedBetweenChunks();
+    void startedAgain_data();
+    void startedAgain();
     void timeLeftCountsNominatimTurns();
     void refusedFiles_data();
     void refusedFiles();
@@ -310,6 +314,42 @@ void BatchRunTest::resumedWithoutAskingAgain() {
     QCOMPARE(out.size(), 7);
     QCOMPARE(out[6][0].text, u"18 rue Duhesme"_qs);
     QCOMPARE(out[2][6].text, u"8 Boulevard du Port 95000 Cergy"_qs);
+}
+
+// An unfinished run is forgotten when asked to, or when the file changed since.
+void BatchRunTest::startedAgain_data() {
+    QTest::addColumn<bool>("restart");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("--recommencer") << true << false;
+    QTest::newRow("the file changed") << false << true;
+}
+
+void BatchRunTest::startedAgain() {
+    QFETCH(bool, restart);
+    QFETCH(bool, changed);
+    QTemporaryDir dir;
+    const QByteArray rows = SameRows("18 rue Duhesme;75018;Paris", 4);
+    const QString input = Write(dir, u"in.csv"_qs, rows);
+    const QHash<QString, int> before = standin_.CsvAsks();
+    {
+        Services services(standin_);
+        Run(dir, input, services.Pointers(), 2,
+            [](AddressBatch& batch, const BatchProgress& progress) {
+                if (progress.done >= 2) {
+                    batch.Cancel();
+                }
+            });
+    }
+    if (changed) {
+        Write(dir, u"in.csv"_qs, rows + "6 quai de la Tourelle;95000;Cergy\r\n");
+    }
+    Services services(standin_);
+    const BatchEnd end = Run(dir, input, services.Pointers(), 2, {}, restart);
+    QVERIFY2(end.written, qPrintable(end.error));
+    QCOMPARE(end.progress.resumed, 0);
+    const QHash<QString, int> after = standin_.CsvAsks();
+    QCOMPARE(after.value(u"0"_qs) - before.value(u"0"_qs), 2);
+    QCOMPARE(after.value(u"3"_qs) - before.value(u"3"_qs), 1);
 }
 
 void BatchRunTest::pausedBetweenChunks() {
