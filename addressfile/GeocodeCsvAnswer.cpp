@@ -88,6 +88,7 @@ GeocodeCsvAnswer ReadGeocodeCsvAnswer(const QByteArray& body, const QString& idC
         geocoded.latitude = Number(field("latitude"));
         geocoded.longitude = Number(field("longitude"));
         geocoded.score = Number(field("result_score"));
+        geocoded.scoreNext = Number(field("result_score_next"));
         geocoded.label = field("result_label");
         geocoded.type = field("result_type");
         geocoded.housenumber = field("result_housenumber");

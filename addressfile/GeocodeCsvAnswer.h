@@ -17,6 +17,7 @@ struct GeocodedRow {
     std::optional<double> latitude;
     std::optional<double> longitude;
     std::optional<double> score;
+    std::optional<double> scoreNext; // the score of the service's second guess
     QString label;
     QString type; // housenumber, street, locality, municipality
     QString housenumber;

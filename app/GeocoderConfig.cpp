@@ -75,13 +75,21 @@ QString ReverseBeside(const QString& search, const QString& fallback) {
     return fallback;
 }
 
+// The geocoding of files of the server answering the French `search`, as ReverseBeside.
+QString CsvBeside(const QString& search, const QString& fallback) {
+    if (search.isEmpty()) {
+        return {};
+    }
+    return search.endsWith(QStringLiteral("/search")) ? search + QStringLiteral("/csv") : fallback;
+}
+
 } // namespace
 
 GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
                                      const QProcessEnvironment& environment,
                                      QStringList& warnings) {
     GeocoderEndpoints endpoints;
-    QStringList reverseSet; // the reverse searches the file sets
+    QStringList reverseSet; // the reverse searches and the file geocoding the file sets
     std::optional<QSettings> file;
     if (QFileInfo(configFile).isFile()) {
         file.emplace(configFile, QSettings::IniFormat);
@@ -100,7 +108,8 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
         }
         const std::pair<const char*, QString*> reverses[] = {
             {"geocoders/france-reverse", &endpoints.franceReverse},
-            {"geocoders/world-reverse", &endpoints.worldReverse}};
+            {"geocoders/world-reverse", &endpoints.worldReverse},
+            {"geocoders/france-csv", &endpoints.franceCsv}};
         for (const auto& [key, url] : reverses) {
             if (settings.contains(QLatin1String(key))) {
                 *url = SettingText(settings, QLatin1String(key));
@@ -127,6 +136,12 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
         }
         Override(*reverse, environment, variable);
     }
+    if (!reverseSet.contains(QStringLiteral("geocoders/france-csv")) &&
+        !environment.contains(QLatin1String(kFranceCsvUrlVariable))) {
+        endpoints.franceCsv = CsvBeside(endpoints.france, endpoints.franceCsv);
+    }
+    Override(endpoints.franceCsv, environment, kFranceCsvUrlVariable);
+    Check(endpoints.franceCsv, QStringLiteral("france-csv"), warnings);
     Check(endpoints.franceReverse, QStringLiteral("france-reverse"), warnings);
     Check(endpoints.worldReverse, QStringLiteral("world-reverse"), warnings);
     for (const auto& [key, url, variable] :

@@ -14,6 +14,7 @@ inline constexpr auto kWorldUrlVariable = "TARNEL_GEOCODER_WORLD_URL";
 inline constexpr auto kContactVariable = "TARNEL_CONTACT";
 inline constexpr auto kFranceReverseUrlVariable = "TARNEL_GEOCODER_FRANCE_REVERSE_URL";
 inline constexpr auto kWorldReverseUrlVariable = "TARNEL_GEOCODER_WORLD_REVERSE_URL";
+inline constexpr auto kFranceCsvUrlVariable = "TARNEL_GEOCODER_FRANCE_CSV_URL";
 inline constexpr auto kAltitudeUrlVariable = "TARNEL_ALTITUDE_URL";
 inline constexpr auto kCommuneUrlVariable = "TARNEL_COMMUNE_URL";
 inline constexpr auto kParcelUrlVariable = "TARNEL_PARCEL_URL";
@@ -26,7 +27,8 @@ inline constexpr auto kParcelUrlVariable = "TARNEL_PARCEL_URL";
 // only, never written; a missing file changes nothing), then the environment variables above,
 // each overriding what came before even when empty. A reverse search that neither sets follows
 // its search: off when the search is off, ".../reverse" beside a search ending in "/search", the
-// default otherwise. An empty URL turns that geocoder off; so
+// default otherwise; the geocoding of files ("france-csv") follows the French search the same
+// way, ".../search/csv" beside ".../search". An empty URL turns that geocoder off; so
 // does a URL that is not http or https with a host and without query or fragment, with a French
 // line added to `warnings`. The keys "altitude", "commune" and "parcel" and their variables
 // above set the services the panel asks about a point's altitude, commune and parcel, each on

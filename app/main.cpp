@@ -1,3 +1,5 @@
+#include "app/AddressCommand.h"
+#include "app/CommandLine.h"
 #include "app/GeocoderConfig.h"
 #include "app/MapServiceConnection.h"
 #include "core/ProgramInfo.h"
@@ -49,9 +51,24 @@ const QString kMapServiceUnavailable = QStringLiteral(
     "Le service de cartes de Tarnel n'a pas pu démarrer : aucun port n'est libre sur cet "
     "ordinateur. Les cartes et la recherche des coordonnées ne fonctionneront pas.");
 
+// The command line (files of addresses, help, version): no display, no map, no window.
+int RunWithoutWindows(int argc, char* argv[], const tarnel::CommandLine& line) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(tarnel::kProgramTitle);
+    QCoreApplication::setApplicationVersion(tarnel::kVersionText);
+    return tarnel::RunCommandLine(line, QProcessEnvironment::systemEnvironment());
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const tarnel::CommandLine line = tarnel::ParseCommandLine(arguments);
+    if (line.action != tarnel::CommandLine::Action::Windows)
+        return RunWithoutWindows(argc, argv, line);
+
     if (!DisplayAvailable()) {
         std::fputs("Tarnel : aucun affichage graphique n'est disponible (ni DISPLAY ni "
                    "WAYLAND_DISPLAY n'est défini).\nLancez Tarnel depuis une session de "

@@ -6,6 +6,8 @@
 #   4. the coordinate forms: costs, and values beside cs2cs and GeoConvert.
 #   5. the map page against today's framed page (bench/fixtures/): marker, pick, memory, bytes.
 #   6. files of addresses: reading and writing 10,000 and 200,000 rows as CSV, XLSX and ODS.
+#   7. geocoding a file of 10,000 French addresses with `tarnel --adresses` against a stand-in
+#      of the CSV geocoding that answers at once: the program's time and peak memory.
 # Usage: bench/measure.sh [BUILD_DIR]   (default build/default; RUNS=7 start-ups of each)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +24,7 @@ fi
 cmake --build "$build" -j "$(nproc)" --target tarnel tarnel_bench_core \
   tarnel_bench_bare_webengine tarnel_bench_window_watch tarnel_bench_body_server \
   tarnel_bench_fetch tarnel_bench_forms tarnel_bench_forms_print tarnel_bench_map_page \
-  tarnel_bench_table >/dev/null
+  tarnel_bench_table tarnel_bench_address >/dev/null
 bench="$build/bench"
 work="$(mktemp -d)"
 server=""
@@ -174,3 +176,44 @@ for rows in 10000 200000; do
       "$("$bench/tarnel_bench_table" copy "$file" "$work/table$rows/resultat.$kind")"
   done
 done
+
+echo
+echo "## Geocoding a file of addresses (stand-in answering at once; $runs runs, the median)"
+address="$work/address"
+mkdir -p "$address"
+"$bench/tarnel_bench_address" make "$address/clients.csv" 10000
+"$bench/tarnel_bench_address" make "$address/one.csv" 1
+mkfifo "$address/hold"
+"$bench/tarnel_bench_address" serve <"$address/hold" >"$address/urls" &
+exec 7>"$address/hold"
+for _ in $(seq 50); do [ -s "$address/urls" ] && break; sleep 0.1; done
+read -r csv_url search_url world_url <"$address/urls"
+python3 - "$build/app/tarnel" "$address" "$runs" "$csv_url" "$search_url" "$world_url" <<'PYEOF'
+import os, resource, statistics, subprocess, sys, time
+program, folder, runs, csv_url, search_url, world_url = sys.argv[1:]
+env = dict(os.environ, XDG_DATA_HOME=f"{folder}/data", XDG_CONFIG_HOME=f"{folder}/config",
+           TARNEL_GEOCODER_FRANCE_CSV_URL=csv_url, TARNEL_GEOCODER_FRANCE_URL=search_url,
+           TARNEL_GEOCODER_WORLD_URL=world_url)
+def run(name):
+    # Each run in a child of its own: its CPU time and peak resident memory (ru_maxrss).
+    pid = os.fork()
+    if pid == 0:
+        out = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(out, 1); os.dup2(out, 2)
+        os.execve(program, [program, "--adresses", f"{folder}/{name}.csv", "--sortie",
+                            f"{folder}/{name}-out.csv"], env)
+    start = time.monotonic()
+    _, status, usage = os.wait4(pid, 0)
+    assert os.waitstatus_to_exitcode(status) == 0, name
+    return time.monotonic() - start, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+results = {name: [run(name) for _ in range(int(runs))] for name in ("one", "clients")}
+median = lambda name, i: statistics.median(r[i] for r in results[name])
+size = os.path.getsize(f"{folder}/clients.csv") / 1024
+grown = median("clients", 2) - median("one", 2)
+print(f"- 10,000 rows ({size:.0f} KiB, Excel's French CSV): wall {median('clients', 0):.2f} s, "
+      f"program's CPU time {median('clients', 1):.2f} s (target < 1 s)")
+print(f"- peak resident memory: {median('clients', 2) / 1024:.1f} MiB; the same program on a "
+      f"file of one row: {median('one', 2) / 1024:.1f} MiB; grown by {grown / 1024:.1f} MiB, "
+      f"{grown / size:.1f} times the file (target < 3)")
+PYEOF
+exec 7>&-

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -84,6 +85,41 @@ HttpAnswer::Outcome TransferFailure(CURLcode code) {
     }
 }
 
+// Runs the transfer set up in `handle` within `limits` and reads how it ended.
+HttpAnswer Exchange(CURL* handle, const HttpLimits& limits, const Cancellation* cancel) {
+    Body body;
+    body.maxBytes = limits.maxBodyBytes;
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, CurlMilliseconds(limits.totalTimeout));
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(limits.maxBodyBytes));
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+    const CURLcode code = Perform(handle, cancel);
+    HttpAnswer answer;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &answer.status);
+    curl_off_t retryAfter = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&
+        retryAfter > 0) {
+        answer.retryAfter = std::chrono::seconds(retryAfter);
+    }
+    if (code != CURLE_OK) {
+        answer.outcome = TransferFailure(code);
+        return answer;
+    }
+    answer.body = std::move(body.bytes);
+    if (answer.status == 200) {
+        answer.outcome = HttpAnswer::Outcome::Body;
+    } else if (answer.status == 403 || answer.status == 429) {
+        answer.outcome = HttpAnswer::Outcome::Refused;
+    }
+    return answer;
+}
+
+struct MimeDeleter {
+    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+};
+
 } // namespace
 
 HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits,
@@ -92,33 +128,35 @@ HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const 
     if (!easy) {
         return {};
     }
-    Body body;
-    body.maxBytes = limits.maxBodyBytes;
-    CURL* handle = easy.get();
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, CurlMilliseconds(limits.totalTimeout));
-    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
-                     static_cast<curl_off_t>(limits.maxBodyBytes));
-    curl_easy_setopt(handle, CURLOPT_ACCEPT_ENCODING, ""); // any encoding curl can decode
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &OnBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-    const CURLcode code = Perform(handle, cancel);
-    HttpAnswer answer;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &answer.status);
-    if (code != CURLE_OK) {
-        answer.outcome = TransferFailure(code);
-    } else if (answer.status == 200) {
-        answer.outcome = HttpAnswer::Outcome::Body;
-        answer.body = std::move(body.bytes);
-    } else if (answer.status == 403 || answer.status == 429) {
-        answer.outcome = HttpAnswer::Outcome::Refused;
-        curl_off_t retryAfter = 0;
-        if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&
-            retryAfter > 0) {
-            answer.retryAfter = std::chrono::seconds(retryAfter);
+    curl_easy_setopt(easy.get(), CURLOPT_ACCEPT_ENCODING, ""); // any encoding curl can decode
+    return Exchange(easy.get(), limits, cancel);
+}
+
+HttpAnswer BoundedPostForm(const QByteArray& url, const QByteArray& userAgent,
+                           const HttpLimits& limits, const QList<FormField>& fields,
+                           const Cancellation* cancel) {
+    const CurlEasy easy = DirectEasy(url, userAgent.constData(), limits.connectTimeout);
+    if (!easy) {
+        return {};
+    }
+    const std::unique_ptr<curl_mime, MimeDeleter> mime(curl_mime_init(easy.get()));
+    if (!mime) {
+        return {};
+    }
+    for (const FormField& field : fields) {
+        curl_mimepart* part = curl_mime_addpart(mime.get());
+        curl_mime_name(part, field.name.constData());
+        curl_mime_data(part, field.value.constData(), static_cast<size_t>(field.value.size()));
+        if (!field.fileName.isEmpty()) {
+            curl_mime_filename(part, field.fileName.constData());
+            curl_mime_type(part, "text/csv");
         }
     }
-    return answer;
+    curl_easy_setopt(easy.get(), CURLOPT_MIMEPOST, mime.get());
+    // A geocoded file shrinks a hundredfold with gzip, which every server offers; brotli,
+    // which some servers spend seconds on for a few megabytes, brings little more.
+    curl_easy_setopt(easy.get(), CURLOPT_ACCEPT_ENCODING, "gzip");
+    return Exchange(easy.get(), limits, cancel);
 }
 
 } // namespace tarnel

@@ -3,6 +3,7 @@
 #include "geocoding/Cancellation.h"
 
 #include <QByteArray>
+#include <QList>
 #include <chrono>
 
 namespace tarnel {
@@ -24,10 +25,17 @@ struct HttpAnswer {
         Failed,       // any other status, or an answer beyond the limits
     };
     Outcome outcome = Outcome::Failed;
-    QByteArray body;
+    QByteArray body; // also that of a refusal or another status, which may say why
     long status = 0; // the HTTP status, 0 when none arrived
-    // How long a refusing server asks to be left alone (its Retry-After), 0 when it says not.
+    // How long the server asked to be left alone (its Retry-After), 0 when it did not say.
     std::chrono::seconds retryAfter{0};
+};
+
+// One field of a multipart/form-data body; with a file name it is sent as a file.
+struct FormField {
+    QByteArray name;
+    QByteArray value;
+    QByteArray fileName;
 };
 
 // GET `url` (already percent-encoded) directly, without proxy or redirection, with the agent
@@ -35,5 +43,11 @@ struct HttpAnswer {
 // Failed. Safe to call from several threads at once.
 HttpAnswer BoundedGet(const QByteArray& url, const QByteArray& userAgent, const HttpLimits& limits,
                       const Cancellation* cancel = nullptr);
+
+// POSTs `fields` as multipart/form-data to `url`, within the same bounds and in the same way as
+// BoundedGet.
+HttpAnswer BoundedPostForm(const QByteArray& url, const QByteArray& userAgent,
+                           const HttpLimits& limits, const QList<FormField>& fields,
+                           const Cancellation* cancel = nullptr);
 
 } // namespace tarnel

@@ -105,6 +105,8 @@ struct GeocoderEndpoints {
         QStringLiteral("https://data.geopf.fr/altimetrie/1.0/calcul/alti/rest/elevation.json");
     QString commune = QStringLiteral("https://geo.api.gouv.fr/communes");
     QString parcel = QStringLiteral("https://apicarto.ign.fr/api/cadastre/parcelle");
+    // The geocoding of whole files of addresses (not used by the map service).
+    QString franceCsv = QStringLiteral("https://data.geopf.fr/geocodage/search/csv");
     QString contact; // put in the agent; empty for none
     TileUrls tiles;  // the map's base layers
 };

@@ -21,6 +21,9 @@ packages=(
   libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
   # XLSX and ODS workbooks are zip files: QuaZip reads and writes them on Qt's devices.
   libquazip1-qt6-dev
+  # The journal that lets the geocoding of a file of addresses go on after a crash: SQLite
+  # through Qt's SQL module.
+  libqt6sql6-sqlite
   libjs-leaflet qt6-webchannel-dev
   gpsbabel libxml2-utils eslint
   # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their

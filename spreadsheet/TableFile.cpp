@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QStringList>
 #include <quazip.h>
 
@@ -49,22 +48,32 @@ bool IsBlank(QByteArrayView head) {
     return true;
 }
 
-// Whether every byte of the device reads as UTF-8; leaves it at its start.
+// Whether every byte of the device reads as UTF-8; leaves it at its start. Checked a chunk at a
+// time without decoding it, so that the check costs no more memory than a chunk.
 bool IsValidUtf8(QIODevice& device) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    while (!device.atEnd()) {
+    QByteArray pending;
+    bool valid = true;
+    while (valid && !device.atEnd()) {
         const QByteArray chunk = device.read(kChunkBytes);
         if (chunk.isEmpty()) {
             break;
         }
-        [[maybe_unused]] const QString text = decoder.decode(chunk);
-        if (decoder.hasError()) {
-            break;
+        pending += chunk;
+        // A sequence the next chunk completes is kept back: its continuation bytes (three at
+        // most) and the byte that leads them.
+        qsizetype cut = pending.size();
+        while (cut > 0 && pending.size() - cut < 3 &&
+               (static_cast<unsigned char>(pending.at(cut - 1)) & 0xC0) == 0x80) {
+            --cut;
         }
+        if (cut > 0 && static_cast<unsigned char>(pending.at(cut - 1)) >= 0xC0) {
+            --cut;
+        }
+        valid = QByteArrayView(pending).first(cut).isValidUtf8();
+        pending.remove(0, cut);
     }
     // A sequence cut by the end of the file is an error too.
-    [[maybe_unused]] const QString rest = decoder.decode(QByteArrayView());
-    const bool valid = !decoder.hasError() && device.atEnd();
+    valid = valid && device.atEnd() && QByteArrayView(pending).isValidUtf8();
     device.seek(0);
     return valid;
 }

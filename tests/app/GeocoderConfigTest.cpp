@@ -39,6 +39,8 @@ private slots:
     void fileIsNeverWritten();
     void otherKeys_data();
     void otherKeys();
+    void fileGeocoding_data();
+    void fileGeocoding();
 };
 
 void GeocoderConfigTest::read_data() {
@@ -235,6 +237,50 @@ void GeocoderConfigTest::otherKeys() {
     QCOMPARE((QStringList{read.franceReverse, read.worldReverse, read.tiles.osm, read.tiles.plan,
                           read.tiles.ortho, read.altitude, read.commune, read.parcel}),
              urls);
+    QCOMPARE(said.size(), warnings);
+}
+
+// The geocoding of files follows the French search unless it is set on its own.
+void GeocoderConfigTest::fileGeocoding_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("environment"); // NAME=value
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("warnings");
+
+    QTest::newRow("default") << kNoFile << QStringList()
+                             << u"https://data.geopf.fr/geocodage/search/csv"_qs << 0;
+    QTest::newRow("beside the French search")
+        << kNoFile << QStringList{u"TARNEL_GEOCODER_FRANCE_URL=http://127.0.0.1:9/search"_qs}
+        << u"http://127.0.0.1:9/search/csv"_qs << 0;
+    QTest::newRow("off with the French search")
+        << QByteArray("[geocoders]\nfrance=\n") << QStringList() << QString() << 0;
+    QTest::newRow("another French search keeps the default")
+        << QByteArray("[geocoders]\nfrance=https://ban.example.org/api/geocode\n") << QStringList()
+        << u"https://data.geopf.fr/geocodage/search/csv"_qs << 0;
+    QTest::newRow("set in the file") << QByteArray("[geocoders]\nfrance=http://127.0.0.1:9/search\n"
+                                                   "france-csv=https://csv.example.org/batch\n")
+                                     << QStringList() << u"https://csv.example.org/batch"_qs << 0;
+    QTest::newRow("turned off by the environment")
+        << QByteArray("[geocoders]\nfrance-csv=https://csv.example.org/batch\n")
+        << QStringList{u"TARNEL_GEOCODER_FRANCE_CSV_URL="_qs} << QString() << 0;
+    QTest::newRow("the environment's own")
+        << kNoFile
+        << QStringList{u"TARNEL_GEOCODER_FRANCE_URL="_qs,
+                       u"TARNEL_GEOCODER_FRANCE_CSV_URL=http://127.0.0.1:8/csv"_qs}
+        << u"http://127.0.0.1:8/csv"_qs << 0;
+    QTest::newRow("unusable") << QByteArray("[geocoders]\nfrance-csv=ftp://csv.example.org/\n")
+                              << QStringList() << QString() << 1;
+}
+
+void GeocoderConfigTest::fileGeocoding() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, environment);
+    QFETCH(QString, url);
+    QFETCH(int, warnings);
+
+    QTemporaryDir dir;
+    QStringList said;
+    QCOMPARE(Read(dir, file, environment, said).franceCsv, url);
     QCOMPARE(said.size(), warnings);
 }
 

@@ -3,14 +3,15 @@
 #   check-layering.sh SOURCE_DIR
 # app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
 # shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds; addressfile/ reads its
-# tables through spreadsheet/; the other layers (places/ among them) know only core/ (and
-# themselves). A header of another folder of the same layer is fine.
+# tables through spreadsheet/ and geocodes them through geocoding/ (and its HTTP answers, net/);
+# the other layers (places/ among them) know only core/ (and themselves). A header of another
+# folder of the same layer is fine.
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
   [core]="core"
   [spreadsheet]="core spreadsheet"
-  [addressfile]="core spreadsheet addressfile"
+  [addressfile]="core spreadsheet net geocoding addressfile"
   [net]="core net"
   [platform]="core platform"
   [places]="core places"

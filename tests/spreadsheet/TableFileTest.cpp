@@ -125,6 +125,8 @@ private slots:
     void sparseXlsx();
     void refused_data();
     void refused();
+    void encodingAcrossChunks_data();
+    void encodingAcrossChunks();
 };
 
 void TableFileTest::realFiles_data() {
@@ -316,6 +318,38 @@ void TableFileTest::refused() {
         error = table.reader->Error();
     }
     QCOMPARE(error, message);
+}
+
+// UTF-8 is checked a megabyte at a time: a sequence cut by that boundary is read whole.
+void TableFileTest::encodingAcrossChunks_data() {
+    QTest::addColumn<QByteArray>("tail"); // after a first line that ends one byte before 1 MiB
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QString>("last");
+
+    QTest::newRow("é across the boundary")
+        << QByteArray("\xC3\xA9t\xC3\xA9\n") << TextEncoding::Utf8 << u"été"_qs;
+    QTest::newRow("€ across the boundary")
+        << QByteArray("\xE2\x82\xAC\n") << TextEncoding::Utf8 << u"€"_qs;
+    QTest::newRow("a lead byte without its end")
+        << QByteArray("\xC3\n") << TextEncoding::Windows1252 << u"Ã"_qs;
+    QTest::newRow("a sequence cut by the end of the file")
+        << QByteArray("ab\xE2\x82") << TextEncoding::Windows1252 << u"ab\u00E2\u201A"_qs;
+    QTest::newRow("windows-1252 after the first megabyte")
+        << QByteArray("caf\xE9\n") << TextEncoding::Windows1252 << u"café"_qs;
+}
+
+void TableFileTest::encodingAcrossChunks() {
+    QFETCH(QByteArray, tail);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QString, last);
+
+    const qsizetype head = (qsizetype{1} << 20) - 1;
+    OpenedTable table = OpenBytes(QByteArray(head - 1, 'a') + '\n' + tail);
+    QVERIFY(table.reader);
+    QCOMPARE(table.reader->Dialect().encoding, encoding);
+    const QList<QStringList> rows = Texts(*table.reader);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.back(), QStringList{last});
 }
 
 QTEST_GUILESS_MAIN(TableFileTest)

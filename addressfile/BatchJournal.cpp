@@ -1,0 +1,201 @@
+#include "addressfile/BatchJournal.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QVariant>
+#include <algorithm>
+#include <atomic>
+
+namespace tarnel {
+
+namespace {
+
+std::atomic<int> connections{0};
+
+const char* const kSchema[] = {
+    "PRAGMA journal_mode=WAL",
+    "PRAGMA synchronous=FULL",
+    "PRAGMA cache_size=-256",
+    "CREATE TABLE IF NOT EXISTS jobs (id INTEGER PRIMARY KEY, input TEXT UNIQUE NOT NULL, "
+    "size INTEGER NOT NULL, modified INTEGER NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS outcomes (job INTEGER NOT NULL, row INTEGER NOT NULL, "
+    "status INTEGER NOT NULL, latitude REAL, longitude REAL, label TEXT, precision TEXT, "
+    "source TEXT, remark TEXT, PRIMARY KEY (job, row))",
+};
+
+QVariant Optional(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant();
+}
+
+std::optional<double> Optional(const QVariant& value) {
+    return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
+}
+
+} // namespace
+
+BatchJournal::BatchJournal(const QString& path)
+    : connection_(QStringLiteral("tarnel-journal-%1").arg(++connections)) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    database.setDatabaseName(path);
+    if (!database.open()) {
+        Fail(database.lastError().text());
+        return;
+    }
+    for (const char* statement : kSchema) {
+        QSqlQuery query(database);
+        if (!query.exec(QLatin1String(statement))) {
+            Fail(query.lastError().text());
+            return;
+        }
+    }
+}
+
+BatchJournal::~BatchJournal() {
+    reading_.reset();
+    {
+        QSqlDatabase database = QSqlDatabase::database(connection_, false);
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+bool BatchJournal::Fail(const QString& what) {
+    if (error_.isEmpty()) {
+        error_ = QStringLiteral("Le journal de reprise ne peut pas être tenu : %1").arg(what);
+    }
+    return false;
+}
+
+bool BatchJournal::Begin(const QString& input, qint64 size, qint64 modified, bool restart) {
+    if (!error_.isEmpty()) {
+        return false;
+    }
+    QSqlDatabase database = QSqlDatabase::database(connection_);
+    QSqlQuery find(database);
+    find.prepare(QStringLiteral("SELECT id, size, modified FROM jobs WHERE input = ?"));
+    find.addBindValue(input);
+    if (!find.exec()) {
+        return Fail(find.lastError().text());
+    }
+    if (find.next()) {
+        const qint64 id = find.value(0).toLongLong();
+        if (!restart && find.value(1).toLongLong() == size &&
+            find.value(2).toLongLong() == modified) {
+            job_ = id;
+            return true;
+        }
+        database.transaction();
+        QSqlQuery forget(database);
+        forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
+        forget.addBindValue(id);
+        QSqlQuery forgetJob(database);
+        forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
+        forgetJob.addBindValue(id);
+        if (!forget.exec() || !forgetJob.exec() || !database.commit()) {
+            return Fail(database.lastError().text());
+        }
+    }
+    QSqlQuery add(database);
+    add.prepare(QStringLiteral("INSERT INTO jobs (input, size, modified) VALUES (?, ?, ?)"));
+    add.addBindValue(input);
+    add.addBindValue(size);
+    add.addBindValue(modified);
+    if (!add.exec()) {
+        return Fail(add.lastError().text());
+    }
+    job_ = add.lastInsertId().toLongLong();
+    return true;
+}
+
+QSet<qsizetype> BatchJournal::DoneRows() {
+    QSet<qsizetype> done;
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT row FROM outcomes WHERE job = ?"));
+    query.addBindValue(job_);
+    if (!query.exec()) {
+        Fail(query.lastError().text());
+        return done;
+    }
+    while (query.next()) {
+        done.insert(query.value(0).toLongLong());
+    }
+    return done;
+}
+
+bool BatchJournal::Record(const QList<std::pair<qsizetype, RowOutcome>>& rows) {
+    if (!error_.isEmpty()) {
+        return false;
+    }
+    QSqlDatabase database = QSqlDatabase::database(connection_);
+    if (!database.transaction()) {
+        return Fail(database.lastError().text());
+    }
+    QSqlQuery insert(database);
+    insert.prepare(QStringLiteral(
+        "INSERT OR REPLACE INTO outcomes (job, row, status, latitude, longitude, label, "
+        "precision, source, remark) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const auto& [row, outcome] : rows) {
+        insert.bindValue(0, job_);
+        insert.bindValue(1, qint64{row});
+        insert.bindValue(2, static_cast<int>(outcome.status));
+        insert.bindValue(3, Optional(outcome.latitude));
+        insert.bindValue(4, Optional(outcome.longitude));
+        insert.bindValue(5, outcome.label);
+        insert.bindValue(6, outcome.precision);
+        insert.bindValue(7, outcome.source);
+        insert.bindValue(8, outcome.remark);
+        if (!insert.exec()) {
+            const QString why = insert.lastError().text();
+            database.rollback();
+            return Fail(why);
+        }
+    }
+    return database.commit() || Fail(database.lastError().text());
+}
+
+bool BatchJournal::StartReading() {
+    reading_.emplace(QSqlDatabase::database(connection_));
+    reading_->setForwardOnly(true);
+    reading_->prepare(
+        QStringLiteral("SELECT row, status, latitude, longitude, label, precision, source, remark "
+                       "FROM outcomes WHERE job = ? ORDER BY row"));
+    reading_->addBindValue(job_);
+    return reading_->exec() || Fail(reading_->lastError().text());
+}
+
+std::optional<std::pair<qsizetype, RowOutcome>> BatchJournal::NextOutcome() {
+    if (!reading_ || !reading_->next()) {
+        return std::nullopt;
+    }
+    RowOutcome outcome;
+    outcome.status = static_cast<RowStatus>(
+        std::clamp(reading_->value(1).toInt(), 0, static_cast<int>(RowStatus::Error)));
+    outcome.latitude = Optional(reading_->value(2));
+    outcome.longitude = Optional(reading_->value(3));
+    outcome.label = reading_->value(4).toString();
+    outcome.precision = reading_->value(5).toString();
+    outcome.source = reading_->value(6).toString();
+    outcome.remark = reading_->value(7).toString();
+    return std::pair{static_cast<qsizetype>(reading_->value(0).toLongLong()), outcome};
+}
+
+bool BatchJournal::Finish() {
+    reading_.reset();
+    QSqlDatabase database = QSqlDatabase::database(connection_);
+    database.transaction();
+    QSqlQuery forget(database);
+    forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
+    forget.addBindValue(job_);
+    QSqlQuery forgetJob(database);
+    forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
+    forgetJob.addBindValue(job_);
+    if (!forget.exec() || !forgetJob.exec() || !database.commit()) {
+        return Fail(database.lastError().text());
+    }
+    return true;
+}
+
+} // namespace tarnel

@@ -1,0 +1,90 @@
+#include "addressfile/BatchOutput.h"
+
+#include "spreadsheet/TableFile.h"
+#include "spreadsheet/TableFileWriting.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+const QStringList kAddedColumns = {u"latitude"_qs,        u"longitude"_qs, u"statut"_qs,
+                                   u"adresse_trouvee"_qs, u"precision"_qs, u"source"_qs,
+                                   u"remarque"_qs};
+
+Cell CoordinateCell(const std::optional<double>& value) {
+    if (!value) {
+        return {};
+    }
+    return {QString::number(*value, 'f', 6), Cell::Kind::Number};
+}
+
+void AppendOutcome(Row& row, const RowOutcome& outcome) {
+    row.append(CoordinateCell(outcome.latitude));
+    row.append(CoordinateCell(outcome.longitude));
+    row.append({RowStatusText(outcome.status), Cell::Kind::Text});
+    row.append({outcome.label, Cell::Kind::ForeignText});
+    row.append({outcome.precision, Cell::Kind::Text});
+    row.append({outcome.status == RowStatus::Found || outcome.status == RowStatus::ToCheck
+                    ? outcome.source
+                    : QString(),
+                Cell::Kind::Text});
+    row.append({outcome.remark, Cell::Kind::ForeignText});
+}
+
+} // namespace
+
+QString WriteBatchOutput(const QString& input, const QString& output, qsizetype width,
+                         BatchJournal& journal, std::array<qsizetype, 4>& counts) {
+    OpenedTable table = OpenTableFile(input);
+    if (!table.reader) {
+        return table.error;
+    }
+    Row header;
+    table.reader->NextRow(header);
+    header.resize(width);
+    for (const QString& name : kAddedColumns) {
+        header.append({name, Cell::Kind::Text});
+    }
+    if (!journal.StartReading()) {
+        return journal.Error();
+    }
+    counts = {};
+    std::optional<std::pair<qsizetype, RowOutcome>> next = journal.NextOutcome();
+    bool headerWritten = false;
+    qsizetype index = -1;
+    TableReader& reader = *table.reader;
+    const bool written = WriteTableFile(output, reader.Dialect(), [&](Row& row) {
+        if (!headerWritten) {
+            headerWritten = true;
+            row = header;
+            return true;
+        }
+        if (!reader.NextRow(row)) {
+            return false;
+        }
+        ++index;
+        while (next && next->first < index) {
+            next = journal.NextOutcome();
+        }
+        const RowOutcome outcome =
+            next && next->first == index
+                ? next->second
+                : RowFailure(RowStatus::Error, QStringLiteral("Ligne non traitée."));
+        ++counts[static_cast<std::size_t>(outcome.status)];
+        row.resize(std::max(row.size(), width));
+        AppendOutcome(row, outcome);
+        return true;
+    });
+    if (!reader.Error().isEmpty()) {
+        return reader.Error();
+    }
+    return written ? QString()
+                   : QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(output);
+}
+
+} // namespace tarnel

@@ -1,0 +1,352 @@
+#include "addressfile/BatchRun.h"
+
+#include "addressfile/BatchOutput.h"
+#include "addressfile/GeocodeCsvAnswer.h"
+#include "addressfile/RowAddress.h"
+#include "addressfile/RowDecision.h"
+#include "geocoding/GeoplateformeGeocoder.h"
+#include "spreadsheet/TableFile.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <algorithm>
+#include <utility>
+
+namespace tarnel {
+
+namespace {
+
+// Times a chunk whose answer leaves rows out is sent again, for those rows only.
+constexpr int kMostShortAnswers = 2;
+// Times a row asked alone and refused is asked again, after the documented 5-second block.
+constexpr int kMostAloneRefusals = 2;
+constexpr std::chrono::seconds kRefusalPause{5};
+// Nominatim's usage policy: a request a second at most.
+constexpr qsizetype kWorldSecondsPerRow = 1;
+
+QString Unreachable() {
+    return QStringLiteral("Le service de géocodage ne répond pas (la connexion est-elle "
+                          "coupée ?) : le travail est en pause ; il reprendra là où il s'est "
+                          "arrêté.");
+}
+
+QString Refusing() {
+    return QStringLiteral("Le service de géocodage refuse les demandes (limite d'usage "
+                          "dépassée) : le travail est en pause ; il reprendra là où il s'est "
+                          "arrêté.");
+}
+
+QString Disabled(const QString& which) {
+    return QStringLiteral("Le géocodeur %1 est désactivé dans la configuration de Tarnel.")
+        .arg(which);
+}
+
+} // namespace
+
+BatchRun::BatchRun(const BatchRequest& request, const BatchServices& services,
+                   BatchControl& control, BatchProgressHandler onProgress)
+    : request_(request)
+    , services_(services)
+    , control_(control)
+    , onProgress_(std::move(onProgress)) {
+}
+
+BatchEnd BatchRun::Execute() {
+    clock_.start();
+    BatchEnd end;
+    end.written = Prepare() && Geocode() && Write();
+    end.cancelled = control_.Cancelled();
+    end.error = error_;
+    if (end.cancelled && end.error.isEmpty()) {
+        end.error = control_.PauseReason().isEmpty()
+                        ? QStringLiteral("Le travail a été interrompu ; il reprendra là où il "
+                                         "s'est arrêté.")
+                        : control_.PauseReason();
+    }
+    end.progress = progress_;
+    end.seconds = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+    return end;
+}
+
+bool BatchRun::Fail(const QString& message) {
+    if (error_.isEmpty()) {
+        error_ = message;
+    }
+    return false;
+}
+
+bool BatchRun::Prepare() {
+    const QFileInfo input(request_.input);
+    const QFileInfo output(request_.output);
+    if (output.exists() && output.canonicalFilePath() == input.canonicalFilePath()) {
+        return Fail(QStringLiteral("Le résultat ne peut pas remplacer le fichier d'adresses "
+                                   "lui-même : choisissez un autre fichier de sortie."));
+    }
+    OpenedTable table = OpenTableFile(request_.input);
+    if (!table.reader) {
+        return Fail(table.error);
+    }
+    Row row;
+    if (!table.reader->NextRow(row)) {
+        return Fail(table.reader->Error());
+    }
+    columns_ = request_.columns ? *request_.columns : RecogniseAddressColumns(row);
+    if (!columns_.Usable()) {
+        return Fail(
+            QStringLiteral(
+                "Aucune colonne d'adresse n'a été reconnue dans « %1 » : nommez les colonnes "
+                "(par exemple « Adresse », « Code postal », « Ville ») ou indiquez-les avec "
+                "--colonne.")
+                .arg(input.fileName()));
+    }
+    width_ = row.size();
+    while (table.reader->NextRow(row)) {
+        ++progress_.rows;
+        width_ = std::max(width_, row.size());
+    }
+    if (!table.reader->Error().isEmpty()) {
+        return Fail(table.reader->Error());
+    }
+    if (progress_.rows == 0) {
+        return Fail(QStringLiteral("Le fichier « %1 » n'a aucune ligne d'adresse sous ses "
+                                   "en-têtes.")
+                        .arg(input.fileName()));
+    }
+    journal_ = std::make_unique<BatchJournal>(request_.journal);
+    if (!journal_->Begin(input.canonicalFilePath(), input.size(),
+                         input.lastModified().toMSecsSinceEpoch(), request_.restart)) {
+        return Fail(journal_->Error());
+    }
+    done_ = journal_->DoneRows();
+    progress_.resumed = done_.size();
+    progress_.done = done_.size();
+    return journal_->Error().isEmpty() || Fail(journal_->Error());
+}
+
+bool BatchRun::Geocode() {
+    OpenedTable table = OpenTableFile(request_.input);
+    if (!table.reader) {
+        return Fail(table.error);
+    }
+    Row row;
+    table.reader->NextRow(row);
+    QList<FrenchRow> french;
+    qsizetype index = -1;
+    while (table.reader->NextRow(row)) {
+        ++index;
+        if (done_.contains(index)) {
+            continue;
+        }
+        const RowAddress address = ReadRowAddress(row, columns_);
+        if (!address.badRow.isEmpty()) {
+            Decide(index, RowFailure(RowStatus::Error, address.badRow));
+        } else if (!address.nothingToAsk.isEmpty()) {
+            Decide(index, RowFailure(RowStatus::NotFound, address.nothingToAsk));
+        } else if (address.world) {
+            world_.append({index, address.typed});
+        } else {
+            const QString cityCode = columns_.cityCode >= 0 && columns_.cityCode < row.size()
+                                         ? row[columns_.cityCode].text.trimmed()
+                                         : QString();
+            french.append({index,
+                           address.typed,
+                           {index, GeoplateformeGeocoder::QueryText(address.typed), cityCode}});
+        }
+        if (french.size() >= request_.chunkRows) {
+            if (!AskChunk(french) || !Commit() || !control_.WaitWhilePaused()) {
+                return false;
+            }
+            french.clear();
+        }
+    }
+    if (!table.reader->Error().isEmpty()) {
+        return Fail(table.reader->Error());
+    }
+    if (!AskChunk(french) || !Commit()) {
+        return false;
+    }
+    for (const auto& [worldIndex, typed] : std::as_const(world_)) {
+        const std::optional<RowOutcome> outcome =
+            AskAlone(services_.world, typed, WorldSourceName(), {});
+        ++worldDone_;
+        if (!outcome || !Decide(worldIndex, *outcome) || !Commit() || !control_.WaitWhilePaused()) {
+            return false;
+        }
+    }
+    return !control_.Cancelled();
+}
+
+bool BatchRun::AskChunk(const QList<FrenchRow>& rows) {
+    QList<FrenchRow> toSend;
+    for (const FrenchRow& row : rows) {
+        if (row.sent.query.isEmpty()) {
+            Decide(row.index, RowFailure(RowStatus::NotFound,
+                                         QStringLiteral("L'adresse est trop courte pour être "
+                                                        "cherchée.")));
+        } else {
+            toSend.append(row);
+        }
+    }
+    QList<std::pair<FrenchRow, QString>> alone;
+    if (!SendChunk(toSend, alone)) {
+        return false;
+    }
+    for (const auto& [row, rejected] : std::as_const(alone)) {
+        const std::optional<RowOutcome> outcome =
+            AskAlone(services_.france, row.typed, FrenchSourceName(), rejected);
+        if (!outcome) {
+            return false;
+        }
+        Decide(row.index, *outcome);
+    }
+    return true;
+}
+
+bool BatchRun::SendChunk(QList<FrenchRow>& toSend, QList<std::pair<FrenchRow, QString>>& alone) {
+    int shortAnswers = 0;
+    while (!toSend.isEmpty()) {
+        if (!services_.csv || shortAnswers > kMostShortAnswers) {
+            break;
+        }
+        QList<ChunkRow> sent;
+        QStringList ids;
+        QHash<QString, qsizetype> byId;
+        bool withCityCode = false;
+        for (qsizetype i = 0; i < toSend.size(); ++i) {
+            sent.append(toSend[i].sent);
+            ids.append(QString::number(toSend[i].index));
+            byId.insert(ids.back(), i);
+            withCityCode = withCityCode || !toSend[i].sent.cityCode.isEmpty();
+        }
+        const HttpAnswer answer =
+            services_.csv->Send(ChunkCsv(sent, withCityCode), {kChunkQueryColumn},
+                                withCityCode ? QByteArray(kChunkCityCodeColumn) : QByteArray());
+        if (control_.Cancelled()) {
+            return false;
+        }
+        if (answer.outcome == HttpAnswer::Outcome::Unreachable ||
+            answer.outcome == HttpAnswer::Outcome::Certificates ||
+            answer.outcome == HttpAnswer::Outcome::Refused) {
+            const bool refused = answer.outcome == HttpAnswer::Outcome::Refused;
+            if (!PauseBecause(refused ? Refusing() : Unreachable())) {
+                return false;
+            }
+            continue;
+        }
+        if (answer.outcome != HttpAnswer::Outcome::Body) {
+            break;
+        }
+        const GeocodeCsvAnswer read = ReadGeocodeCsvAnswer(answer.body, kChunkIdColumn, ids);
+        if (!read.error.isEmpty()) {
+            break;
+        }
+        for (const GeocodedRow& geocoded : read.rows) {
+            const FrenchRow& row = toSend[byId.value(geocoded.id)];
+            const std::optional<RowOutcome> outcome = DecideCsvRow(geocoded, row.typed);
+            if (outcome) {
+                Decide(row.index, *outcome);
+            } else {
+                alone.append({row, geocoded.status == u"ok"_qs ? geocoded.label : QString()});
+            }
+        }
+        QList<FrenchRow> missing;
+        for (const QString& id : read.missingIds) {
+            missing.append(toSend[byId.value(id)]);
+        }
+        toSend = missing;
+        ++shortAnswers;
+    }
+    for (const FrenchRow& row : std::as_const(toSend)) {
+        alone.append({row, QString()});
+    }
+    return true;
+}
+
+std::optional<RowOutcome> BatchRun::AskAlone(Geocoder* geocoder, const AddressQuery& typed,
+                                             const QString& source, const QString& rejected) {
+    if (!geocoder) {
+        return RowFailure(RowStatus::Error,
+                          Disabled(source == FrenchSourceName() ? QStringLiteral("français")
+                                                                : QStringLiteral("mondial")));
+    }
+    int refusals = 0;
+    while (true) {
+        const GeocodeResult result = geocoder->Locate(typed.Text());
+        if (control_.Cancelled()) {
+            return std::nullopt;
+        }
+        using Outcome = GeocodeResult::Outcome;
+        if (result.outcome == Outcome::Unreachable || result.outcome == Outcome::Certificates) {
+            if (!PauseBecause(Unreachable())) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (result.outcome == Outcome::Refused && ++refusals <= kMostAloneRefusals) {
+            if (!control_.SleepFor(kRefusalPause)) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        return DecideAlone(result, typed, source, rejected);
+    }
+}
+
+bool BatchRun::Decide(qsizetype index, const RowOutcome& outcome) {
+    decided_.append({index, outcome});
+    ++progress_.counts[static_cast<std::size_t>(outcome.status)];
+    return true;
+}
+
+bool BatchRun::Commit() {
+    if (decided_.isEmpty()) {
+        return true;
+    }
+    if (!journal_->Record(decided_)) {
+        return Fail(journal_->Error());
+    }
+    progress_.done += decided_.size();
+    doneThisRun_ += decided_.size();
+    decided_.clear();
+    Report();
+    return true;
+}
+
+void BatchRun::Report() {
+    const double seconds = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+    progress_.rowsPerSecond = seconds > 0 ? static_cast<double>(doneThisRun_) / seconds : 0;
+    // Rows abroad wait for Nominatim's turns, asked after the others: a second each.
+    const qsizetype worldLeft = world_.size() - worldDone_;
+    const qsizetype othersLeft = progress_.rows - progress_.done - worldLeft;
+    progress_.secondsLeft.reset();
+    if (othersLeft == 0 || progress_.rowsPerSecond > 0) {
+        const double others =
+            othersLeft > 0 ? static_cast<double>(othersLeft) / progress_.rowsPerSecond : 0;
+        progress_.secondsLeft = static_cast<qint64>(
+            others + static_cast<double>(worldLeft * kWorldSecondsPerRow) + 0.5);
+    }
+    progress_.pause = control_.PauseReason();
+    if (onProgress_) {
+        onProgress_(progress_);
+    }
+}
+
+bool BatchRun::PauseBecause(const QString& reason) {
+    control_.PauseBecause(reason);
+    Report();
+    const bool resumed = control_.WaitWhilePaused();
+    progress_.pause.clear();
+    return resumed;
+}
+
+bool BatchRun::Write() {
+    const QString error =
+        WriteBatchOutput(request_.input, request_.output, width_, *journal_, progress_.counts);
+    if (!error.isEmpty()) {
+        return Fail(error);
+    }
+    return journal_->Finish() || Fail(journal_->Error());
+}
+
+} // namespace tarnel

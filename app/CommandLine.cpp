@@ -1,0 +1,133 @@
+#include "app/CommandLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <optional>
+
+namespace tarnel {
+
+namespace {
+
+CommandLine Invalid(const QString& error) {
+    CommandLine line;
+    line.action = CommandLine::Action::Invalid;
+    line.error = error;
+    return line;
+}
+
+} // namespace
+
+QStringList ColumnParts() {
+    return {u"numero"_qs,  u"rue"_qs,  u"complement"_qs, u"code-postal"_qs,
+            u"commune"_qs, u"pays"_qs, u"code-insee"_qs, u"adresse"_qs};
+}
+
+// Whether `argument` is one of the command line's options, rather than one of Qt's that the
+// windows take ("-style", "-platform").
+bool IsOwnOption(const QString& argument) {
+    static const QStringList options = {u"--adresses"_qs, u"--sortie"_qs, u"--recommencer"_qs,
+                                        u"--colonne"_qs,  u"--help"_qs,   u"-h"_qs,
+                                        u"--version"_qs,  u"-v"_qs};
+    return options.contains(argument.section(u'=', 0, 0));
+}
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    CommandLine line;
+    if (std::none_of(arguments.cbegin(), arguments.cend(), IsOwnOption)) {
+        return line;
+    }
+    bool geocode = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const auto value = [&](const QString& option) -> std::optional<QString> {
+            if (argument.startsWith(option + u'=')) {
+                return argument.mid(option.size() + 1);
+            }
+            if (argument == option && i + 1 < arguments.size()) {
+                return arguments[++i];
+            }
+            return std::nullopt;
+        };
+        if (argument == u"--help"_qs || argument == u"-h"_qs) {
+            line.action = CommandLine::Action::Help;
+            return line;
+        }
+        if (argument == u"--version"_qs || argument == u"-v"_qs) {
+            line.action = CommandLine::Action::Version;
+            return line;
+        }
+        if (argument == u"--recommencer"_qs) {
+            line.restart = true;
+        } else if (argument.startsWith(u"--adresses"_qs)) {
+            const std::optional<QString> file = value(u"--adresses"_qs);
+            if (!file || file->isEmpty()) {
+                return Invalid(QStringLiteral("--adresses attend le fichier d'adresses."));
+            }
+            line.input = *file;
+            geocode = true;
+        } else if (argument.startsWith(u"--sortie"_qs)) {
+            const std::optional<QString> file = value(u"--sortie"_qs);
+            if (!file || file->isEmpty()) {
+                return Invalid(QStringLiteral("--sortie attend le fichier à écrire."));
+            }
+            line.output = *file;
+        } else if (argument.startsWith(u"--colonne"_qs)) {
+            const std::optional<QString> pair = value(u"--colonne"_qs);
+            const QString part = pair ? pair->section(u'=', 0, 0).trimmed() : QString();
+            const QString header = pair ? pair->section(u'=', 1).trimmed() : QString();
+            if (!ColumnParts().contains(part) || header.isEmpty()) {
+                return Invalid(QStringLiteral("--colonne attend PARTIE=EN-TÊTE, PARTIE étant "
+                                              "l'une de : %1.")
+                                   .arg(ColumnParts().join(QStringLiteral(", "))));
+            }
+            line.columns.append({part, header});
+        } else {
+            return Invalid(QStringLiteral("Option inconnue : « %1 ».").arg(argument));
+        }
+    }
+    if (!geocode) {
+        return Invalid(QStringLiteral("Indiquez le fichier d'adresses avec --adresses FICHIER."));
+    }
+    line.action = CommandLine::Action::Geocode;
+    return line;
+}
+
+QString CommandLineHelp() {
+    return QStringLiteral(
+        "Utilisation : tarnel [--adresses FICHIER [--sortie FICHIER] [--recommencer]\n"
+        "                     [--colonne PARTIE=EN-TÊTE]...]\n"
+        "\n"
+        "Sans option, Tarnel ouvre ses fenêtres.\n"
+        "\n"
+        "  --adresses FICHIER   trouve les coordonnées de chaque ligne d'un fichier d'adresses\n"
+        "                       (CSV, XLSX ou ODS), sans affichage graphique ; les adresses\n"
+        "                       françaises sont cherchées dans la Base Adresse Nationale, les\n"
+        "                       autres dans OpenStreetMap (une par seconde).\n"
+        "  --sortie FICHIER     où écrire le résultat, dans le format du fichier lu ; par\n"
+        "                       défaut à côté de lui (clients.csv → clients-geocode.csv).\n"
+        "                       Le fichier d'adresses n'est jamais modifié.\n"
+        "  --recommencer        reprend le fichier depuis le début, même s'il avait été\n"
+        "                       laissé inachevé (sinon le travail reprend où il s'était arrêté).\n"
+        "  --colonne PARTIE=EN-TÊTE\n"
+        "                       indique la colonne d'une partie de l'adresse quand son en-tête\n"
+        "                       n'est pas reconnu ; PARTIE : numero, rue, complement,\n"
+        "                       code-postal, commune, pays, code-insee ou adresse (complète).\n"
+        "  -h, --help           affiche cette aide.\n"
+        "  -v, --version        affiche la version de Tarnel.\n"
+        "\n"
+        "Colonnes ajoutées : latitude, longitude, statut (trouvée, à vérifier, introuvable,\n"
+        "erreur), adresse_trouvee, precision (numéro, rue, commune), source et remarque.\n"
+        "\n"
+        "Code de sortie : 0 quand le résultat est écrit, 1 quand le fichier ne peut pas être\n"
+        "géocodé, 2 pour une commande incorrecte, 3 quand le travail est interrompu (il\n"
+        "reprendra à la prochaine commande identique).\n");
+}
+
+QString DefaultOutputPath(const QString& input) {
+    const QFileInfo info(input);
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("csv") : info.suffix();
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-geocode.") + suffix);
+}
+
+} // namespace tarnel

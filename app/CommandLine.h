@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+namespace tarnel {
+
+// What the command line asks of the program, when it asks anything: the windows are started
+// only when it names none of the options below.
+struct CommandLine {
+    enum class Action {
+        Windows, // no option of the command line: the program's windows
+        Help,    // --help, -h
+        Version, // --version, -v
+        Geocode, // --adresses FICHIER [--sortie FICHIER] [--recommencer] [--colonne P=EN-TÊTE]
+        Invalid, // `error` says why
+    };
+    Action action = Action::Windows;
+    QString input;
+    QString output; // empty: next to the input
+    bool restart = false;
+    // The address columns named by the user: part ("numero", "rue", "complement",
+    // "code-postal", "commune", "pays", "code-insee", "adresse") and the header naming it.
+    QList<std::pair<QString, QString>> columns;
+    QString error; // in French
+};
+
+// Reads the arguments, the program's name left out. Without any option of the command line they
+// are left to the windows (Qt's own, "-style fusion"); with one, every argument must be one.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// The text of --help, in French.
+QString CommandLineHelp();
+
+// The parts --colonne knows.
+QStringList ColumnParts();
+
+// Where the result of `input` is written by default: beside it, "-geocode" added to its name
+// ("clients.csv" → "clients-geocode.csv"), ".csv" when it has no extension.
+QString DefaultOutputPath(const QString& input);
+
+} // namespace tarnel

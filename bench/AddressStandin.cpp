@@ -1,0 +1,58 @@
+// The files and the stand-in of the geocoding of a file of addresses (see docs/PERFORMANCE.md):
+//   tarnel_bench_address make FILE ROWS   writes ROWS French client rows, Excel's French CSV
+//   tarnel_bench_address serve            answers as the CSV geocoding at once, replaying the
+//                                         recorded answers of the tests, until its input ends;
+//                                         prints its URLs first
+// The program itself is then run as a user runs it (`tarnel --adresses FILE`), measured by
+// bench/measure.sh.
+
+#include "tests/addressfile/GeocodingStandin.h"
+
+#include <QFile>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace {
+
+int Make(const QString& path, int rows) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return 1;
+    }
+    file.write("Nom;N\xB0;Rue;Compl\xE9ment;Code postal;Ville\r\n");
+    for (int i = 0; i < rows; ++i) {
+        file.write("Client " + QByteArray::number(i) + ";18;rue Duhesme;" +
+                   (i % 7 == 0 ? QByteArray("B\xE2timent B") : QByteArray()) + ";75018;Paris\r\n");
+    }
+    return file.error() == QFile::NoError ? 0 : 1;
+}
+
+int Serve() {
+    tarnel::testing::GeocodingStandin standin;
+    if (!standin.Start()) {
+        return 1;
+    }
+    std::printf("%s %s %s\n", qPrintable(standin.CsvUrl()), qPrintable(standin.SearchUrl()),
+                qPrintable(standin.NominatimUrl()));
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+    }
+    std::fprintf(stderr, "CSV requests: %d\n", standin.CsvRequests());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "make" && argc == 4) {
+        return Make(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    }
+    if (command == "serve") {
+        return Serve();
+    }
+    std::fputs("usage: tarnel_bench_address make FILE ROWS | serve\n", stderr);
+    return 2;
+}

@@ -1,0 +1,226 @@
+#include "tests/addressfile/GeocodingStandin.h"
+
+#include "spreadsheet/CsvDialectDetection.h"
+#include "spreadsheet/CsvReader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrlQuery>
+#include <thread>
+
+namespace tarnel::testing {
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qFatal("missing recorded answer %s", qPrintable(path));
+    }
+    return file.readAll();
+}
+
+QByteArray Recorded(const char* name) {
+    return ReadFile(QStringLiteral(GEOCODER_RECORDED_DIR "/") + QLatin1String(name) +
+                    QStringLiteral(".json"));
+}
+
+QString Key(const QString& text) {
+    return text.section(u',', 0, 0).trimmed().toLower();
+}
+
+QByteArray Field(const QString& text, QChar separator) {
+    const bool quote = text.contains(separator) || text.contains(u'"') || text.contains(u'\n') ||
+                       text.contains(u'\r');
+    QString field = text;
+    if (quote) {
+        field = u'"' + field.replace(u'"', u"\"\""_qs) + u'"';
+    }
+    return field.toUtf8();
+}
+
+// The columns the Géoplateforme adds, in its order (batch/stream/results.js).
+const char* const kResultColumns[] = {
+    "longitude",       "latitude",        "result_score",       "result_score_next",
+    "result_label",    "result_type",     "result_id",          "result_housenumber",
+    "result_name",     "result_street",   "result_postcode",    "result_city",
+    "result_context",  "result_citycode", "result_oldcitycode", "result_oldcity",
+    "result_district", "result_status"};
+
+// The result columns of the best feature of a GeoCodeJSON answer.
+QStringList ResultFields(const QByteArray& geocodeJson) {
+    const QJsonArray features =
+        QJsonDocument::fromJson(geocodeJson).object().value(u"features"_qs).toArray();
+    QStringList fields;
+    if (features.isEmpty()) {
+        for (const char* column : kResultColumns) {
+            fields.append(QLatin1String(column) == u"result_status"_qs ? u"not-found"_qs
+                                                                       : QString());
+        }
+        return fields;
+    }
+    const QJsonObject best = features.at(0).toObject();
+    const QJsonObject properties = best.value(u"properties"_qs).toObject();
+    const QJsonArray point =
+        best.value(u"geometry"_qs).toObject().value(u"coordinates"_qs).toArray();
+    const auto text = [](const QJsonValue& value) {
+        return value.isDouble() ? QString::number(value.toDouble(), 'g', 10) : value.toString();
+    };
+    fields.append(point.isEmpty() ? QString() : text(point.at(0)));
+    fields.append(point.isEmpty() ? QString() : text(point.at(1)));
+    fields.append(text(properties.value(u"score"_qs)));
+    fields.append(
+        features.size() > 1
+            ? text(features.at(1).toObject().value(u"properties"_qs).toObject().value(u"score"_qs))
+            : QString());
+    for (const char* member :
+         {"label", "type", "id", "housenumber", "name", "street", "postcode", "city", "context",
+          "citycode", "oldcitycode", "oldcity", "district"}) {
+        fields.append(text(properties.value(QLatin1String(member))));
+    }
+    fields.append(u"ok"_qs);
+    return fields;
+}
+
+} // namespace
+
+GeocodingStandin::GeocodingStandin()
+    : banNothing_(Recorded("ban-addok-provider-no-feature"))
+    , nominatimNothing_(Recorded("nominatim-geocoder-php-empty")) {
+    ban_.insert(u"18 rue duhesme"_qs, Recorded("ban-pass-culture-18-rue-duhesme"));
+    ban_.insert(u"10 pl 5 martyrs lycee buffon"_qs, Recorded("ban-les-emplois-10-pl-5-martyrs"));
+    ban_.insert(u"8 bd du port"_qs, Recorded("ban-8-bd-du-port"));
+    ban_.insert(u"meaux"_qs, Recorded("ban-addok-provider-meaux"));
+    ban_.insert(u"6 quai de la tourelle"_qs, Recorded("ban-addok-provider-6-quai-de-la-tourelle"));
+    ban_.insert(u"21 lotissement clos du parc"_qs,
+                ReadFile(QStringLiteral(ANSWER_DATA_DIR "/ban-2116-wrong-departement.json")));
+    nominatim_.insert(u"10 downing street"_qs,
+                      Recorded("nominatim-geocoder-php-10-downing-street"));
+    nominatim_.insert(u"woronicza 17"_qs, Recorded("nominatim-geocoder-php-woronicza-17"));
+
+    httplib::Server& server = server_.Server();
+    server.Post("/geocodage/search/csv",
+                [this](const httplib::Request& request, httplib::Response& response) {
+                    AnswerCsv(request, response);
+                });
+    server.Get("/geocodage/search",
+               [this](const httplib::Request& request, httplib::Response& response) {
+                   AnswerSearch(request, response);
+               });
+    server.Get("/nominatim/search",
+               [this](const httplib::Request& request, httplib::Response& response) {
+                   AnswerNominatim(request, response);
+               });
+}
+
+void GeocodingStandin::RefuseNext(int count, int seconds) {
+    retryAfter_ = seconds;
+    refuseNext_ = count;
+}
+
+QHash<QString, int> GeocodingStandin::CsvAsks() const {
+    const std::lock_guard lock(mutex_);
+    return csvAsks_;
+}
+
+QHash<QString, int> GeocodingStandin::SearchAsks() const {
+    const std::lock_guard lock(mutex_);
+    return searchAsks_;
+}
+
+QByteArray GeocodingStandin::RecordedFor(const QString& text, bool nominatim) const {
+    const QHash<QString, QByteArray>& answers = nominatim ? nominatim_ : ban_;
+    return answers.value(Key(text), nominatim ? nominatimNothing_ : banNothing_);
+}
+
+void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Response& response) {
+    ++csvRequests_;
+    if (refuseNext_ > 0) {
+        --refuseNext_;
+        ++refusals_;
+        response.status = 429;
+        response.set_header("Retry-After", std::to_string(retryAfter_.load()));
+        response.set_content("Too Many Requests", "text/plain");
+        return;
+    }
+    if (!request.has_file("data")) {
+        response.status = 400;
+        response.set_content(
+            R"({"code":400,"message":"A CSV file must be provided in data field"})",
+            "application/json");
+        return;
+    }
+    const QByteArray body = QByteArray::fromStdString(request.get_file_value("data").content);
+    QStringList columns;
+    const auto [first, last] = request.files.equal_range("columns");
+    for (auto column = first; column != last; ++column) {
+        columns.append(QString::fromStdString(column->second.content));
+    }
+    const TableDialect dialect = DetectCsvDialect(body, true, true);
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(body);
+    buffer->open(QIODevice::ReadOnly);
+    CsvReader reader(std::move(buffer), dialect);
+    Row header;
+    reader.NextRow(header);
+    const QByteArray separator = QString(dialect.separator).toUtf8();
+    const QByteArray lineEnd = dialect.lineEnd == LineEnd::CrLf ? "\r\n" : "\n";
+    QByteArrayList out;
+    QByteArrayList names;
+    for (const Cell& cell : header) {
+        names.append(Field(cell.text, dialect.separator));
+    }
+    for (const char* column : kResultColumns) {
+        names.append(column);
+    }
+    out.append(names.join(separator) + lineEnd);
+    Row row;
+    while (reader.NextRow(row)) {
+        QStringList query;
+        QByteArrayList fields;
+        for (qsizetype i = 0; i < header.size(); ++i) {
+            const QString value = i < row.size() ? row[i].text : QString();
+            fields.append(Field(value, dialect.separator));
+            if (columns.contains(header[i].text)) {
+                query.append(value);
+            }
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            ++csvAsks_[row.isEmpty() ? QString() : row.front().text];
+        }
+        for (const QString& field : ResultFields(RecordedFor(query.join(u' '), false))) {
+            fields.append(Field(field, dialect.separator));
+        }
+        out.append(fields.join(separator) + lineEnd);
+    }
+    const int cut = cutRows_.exchange(0);
+    if (cut > 0) {
+        out.resize(std::max<qsizetype>(1, out.size() - cut));
+    }
+    std::this_thread::sleep_for(csvDelay_.load());
+    response.set_header("x-rows-count", std::to_string(out.size() - 1));
+    response.set_content(out.join().toStdString(), "text/csv");
+}
+
+void GeocodingStandin::AnswerSearch(const httplib::Request& request, httplib::Response& response) {
+    const QString text = QString::fromStdString(request.get_param_value("q"));
+    {
+        const std::lock_guard lock(mutex_);
+        ++searchAsks_[text];
+    }
+    response.set_content(RecordedFor(text, false).toStdString(), "application/json");
+}
+
+void GeocodingStandin::AnswerNominatim(const httplib::Request& request,
+                                       httplib::Response& response) {
+    ++nominatimRequests_;
+    const std::string street = request.has_param("street") ? request.get_param_value("street")
+                                                           : request.get_param_value("q");
+    response.set_content(RecordedFor(QString::fromStdString(street), true).toStdString(),
+                         "application/json");
+}
+
+} // namespace tarnel::testing

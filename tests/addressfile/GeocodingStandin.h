@@ -1,0 +1,71 @@
+#pragma once
+
+#include "tests/support/LoopbackServer.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+
+namespace tarnel::testing {
+
+// Loopback stand-ins of the services a file of addresses is geocoded with, replaying real
+// recorded answers (tests/geocoding/recorded, sources in its cases.json; the wrong-département
+// answer quoted in BaseAdresseNationale/adresse.data.gouv.fr issue #2116):
+// - POST /geocodage/search/csv, the Géoplateforme's CSV geocoding: multipart `data` and
+//   `columns`, answered as the service does (the columns sent, then longitude, latitude and the
+//   result_ columns of its best feature, result_score_next from the second, result_status
+//   "ok" or "not-found"), in the separator and line end of the file sent;
+// - GET /geocodage/search, its search of one address, answering the recorded GeoCodeJSON;
+// - GET /nominatim/search, OpenStreetMap's Nominatim, answering its recorded JSON.
+// A row is matched to its recording by the text before its first comma, lower case ("18 rue
+// duhesme"); a text with no recording gets no feature. Counts what was asked, per row.
+class GeocodingStandin {
+public:
+    GeocodingStandin();
+    bool Start() { return server_.Start(); }
+
+    QString CsvUrl() const { return server_.Url(u"/geocodage/search/csv"_qs); }
+    QString SearchUrl() const { return server_.Url(u"/geocodage/search"_qs); }
+    QString NominatimUrl() const { return server_.Url(u"/nominatim/search"_qs); }
+
+    // Every CSV answer is held this long before it is sent.
+    void SetCsvDelay(std::chrono::milliseconds delay) { csvDelay_ = delay; }
+    // The next `count` CSV requests are refused with 429 and "Retry-After: `seconds`".
+    void RefuseNext(int count, int seconds);
+    // The next CSV answer leaves out its last `rows` rows, as a transfer cut short.
+    void CutNextShort(int rows) { cutRows_ = rows; }
+    // How many times each row, by the value of its first column, was sent in a CSV chunk.
+    QHash<QString, int> CsvAsks() const;
+    int CsvRequests() const { return csvRequests_; }
+    int Refusals() const { return refusals_; }
+    // Searches of one address (texts asked) and Nominatim requests.
+    QHash<QString, int> SearchAsks() const;
+    int NominatimRequests() const { return nominatimRequests_; }
+
+private:
+    void AnswerCsv(const httplib::Request& request, httplib::Response& response);
+    void AnswerSearch(const httplib::Request& request, httplib::Response& response);
+    void AnswerNominatim(const httplib::Request& request, httplib::Response& response);
+    QByteArray RecordedFor(const QString& text, bool nominatim) const;
+
+    LoopbackServer server_;
+    QHash<QString, QByteArray> ban_;       // key → recorded GeoCodeJSON
+    QHash<QString, QByteArray> nominatim_; // key → recorded Nominatim JSON
+    QByteArray banNothing_;
+    QByteArray nominatimNothing_;
+    std::atomic<std::chrono::milliseconds> csvDelay_{std::chrono::milliseconds(0)};
+    std::atomic<int> refuseNext_{0};
+    std::atomic<int> retryAfter_{1};
+    std::atomic<int> cutRows_{0};
+    std::atomic<int> csvRequests_{0};
+    std::atomic<int> refusals_{0};
+    std::atomic<int> nominatimRequests_{0};
+    mutable std::mutex mutex_;
+    QHash<QString, int> csvAsks_;
+    QHash<QString, int> searchAsks_;
+};
+
+} // namespace tarnel::testing
