@@ -12,6 +12,7 @@
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
+#include "mapservice/MyPlacesRoutes.h"
 #include "mapservice/PointRoutes.h"
 #include "mapservice/QueryText.h"
 #include "mapservice/StaticFiles.h"
@@ -30,8 +31,8 @@ namespace tarnel {
 namespace {
 
 constexpr auto kLoopbackHost = "127.0.0.1";
-// Only GET is served, so a request has no business carrying a body.
-constexpr size_t kLargestPayload = 1024;
+// Only the writes to the user's places carry a body: one place, its name and note.
+constexpr size_t kLargestPayload = 16 * 1024;
 
 constexpr auto kPagePath = "/maps";
 constexpr auto kIconPath = "/favicon.ico";
@@ -98,6 +99,14 @@ bool CrossSite(const httplib::Request& request, const std::string& ownHost) {
     return false;
 }
 
+// A write to the user's places comes from the service's own page only: its Origin, which a
+// browser always sends with a POST, and a JSON body, which another site cannot send without
+// asking first.
+bool OwnPageWrite(const httplib::Request& request, const std::string& ownHost) {
+    return request.get_header_value("Origin") == "http://" + ownHost &&
+           request.get_header_value("Content-Type").starts_with("application/json");
+}
+
 std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
     if (!geocoder) {
         return nullptr;
@@ -160,9 +169,22 @@ bool MapService::Start() {
                 Refuse(response, 403, "Interdit");
                 return httplib::Server::HandlerResponse::Handled;
             }
-            if (!Served(request.path)) {
+            const bool places = places_ && MyPlacesRoutes::Serves(request.path);
+            if (!Served(request.path) && !places) {
                 Refuse(response, 404, "Introuvable");
                 return httplib::Server::HandlerResponse::Handled;
+            }
+            if (places && MyPlacesRoutes::Writes(request.path)) {
+                if (request.method != "POST") {
+                    response.set_header("Allow", "POST");
+                    Refuse(response, 405, "Méthode non autorisée");
+                    return httplib::Server::HandlerResponse::Handled;
+                }
+                if (!OwnPageWrite(request, ownHost)) {
+                    Refuse(response, 403, "Interdit");
+                    return httplib::Server::HandlerResponse::Handled;
+                }
+                return httplib::Server::HandlerResponse::Unhandled;
             }
             if (request.method != "GET") {
                 response.set_header("Allow", "GET");
@@ -175,6 +197,9 @@ bool MapService::Start() {
         response.status = 204;
     });
     server->Get(kPointPath, &ServePoint);
+    if (places_) {
+        places_->Register(*server);
+    }
     server->Get(kAddressPath, [this](const httplib::Request& request, httplib::Response& response) {
         ServeAddress(request, response, *addresses_);
     });
@@ -219,6 +244,12 @@ bool MapService::Start() {
     port_ = static_cast<quint16>(port);
     server_ = std::move(server);
     return true;
+}
+
+void MapService::KeepPlacesIn(const QString& path) {
+    if (!server_) {
+        places_ = std::make_unique<MyPlacesRoutes>(path);
+    }
 }
 
 quint16 MapService::Port() const {

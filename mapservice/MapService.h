@@ -15,6 +15,7 @@
 namespace tarnel {
 
 class GuardedServer;
+class MyPlacesRoutes;
 class NearestAddressFinder;
 
 // The program's own map service: an HTTP server on 127.0.0.1 only, on a port the system picks,
@@ -25,7 +26,8 @@ class NearestAddressFinder;
 // asked. A page without a place says whether the address is unknown or the geocoders could not
 // be asked, and why. The page draws its map on the base layers `tiles` with the page's own
 // files, "GET /page/<file>", and Debian's Leaflet, "GET /leaflet/<file>" (see StaticFiles.h).
-// Everything else but "GET /point", "GET /adresse" and "GET /favicon.ico" is refused (404, or
+// Everything else but "GET /point", "GET /adresse", "GET /favicon.ico" and the routes of the
+// user's places (see KeepPlacesIn) is refused (404, or
 // 405 for other methods), and so is (403) any request whose
 // Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
 // another name, and any request a browser makes for another site (an Origin other than
@@ -43,6 +45,11 @@ public:
     MapService(const MapService&) = delete;
     MapService& operator=(const MapService&) = delete;
     ~MapService(); // stops the server
+
+    // Keeps the user's places in the SQLite file at `path` and answers the page's "/lieux"
+    // routes on them (see MyPlacesRoutes), the writes only by POST from the service's own page.
+    // Without it, those routes are refused. Taken before Start() only.
+    void KeepPlacesIn(const QString& path);
 
     // Binds 127.0.0.1 on a free port and starts serving; true once requests are taken (they
     // are answered as soon as the serving thread runs). False when no port could be bound or
@@ -70,6 +77,7 @@ private:
     std::unique_ptr<Geocoder> france_;
     std::unique_ptr<Geocoder> world_;
     std::unique_ptr<NearestAddressFinder> addresses_;
+    std::unique_ptr<MyPlacesRoutes> places_;
     std::vector<TileLayer> tiles_;
     std::unique_ptr<GuardedServer> server_;
     std::thread serving_;

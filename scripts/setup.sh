@@ -22,6 +22,8 @@ packages=(
   # XLSX and ODS workbooks are zip files: QuaZip reads and writes them on Qt's devices.
   libquazip1-qt6-dev
   libjs-leaflet qt6-webchannel-dev
+  # The map page clusters the user's places with Leaflet's marker clusters.
+  libjs-leaflet.markercluster
   gpsbabel libxml2-utils eslint
   # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their
   # exports in the tests.

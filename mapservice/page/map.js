@@ -4,6 +4,7 @@
 import { followKeyboardFocus } from "./cross.js";
 import { addBaseLayers } from "./layers.js";
 import { PointPanel } from "./panel.js";
+import { MyPlaces } from "./myplaces.js";
 import { openBridge } from "./bridge.js";
 
 // What a page without a place shows: metropolitan France.
@@ -38,6 +39,7 @@ function start(L) {
     followKeyboardFocus(element);
     const panel = new PointPanel(L, map, announcer);
     openBridge().then((bridge) => panel.connect(bridge));
+    new MyPlaces(L, map, panel, announcer).load();
     map.on("click", (event) => panel.open(event.latlng));
     element.addEventListener("keydown", (event) => {
         if (event.target === element && (event.key === "Enter" || event.key === " ")) {
