@@ -57,12 +57,15 @@ QList<SavedPlace> Places() {
                             u"Col"_qs,    u"Source"_qs, u"Château"_qs};
     QRandomGenerator random(28);
     QList<SavedPlace> places;
-    for (int i = 0; i < kPlaces; ++i)
-        places.append({.name = u"%1 n° %2"_qs.arg(kinds[i % kinds.size()]).arg(i),
-                       .latitude = 42.5 + random.generateDouble() * 8.5,
-                       .longitude = -4.5 + random.generateDouble() * 12.5,
-                       .address = u"%1 rue de la République"_qs.arg(i % 200),
-                       .note = i % 3 ? QString() : u"à revoir"_qs});
+    for (int i = 0; i < kPlaces; ++i) {
+        SavedPlace place;
+        place.name = u"%1 n° %2"_qs.arg(kinds[i % kinds.size()]).arg(i);
+        place.latitude = 42.5 + random.generateDouble() * 8.5;
+        place.longitude = -4.5 + random.generateDouble() * 12.5;
+        place.address = u"%1 rue de la République"_qs.arg(i % 200);
+        place.note = i % 3 ? QString() : u"à revoir"_qs;
+        places.append(place);
+    }
     return places;
 }
 

@@ -7,6 +7,8 @@
 const SHOWN_ROWS = 200;
 // A place a row centres on is shown at street level at least.
 const PLACE_ZOOM = 16;
+// The clusters need a highest zoom, which a map without base layers lacks.
+const LAST_ZOOM = 19;
 
 const collator = new Intl.Collator("fr", { sensitivity: "base", numeric: true });
 
@@ -72,6 +74,9 @@ export class MyPlaces {
         this.shown = document.getElementById("my-places-shown");
         this.undoBar = document.getElementById("my-places-undo");
         this.addForm = document.getElementById("add-place");
+        if (map.getMaxZoom() === Infinity) {
+            map.setMaxZoom(LAST_ZOOM);
+        }
         this.addName = document.getElementById("add-place-name");
         // Thousands of markers go in by chunks, the page answering in between; the panel says
         // when all are on the map.

@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -13,6 +14,15 @@ using namespace tarnel;
 namespace {
 
 constexpr int kWait = 30000;
+
+SavedPlace Made(const QString& name, double latitude, double longitude, const QString& note = {}) {
+    SavedPlace place;
+    place.name = name;
+    place.latitude = latitude;
+    place.longitude = longitude;
+    place.note = note;
+    return place;
+}
 
 // The map view on a fresh profile of its own, as the program makes it.
 struct Browser {
@@ -84,12 +94,9 @@ void MyPlacesPageTest::init() {
                                        QString::fromLatin1(QTest::currentDataTag()));
     PlaceStore store(path_);
     QVERIFY(store.Open().done);
-    QList<SavedPlace> places{{.name = u"Gare de Lyon"_qs, .latitude = 48.8443, .longitude = 2.3744},
-                             {.name = u"Église Saint-Michel"_qs,
-                              .latitude = 45.75,
-                              .longitude = 4.85,
-                              .note = u"clocher"_qs},
-                             {.name = u"abbaye"_qs, .latitude = 49.1, .longitude = -1.5}};
+    QList<SavedPlace> places{Made(u"Gare de Lyon"_qs, 48.8443, 2.3744),
+                             Made(u"Église Saint-Michel"_qs, 45.75, 4.85, u"clocher"_qs),
+                             Made(u"abbaye"_qs, 49.1, -1.5)};
     QVERIFY(store.AddAll(places).done);
     service_ =
         std::make_unique<MapService>(nullptr, nullptr, TileLayersOf({u""_qs, u""_qs, u""_qs}));
