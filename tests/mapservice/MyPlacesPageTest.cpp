@@ -78,6 +78,7 @@ private slots:
     void rowCentresAndOpensThePoint();
     void addsThePickedPoint();
     void deletesAndUndoes();
+    void fitsAndHidesTheLayer();
 
 private:
     bool OpenPanel(Browser& browser) const;
@@ -201,6 +202,26 @@ void MyPlacesPageTest::deletesAndUndoes() {
     QVERIFY(back);
     QCOMPARE(back->name, before.name);
     QCOMPARE(back->added, before.added);
+}
+
+void MyPlacesPageTest::fitsAndHidesTheLayer() {
+    Browser browser;
+    QVERIFY(OpenPanel(browser));
+    browser.Js(u"document.getElementById('my-places-fit').click()"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(browser.Js(u"announcer.textContent"_qs).toString(),
+                              u"La carte montre tous mes lieux."_qs, 10000);
+    // Paris, Lyon and Normandy in view, each its own marker at that zoom.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        browser.Js(u"document.querySelectorAll('img[alt^=\"Mon lieu\"]').length"_qs).toInt(), 3,
+        10000);
+    browser.Js(u"document.getElementById('my-places-shown').click()"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        browser.Js(u"document.querySelectorAll('img[alt^=\"Mon lieu\"]').length"_qs).toInt(), 0,
+        10000);
+    browser.Js(u"document.getElementById('my-places-shown').click()"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        browser.Js(u"document.querySelectorAll('img[alt^=\"Mon lieu\"]').length"_qs).toInt(), 3,
+        10000);
 }
 
 QTEST_MAIN(MyPlacesPageTest)
