@@ -4,7 +4,7 @@
 
 // Rows drawn at once: beyond that the list says how many more match, and a keystroke stays
 // quick with ten thousand places.
-const SHOWN_ROWS = 200;
+const SHOWN_ROWS = 100;
 // A place a row centres on is shown at street level at least.
 const PLACE_ZOOM = 16;
 // The clusters need a highest zoom, which a map without base layers lacks.
@@ -86,6 +86,7 @@ export class MyPlaces {
         this.layer = L.markerClusterGroup
             ? L.markerClusterGroup({
                 chunkedLoading: true,
+                chunkDelay: 0,
                 chunkProgress: shownAll,
                 showCoverageOnHover: false,
             })
