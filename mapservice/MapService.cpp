@@ -19,7 +19,9 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <string>
 #include <system_error>
@@ -31,8 +33,8 @@ namespace tarnel {
 namespace {
 
 constexpr auto kLoopbackHost = "127.0.0.1";
-// Only the writes to the user's places carry a body: one place, its name and note.
-constexpr size_t kLargestPayload = 16 * 1024;
+// Only the writes to the user's places carry a body (see MyPlacesRoutes::LargestBody).
+constexpr size_t kLargestPayload = 1024;
 
 constexpr auto kPagePath = "/maps";
 constexpr auto kIconPath = "/favicon.ico";
@@ -99,6 +101,18 @@ bool CrossSite(const httplib::Request& request, const std::string& ownHost) {
     return false;
 }
 
+// Whether the request announces a body larger than `largest`, or one of unknown length.
+bool TooLarge(const httplib::Request& request, size_t largest) {
+    if (request.has_header("Transfer-Encoding")) {
+        return true;
+    }
+    const std::string length = request.get_header_value("Content-Length");
+    size_t bytes = 0;
+    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
+    return error != std::errc() || end != length.data() + length.size() ? !length.empty()
+                                                                        : bytes > largest;
+}
+
 // A write to the user's places comes from the service's own page only: its Origin, which a
 // browser always sends with a POST, and a JSON body, which another site cannot send without
 // asking first.
@@ -157,42 +171,48 @@ bool MapService::Start() {
         return true;
     }
     auto server = std::make_unique<GuardedServer>();
-    server->set_payload_max_length(kLargestPayload);
-    server->set_pre_routing_handler(
-        [this](const httplib::Request& request, httplib::Response& response) {
-            const std::string ownHost = std::string(kLoopbackHost) + ':' + std::to_string(port_);
-            if (request.get_header_value("Host") != ownHost) {
-                Refuse(response, 403, "Interdit");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            if (CrossSite(request, ownHost)) {
-                Refuse(response, 403, "Interdit");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            const bool places = places_ && MyPlacesRoutes::Serves(request.path);
-            if (!Served(request.path) && !places) {
-                Refuse(response, 404, "Introuvable");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            if (places && MyPlacesRoutes::Writes(request.path)) {
-                if (request.method != "POST") {
-                    response.set_header("Allow", "POST");
-                    Refuse(response, 405, "Méthode non autorisée");
-                    return httplib::Server::HandlerResponse::Handled;
-                }
-                if (!OwnPageWrite(request, ownHost)) {
-                    Refuse(response, 403, "Interdit");
-                    return httplib::Server::HandlerResponse::Handled;
-                }
-                return httplib::Server::HandlerResponse::Unhandled;
-            }
-            if (request.method != "GET") {
-                response.set_header("Allow", "GET");
+    server->set_payload_max_length(std::max(kLargestPayload, MyPlacesRoutes::kLargestBody));
+    server->set_pre_routing_handler([this](const httplib::Request& request,
+                                           httplib::Response& response) {
+        const std::string ownHost = std::string(kLoopbackHost) + ':' + std::to_string(port_);
+        if (request.get_header_value("Host") != ownHost) {
+            Refuse(response, 403, "Interdit");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (CrossSite(request, ownHost)) {
+            Refuse(response, 403, "Interdit");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        const bool places = places_ && MyPlacesRoutes::Serves(request.path);
+        if (!Served(request.path) && !places) {
+            Refuse(response, 404, "Introuvable");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (TooLarge(request,
+                     places ? std::max(kLargestPayload, MyPlacesRoutes::LargestBody(request.path))
+                            : kLargestPayload)) {
+            Refuse(response, 413, "Trop volumineux");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (places && MyPlacesRoutes::Writes(request.path)) {
+            if (request.method != "POST") {
+                response.set_header("Allow", "POST");
                 Refuse(response, 405, "Méthode non autorisée");
                 return httplib::Server::HandlerResponse::Handled;
             }
+            if (!OwnPageWrite(request, ownHost)) {
+                Refuse(response, 403, "Interdit");
+                return httplib::Server::HandlerResponse::Handled;
+            }
             return httplib::Server::HandlerResponse::Unhandled;
-        });
+        }
+        if (request.method != "GET") {
+            response.set_header("Allow", "GET");
+            Refuse(response, 405, "Méthode non autorisée");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     server->Get(kIconPath, [](const httplib::Request&, httplib::Response& response) {
         response.status = 204;
     });

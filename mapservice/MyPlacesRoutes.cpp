@@ -1,8 +1,10 @@
 #include "mapservice/MyPlacesRoutes.h"
 
+#include "places/DuplicateFinding.h"
 #include "places/PlaceJson.h"
 #include "places/PlaceStore.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <httplib.h>
@@ -21,6 +23,8 @@ constexpr auto kRenamePath = "/lieux/nom";
 constexpr auto kNotePath = "/lieux/note";
 constexpr auto kRemovePath = "/lieux/suppression";
 constexpr auto kRestorePath = "/lieux/retour";
+constexpr auto kImportPath = "/lieux/import";
+constexpr size_t kLargestPlace = 16 * 1024;
 
 const QString kUnreadable = QStringLiteral(
     "La demande de la carte n'a pas pu être lue : la liste de mes lieux reste telle quelle.");
@@ -62,11 +66,17 @@ bool MyPlacesRoutes::Serves(const std::string& path) {
 }
 
 bool MyPlacesRoutes::Writes(const std::string& path) {
+    return LargestBody(path) > 0;
+}
+
+size_t MyPlacesRoutes::LargestBody(const std::string& path) {
+    if (path == kImportPath)
+        return kLargestBody;
     for (const char* write : {kAddPath, kRenamePath, kNotePath, kRemovePath, kRestorePath}) {
         if (path == write)
-            return true;
+            return kLargestPlace;
     }
-    return false;
+    return 0;
 }
 
 void MyPlacesRoutes::Register(httplib::Server& server) {
@@ -79,6 +89,9 @@ void MyPlacesRoutes::Register(httplib::Server& server) {
         }
         const QString filter = QString::fromStdString(request.get_param_value("filtre"));
         Answer(response, 200, QJsonDocument(PlacesJson(store.List(filter))));
+    });
+    server.Post(kImportPath, [this](const httplib::Request& request, httplib::Response& response) {
+        Import(request, response);
     });
     const auto route = [this, &server](const char* path, Change change) {
         server.Post(path, [this, change = std::move(change)](const httplib::Request& request,
@@ -146,6 +159,66 @@ void MyPlacesRoutes::Register(httplib::Server& server) {
         place = *restored;
         return std::optional(store.Restore(place));
     });
+}
+
+void MyPlacesRoutes::Import(const httplib::Request& request, httplib::Response& response) {
+    const QJsonObject body =
+        QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).object();
+    const QString name = body.value(QLatin1String("name")).toString();
+    const auto data =
+        QByteArray::fromBase64Encoding(body.value(QLatin1String("data")).toString().toLatin1(),
+                                       QByteArray::AbortOnBase64DecodingErrors);
+    const std::optional<ExportFormat> format = FormatOfFileName(name);
+    if (name.isEmpty() || !data) {
+        Refuse(response, 400, kUnreadable);
+        return;
+    }
+    const QString refused = QStringLiteral("Le fichier « %1 » n'a pas été importé : ").arg(name);
+    if (!format || *format == ExportFormat::GenericAsc) {
+        Refuse(response, 422,
+               refused +
+                   QStringLiteral("seuls les fichiers .gpx, .kml, .geojson et .json sont lus."));
+        return;
+    }
+    PlaceFileReading reading = ReadPlaceBytes(*data, *format, false);
+    if (reading.problem.isEmpty() && reading.places.isEmpty())
+        reading.problem = QStringLiteral("il ne contient aucun point.");
+    if (!reading.problem.isEmpty()) {
+        Refuse(response, 422, refused + reading.problem);
+        return;
+    }
+    const std::lock_guard lock(turn_);
+    PlaceStore store(path_);
+    if (const StoreOutcome open = store.Open(); !open.done) {
+        Refuse(response, 503, open.problem);
+        return;
+    }
+    const QList<Duplicate> duplicates = FindDuplicates(reading.places, store.List());
+    QList<SavedPlace> kept;
+    if (body.value(QLatin1String("skip")).toBool()) {
+        QList<bool> same(reading.places.size(), false);
+        for (const Duplicate& duplicate : duplicates)
+            same[duplicate.index] = true;
+        for (qsizetype i = 0; i < reading.places.size(); ++i) {
+            if (!same[i])
+                kept.append(reading.places[i]);
+        }
+    } else {
+        kept = reading.places;
+    }
+    if (!body.value(QLatin1String("trial")).toBool()) {
+        if (const StoreOutcome added = store.AddAll(kept); !added.done) {
+            Refuse(response, 409, added.problem);
+            return;
+        }
+    }
+    Answer(response, 200,
+           QJsonDocument(QJsonObject{
+               {QStringLiteral("places"), reading.places.size()},
+               {QStringLiteral("duplicates"), duplicates.size()},
+               {QStringLiteral("added"),
+                body.value(QLatin1String("trial")).toBool() ? 0 : kept.size()},
+               {QStringLiteral("warnings"), QJsonArray::fromStringList(reading.warnings)}}));
 }
 
 } // namespace tarnel

@@ -10,6 +10,9 @@ const PLACE_ZOOM = 16;
 // The clusters need a highest zoom, which a map without base layers lacks.
 const LAST_ZOOM = 19;
 
+// The service reads place files up to this size.
+const LARGEST_FILE = 64 * 1024 * 1024;
+
 const collator = new Intl.Collator("fr", { sensitivity: "base", numeric: true });
 
 // Lower case without accents, as the service's filter compares texts.
@@ -49,6 +52,16 @@ async function send(path, body) {
     return answer;
 }
 
+// The bytes of `file` in base64, as the import route takes them inside its JSON.
+async function base64Of(file) {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const parts = [];
+    for (let at = 0; at < bytes.length; at += 0x8000) {
+        parts.push(String.fromCharCode(...bytes.subarray(at, at + 0x8000)));
+    }
+    return btoa(parts.join(""));
+}
+
 function button(text, label, action) {
     const element = document.createElement("button");
     element.type = "button";
@@ -73,6 +86,8 @@ export class MyPlaces {
         this.count = document.getElementById("my-places-count");
         this.shown = document.getElementById("my-places-shown");
         this.undoBar = document.getElementById("my-places-undo");
+        this.offer = document.getElementById("my-places-offer");
+        this.fileBox = document.getElementById("my-places-file");
         this.addForm = document.getElementById("add-place");
         if (map.getMaxZoom() === Infinity) {
             map.setMaxZoom(LAST_ZOOM);
@@ -95,6 +110,14 @@ export class MyPlaces {
         this.filter.addEventListener("input", () => this.render());
         this.shown.addEventListener("change", () => this.showLayer(this.shown.checked));
         document.getElementById("my-places-fit").addEventListener("click", () => this.fitAll());
+        document.getElementById("my-places-import").addEventListener("click",
+            () => this.fileBox.click());
+        this.fileBox.addEventListener("change", () => {
+            if (this.fileBox.files.length > 0) {
+                this.offerImport(this.fileBox.files[0]);
+            }
+            this.fileBox.value = "";
+        });
         document.getElementById("my-places-close").addEventListener("click", () => this.close());
         this.element.addEventListener("keydown", (event) => {
             if (event.key === "Escape") {
@@ -355,5 +378,60 @@ export class MyPlaces {
         this.render();
         this.addForm.hidden = true;
         this.announcer.textContent = `${body.name} ajouté à mes lieux.`;
+    }
+
+    // Says what the file holds, then imports it as the user chooses: with or without the places
+    // already kept, or not at all.
+    async offerImport(file) {
+        if (file.size > LARGEST_FILE) {
+            this.say(`Le fichier « ${file.name} » n'a pas été importé : il dépasse 64 Mo.`);
+            return;
+        }
+        const name = file.name;
+        const data = await base64Of(file);
+        const trial = await send("/lieux/import", { name, data, trial: true, skip: false });
+        if (!trial.ok) {
+            this.say(trial.body.error);
+            return;
+        }
+        const { places, duplicates } = trial.body;
+        const text = document.createElement("span");
+        text.textContent = `${places} lieu${places > 1 ? "x" : ""} dans « ${name} »` +
+            (duplicates ? `, dont ${duplicates} déjà dans mes lieux ou en double.` : ".");
+        const choices = duplicates
+            ? [button("Sans les doublons", "Importer sans les doublons",
+                () => this.importFile(name, data, true)),
+            button("Tout importer", "Importer tous les lieux, doublons compris",
+                () => this.importFile(name, data, false))]
+            : [button("Importer", `Importer les lieux de ${name}`,
+                () => this.importFile(name, data, false))];
+        const cancel = button("Annuler", "Ne pas importer", () => {
+            this.offer.hidden = true;
+            this.say("Rien n'a été importé.");
+        });
+        this.offer.replaceChildren(text, ...choices, cancel);
+        this.offer.hidden = false;
+        choices[0].focus();
+        this.announcer.textContent = text.textContent;
+    }
+
+    async importFile(name, data, skip) {
+        this.offer.hidden = true;
+        const { ok, body } = await send("/lieux/import", { name, data, skip, trial: false });
+        if (!ok) {
+            this.say(body.error);
+            return;
+        }
+        this.layer.clearLayers();
+        this.markers.clear();
+        await this.load();
+        this.say([`${body.added} lieu${body.added > 1 ? "x" : ""} importé` +
+            `${body.added > 1 ? "s" : ""}.`, ...body.warnings].join(" "));
+    }
+
+    // A sentence shown under the panel's tools and read out.
+    say(text) {
+        this.count.textContent = text;
+        this.announcer.textContent = text;
     }
 }

@@ -25,6 +25,7 @@ private slots:
     void rowCentresOnThePoint();
     void addsThePickedPoint();
     void deletesAndUndoes();
+    void importsAChosenFile();
 
 private:
     QVariant Js(const QString& script) const;
@@ -148,6 +149,26 @@ void MyPlacesPageTest::deletesAndUndoes() {
     QTest::keyClick(Keys(), Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3, 10000);
     QCOMPARE(store_->Find(gare.id)->added, gare.added);
+}
+
+void MyPlacesPageTest::importsAChosenFile() {
+    // Written by GPSBabel: 9 geocaching waypoints (source in tests/places/data/README.md),
+    // chosen as the file dialog would.
+    QFile file(QStringLiteral(TARNEL_PLACES_DATA "/gpsbabel-geocaching.gpx"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    Js(u"(() => { const box = document.getElementById('my-places-file');"
+       "const chosen = new DataTransfer();"
+       "chosen.items.add(new File([Uint8Array.from(atob('%1'), c => c.charCodeAt(0))],"
+       "'caches.gpx'));"
+       "box.files = chosen.files; box.dispatchEvent(new Event('change')); })()"_s.arg(
+           QString::fromLatin1(file.readAll().toBase64())));
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), u"Importer"_s,
+                              10000);
+    QCOMPARE(store_->Count(), 3); // asked first
+    QTest::keyClick(Keys(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 12, 10000);
+    QCOMPARE(store_->Count(), 12);
+    QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"9 lieux importés."_s);
 }
 
 QTEST_MAIN(MyPlacesPageTest)

@@ -21,6 +21,8 @@ private slots:
     void writesAndUndo();
     void refusedWritesChangeNothing_data();
     void refusedWritesChangeNothing();
+    void importsAFile_data();
+    void importsAFile();
 
 private:
     // POST `body` as the page does, from `origin` ("own" for the service's own; empty: none).
@@ -127,6 +129,8 @@ void MyPlacesRoutesTest::refusedWritesChangeNothing_data() {
     QTest::newRow("no origin") << "/lieux/ajout"_ba << add << ""_ba << json << 403 << QString();
     QTest::newRow("text body") << "/lieux/ajout"_ba << add << "own"_ba
                                << "text/plain"_ba << 403 << QString();
+    QTest::newRow("too large for a place") << "/lieux/ajout"_ba << QByteArray(20000, ' ') + add
+                                           << "own"_ba << json << 413 << QString();
     QTest::newRow("GET of a write") << ""_ba
                                     << ""_ba
                                     << "own"_ba << json << 405 << QString();
@@ -148,6 +152,56 @@ void MyPlacesRoutesTest::refusedWritesChangeNothing() {
     QVERIFY2(reply.value(u"error"_s).toString().contains(problem),
              qPrintable(reply.value(u"error"_s).toString()));
     QCOMPARE(List(), before);
+}
+
+void MyPlacesRoutesTest::importsAFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("added"); // at the second import of the same file
+    // Written by GPSBabel: 9 geocaching waypoints (source in tests/places/data/README.md).
+    QFile file(QStringLiteral(TARNEL_PLACES_DATA "/gpsbabel-geocaching.gpx"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray gpx = file.readAll();
+    QTest::newRow("duplicates skipped") << u"caches.gpx"_s << gpx << true << 200 << 0;
+    QTest::newRow("duplicates kept") << u"caches.GPX"_s << gpx << false << 200 << 9;
+    QTest::newRow("read as its extension says") << u"caches.kml"_s << gpx << true << 422 << 0;
+    QTest::newRow("a table is not read") << u"caches.csv"_s << gpx << true << 422 << 0;
+    QTest::newRow("entities expanded")
+        << u"bomb.gpx"_s << R"(<?xml version="1.0"?><!DOCTYPE gpx [<!ENTITY a
+        "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">]><gpx version="1.1"><wpt
+        lat="1" lon="2"><name>&b;</name></wpt></gpx>)"_ba
+        << true << 422 << 0;
+}
+
+void MyPlacesRoutesTest::importsAFile() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, skip);
+    QFETCH(int, status);
+    QFETCH(int, added);
+    const auto body = [&](bool trial) {
+        return QJsonDocument(QJsonObject{{u"name"_s, name},
+                                         {u"data"_s, QString::fromLatin1(bytes.toBase64())},
+                                         {u"skip"_s, skip},
+                                         {u"trial"_s, trial}})
+            .toJson();
+    };
+    int answered = 0;
+    QJsonObject reply = Post("/lieux/import", body(true), answered);
+    QCOMPARE(answered, status);
+    QVERIFY(List().isEmpty()); // a trial adds nothing
+    if (status != 200) {
+        QVERIFY(reply.value(u"error"_s).toString().startsWith(u"Le fichier « "_s + name));
+        return;
+    }
+    QCOMPARE(reply.value(u"places"_s).toInt(), 9);
+    QCOMPARE(Post("/lieux/import", body(false), answered).value(u"added"_s).toInt(), 9);
+    reply = Post("/lieux/import", body(false), answered);
+    QCOMPARE(reply.value(u"duplicates"_s).toInt(), 9);
+    QCOMPARE(reply.value(u"added"_s).toInt(), added);
+    QCOMPARE(List().size(), 9 + added);
 }
 
 QTEST_GUILESS_MAIN(MyPlacesRoutesTest)
