@@ -101,9 +101,6 @@ void MyPlacesRoutesTest::refusedWritesChangeNothing_data() {
     QTest::newRow("not JSON") << "/lieux/ajout"_ba
                               << "name=x"_ba
                               << "own"_ba << json << 400 << u"lue"_s;
-    QTest::newRow("latitude as text") << "/lieux/ajout"_ba
-                                      << R"({"name":"a","latitude":"1","longitude":1})"_ba
-                                      << "own"_ba << json << 400 << u"lue"_s;
     QTest::newRow("off Earth") << "/lieux/ajout"_ba
                                << R"({"name":"a","latitude":91,"longitude":1})"_ba
                                << "own"_ba << json << 409 << u"Terre"_s;
@@ -124,8 +121,6 @@ void MyPlacesRoutesTest::refusedWritesChangeNothing_data() {
     QTest::newRow("other site's form")
         << "/lieux/ajout"_ba << add << "http://example.org"_ba
         << "application/x-www-form-urlencoded"_ba << 403 << QString();
-    QTest::newRow("other port") << "/lieux/ajout"_ba << add << "http://127.0.0.1:1"_ba << json
-                                << 403 << QString();
     QTest::newRow("no origin") << "/lieux/ajout"_ba << add << ""_ba << json << 403 << QString();
     QTest::newRow("text body") << "/lieux/ajout"_ba << add << "own"_ba
                                << "text/plain"_ba << 403 << QString();
@@ -167,7 +162,6 @@ void MyPlacesRoutesTest::importsAFile_data() {
     QTest::newRow("duplicates skipped") << u"caches.gpx"_s << gpx << true << 200 << 0;
     QTest::newRow("duplicates kept") << u"caches.GPX"_s << gpx << false << 200 << 9;
     QTest::newRow("read as its extension says") << u"caches.kml"_s << gpx << true << 422 << 0;
-    QTest::newRow("a table is not read") << u"caches.csv"_s << gpx << true << 422 << 0;
     QTest::newRow("entities expanded")
         << u"bomb.gpx"_s << R"(<?xml version="1.0"?><!DOCTYPE gpx [<!ENTITY a
         "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">]><gpx version="1.1"><wpt
