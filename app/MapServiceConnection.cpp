@@ -6,12 +6,15 @@
 namespace tarnel {
 
 MapServiceConnection::MapServiceConnection(const QString& configuredHost,
-                                           const GeocoderEndpoints& geocoders) {
+                                           const GeocoderEndpoints& geocoders,
+                                           const QString& placesPath) {
     if (!configuredHost.isEmpty()) {
         baseUrl_ = MapServiceBaseUrl(configuredHost);
         return;
     }
     service_ = MakeOpenDataMapService(geocoders);
+    if (!placesPath.isEmpty())
+        service_->KeepPlacesIn(placesPath);
     if (service_->Start())
         baseUrl_ = service_->BaseUrl();
 }

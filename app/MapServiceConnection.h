@@ -8,12 +8,13 @@
 namespace tarnel {
 
 // The map service the windows talk to for this run: `configuredHost` ("name" or "name:port"), or,
-// when that is empty, the program's own service on 127.0.0.1, asking `geocoders`, running as
-// long as this lives.
+// when that is empty, the program's own service on 127.0.0.1, asking `geocoders`, keeping the
+// user's places in `placesPath` (none when empty), running as long as this lives.
 class MapServiceConnection {
 public:
     explicit MapServiceConnection(const QString& configuredHost,
-                                  const GeocoderEndpoints& geocoders = {});
+                                  const GeocoderEndpoints& geocoders = {},
+                                  const QString& placesPath = {});
     ~MapServiceConnection();
     MapServiceConnection(const MapServiceConnection&) = delete;
     MapServiceConnection& operator=(const MapServiceConnection&) = delete;

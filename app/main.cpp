@@ -4,6 +4,7 @@
 #include "app/MapServiceConnection.h"
 #include "core/ProgramInfo.h"
 #include "core/ProgramTexts.h"
+#include "places/PlaceStore.h"
 #include "platform/desktop/DesktopServices.h"
 #include "platform/desktop/MapViewProfile.h"
 #include "platform/desktop/WebAccessibility.h"
@@ -98,7 +99,8 @@ int main(int argc, char* argv[]) {
     for (const QString& warning : configWarnings)
         std::fprintf(stderr, "%s\n", qPrintable(warning));
     // The host the program was built for (TARNEL_MAP_HOST), or none: its own service.
-    const tarnel::MapServiceConnection mapService(QStringLiteral(TARNEL_MAP_HOST), geocoders);
+    const tarnel::MapServiceConnection mapService(QStringLiteral(TARNEL_MAP_HOST), geocoders,
+                                                  tarnel::PlaceStore::DefaultPath());
     if (!mapService.Available())
         desktop.Services().messages.Show(nullptr, kMapServiceUnavailable, QString(),
                                          tarnel::MessageIcon::Exclamation);

@@ -71,7 +71,7 @@ QString FullStorePath() {
     static const QString path = [] {
         const QString file = Files().dir.filePath(u"full.sqlite"_qs);
         PlaceStore store(file);
-        QList<Place> places = ReadPlaceFile(Files().gpx, false).places;
+        QList<SavedPlace> places = ReadPlaceFile(Files().gpx, false).places;
         store.Open();
         store.AddAll(places);
         return file;

@@ -31,7 +31,7 @@ void CheckPlaceReading(const PlaceFileReading& reading, ExportFormat format) {
                 "a refused file gives neither places nor warnings", reading.problem);
         return;
     }
-    for (const Place& place : reading.places) {
+    for (const SavedPlace& place : reading.places) {
         Require(std::abs(place.latitude) <= 90 && std::abs(place.longitude) <= 180,
                 "every place lies on Earth", Shown(place.name));
         Require(!place.altitude || std::isfinite(*place.altitude), "an altitude is a number",
@@ -42,8 +42,8 @@ void CheckPlaceReading(const PlaceFileReading& reading, ExportFormat format) {
     Require(again.problem.isEmpty() && again.places.size() == reading.places.size(),
             "the places written back read back as many", again.problem);
     for (qsizetype i = 0; i < again.places.size(); ++i) {
-        const Place& before = reading.places[i];
-        const Place& after = again.places[i];
+        const SavedPlace& before = reading.places[i];
+        const SavedPlace& after = again.places[i];
         Require(after.latitude == before.latitude &&
                     after.longitude == (before.longitude == 180 ? -180 : before.longitude) &&
                     after.altitude == before.altitude,

@@ -12,6 +12,7 @@
 #include "mapservice/CoordinateText.h"
 #include "mapservice/GuardedServer.h"
 #include "mapservice/MapPage.h"
+#include "mapservice/MyPlacesRoutes.h"
 #include "mapservice/PlaceRoute.h"
 #include "mapservice/PointFactJson.h"
 #include "mapservice/PointRoutes.h"
@@ -20,7 +21,9 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -33,7 +36,7 @@ namespace tarnel {
 namespace {
 
 constexpr auto kLoopbackHost = "127.0.0.1";
-// Only GET is served, so a request has no business carrying a body.
+// Only the writes to the user's places carry a body (see MyPlacesRoutes::LargestBody).
 constexpr size_t kLargestPayload = 1024;
 
 constexpr auto kPagePath = "/maps";
@@ -106,6 +109,26 @@ bool CrossSite(const httplib::Request& request, const std::string& ownHost) {
     return false;
 }
 
+// Whether the request announces a body larger than `largest`, or one of unknown length.
+bool TooLarge(const httplib::Request& request, size_t largest) {
+    if (request.has_header("Transfer-Encoding")) {
+        return true;
+    }
+    const std::string length = request.get_header_value("Content-Length");
+    size_t bytes = 0;
+    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
+    return error != std::errc() || end != length.data() + length.size() ? !length.empty()
+                                                                        : bytes > largest;
+}
+
+// A write to the user's places comes from the service's own page only: its Origin, which a
+// browser always sends with a POST, and a JSON body, which another site cannot send without
+// asking first.
+bool OwnPageWrite(const httplib::Request& request, const std::string& ownHost) {
+    return request.get_header_value("Origin") == "http://" + ownHost &&
+           request.get_header_value("Content-Type").starts_with("application/json");
+}
+
 std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
     if (!geocoder) {
         return nullptr;
@@ -166,33 +189,55 @@ bool MapService::Start() {
         return true;
     }
     auto server = std::make_unique<GuardedServer>();
-    server->set_payload_max_length(kLargestPayload);
-    server->set_pre_routing_handler(
-        [this](const httplib::Request& request, httplib::Response& response) {
-            const std::string ownHost = std::string(kLoopbackHost) + ':' + std::to_string(port_);
-            if (request.get_header_value("Host") != ownHost) {
-                Refuse(response, 403, "Interdit");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            if (CrossSite(request, ownHost)) {
-                Refuse(response, 403, "Interdit");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            if (!Served(request.path)) {
-                Refuse(response, 404, "Introuvable");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-            if (request.method != "GET") {
-                response.set_header("Allow", "GET");
+    server->set_payload_max_length(std::max(kLargestPayload, MyPlacesRoutes::kLargestBody));
+    server->set_pre_routing_handler([this](const httplib::Request& request,
+                                           httplib::Response& response) {
+        const std::string ownHost = std::string(kLoopbackHost) + ':' + std::to_string(port_);
+        if (request.get_header_value("Host") != ownHost) {
+            Refuse(response, 403, "Interdit");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (CrossSite(request, ownHost)) {
+            Refuse(response, 403, "Interdit");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        const bool places = places_ && MyPlacesRoutes::Serves(request.path);
+        if (!Served(request.path) && !places) {
+            Refuse(response, 404, "Introuvable");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (TooLarge(request,
+                     places ? std::max(kLargestPayload, MyPlacesRoutes::LargestBody(request.path))
+                            : kLargestPayload)) {
+            Refuse(response, 413, "Trop volumineux");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (places && MyPlacesRoutes::Writes(request.path)) {
+            if (request.method != "POST") {
+                response.set_header("Allow", "POST");
                 Refuse(response, 405, "Méthode non autorisée");
                 return httplib::Server::HandlerResponse::Handled;
             }
+            if (!OwnPageWrite(request, ownHost)) {
+                Refuse(response, 403, "Interdit");
+                return httplib::Server::HandlerResponse::Handled;
+            }
             return httplib::Server::HandlerResponse::Unhandled;
-        });
+        }
+        if (request.method != "GET") {
+            response.set_header("Allow", "GET");
+            Refuse(response, 405, "Méthode non autorisée");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     server->Get(kIconPath, [](const httplib::Request&, httplib::Response& response) {
         response.status = 204;
     });
     server->Get(kPointPath, &ServePoint);
+    if (places_) {
+        places_->Register(*server);
+    }
     server->Get(kAddressPath, [this](const httplib::Request& request, httplib::Response& response) {
         ServeAddress(request, response, *addresses_);
     });
@@ -257,6 +302,12 @@ bool MapService::Start() {
     port_ = static_cast<quint16>(port);
     server_ = std::move(server);
     return true;
+}
+
+void MapService::KeepPlacesIn(const QString& path) {
+    if (!server_) {
+        places_ = std::make_unique<MyPlacesRoutes>(path);
+    }
 }
 
 quint16 MapService::Port() const {

@@ -18,6 +18,7 @@
 namespace tarnel {
 
 class GuardedServer;
+class MyPlacesRoutes;
 class NearestAddressFinder;
 
 // The services the map service asks about a point besides its address; one left null is off.
@@ -38,7 +39,8 @@ struct PointFactServices {
 // "GET /place?q=<query>" answers the same query with what the page needs to redraw itself in
 // place (PlaceJson), the geocoders asked as for the page.
 // Everything else but "GET /point", "GET /adresse", "GET /altitude", "GET /commune",
-// "GET /parcelle" and "GET /favicon.ico" is refused (404, or
+// "GET /parcelle", "GET /favicon.ico" and the routes of the user's places (see KeepPlacesIn) is
+// refused (404, or
 // 405 for other methods), and so is (403) any request whose
 // Host header is not "127.0.0.1:<port>", which keeps web pages from reaching the service under
 // another name, and any request a browser makes for another site (an Origin other than
@@ -59,6 +61,11 @@ public:
     MapService(const MapService&) = delete;
     MapService& operator=(const MapService&) = delete;
     ~MapService(); // stops the server
+
+    // Keeps the user's places in the SQLite file at `path` and answers the page's "/lieux"
+    // routes on them (see MyPlacesRoutes), the writes only by POST from the service's own page.
+    // Without it, those routes are refused. Taken before Start() only.
+    void KeepPlacesIn(const QString& path);
 
     // Binds 127.0.0.1 on a free port and starts serving; true once requests are taken (they
     // are answered as soon as the serving thread runs). False when no port could be bound or
@@ -87,6 +94,7 @@ private:
     std::unique_ptr<Geocoder> world_;
     std::unique_ptr<NearestAddressFinder> addresses_;
     PointFactServices facts_;
+    std::unique_ptr<MyPlacesRoutes> places_;
     std::vector<TileLayer> tiles_;
     std::unique_ptr<GuardedServer> server_;
     std::thread serving_;

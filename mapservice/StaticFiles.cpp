@@ -120,8 +120,14 @@ QString LeafletVersionTag(const QString& folder) {
     if (!script.isFile()) {
         return {};
     }
-    const QByteArray stamp = QByteArray::number(script.size()) + '-' +
-                             QByteArray::number(script.lastModified().toSecsSinceEpoch());
+    // The marker clusters come in a package of their own, upgraded apart from Leaflet.
+    QByteArray stamp;
+    for (const QFileInfo& file :
+         {script,
+          QFileInfo(QDir(folder).filePath(QStringLiteral("leaflet.markercluster.min.js")))}) {
+        stamp += QByteArray::number(file.size()) + '-' +
+                 QByteArray::number(file.lastModified().toSecsSinceEpoch()) + ';';
+    }
     return QString::fromLatin1(
         QCryptographicHash::hash(stamp, QCryptographicHash::Sha1).toHex().left(12));
 }

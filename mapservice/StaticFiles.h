@@ -5,7 +5,9 @@
 
 namespace tarnel {
 
-// Where Debian's libjs-leaflet puts Leaflet; read at run time, never copied into the program.
+// Where Debian's libjs-leaflet puts Leaflet, and libjs-leaflet.markercluster its marker clusters
+// ("leaflet.markercluster.min.js", "MarkerCluster.css"); read at run time, never copied into the
+// program.
 inline const QString kLeafletFolder = QStringLiteral("/usr/share/javascript/leaflet");
 
 // One file the map service hands the browser as it is, or why not.
@@ -32,8 +34,9 @@ StaticFile PageFile(const QString& name);
 StaticFile LeafletFile(const QString& name, const QByteArray& acceptEncoding,
                        const QString& folder = kLeafletFolder);
 
-// A tag that changes whenever the installed Leaflet does (its script's size and time), put in
-// the page's addresses of Leaflet's files; empty when Leaflet is not installed.
+// A tag that changes whenever the installed Leaflet or its marker clusters do (their scripts'
+// sizes and times), put in the page's addresses of their files; empty when Leaflet is not
+// installed.
 QString LeafletVersionTag(const QString& folder = kLeafletFolder);
 
 // The page's HTML skeleton, compiled into the program alongside PageFile's files.

@@ -6,7 +6,7 @@
 
 namespace tarnel {
 
-double DistanceMetres(const Place& a, const Place& b) {
+double DistanceMetres(const SavedPlace& a, const SavedPlace& b) {
     constexpr double kRadius = 6371008.8; // mean Earth radius (IUGG)
     constexpr double kRadian = std::numbers::pi / 180;
     const double dLat = (b.latitude - a.latitude) * kRadian;
@@ -17,19 +17,20 @@ double DistanceMetres(const Place& a, const Place& b) {
     return 2 * kRadius * std::asin(std::min(1.0, std::sqrt(h)));
 }
 
-QList<Duplicate> FindDuplicates(const QList<Place>& incoming, const QList<Place>& stored) {
+QList<Duplicate> FindDuplicates(const QList<SavedPlace>& incoming,
+                                const QList<SavedPlace>& stored) {
     // Only places of the same name are compared: by name, the stored ones, then the incoming
     // ones seen so far (as indexes).
-    QHash<QString, QList<const Place*>> storedByName;
-    for (const Place& place : stored)
+    QHash<QString, QList<const SavedPlace*>> storedByName;
+    for (const SavedPlace& place : stored)
         storedByName[place.name.trimmed()].append(&place);
     QHash<QString, QList<qsizetype>> seenByName;
     QList<Duplicate> duplicates;
     for (qsizetype i = 0; i < incoming.size(); ++i) {
-        const Place& place = incoming[i];
+        const SavedPlace& place = incoming[i];
         const QString name = place.name.trimmed();
         Duplicate duplicate{i, 0, -1};
-        for (const Place* other : storedByName.value(name)) {
+        for (const SavedPlace* other : storedByName.value(name)) {
             if (DistanceMetres(place, *other) <= kSamePlaceMetres) {
                 duplicate.storedId = other->id;
                 break;

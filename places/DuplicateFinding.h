@@ -1,6 +1,6 @@
 #pragma once
 
-#include "places/Place.h"
+#include "places/SavedPlace.h"
 
 #include <QList>
 
@@ -20,9 +20,9 @@ struct Duplicate {
 
 // The places of `incoming` (by index, in order) that are the same as one of `stored` or as an
 // earlier one of `incoming`; a place matching both is reported against the list.
-QList<Duplicate> FindDuplicates(const QList<Place>& incoming, const QList<Place>& stored);
+QList<Duplicate> FindDuplicates(const QList<SavedPlace>& incoming, const QList<SavedPlace>& stored);
 
 // Distance in metres on the mean Earth sphere (haversine).
-double DistanceMetres(const Place& a, const Place& b);
+double DistanceMetres(const SavedPlace& a, const SavedPlace& b);
 
 } // namespace tarnel

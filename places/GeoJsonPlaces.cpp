@@ -95,7 +95,7 @@ private:
             return Refuse(OutOfRangeProblem(
                 seen_, QString::fromUtf8(
                            QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact))));
-        Place place;
+        SavedPlace place;
         place.longitude = *number(0, 180);
         place.latitude = *number(1, 90);
         if (position.size() >= 3)

@@ -11,7 +11,7 @@ namespace {
 struct OpenPoint {
     int depth = 0;
     QString fallbackName; // of a route or track point: its route or track, and its rank
-    Place place;
+    SavedPlace place;
     QString name;
     QString desc;
     QString comment;
@@ -45,7 +45,7 @@ PlaceFileReading ReadGpxPlaces(const QByteArray& bytes, bool routeAndTrackPoints
             field = nullptr;
             parentField = nullptr;
             if (point && depth < point->depth) {
-                Place& place = point->place;
+                SavedPlace& place = point->place;
                 place.name = point->name.trimmed();
                 if (place.name.isEmpty())
                     place.name = point->fallbackName;

@@ -53,7 +53,7 @@ PlaceFileReading ReadKmlPlaces(const QByteArray& bytes) {
                     reader.Refuse(OutOfRangeProblem(seen, coordinates.trimmed()));
                     break;
                 }
-                Place place;
+                SavedPlace place;
                 place.latitude = *lat;
                 place.longitude = *lon;
                 place.name = placemark->name.trimmed();

@@ -10,10 +10,10 @@
 
 namespace tarnel {
 
-std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<Place>& places) {
+std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<SavedPlace>& places) {
     QList<PlacedPoint> points;
     points.reserve(places.size());
-    for (const Place& place : places) {
+    for (const SavedPlace& place : places) {
         PlacedPoint point;
         point.latitude = place.latitude;
         point.longitude = place.longitude == 180 ? -180 : place.longitude;
@@ -37,7 +37,7 @@ std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<Place
 }
 
 ExportOutcome WritePlacesFile(const QString& path, ExportFormat format,
-                              const QList<Place>& places) {
+                              const QList<SavedPlace>& places) {
     const std::optional<QByteArray> bytes = PlacesFileBytes(format, places);
     if (!bytes)
         return {false, QStringLiteral("Les lieux s'enregistrent en GPX, KML ou GeoJSON.")};

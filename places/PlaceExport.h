@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/PointExport.h"
-#include "places/Place.h"
+#include "places/SavedPlace.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,10 +13,11 @@ namespace tarnel {
 // GeoJsonFeaturesFile), in their order: the name, the note as the description, the time it was
 // added, the altitude when known. A longitude of 180 is written -180, the same meridian.
 // Nothing for GenericAsc, which holds one point only.
-std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<Place>& places);
+std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<SavedPlace>& places);
 
 // Writes that file at `path` through ReplaceFileContents (whole or not at all, the previous
 // file kept on failure); `problem` is the French sentence when nothing was written.
-ExportOutcome WritePlacesFile(const QString& path, ExportFormat format, const QList<Place>& places);
+ExportOutcome WritePlacesFile(const QString& path, ExportFormat format,
+                              const QList<SavedPlace>& places);
 
 } // namespace tarnel

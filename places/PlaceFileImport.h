@@ -8,7 +8,7 @@
 
 namespace tarnel {
 
-// Place files larger than this are refused before being read: 10,000 waypoints of a GPS
+// SavedPlace files larger than this are refused before being read: 10,000 waypoints of a GPS
 // program take about 3 MB, a whole country's POIs less than this.
 constexpr qint64 kMaxPlaceFileBytes = 64 * 1024 * 1024;
 

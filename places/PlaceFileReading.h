@@ -1,6 +1,6 @@
 #pragma once
 
-#include "places/Place.h"
+#include "places/SavedPlace.h"
 
 #include <QList>
 #include <QString>
@@ -12,7 +12,7 @@ namespace tarnel {
 // aside (other geometries, unnamed points). When `problem` is set, the file was refused and
 // `places` is empty.
 struct PlaceFileReading {
-    QList<Place> places;
+    QList<SavedPlace> places;
     QStringList warnings;
     QString problem;
 };

@@ -22,12 +22,12 @@ constexpr int kBusyMilliseconds = 10000;
 
 const char* const kColumns = "id, name, latitude, longitude, address, note, altitude, added";
 
-QString SearchKey(const Place& place) {
+QString SearchKey(const SavedPlace& place) {
     return FoldedText(place.name + u'\n' + place.address + u'\n' + place.note);
 }
 
-Place ReadPlace(const QSqlQuery& query) {
-    Place place;
+SavedPlace ReadPlace(const QSqlQuery& query) {
+    SavedPlace place;
     place.id = query.value(0).toLongLong();
     place.name = query.value(1).toString();
     place.latitude = query.value(2).toDouble();
@@ -136,7 +136,7 @@ StoreOutcome PlaceStore::Write(const std::function<QString()>& body) {
     return {true, {}};
 }
 
-QString PlaceStore::Insert(const Place& place) {
+QString PlaceStore::Insert(const SavedPlace& place) {
     if (!OnEarth({place.latitude, place.longitude}))
         return QStringLiteral("Le lieu « %1 » n'a pas été ajouté : ses coordonnées (%2, %3) ne "
                               "sont pas sur la Terre.")
@@ -159,22 +159,22 @@ QString PlaceStore::Insert(const Place& place) {
     return query.exec() ? QString() : StoreProblemText(query.lastError(), path_);
 }
 
-StoreOutcome PlaceStore::Add(Place& place) {
-    QList<Place> one{place};
+StoreOutcome PlaceStore::Add(SavedPlace& place) {
+    QList<SavedPlace> one{place};
     const StoreOutcome outcome = AddAll(one);
     if (outcome.done)
         place = one.first();
     return outcome;
 }
 
-StoreOutcome PlaceStore::AddAll(QList<Place>& places,
+StoreOutcome PlaceStore::AddAll(QList<SavedPlace>& places,
                                 const std::function<bool(qsizetype added)>& progress) {
-    QList<Place> stored = places;
+    QList<SavedPlace> stored = places;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const StoreOutcome outcome = Write([&] {
         QSqlQuery last(QSqlDatabase::database(connection_, false));
         for (qsizetype i = 0; i < stored.size(); ++i) {
-            Place& place = stored[i];
+            SavedPlace& place = stored[i];
             place.id = 0;
             if (!place.added.isValid())
                 place.added = now;
@@ -195,11 +195,11 @@ StoreOutcome PlaceStore::AddAll(QList<Place>& places,
 
 StoreOutcome PlaceStore::Update(qint64 id, const QString& column, const QString& value) {
     return Write([&] {
-        const std::optional<Place> place = Find(id);
+        const std::optional<SavedPlace> place = Find(id);
         if (!place)
             return QStringLiteral("Ce lieu n'est plus dans la liste : un autre programme l'a "
                                   "peut-être supprimé.");
-        Place changed = *place;
+        SavedPlace changed = *place;
         (column == u"name" ? changed.name : changed.note) = value;
         QSqlQuery query(QSqlDatabase::database(connection_, false));
         query.prepare(QStringLiteral("UPDATE places SET %1 = ?, name_key = ?, search_key = ? "
@@ -230,11 +230,11 @@ StoreOutcome PlaceStore::Remove(qint64 id) {
     });
 }
 
-StoreOutcome PlaceStore::Restore(const Place& place) {
+StoreOutcome PlaceStore::Restore(const SavedPlace& place) {
     return Write([&] { return Insert(place); });
 }
 
-std::optional<Place> PlaceStore::Find(qint64 id) const {
+std::optional<SavedPlace> PlaceStore::Find(qint64 id) const {
     if (!open_)
         return std::nullopt;
     QSqlQuery query(QSqlDatabase::database(connection_, false));
@@ -246,7 +246,7 @@ std::optional<Place> PlaceStore::Find(qint64 id) const {
     return ReadPlace(query);
 }
 
-QList<Place> PlaceStore::List(const QString& filter) const {
+QList<SavedPlace> PlaceStore::List(const QString& filter) const {
     if (!open_)
         return {};
     const QStringList words = FoldedText(filter).split(u' ', Qt::SkipEmptyParts);
@@ -260,7 +260,7 @@ QList<Place> PlaceStore::List(const QString& filter) const {
                       .arg(QLatin1String(kColumns), where));
     for (const QString& word : words)
         query.addBindValue(word);
-    QList<Place> places;
+    QList<SavedPlace> places;
     if (!query.exec())
         return places;
     while (query.next())

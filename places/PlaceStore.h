@@ -1,6 +1,6 @@
 #pragma once
 
-#include "places/Place.h"
+#include "places/SavedPlace.h"
 
 #include <QList>
 #include <QString>
@@ -44,11 +44,11 @@ public:
 
     // Adds the place, its coordinates on Earth; gives it its id and, when it has none, the
     // time it was added (now, UTC).
-    StoreOutcome Add(Place& place);
+    StoreOutcome Add(SavedPlace& place);
 
     // Adds all the places in one transaction: all of them or none. `progress`, when given, is
     // told how many are in so far and stops the whole import (none added) by returning false.
-    StoreOutcome AddAll(QList<Place>& places,
+    StoreOutcome AddAll(QList<SavedPlace>& places,
                         const std::function<bool(qsizetype added)>& progress = {});
 
     // Change one place; refused when it is no longer in the list.
@@ -57,20 +57,20 @@ public:
     StoreOutcome Remove(qint64 id);
 
     // Puts back a removed place as it was, under its id (undo of Remove).
-    StoreOutcome Restore(const Place& place);
+    StoreOutcome Restore(const SavedPlace& place);
 
-    std::optional<Place> Find(qint64 id) const;
+    std::optional<SavedPlace> Find(qint64 id) const;
 
     // The places sorted by name (accents and case aside, then by id), only those whose name,
     // address or note holds every word of `filter` (accents and case aside). Empty when the file
     // cannot be read.
-    QList<Place> List(const QString& filter = {}) const;
+    QList<SavedPlace> List(const QString& filter = {}) const;
 
     qsizetype Count() const;
 
 private:
     StoreOutcome Write(const std::function<QString()>& body);
-    QString Insert(const Place& place);
+    QString Insert(const SavedPlace& place);
     StoreOutcome Update(qint64 id, const QString& column, const QString& value);
 
     QString path_;

@@ -25,6 +25,8 @@ packages=(
   # through Qt's SQL module.
   libqt6sql6-sqlite
   libjs-leaflet qt6-webchannel-dev
+  # The map page clusters the user's places with Leaflet's marker clusters.
+  libjs-leaflet.markercluster
   gpsbabel libxml2-utils eslint
   # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their
   # exports in the tests.

@@ -5,6 +5,7 @@
 import { followKeyboardFocus } from "./cross.js";
 import { addBaseLayers } from "./layers.js";
 import { PointPanel } from "./panel.js";
+import { MyPlaces } from "./myplaces.js";
 import { PlaceMarker } from "./place.js";
 import { InPlaceSearch } from "./search.js";
 import { openBridge } from "./bridge.js";
@@ -50,6 +51,7 @@ function start(L) {
 
     followKeyboardFocus(element);
     openBridge().then((bridge) => panel.connect(bridge));
+    new MyPlaces(L, map, panel, announcer).load();
     map.on("click", (event) => panel.open(event.latlng));
     element.addEventListener("keydown", (event) => {
         if (event.target === element && (event.key === "Enter" || event.key === " ")) {

@@ -18,9 +18,9 @@ CONVERSION_TITLE = "Utilitaire de conversion de coordonnées GPS"
 # 48.8566667 converted to degrees, minutes and seconds, as the result labels announce it.
 HEARD_RESULTS = ["Degrés : 48", "Minutes : 51", "Secondes : 23"]
 # What the map page offers before any point is picked, by name.
-PAGE_CONTROLS = ["Zoom avant", "Zoom arrière", "Choisir le fond de carte"]
+PAGE_CONTROLS = ["Zoom avant", "Zoom arrière", "Choisir le fond de carte", "Mes lieux"]
 # What its panel offers once a point is picked.
-PANEL_CONTROLS = ["Fermer le panneau", "Reprendre ce point"]
+PANEL_CONTROLS = ["Fermer le panneau", "Reprendre ce point", "Ajouter à mes lieux"]
 # Each box: the name it is announced by, and the caption of the label it is tied to.
 BOXES = {
     "Rue": "Rue :",

@@ -2,10 +2,10 @@
 # Fails when a source includes a header of a layer it must not depend on:
 #   check-layering.sh SOURCE_DIR
 # app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
-# shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds; addressfile/ reads its
-# tables through spreadsheet/ and geocodes them through geocoding/ (and its HTTP answers, net/);
-# the other layers (places/ among them) know only core/ (and themselves). A header of another
-# folder of the same layer is fine.
+# shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds and the user's places of
+# places/; addressfile/ reads its tables through spreadsheet/ and geocodes them through
+# geocoding/ (and its HTTP answers, net/); the other layers (places/ among them) know only core/
+# (and themselves). A header of another folder of the same layer is fine.
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
@@ -16,7 +16,7 @@ declare -A allowed=(
   [platform]="core platform"
   [places]="core places"
   [geocoding]="core net geocoding"
-  [mapservice]="core geocoding mapservice"
+  [mapservice]="core geocoding places mapservice"
   [resources]="core resources"
   [ui]="core net platform resources ui"
 )

@@ -252,6 +252,10 @@ void MapServiceWindowsTest::mainWindowSearchesInPlace() {
     shown.mapView->TrustServiceOrigin(QUrl(service_->BaseUrl()));
     QWebEnginePage* page = shown.mapView->Browser()->page();
     QTRY_COMPARE_WITH_TIMEOUT(Js(page, u"map.dataset.ready"_qs).toString(), u"yes"_qs, 60000);
+    // A page still loading (its tiles, the places' markers) is loaded anew, not moved in place.
+    QTRY_COMPARE_WITH_TIMEOUT(Js(page, u"document.readyState"_qs).toString(), u"complete"_qs,
+                              60000);
+    QTest::qWait(100);
     Js(page, u"window.sameDocument = true"_qs);
 
     window.SetBoxText(MainBox::Street, QStringLiteral("Rue de la cité"));

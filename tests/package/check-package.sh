@@ -22,7 +22,8 @@ depends=", $(field Depends),"
 for need in libc6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libcurl4 \
             fonts-liberation fonts-comic-neue ca-certificates libqt6svg6 \
             libqt6webengine6-data qt6-translations-l10n libjs-leaflet proj-data libproj25 \
-            libgeographiclib23 libqt6webchannel6 libicu72; do
+            libgeographiclib23 libqt6webchannel6 libicu72 libjs-leaflet.markercluster \
+            libqt6sql6-sqlite; do
   grep -qE "[, ]$need( \([^)]*\))?," <<<"$depends" || fail "Depends lacks $need"
 done
 [ "$(field Recommends)" = "hardinfo | kinfocenter | gnome-system-monitor, xdg-utils" ] ||

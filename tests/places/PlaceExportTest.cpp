@@ -49,15 +49,15 @@ QStringList Column(const QList<QStringList>& rows, const QString& name) {
     return values;
 }
 
-QList<Place> Places() {
-    Place peak;
+QList<SavedPlace> Places() {
+    SavedPlace peak;
     peak.name = u"Pic & <Col> \"Nord\""_qs;
     peak.latitude = 42.123456789;
     peak.longitude = 180;
     peak.note = u"sentier, puis crête"_qs;
     peak.altitude = 2812.5;
     peak.added = QDateTime(QDate(2026, 12, 8), QTime(14, 5, 6), Qt::UTC);
-    Place church;
+    SavedPlace church;
     church.name = u"Église Saint-Éloi"_qs;
     church.latitude = -1;
     church.longitude = 2.25;
@@ -101,9 +101,9 @@ private slots:
         QFETCH(QString, nameColumn);
         QTemporaryDir folder;
         const QString path = folder.filePath(fileName);
-        const QList<Place> places = Places();
+        const QList<SavedPlace> places = Places();
         // Written cleaned (ExportSafeText): a tab and a line feed as blanks, no U+FEFF.
-        QList<Place> typed = places;
+        QList<SavedPlace> typed = places;
         typed[0].name = u"Pic & <Col>\t\"Nord\"\uFEFF"_qs;
         typed[0].note = u"sentier,\npuis crête"_qs;
         const ExportOutcome outcome = WritePlacesFile(path, *FormatOfFileName(path), typed);
@@ -149,14 +149,14 @@ private slots:
 
     // The shape the map page is given.
     void json() {
-        QList<Place> places = Places();
+        QList<SavedPlace> places = Places();
         places[0].id = 12;
-        places[1].address = u"Place de l'Église"_qs;
+        places[1].address = u"SavedPlace de l'Église"_qs;
         const QString expected =
             u"[{'added':'2026-12-08T14:05:06.000Z','address':'','altitude':2812.5,'id':12,"
             "'latitude':42.123456789,'longitude':180,'name':'Pic & <Col> \\'Nord\\'',"
             "'note':'sentier, puis crête'},{'added':'2026-12-08T14:05:06.000Z',"
-            "'address':'Place de l`Église','altitude':null,'id':0,'latitude':-1,"
+            "'address':'SavedPlace de l`Église','altitude':null,'id':0,'latitude':-1,"
             "'longitude':2.25,'name':'Église Saint-Éloi','note':''}]"_qs;
         // Written above with ' for " and ` for ', to stay readable.
         QCOMPARE(

@@ -36,7 +36,7 @@ void Check(const PlaceFileReading& reading, int count, int index, const Expected
            const QString& warnings) {
     QCOMPARE(reading.problem, QString());
     QCOMPARE(reading.places.size(), count);
-    const Place& read = reading.places[index];
+    const SavedPlace& read = reading.places[index];
     QCOMPARE(read.name, place.name);
     QCOMPARE(read.latitude, place.latitude);
     QCOMPARE(read.longitude, place.longitude);
@@ -246,15 +246,15 @@ private slots:
 
     void duplicates() {
         const auto at = [](const char* name, double latitude, double longitude, qint64 id = 0) {
-            Place place;
+            SavedPlace place;
             place.id = id;
             place.name = QString::fromUtf8(name);
             place.latitude = latitude;
             place.longitude = longitude;
             return place;
         };
-        const QList<Place> stored{at("Phare", 48, -4.5, 7), at("Gare", 48, -4.5, 8)};
-        const QList<Place> incoming{
+        const QList<SavedPlace> stored{at("Phare", 48, -4.5, 7), at("Gare", 48, -4.5, 8)};
+        const QList<SavedPlace> incoming{
             at("Phare", 48.000008, -4.5),  // 0.9 m from the stored one
             at("Phare", 48.00001, -4.5),   // 1.1 m from it, 0.2 m from the one above
             at("Cale", 1, 1),              //

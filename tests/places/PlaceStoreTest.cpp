@@ -16,8 +16,8 @@ using tarnel::testing::RunInChild;
 
 namespace {
 
-Place At(const QString& name, double latitude, double longitude, const QString& note = {}) {
-    Place place;
+SavedPlace At(const QString& name, double latitude, double longitude, const QString& note = {}) {
+    SavedPlace place;
     place.name = name;
     place.latitude = latitude;
     place.longitude = longitude;
@@ -25,9 +25,9 @@ Place At(const QString& name, double latitude, double longitude, const QString& 
     return place;
 }
 
-QStringList Names(const QList<Place>& places) {
+QStringList Names(const QList<SavedPlace>& places) {
     QStringList names;
-    for (const Place& place : places)
+    for (const SavedPlace& place : places)
         names.append(place.name);
     return names;
 }
@@ -52,8 +52,8 @@ int Wait(pid_t child) {
     return status;
 }
 
-QList<Place> Many(int count, const QString& prefix) {
-    QList<Place> places;
+QList<SavedPlace> Many(int count, const QString& prefix) {
+    QList<SavedPlace> places;
     for (int i = 0; i < count; ++i)
         places.append(At(prefix + QString::number(i), 45 + i * 1e-4, 5, QString(200, u'x')));
     return places;
@@ -80,8 +80,8 @@ private slots:
         const QString path = folder_->filePath(u"sub/places.sqlite"_qs);
         PlaceStore store(path);
         QVERIFY(store.Open().done);
-        QList<Place> places{At(u"Zoo"_qs, 1, 2), At(u"école"_qs, -90, 180), At(u"Église"_qs, 3, 4),
-                            At(u"abbaye"_qs, 5, -180)};
+        QList<SavedPlace> places{At(u"Zoo"_qs, 1, 2), At(u"école"_qs, -90, 180),
+                                 At(u"Église"_qs, 3, 4), At(u"abbaye"_qs, 5, -180)};
         places[0].altitude = 812.5;
         places[1].address = u"1 rue de l'École"_qs;
         QVERIFY(store.AddAll(places).done);
@@ -101,7 +101,7 @@ private slots:
 
         PlaceStore nextRun(path);
         QVERIFY(nextRun.Open().done);
-        const QList<Place> read = nextRun.List();
+        const QList<SavedPlace> read = nextRun.List();
         QCOMPARE(Names(read), QStringList({"abbaye", "Aven", "école", "Église"}));
         QCOMPARE(read[1].altitude, std::optional(812.5));
         QCOMPARE(read[0].altitude, std::nullopt);
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(read[2].added, places[1].added);
         QCOMPARE(read[3].note, u"fermée le lundi"_qs);
         QCOMPARE(nextRun.Find(places[0].id)->name, u"Aven"_qs);
-        Place off = At(u"nulle part"_qs, 91, 0);
+        SavedPlace off = At(u"nulle part"_qs, 91, 0);
         QCOMPARE(nextRun.Add(off).problem,
                  u"Le lieu « nulle part » n'a pas été ajouté : ses coordonnées (91, 0) ne sont pas "
                  "sur la Terre."_qs);
@@ -131,8 +131,8 @@ private slots:
         QFETCH(QStringList, names);
         PlaceStore store(folder_->filePath(u"places.sqlite"_qs));
         QVERIFY(store.Open().done);
-        QList<Place> places{At(u"Gare"_qs, 1, 1, u"quai n° 2"_qs), At(u"Église"_qs, 2, 2),
-                            At(u"Cœur"_qs, 3, 3)};
+        QList<SavedPlace> places{At(u"Gare"_qs, 1, 1, u"quai n° 2"_qs), At(u"Église"_qs, 2, 2),
+                                 At(u"Cœur"_qs, 3, 3)};
         places[2].address = u"Vieux-Port"_qs;
         QVERIFY(store.AddAll(places).done);
         QCOMPARE(Names(store.List(typed)), names);
@@ -159,7 +159,7 @@ private slots:
         const QString path = folder_->filePath(u"places.sqlite"_qs);
         if (version > 0) {
             PlaceStore earlier(path);
-            QList<Place> places = Many(2000, u"lieu "_qs);
+            QList<SavedPlace> places = Many(2000, u"lieu "_qs);
             QVERIFY(earlier.Open().done && earlier.AddAll(places).done);
         }
         {
@@ -179,7 +179,7 @@ private slots:
         const QByteArray before = Bytes(path);
         PlaceStore store(path);
         QCOMPARE(store.Open().problem, problem.replace(u"<path>"_qs, path));
-        Place place = At(u"x"_qs, 1, 1);
+        SavedPlace place = At(u"x"_qs, 1, 1);
         QVERIFY(!store.Add(place).done);
         QCOMPARE(Bytes(path), before);
     }
@@ -209,7 +209,7 @@ private slots:
                 testing::MountTinyTmpfs(mount.constData(), 512 * 1024);
             {
                 PlaceStore first(path);
-                QList<Place> kept = Many(3, u"gardé "_qs);
+                QList<SavedPlace> kept = Many(3, u"gardé "_qs);
                 if (!first.Open().done || !first.AddAll(kept).done)
                     return false;
             }
@@ -220,7 +220,7 @@ private slots:
             const QByteArray before = Bytes(path);
             PlaceStore store(path);
             const StoreOutcome opened = store.Open();
-            QList<Place> more = Many(limit == Limit::ReadOnly ? 1 : 5000, u"de trop "_qs);
+            QList<SavedPlace> more = Many(limit == Limit::ReadOnly ? 1 : 5000, u"de trop "_qs);
             const StoreOutcome added = opened.done ? store.AddAll(more) : opened;
             if (limit == Limit::ReadOnly)
                 return added.problem == problem && Bytes(path) == before;
@@ -241,7 +241,7 @@ private slots:
                 PlaceStore store(path);
                 if (!store.Open().done)
                     return false;
-                for (Place& place : Many(150, prefix)) {
+                for (SavedPlace& place : Many(150, prefix)) {
                     if (!store.Add(place).done)
                         return false;
                 }
@@ -262,12 +262,12 @@ private slots:
         const QString path = folder_->filePath(u"places.sqlite"_qs);
         {
             PlaceStore store(path);
-            QList<Place> kept = Many(3, u"gardé "_qs);
+            QList<SavedPlace> kept = Many(3, u"gardé "_qs);
             QVERIFY(store.Open().done && store.AddAll(kept).done);
         }
         const pid_t child = Start([&] {
             PlaceStore store(path);
-            QList<Place> places = Many(10000, u"importé "_qs);
+            QList<SavedPlace> places = Many(10000, u"importé "_qs);
             store.Open();
             store.AddAll(places, [](qsizetype added) {
                 if (added == 5000)
@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(Names(store.List()), QStringList({"gardé 0", "gardé 1", "gardé 2"}));
 
         // Stopped by its caller, an import adds nothing either.
-        QList<Place> places = Many(10, u"annulé "_qs);
+        QList<SavedPlace> places = Many(10, u"annulé "_qs);
         QCOMPARE(store.AddAll(places, [](qsizetype added) { return added < 4; }).problem,
                  u"L'ajout a été annulé : aucun lieu n'a été ajouté."_qs);
         QCOMPARE(store.Count(), 3);

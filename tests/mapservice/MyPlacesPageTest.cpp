@@ -1,0 +1,174 @@
+#include "mapservice/MapService.h"
+#include "places/PlaceStore.h"
+#include "platform/desktop/MapViewProfile.h"
+#include "platform/desktop/WebEngineMapView.h"
+
+#include <QTemporaryDir>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <QtTest>
+
+using namespace tarnel;
+using namespace Qt::StringLiterals;
+
+// The "Mes lieux" panel in the real engine, on a store of its own and with no base layer
+// (nothing leaves the machine): Paris, Lyon and Normandy kept, the page opened on Paris.
+class MyPlacesPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void listsFiltersAndShows_data();
+    void listsFiltersAndShows();
+    void rowCentresOnThePoint();
+    void addsThePickedPoint();
+    void deletesAndUndoes();
+    void importsAChosenFile();
+
+private:
+    QVariant Js(const QString& script) const;
+    QStringList Rows() const {
+        return Js(u"[...document.querySelectorAll('.place-name')].map(b => b.textContent)"_s)
+            .toStringList();
+    }
+    QWidget* Keys() const { return view_->Browser()->focusProxy(); }
+
+    QTemporaryDir folder_;
+    std::unique_ptr<PlaceStore> store_;
+    std::unique_ptr<MapService> service_;
+    QWebEngineProfile* profile_ = nullptr;
+    WebEngineMapView* view_ = nullptr;
+};
+
+QVariant MyPlacesPageTest::Js(const QString& script) const {
+    QVariant result;
+    bool done = false;
+    view_->Browser()->page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
+}
+
+void MyPlacesPageTest::init() {
+    const QString name = u"%1-%2"_s.arg(QLatin1String(QTest::currentTestFunction()),
+                                        QLatin1String(QTest::currentDataTag()));
+    store_ = std::make_unique<PlaceStore>(folder_.filePath(name + u".sqlite"_s));
+    QVERIFY(store_->Open().done);
+    for (const auto& [title, latitude, longitude, note] :
+         {std::tuple(u"Gare de Lyon"_s, 48.8443, 2.3744, QString()),
+          std::tuple(u"Église Saint-Michel"_s, 45.75, 4.85, u"clocher"_s),
+          std::tuple(u"abbaye"_s, 49.1, -1.5, QString())}) {
+        SavedPlace place;
+        place.name = title;
+        place.latitude = latitude;
+        place.longitude = longitude;
+        place.note = note;
+        QVERIFY(store_->Add(place).done);
+    }
+    service_ = std::make_unique<MapService>(nullptr, nullptr, TileLayersOf({u""_s, u""_s, u""_s}));
+    service_->KeepPlacesIn(store_->Path());
+    QVERIFY(service_->Start());
+    profile_ = MakeMapViewProfile(folder_.filePath(name), nullptr, "Tarnel essais",
+                                  QUrl(u"http://127.0.0.1/maps?q="_s));
+    view_ = new WebEngineMapView(profile_);
+    view_->resize(900, 650);
+    view_->show();
+    view_->Navigate(service_->BaseUrl() + u"48.8443%2C2.3744"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"map.dataset.ready"_s).toString(), u"yes"_s, 30000);
+    // The button takes the keyboard to the panel's filter box.
+    Js(u"document.querySelector('.my-places-toggle').click()"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3, 10000);
+    QCOMPARE(Js(u"document.activeElement.id"_s).toString(), u"my-places-filter"_s);
+}
+
+void MyPlacesPageTest::cleanup() {
+    delete view_; // its page first, then the profile
+    delete profile_;
+    service_.reset();
+}
+
+void MyPlacesPageTest::listsFiltersAndShows_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("nothing, sorted")
+        << QString() << QStringList{u"abbaye"_s, u"Église Saint-Michel"_s, u"Gare de Lyon"_s};
+    QTest::newRow("accents and case aside") << u"EGLISE"_s << QStringList{u"Église Saint-Michel"_s};
+    QTest::newRow("none") << u"zzz"_s << QStringList{};
+}
+
+void MyPlacesPageTest::listsFiltersAndShows() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, rows);
+    QTest::keyClicks(Keys(), typed);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(), rows, 10000);
+    // Whatever the filter, "Tout afficher" shows all three, each its own marker at that zoom,
+    // and the layer hides and comes back.
+    const QString markers = u"document.querySelectorAll('img[alt^=\"Mon lieu\"]').length"_s;
+    Js(u"document.getElementById('my-places-fit').click()"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(markers).toInt(), 3, 10000);
+    Js(u"document.getElementById('my-places-shown').click()"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(markers).toInt(), 0, 10000);
+}
+
+void MyPlacesPageTest::rowCentresOnThePoint() {
+    Js(u"[...document.querySelectorAll('.place-name')].find(b => b.textContent === 'abbaye')"
+       ".click()"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(Js(u"document.querySelector('#forms .text')?.textContent"_s)
+                                 .toString()
+                                 .startsWith(u"49.1000000, -1.5000000"_s),
+                             10000);
+}
+
+void MyPlacesPageTest::addsThePickedPoint() {
+    Js(u"document.getElementById('map').focus()"_s);
+    QTest::keyClick(Keys(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(!Js(u"document.getElementById('panel').hidden"_s).toBool(), 10000);
+    Js(u"document.getElementById('add-to-places').click()"_s);
+    // Named after its coordinates when no address is known, the name is the user's to change.
+    QVERIFY(Js(u"document.activeElement.value"_s).toString().startsWith(u"Point 48.844"_s));
+    QTest::keyClicks(Keys(), u"Rendez-vous"_s);
+    QTest::keyClick(Keys(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 4, 10000);
+    const QList<SavedPlace> added = store_->List(u"rendez-vous"_s);
+    QCOMPARE(added.size(), 1);
+    QVERIFY(std::abs(added[0].latitude - 48.8443) < 1e-4);
+}
+
+void MyPlacesPageTest::deletesAndUndoes() {
+    const SavedPlace gare = store_->List(u"gare"_s).value(0);
+    Js(u"document.querySelector('[aria-label=\"Supprimer Gare de Lyon\"]').click()"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(store_->Count(), 2, 10000);
+    QCOMPARE(Rows().size(), 2);
+    // "Annuler" takes the focus: a key brings the place back as it was.
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), u"Annuler"_s,
+                              10000);
+    QTest::keyClick(Keys(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3, 10000);
+    QCOMPARE(store_->Find(gare.id)->added, gare.added);
+}
+
+void MyPlacesPageTest::importsAChosenFile() {
+    // Written by GPSBabel: 9 geocaching waypoints (source in tests/places/data/README.md),
+    // chosen as the file dialog would.
+    QFile file(QStringLiteral(TARNEL_PLACES_DATA "/gpsbabel-geocaching.gpx"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    Js(u"(() => { const box = document.getElementById('my-places-file');"
+       "const chosen = new DataTransfer();"
+       "chosen.items.add(new File([Uint8Array.from(atob('%1'), c => c.charCodeAt(0))],"
+       "'caches.gpx'));"
+       "box.files = chosen.files; box.dispatchEvent(new Event('change')); })()"_s.arg(
+           QString::fromLatin1(file.readAll().toBase64())));
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), u"Importer"_s,
+                              10000);
+    QCOMPARE(store_->Count(), 3); // asked first
+    QTest::keyClick(Keys(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 12, 10000);
+    QCOMPARE(store_->Count(), 12);
+    QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"9 lieux importés."_s);
+}
+
+QTEST_MAIN(MyPlacesPageTest)
+#include "MyPlacesPageTest.moc"
