@@ -72,6 +72,7 @@ std::optional<RowOutcome> DecideCsvRow(const GeocodedRow& answer, const AddressQ
     outcome.label = answer.label;
     outcome.precision = PrecisionOfType(answer.type);
     outcome.source = FrenchSourceName();
+    outcome.cityCode = answer.citycode;
     return outcome;
 }
 
