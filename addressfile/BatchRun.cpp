@@ -392,8 +392,8 @@ bool BatchRun::AddAltitudes() {
 }
 
 bool BatchRun::Write() {
-    const QString error = WriteBatchOutput(request_.input, request_.output, width_,
-                                           request_.extra, *journal_, progress_.counts);
+    const QString error = WriteBatchOutput(request_.input, request_.output, width_, request_.extra,
+                                           *journal_, progress_.counts);
     if (!error.isEmpty()) {
         return Fail(error);
     }

@@ -138,9 +138,8 @@ int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
         altitude = std::make_unique<AltitudeBatch>(endpoints.altitude, agent);
     }
 
-    const BatchRequest request{line.input, output,   BatchJournalFile(),
-                               line.restart, columns, kChunkRows,
-                               line.extra};
+    const BatchRequest request{line.input, output,     BatchJournalFile(), line.restart,
+                               columns,    kChunkRows, line.extra};
     const bool terminal = isatty(fileno(stderr)) != 0;
     std::mutex saying;
     bool resumeSaid = false;

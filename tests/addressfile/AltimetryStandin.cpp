@@ -27,7 +27,8 @@ bool Same(double a, double b) {
 
 } // namespace
 
-AltimetryStandin::AltimetryStandin() : docAnswer_(Recorded("altitude-ign-doc-zonly.json")) {
+AltimetryStandin::AltimetryStandin()
+    : docAnswer_(Recorded("altitude-ign-doc-zonly.json")) {
     for (const QJsonValue& z :
          QJsonDocument::fromJson(docAnswer_).object().value(u"elevations"_qs).toArray()) {
         recorded_.append(z.toDouble());
@@ -75,8 +76,8 @@ void AltimetryStandin::Answer(const httplib::Request& request, httplib::Response
     const QStringList latitudes = body.value(u"lat"_qs).toString().split(delimiter);
     if (request.get_header_value("Content-Type") != "application/json" ||
         body.value(u"resource"_qs).toString() != u"ign_rge_alti_wld"_qs ||
-        body.value(u"zonly"_qs).toString() != u"true"_qs ||
-        longitudes.size() != latitudes.size() || longitudes.size() > kMostPoints) {
+        body.value(u"zonly"_qs).toString() != u"true"_qs || longitudes.size() != latitudes.size() ||
+        longitudes.size() > kMostPoints) {
         response.status = 400;
         return;
     }

@@ -23,7 +23,9 @@ public:
     AltimetryStandin();
     bool Start() { return server_.Start(); }
 
-    QString Url() const { return server_.Url(u"/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs); }
+    QString Url() const {
+        return server_.Url(u"/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs);
+    }
 
     // Points at this latitude (to the micro-degree) are not covered by the data.
     void SetUncovered(double latitude);

@@ -48,19 +48,18 @@ void AltitudeBatchTest::readAnswer_data() {
     QTest::addColumn<qsizetype>("count");
     QTest::addColumn<std::optional<Altitudes>>("expected");
     const Altitudes doc{164.34, 141.33};
-    QTest::newRow("IGN's example, zonly") << Recorded(u"altitude-ign-doc-zonly.json"_qs)
-                                          << qsizetype{2} << std::optional(doc);
-    QTest::newRow("IGN's example, extended") << Recorded(u"altitude-ign-doc-extended.json"_qs)
-                                             << qsizetype{2} << std::optional(doc);
+    QTest::newRow("IGN's example, zonly")
+        << Recorded(u"altitude-ign-doc-zonly.json"_qs) << qsizetype{2} << std::optional(doc);
+    QTest::newRow("IGN's example, extended")
+        << Recorded(u"altitude-ign-doc-extended.json"_qs) << qsizetype{2} << std::optional(doc);
     QTest::newRow("not covered") << Recorded(u"altitude-geocontext-not-covered.json"_qs)
                                  << qsizetype{1} << std::optional(Altitudes{std::nullopt});
-    QTest::newRow("fewer than asked") << Recorded(u"altitude-ign-doc-zonly.json"_qs)
-                                      << qsizetype{3} << std::optional<Altitudes>();
-    QTest::newRow("one value no ground has")
-        << QByteArray(R"({"elevations":[164.34,12000]})") << qsizetype{2}
-        << std::optional<Altitudes>();
-    QTest::newRow("a text for a value") << QByteArray(R"({"elevations":["164.34"]})")
-                                        << qsizetype{1} << std::optional<Altitudes>();
+    QTest::newRow("fewer than asked") << Recorded(u"altitude-ign-doc-zonly.json"_qs) << qsizetype{3}
+                                      << std::optional<Altitudes>();
+    QTest::newRow("one value no ground has") << QByteArray(R"({"elevations":[164.34,12000]})")
+                                             << qsizetype{2} << std::optional<Altitudes>();
+    QTest::newRow("a text for a value")
+        << QByteArray(R"({"elevations":["164.34"]})") << qsizetype{1} << std::optional<Altitudes>();
     QTest::newRow("the 429 body") << QByteArray(R"({"code":429,"message":"Too Many Requests"})")
                                   << qsizetype{1} << std::optional<Altitudes>();
 }
