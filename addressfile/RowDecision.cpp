@@ -98,6 +98,7 @@ RowOutcome DecideAlone(const GeocodeResult& result, const AddressQuery& typed,
         outcome.longitude = result.place.longitude;
         outcome.label = result.label;
         outcome.precision = PrecisionOfLabel(result.label, typed);
+        outcome.cityCode = result.cityCode;
         return outcome;
     case Outcome::NoMatch:
         outcome.status = RowStatus::NotFound;

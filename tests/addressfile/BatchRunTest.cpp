@@ -493,18 +493,19 @@ void BatchRunTest::extraColumns_data() {
     QTest::addColumn<bool>("altitude");
     QTest::addColumn<bool>("cityCode");
     QTest::addColumn<QStringList>("added"); // the names of the columns after "remarque"
-    // By row: Duhesme (CSV answer), Cergy (asked alone, not covered), London, not found.
+    // By row: Duhesme (CSV answer), Cergy (asked alone, not covered), London (Nominatim gives no
+    // INSEE code), not found.
     QTest::addColumn<QList<QStringList>>("cells");
 
     const QList<QStringList> both = {{u"164,34"_qs, u"75118"_qs},
-                                     {QString(), QString()},
+                                     {QString(), u"95127"_qs},
                                      {QString(), QString()},
                                      {QString(), QString()}};
     QTest::newRow("both") << true << true << QStringList{u"altitude"_qs, u"code_insee"_qs} << both;
     QTest::newRow("the altitude") << true << false << QStringList{u"altitude"_qs}
                                   << QList<QStringList>{{u"164,34"_qs}, {}, {}, {}};
     QTest::newRow("the INSEE code") << false << true << QStringList{u"code_insee"_qs}
-                                    << QList<QStringList>{{u"75118"_qs}, {}, {}, {}};
+                                    << QList<QStringList>{{u"75118"_qs}, {u"95127"_qs}, {}, {}};
     QTest::newRow("neither") << false << false << QStringList() << QList<QStringList>{};
 }
 
