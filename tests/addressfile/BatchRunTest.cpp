@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <thread>
@@ -116,6 +118,7 @@ private slots:
     void altitudesBatchedAndResumed();
     void altitudeRefusalWaitedOut();
     void altitudeServiceDownPauses();
+    void olderJournalTakenUp();
 
 private:
     testing::GeocodingStandin standin_;
@@ -614,6 +617,29 @@ void BatchRunTest::altitudeServiceDownPauses() {
              qPrintable(pause));
     QCOMPARE(end.progress.done, 2);
     QVERIFY(!QFile::exists(dir.filePath(u"out.csv"_qs)));
+}
+
+// A journal an earlier version left, without the columns added since, gets them.
+void BatchRunTest::olderJournalTakenUp() {
+    QTemporaryDir dir;
+    {
+        QSqlDatabase older = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"older"_qs);
+        older.setDatabaseName(dir.filePath(u"journal.sqlite"_qs));
+        QVERIFY(older.open());
+        QSqlQuery make(older);
+        QVERIFY(make.exec(u"CREATE TABLE outcomes (job INTEGER NOT NULL, row INTEGER NOT NULL, "
+                          "status INTEGER NOT NULL, latitude REAL, longitude REAL, label TEXT, "
+                          "precision TEXT, source TEXT, remark TEXT, PRIMARY KEY (job, row))"_qs));
+        older.close();
+    }
+    QSqlDatabase::removeDatabase(u"older"_qs);
+    const QString input = Write(dir, u"in.csv"_qs, SameRows("18 rue Duhesme;75018;Paris", 1));
+    Services services(standin_, {}, altimetry_.Url());
+    const BatchEnd end = Run(dir, input, services.Pointers(), kChunkRows, {}, false, {true, true});
+    QVERIFY2(end.written, qPrintable(end.error));
+    const Row result = ReadBack(dir.filePath(u"out.csv"_qs))[1];
+    QCOMPARE(result.mid(result.size() - 2)[0].text, u"164,34"_qs);
+    QCOMPARE(result.back().text, u"75118"_qs);
 }
 
 QTEST_GUILESS_MAIN(BatchRunTest)
