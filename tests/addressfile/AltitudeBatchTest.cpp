@@ -1,7 +1,6 @@
 #include "geocoding/AltitudeBatch.h"
 #include "tests/addressfile/AltimetryStandin.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
@@ -36,8 +35,6 @@ private slots:
     void readAnswer();
     void documentedExample();
     void pointsAbroadNotSent();
-    void refusalWaitedOut();
-    void unreachable();
 
 private:
     testing::AltimetryStandin standin_;
@@ -91,24 +88,6 @@ void AltitudeBatchTest::pointsAbroadNotSent() {
     QCOMPARE(some.metres.size(), 2);
     QVERIFY(!some.metres[0] && some.metres[1]);
     QCOMPARE(standin_.PointsAsked().back(), 1);
-}
-
-void AltitudeBatchTest::refusalWaitedOut() {
-    AltitudeBatch client = Client(standin_.Url());
-    const int refusals = standin_.Refusals();
-    standin_.RefuseNext(1, 1);
-    QElapsedTimer clock;
-    clock.start();
-    const PointsAltitudes answer = client.Ask({{43.54, 1.48}, {43.55, 1.49}});
-    QCOMPARE(answer.outcome, HttpAnswer::Outcome::Body);
-    QCOMPARE(standin_.Refusals() - refusals, 1);
-    QVERIFY2(clock.elapsed() >= 1000, "the Retry-After was not waited out");
-}
-
-void AltitudeBatchTest::unreachable() {
-    // Nothing listens on port 1 of the loopback interface.
-    AltitudeBatch client = Client(u"http://127.0.0.1:1/elevation.json"_qs);
-    QCOMPARE(client.Ask({{43.54, 1.48}}).outcome, HttpAnswer::Outcome::Unreachable);
 }
 
 QTEST_GUILESS_MAIN(AltitudeBatchTest)

@@ -505,10 +505,6 @@ void BatchRunTest::extraColumns_data() {
                                      {QString(), QString()},
                                      {QString(), QString()}};
     QTest::newRow("both") << true << true << QStringList{u"altitude"_qs, u"code_insee"_qs} << both;
-    QTest::newRow("the altitude") << true << false << QStringList{u"altitude"_qs}
-                                  << QList<QStringList>{{u"164,34"_qs}, {}, {}, {}};
-    QTest::newRow("the INSEE code") << false << true << QStringList{u"code_insee"_qs}
-                                    << QList<QStringList>{{u"75118"_qs}, {u"95127"_qs}, {}, {}};
     QTest::newRow("neither") << false << false << QStringList() << QList<QStringList>{};
 }
 
