@@ -13,6 +13,9 @@ AddressBatch::AddressBatch(BatchRequest request, BatchServices services,
         if (services.csv) {
             services.csv->Cancel();
         }
+        if (services.altitude) {
+            services.altitude->Cancel();
+        }
         for (Geocoder* geocoder : {services.france, services.world}) {
             if (geocoder) {
                 geocoder->CancelLookups();

@@ -24,6 +24,13 @@ const char* const kSchema[] = {
     "source TEXT, remark TEXT, PRIMARY KEY (job, row))",
 };
 
+// Columns added since the table was first made, added to a journal that lacks them.
+const char* const kLaterColumns[][2] = {
+    {"citycode", "TEXT"},
+    {"altitude", "REAL"},
+    {"altitude_asked", "INTEGER NOT NULL DEFAULT 0"}, // the service answered for the row
+};
+
 QVariant Optional(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant();
 }
@@ -47,6 +54,24 @@ BatchJournal::BatchJournal(const QString& path)
         QSqlQuery query(database);
         if (!query.exec(QLatin1String(statement))) {
             Fail(query.lastError().text());
+            return;
+        }
+    }
+    QSet<QString> columns;
+    QSqlQuery described(database);
+    if (!described.exec(QStringLiteral("PRAGMA table_info(outcomes)"))) {
+        Fail(described.lastError().text());
+        return;
+    }
+    while (described.next()) {
+        columns.insert(described.value(1).toString());
+    }
+    for (const auto& [name, type] : kLaterColumns) {
+        QSqlQuery add(database);
+        if (!columns.contains(QLatin1String(name)) &&
+            !add.exec(QStringLiteral("ALTER TABLE outcomes ADD COLUMN %1 %2")
+                          .arg(QLatin1String(name), QLatin1String(type)))) {
+            Fail(add.lastError().text());
             return;
         }
     }
@@ -136,7 +161,7 @@ bool BatchJournal::Record(const QList<std::pair<qsizetype, RowOutcome>>& rows) {
     QSqlQuery insert(database);
     insert.prepare(QStringLiteral(
         "INSERT OR REPLACE INTO outcomes (job, row, status, latitude, longitude, label, "
-        "precision, source, remark) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "precision, source, remark, citycode) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (const auto& [row, outcome] : rows) {
         insert.bindValue(0, job_);
         insert.bindValue(1, qint64{row});
@@ -147,8 +172,54 @@ bool BatchJournal::Record(const QList<std::pair<qsizetype, RowOutcome>>& rows) {
         insert.bindValue(6, outcome.precision);
         insert.bindValue(7, outcome.source);
         insert.bindValue(8, outcome.remark);
+        insert.bindValue(9, outcome.cityCode);
         if (!insert.exec()) {
             const QString why = insert.lastError().text();
+            database.rollback();
+            return Fail(why);
+        }
+    }
+    return database.commit() || Fail(database.lastError().text());
+}
+
+QList<std::pair<qsizetype, Place>> BatchJournal::PointsWithoutAltitude(qsizetype most) {
+    QList<std::pair<qsizetype, Place>> points;
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT row, latitude, longitude FROM outcomes WHERE job = ? AND "
+                                 "status = ? AND latitude IS NOT NULL AND longitude IS NOT NULL "
+                                 "AND altitude_asked = 0 ORDER BY row LIMIT ?"));
+    query.addBindValue(job_);
+    query.addBindValue(static_cast<int>(RowStatus::Found));
+    query.addBindValue(qint64{most});
+    if (!query.exec()) {
+        Fail(query.lastError().text());
+        return points;
+    }
+    while (query.next()) {
+        points.append({query.value(0).toLongLong(),
+                       Place{query.value(1).toDouble(), query.value(2).toDouble()}});
+    }
+    return points;
+}
+
+bool BatchJournal::RecordAltitudes(const QList<std::pair<qsizetype, std::optional<double>>>& rows) {
+    if (!error_.isEmpty()) {
+        return false;
+    }
+    QSqlDatabase database = QSqlDatabase::database(connection_);
+    if (!database.transaction()) {
+        return Fail(database.lastError().text());
+    }
+    QSqlQuery update(database);
+    update.prepare(QStringLiteral(
+        "UPDATE outcomes SET altitude = ?, altitude_asked = 1 WHERE job = ? AND row = ?"));
+    for (const auto& [row, metres] : rows) {
+        update.bindValue(0, Optional(metres));
+        update.bindValue(1, job_);
+        update.bindValue(2, qint64{row});
+        if (!update.exec()) {
+            const QString why = update.lastError().text();
             database.rollback();
             return Fail(why);
         }
@@ -160,8 +231,8 @@ bool BatchJournal::StartReading() {
     reading_.emplace(QSqlDatabase::database(connection_));
     reading_->setForwardOnly(true);
     reading_->prepare(
-        QStringLiteral("SELECT row, status, latitude, longitude, label, precision, source, remark "
-                       "FROM outcomes WHERE job = ? ORDER BY row"));
+        QStringLiteral("SELECT row, status, latitude, longitude, label, precision, source, remark, "
+                       "citycode, altitude FROM outcomes WHERE job = ? ORDER BY row"));
     reading_->addBindValue(job_);
     return reading_->exec() || Fail(reading_->lastError().text());
 }
@@ -179,6 +250,8 @@ std::optional<std::pair<qsizetype, RowOutcome>> BatchJournal::NextOutcome() {
     outcome.precision = reading_->value(5).toString();
     outcome.source = reading_->value(6).toString();
     outcome.remark = reading_->value(7).toString();
+    outcome.cityCode = reading_->value(8).toString();
+    outcome.altitude = Optional(reading_->value(9));
     return std::pair{static_cast<qsizetype>(reading_->value(0).toLongLong()), outcome};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressfile/RowOutcome.h"
+#include "geocoding/Geocoder.h"
 
 #include <QList>
 #include <QSet>
@@ -38,6 +39,12 @@ public:
 
     // Records the outcomes of `rows` (index, outcome) together.
     bool Record(const QList<std::pair<qsizetype, RowOutcome>>& rows);
+
+    // Up to `most` rows found whose altitude the service has not answered yet, in their order,
+    // with their points.
+    QList<std::pair<qsizetype, Place>> PointsWithoutAltitude(qsizetype most);
+    // Records the altitudes the service answered for `rows` (none: it has none for the point).
+    bool RecordAltitudes(const QList<std::pair<qsizetype, std::optional<double>>>& rows);
 
     // The outcomes in the order of their rows, one at a time: starts from the first.
     bool StartReading();

@@ -16,16 +16,21 @@ const QStringList kAddedColumns = {u"latitude"_qs,        u"longitude"_qs, u"sta
                                    u"adresse_trouvee"_qs, u"precision"_qs, u"source"_qs,
                                    u"remarque"_qs};
 
-Cell CoordinateCell(const std::optional<double>& value) {
+Cell NumberCell(const std::optional<double>& value, int decimals) {
     if (!value) {
         return {};
     }
-    return {QString::number(*value, 'f', 6), Cell::Kind::Number};
+    return {QString::number(*value, 'f', decimals), Cell::Kind::Number};
 }
 
-void AppendOutcome(Row& row, const RowOutcome& outcome) {
-    row.append(CoordinateCell(outcome.latitude));
-    row.append(CoordinateCell(outcome.longitude));
+// The service gives altitudes to the centimetre.
+constexpr int kAltitudeDecimals = 2;
+constexpr int kCoordinateDecimals = 6;
+
+void AppendOutcome(Row& row, const RowOutcome& outcome, const ExtraColumns& extra) {
+    const bool found = outcome.status == RowStatus::Found;
+    row.append(NumberCell(outcome.latitude, kCoordinateDecimals));
+    row.append(NumberCell(outcome.longitude, kCoordinateDecimals));
     row.append({RowStatusText(outcome.status), Cell::Kind::Text});
     row.append({outcome.label, Cell::Kind::ForeignText});
     row.append({outcome.precision, Cell::Kind::Text});
@@ -34,12 +39,19 @@ void AppendOutcome(Row& row, const RowOutcome& outcome) {
                     : QString(),
                 Cell::Kind::Text});
     row.append({outcome.remark, Cell::Kind::ForeignText});
+    if (extra.altitude) {
+        row.append(NumberCell(found ? outcome.altitude : std::nullopt, kAltitudeDecimals));
+    }
+    if (extra.cityCode) {
+        row.append({found ? outcome.cityCode : QString(), Cell::Kind::ForeignText});
+    }
 }
 
 } // namespace
 
 QString WriteBatchOutput(const QString& input, const QString& output, qsizetype width,
-                         BatchJournal& journal, std::array<qsizetype, 4>& counts) {
+                         const ExtraColumns& extra, BatchJournal& journal,
+                         std::array<qsizetype, 4>& counts) {
     OpenedTable table = OpenTableFile(input);
     if (!table.reader) {
         return table.error;
@@ -47,7 +59,14 @@ QString WriteBatchOutput(const QString& input, const QString& output, qsizetype 
     Row header;
     table.reader->NextRow(header);
     header.resize(width);
-    for (const QString& name : kAddedColumns) {
+    QStringList added = kAddedColumns;
+    if (extra.altitude) {
+        added.append(u"altitude"_qs);
+    }
+    if (extra.cityCode) {
+        added.append(u"code_insee"_qs);
+    }
+    for (const QString& name : std::as_const(added)) {
         header.append({name, Cell::Kind::Text});
     }
     if (!journal.StartReading()) {
@@ -77,7 +96,7 @@ QString WriteBatchOutput(const QString& input, const QString& output, qsizetype 
                 : RowFailure(RowStatus::Error, QStringLiteral("Ligne non traitée."));
         ++counts[static_cast<std::size_t>(outcome.status)];
         row.resize(std::max(row.size(), width));
-        AppendOutcome(row, outcome);
+        AppendOutcome(row, outcome, extra);
         return true;
     });
     if (!reader.Error().isEmpty()) {

@@ -7,13 +7,21 @@
 
 namespace tarnel {
 
+// The columns a batch adds on request, after the others and in this order.
+struct ExtraColumns {
+    bool altitude = false; // "altitude", in metres, of the rows found
+    bool cityCode = false; // "code_insee", the INSEE code of the commune found
+};
+
 // Writes the result of a batch: the table `input` read again row by row, each row padded to
 // `width` cells and followed by the columns latitude, longitude (numbers), statut,
 // adresse_trouvee, precision, source and remarque of its outcome in `journal` (a row without
-// one is marked as an error), in the input's format and dialect, atomically to `output`.
+// one is marked as an error), then those of `extra`, in the input's format and dialect,
+// atomically to `output`.
 // Counts the outcomes written by RowStatus into `counts`. Returns the reason it failed, in
 // French; empty when the whole table was written.
 QString WriteBatchOutput(const QString& input, const QString& output, qsizetype width,
-                         BatchJournal& journal, std::array<qsizetype, 4>& counts);
+                         const ExtraColumns& extra, BatchJournal& journal,
+                         std::array<qsizetype, 4>& counts);
 
 } // namespace tarnel

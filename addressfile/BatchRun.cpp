@@ -37,6 +37,17 @@ QString Refusing() {
                           "arrêté.");
 }
 
+QString AltitudeTrouble(HttpAnswer::Outcome outcome) {
+    const QString why = outcome == HttpAnswer::Outcome::Refused
+                            ? QStringLiteral("refuse les demandes (limite d'usage dépassée)")
+                        : outcome == HttpAnswer::Outcome::Failed
+                            ? QStringLiteral("a donné une réponse illisible")
+                            : QStringLiteral("ne répond pas (la connexion est-elle coupée ?)");
+    return QStringLiteral("Le service d'altitude de l'IGN %1 : le travail est en pause ; il "
+                          "reprendra là où il s'est arrêté.")
+        .arg(why);
+}
+
 QString Disabled(const QString& which) {
     return QStringLiteral("Le géocodeur %1 est désactivé dans la configuration de Tarnel.")
         .arg(which);
@@ -55,7 +66,7 @@ BatchRun::BatchRun(const BatchRequest& request, const BatchServices& services,
 BatchEnd BatchRun::Execute() {
     clock_.start();
     BatchEnd end;
-    end.written = Prepare() && Geocode() && Write();
+    end.written = Prepare() && Geocode() && AddAltitudes() && Write();
     end.cancelled = control_.Cancelled();
     end.error = error_;
     if (end.cancelled && end.error.isEmpty()) {
@@ -340,9 +351,49 @@ bool BatchRun::PauseBecause(const QString& reason) {
     return resumed;
 }
 
+bool BatchRun::AddAltitudes() {
+    if (!request_.extra.altitude || !services_.altitude) {
+        return true;
+    }
+    while (true) {
+        const QList<std::pair<qsizetype, Place>> points =
+            journal_->PointsWithoutAltitude(AltitudeBatch::kMostPoints);
+        if (!journal_->Error().isEmpty()) {
+            return Fail(journal_->Error());
+        }
+        if (points.isEmpty()) {
+            return true;
+        }
+        QList<Place> places;
+        places.reserve(points.size());
+        for (const auto& [index, place] : points) {
+            places.append(place);
+        }
+        const PointsAltitudes answer = services_.altitude->Ask(places);
+        if (control_.Cancelled()) {
+            return false;
+        }
+        if (answer.outcome != HttpAnswer::Outcome::Body) {
+            if (!PauseBecause(AltitudeTrouble(answer.outcome))) {
+                return false;
+            }
+            continue;
+        }
+        QList<std::pair<qsizetype, std::optional<double>>> altitudes;
+        altitudes.reserve(points.size());
+        for (qsizetype i = 0; i < points.size(); ++i) {
+            altitudes.append({points[i].first, answer.metres[i]});
+        }
+        if (!journal_->RecordAltitudes(altitudes)) {
+            return Fail(journal_->Error());
+        }
+        Report();
+    }
+}
+
 bool BatchRun::Write() {
-    const QString error =
-        WriteBatchOutput(request_.input, request_.output, width_, *journal_, progress_.counts);
+    const QString error = WriteBatchOutput(request_.input, request_.output, width_, request_.extra,
+                                           *journal_, progress_.counts);
     if (!error.isEmpty()) {
         return Fail(error);
     }

@@ -3,9 +3,11 @@
 #include "addressfile/AddressColumns.h"
 #include "addressfile/BatchControl.h"
 #include "addressfile/BatchJournal.h"
+#include "addressfile/BatchOutput.h"
 #include "addressfile/ChunkCsv.h"
 #include "addressfile/RowOutcome.h"
 #include "geocoding/AddressQuery.h"
+#include "geocoding/AltitudeBatch.h"
 #include "geocoding/Geocoder.h"
 #include "geocoding/GeoplateformeCsvSearch.h"
 #include "spreadsheet/TableDialect.h"
@@ -34,6 +36,7 @@ struct BatchRequest {
     bool restart = false;                  // forget an unfinished run of the same file
     std::optional<AddressColumns> columns; // recognised from the header when not given
     qsizetype chunkRows = kChunkRows;
+    ExtraColumns extra;
 };
 
 // Who is asked; a service left null is turned off.
@@ -41,6 +44,7 @@ struct BatchServices {
     GeoplateformeCsvSearch* csv = nullptr; // French rows, a chunk at a time
     Geocoder* france = nullptr;            // French rows the CSV answer does not settle
     Geocoder* world = nullptr;             // rows outside France
+    AltitudeBatch* altitude = nullptr;     // the altitudes of the rows found, when asked
 };
 
 struct BatchProgress {
@@ -69,8 +73,10 @@ using BatchProgressHandler = std::function<void(const BatchProgress&)>;
 // in its order, padded to the widest row, with the columns latitude, longitude, statut,
 // adresse_trouvee, precision, source and remarque added. French rows go a chunk at a time to
 // the CSV geocoding, each answer weighed by DecideCsvRow; rows the answer leaves out are sent
-// again twice, then asked alone with those it does not settle (DecideAlone). A service that
-// cannot be reached, or keeps refusing, pauses the batch until it is resumed.
+// again twice, then asked alone with those it does not settle (DecideAlone). Asked for, the
+// altitudes of the rows found are then fetched, kMostPoints at a time, and kept in the journal
+// too. A service that cannot be reached, or keeps refusing, pauses the batch until it is
+// resumed.
 class BatchRun {
 public:
     BatchRun(const BatchRequest& request, const BatchServices& services, BatchControl& control,
@@ -92,6 +98,7 @@ private:
     std::optional<RowOutcome> AskAlone(Geocoder* geocoder, const AddressQuery& typed,
                                        const QString& source, const QString& rejected);
     bool Decide(qsizetype index, const RowOutcome& outcome);
+    bool AddAltitudes();
     bool Commit();
     bool Write();
     bool PauseBecause(const QString& reason);

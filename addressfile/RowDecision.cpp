@@ -72,6 +72,7 @@ std::optional<RowOutcome> DecideCsvRow(const GeocodedRow& answer, const AddressQ
     outcome.label = answer.label;
     outcome.precision = PrecisionOfType(answer.type);
     outcome.source = FrenchSourceName();
+    outcome.cityCode = answer.citycode;
     return outcome;
 }
 
@@ -97,6 +98,7 @@ RowOutcome DecideAlone(const GeocodeResult& result, const AddressQuery& typed,
         outcome.longitude = result.place.longitude;
         outcome.label = result.label;
         outcome.precision = PrecisionOfLabel(result.label, typed);
+        outcome.cityCode = result.cityCode;
         return outcome;
     case Outcome::NoMatch:
         outcome.status = RowStatus::NotFound;

@@ -26,6 +26,8 @@ struct RowOutcome {
     QString precision; // "numéro", "rue", "commune"; empty when no place was taken
     QString source;    // "Base Adresse Nationale", "OpenStreetMap Nominatim"
     QString remark;    // why no place was taken, in French
+    QString cityCode;  // the INSEE code of the place's commune, when its answer gives it
+    std::optional<double> altitude; // of the place found, in metres, once asked and known
 
     friend bool operator==(const RowOutcome&, const RowOutcome&) = default;
 };

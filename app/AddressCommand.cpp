@@ -4,6 +4,7 @@
 #include "addressfile/AddressColumns.h"
 #include "app/GeocoderConfig.h"
 #include "core/ProgramInfo.h"
+#include "geocoding/AltitudeBatch.h"
 #include "geocoding/GeoplateformeCsvSearch.h"
 #include "geocoding/GeoplateformeGeocoder.h"
 #include "geocoding/NominatimGeocoder.h"
@@ -126,8 +127,19 @@ int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
     if (!endpoints.world.isEmpty()) {
         world = std::make_unique<NominatimGeocoder>(endpoints.world, agent, NominatimTurns());
     }
+    std::unique_ptr<AltitudeBatch> altitude;
+    if (line.extra.altitude) {
+        if (endpoints.altitude.isEmpty()) {
+            Say(stderr, QStringLiteral("Tarnel : le service d'altitude est désactivé dans la "
+                                       "configuration de Tarnel : --altitude ne peut pas être "
+                                       "servie.\n"));
+            return kExitRefused;
+        }
+        altitude = std::make_unique<AltitudeBatch>(endpoints.altitude, agent);
+    }
 
-    BatchRequest request{line.input, output, BatchJournalFile(), line.restart, columns};
+    const BatchRequest request{line.input, output,     BatchJournalFile(), line.restart,
+                               columns,    kChunkRows, line.extra};
     const bool terminal = isatty(fileno(stderr)) != 0;
     std::mutex saying;
     bool resumeSaid = false;
@@ -141,7 +153,7 @@ int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
         }
     };
     AddressBatch* running = nullptr;
-    AddressBatch batch(request, {csv.get(), france.get(), world.get()},
+    AddressBatch batch(request, {csv.get(), france.get(), world.get(), altitude.get()},
                        [&](const BatchProgress& progress) {
                            const std::lock_guard lock(saying);
                            sayResumed(progress);

@@ -27,8 +27,9 @@ QStringList ColumnParts() {
 // windows take ("-style", "-platform").
 bool IsOwnOption(const QString& argument) {
     static const QStringList options = {u"--adresses"_qs, u"--sortie"_qs, u"--recommencer"_qs,
-                                        u"--colonne"_qs,  u"--help"_qs,   u"-h"_qs,
-                                        u"--version"_qs,  u"-v"_qs};
+                                        u"--altitude"_qs, u"--insee"_qs,  u"--colonne"_qs,
+                                        u"--help"_qs,     u"-h"_qs,       u"--version"_qs,
+                                        u"-v"_qs};
     return options.contains(argument.section(u'=', 0, 0));
 }
 
@@ -59,6 +60,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         }
         if (argument == u"--recommencer"_qs) {
             line.restart = true;
+        } else if (argument == u"--altitude"_qs) {
+            line.extra.altitude = true;
+        } else if (argument == u"--insee"_qs) {
+            line.extra.cityCode = true;
         } else if (argument.startsWith(u"--adresses"_qs)) {
             const std::optional<QString> file = value(u"--adresses"_qs);
             if (!file || file->isEmpty()) {
@@ -96,7 +101,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 QString CommandLineHelp() {
     return QStringLiteral(
         "Utilisation : tarnel [--adresses FICHIER [--sortie FICHIER] [--recommencer]\n"
-        "                     [--colonne PARTIE=EN-TÊTE]...]\n"
+        "                     [--altitude] [--insee] [--colonne PARTIE=EN-TÊTE]...]\n"
         "\n"
         "Sans option, Tarnel ouvre ses fenêtres.\n"
         "\n"
@@ -109,6 +114,10 @@ QString CommandLineHelp() {
         "                       Le fichier d'adresses n'est jamais modifié.\n"
         "  --recommencer        reprend le fichier depuis le début, même s'il avait été\n"
         "                       laissé inachevé (sinon le travail reprend où il s'était arrêté).\n"
+        "  --altitude           ajoute la colonne altitude : l'altitude en mètres de chaque\n"
+        "                       lieu trouvé en France (RGE ALTI®, IGN), vide hors des données.\n"
+        "  --insee              ajoute la colonne code_insee : le code INSEE de la commune de\n"
+        "                       chaque lieu trouvé, vide quand le service ne le donne pas.\n"
         "  --colonne PARTIE=EN-TÊTE\n"
         "                       indique la colonne d'une partie de l'adresse quand son en-tête\n"
         "                       n'est pas reconnu ; PARTIE : numero, rue, complement,\n"
@@ -117,7 +126,8 @@ QString CommandLineHelp() {
         "  -v, --version        affiche la version de Tarnel.\n"
         "\n"
         "Colonnes ajoutées : latitude, longitude, statut (trouvée, à vérifier, introuvable,\n"
-        "erreur), adresse_trouvee, precision (numéro, rue, commune), source et remarque.\n"
+        "erreur), adresse_trouvee, precision (numéro, rue, commune), source et remarque,\n"
+        "puis altitude et code_insee quand ils sont demandés.\n"
         "\n"
         "Code de sortie : 0 quand le résultat est écrit, 1 quand le fichier ne peut pas être\n"
         "géocodé, 2 pour une commande incorrecte, 3 quand le travail est interrompu (il\n"

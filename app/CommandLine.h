@@ -1,5 +1,7 @@
 #pragma once
 
+#include "addressfile/BatchOutput.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,13 +16,15 @@ struct CommandLine {
         Windows, // no option of the command line: the program's windows
         Help,    // --help, -h
         Version, // --version, -v
-        Geocode, // --adresses FICHIER [--sortie FICHIER] [--recommencer] [--colonne P=EN-TÊTE]
+        Geocode, // --adresses FICHIER [--sortie FICHIER] [--recommencer] [--altitude]
+                 // [--insee] [--colonne P=EN-TÊTE]
         Invalid, // `error` says why
     };
     Action action = Action::Windows;
     QString input;
     QString output; // empty: next to the input
     bool restart = false;
+    ExtraColumns extra; // --altitude, --insee
     // The address columns named by the user: part ("numero", "rue", "complement",
     // "code-postal", "commune", "pays", "code-insee", "adresse") and the header naming it.
     QList<std::pair<QString, QString>> columns;

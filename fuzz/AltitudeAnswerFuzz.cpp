@@ -1,16 +1,19 @@
-// Fuzz target of the reader of the Géoplateforme altimetry service's answers
-// (AltitudeService::ReadAnswer), of the panel's sentence made of it (AltitudeJson) and of the
-// address window's reader of the map service's altitude answers (AltitudeOfAnswer): bytes that
-// come from the network.
+// Fuzz target of the readers of the Géoplateforme altimetry service's answers
+// (AltitudeService::ReadAnswer for one point, AltitudeBatch::ReadAnswer for many), of the panel's
+// sentence made of it (AltitudeJson) and of the address window's reader of the map service's
+// altitude answers (AltitudeOfAnswer): bytes that come from the network.
 //
 // Checked on every input, besides no crash and no sanitizer report: reading finds, finds none
 // or fails; an altitude found is one some ground has (never the "no data" -99999); none comes
 // with an answer that found none; the panel's answer is a JSON object with a status, and the
 // address window reads back from it the altitude found, to the centimetre; the same bytes read
-// the same; the window reads a finite altitude or none.
+// the same; the window reads a finite altitude or none; the reader of many points gives as
+// many altitudes as asked or none, each one some ground has, and for one point agrees with the
+// reader of one.
 
 #include "core/AltitudeQuery.h"
 #include "fuzz/FuzzSupport.h"
+#include "geocoding/AltitudeBatch.h"
 #include "geocoding/AltitudeService.h"
 #include "mapservice/PointFactJson.h"
 
@@ -34,6 +37,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     altitude.outcome == GeocodeResult::Outcome::Failed,
                 "reading an answer finds, finds none or fails");
         Require(altitude.metres == 0, "no altitude comes with an answer that found none");
+    }
+    for (const qsizetype count : {1, 2, 3}) {
+        const auto many = tarnel::AltitudeBatch::ReadAnswer(bytes, count);
+        Require(!many || many->size() == count, "as many altitudes as points asked, or none");
+        for (const std::optional<double>& metres : many.value_or(QList<std::optional<double>>{})) {
+            Require(!metres || (std::isfinite(*metres) && *metres >= -500 && *metres <= 9000),
+                    "an altitude of many is one some ground has");
+        }
+        if (count == 1 && many) {
+            Require(many->front().has_value() ==
+                            (altitude.outcome == GeocodeResult::Outcome::Found) &&
+                        many->front().value_or(0) == altitude.metres,
+                    "one point read alike by both readers");
+        }
     }
     const tarnel::PointAltitude again = tarnel::AltitudeService::ReadAnswer(bytes);
     Require(again.outcome == altitude.outcome && again.metres == altitude.metres,

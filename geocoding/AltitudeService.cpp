@@ -41,14 +41,9 @@ PointAltitude AltitudeService::At(const Place& point) {
                                   "&resource=ign_rge_alti_wld&zonly=true");
 }
 
-PointAltitude AltitudeService::ReadAnswer(const QByteArray& json) {
-    const QJsonArray elevations =
-        QJsonDocument::fromJson(json).object().value(QLatin1String("elevations")).toArray();
-    if (elevations.isEmpty()) {
-        return {};
-    }
-    const QJsonValue first = elevations.first();
-    const QJsonValue z = first.isObject() ? first.toObject().value(QLatin1String("z")) : first;
+PointAltitude AltitudeOfElevation(const QJsonValue& elevation) {
+    const QJsonValue z =
+        elevation.isObject() ? elevation.toObject().value(QLatin1String("z")) : elevation;
     if (!z.isDouble() || !std::isfinite(z.toDouble())) {
         return {};
     }
@@ -60,6 +55,15 @@ PointAltitude AltitudeService::ReadAnswer(const QByteArray& json) {
         return {};
     }
     return {GeocodeResult::Outcome::Found, metres};
+}
+
+PointAltitude AltitudeService::ReadAnswer(const QByteArray& json) {
+    const QJsonArray elevations =
+        QJsonDocument::fromJson(json).object().value(QLatin1String("elevations")).toArray();
+    if (elevations.isEmpty()) {
+        return {};
+    }
+    return AltitudeOfElevation(elevations.first());
 }
 
 } // namespace tarnel

@@ -3,6 +3,7 @@
 #include "geocoding/PointLookup.h"
 
 #include <QByteArray>
+#include <QJsonValue>
 #include <QString>
 #include <memory>
 
@@ -13,6 +14,11 @@ struct PointAltitude {
     GeocodeResult::Outcome outcome = GeocodeResult::Outcome::Failed; // NoMatch: not covered
     double metres = 0;                                               // when found
 };
+
+// One element of the service's "elevations": a number, or an object whose "z" is one. NoMatch
+// for the "no data" value (IGN's widgets take anything from -189999 to -9999 as such), Failed
+// for anything else than a finite number in that shape or an altitude no ground has.
+PointAltitude AltitudeOfElevation(const QJsonValue& elevation);
 
 // The Géoplateforme's altimetry service on IGN's RGE ALTI® (Licence Ouverte):
 // GET <elevationUrl>?lon=<lon>&lat=<lat>&resource=ign_rge_alti_wld&zonly=true, answered
@@ -31,9 +37,7 @@ public:
     PointAltitude At(const Place& point);
     void CancelLookups() { lookup_.Cancel(); }
 
-    // The first altitude of an answer; NoMatch for the "no data" value (IGN's widgets take
-    // anything from -189999 to -9999 as such), Failed for anything else than a finite number in
-    // the answer's shape or an altitude no ground has.
+    // The first altitude of an answer, read by AltitudeOfElevation; Failed without one.
     static PointAltitude ReadAnswer(const QByteArray& json);
 
     // The turns of the whole program's requests to the service: 2.5 a second, half its limit.

@@ -116,6 +116,10 @@ HttpAnswer Exchange(CURL* handle, const HttpLimits& limits, const Cancellation* 
     return answer;
 }
 
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
 struct MimeDeleter {
     void operator()(curl_mime* mime) const { curl_mime_free(mime); }
 };
@@ -156,6 +160,25 @@ HttpAnswer BoundedPostForm(const QByteArray& url, const QByteArray& userAgent,
     // A geocoded file shrinks a hundredfold with gzip, which every server offers; brotli,
     // which some servers spend seconds on for a few megabytes, brings little more.
     curl_easy_setopt(easy.get(), CURLOPT_ACCEPT_ENCODING, "gzip");
+    return Exchange(easy.get(), limits, cancel);
+}
+
+HttpAnswer BoundedPostJson(const QByteArray& url, const QByteArray& userAgent,
+                           const HttpLimits& limits, const QByteArray& json,
+                           const Cancellation* cancel) {
+    const CurlEasy easy = DirectEasy(url, userAgent.constData(), limits.connectTimeout);
+    if (!easy) {
+        return {};
+    }
+    const std::unique_ptr<curl_slist, SlistDeleter> headers(
+        curl_slist_append(nullptr, "Content-Type: application/json"));
+    if (!headers) {
+        return {};
+    }
+    curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDS, json.constData());
+    curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(json.size()));
+    curl_easy_setopt(easy.get(), CURLOPT_ACCEPT_ENCODING, "");
     return Exchange(easy.get(), limits, cancel);
 }
 

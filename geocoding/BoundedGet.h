@@ -50,4 +50,10 @@ HttpAnswer BoundedPostForm(const QByteArray& url, const QByteArray& userAgent,
                            const HttpLimits& limits, const QList<FormField>& fields,
                            const Cancellation* cancel = nullptr);
 
+// POSTs the JSON document `json` to `url`, within the same bounds and in the same way as
+// BoundedGet.
+HttpAnswer BoundedPostJson(const QByteArray& url, const QByteArray& userAgent,
+                           const HttpLimits& limits, const QByteArray& json,
+                           const Cancellation* cancel = nullptr);
+
 } // namespace tarnel

@@ -35,6 +35,8 @@ struct GeocodeResult {
     // Other places that fit what was typed as well as `place` and that nothing typed tells
     // apart from it, best first; the page lists them.
     std::vector<Candidate> others{};
+    // The INSEE code of the commune of `place`, when the geocoder gives it.
+    QString cityCode{};
 };
 
 // Turns a postal address into the place of its first match.

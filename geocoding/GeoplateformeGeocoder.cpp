@@ -68,6 +68,7 @@ struct Fitting {
     double score;
     Candidate candidate;
     QString town; // its TownKey: places of one town are one place to the user
+    QString cityCode;
 };
 
 } // namespace
@@ -138,7 +139,8 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json, const Ad
         fitting.push_back({fit.level,
                            score.toDouble(),
                            {label, *place},
-                           TownKey(properties.value(QLatin1String("city")).toString())});
+                           TownKey(properties.value(QLatin1String("city")).toString()),
+                           properties.value(QLatin1String("citycode")).toString()});
     }
     if (fitting.empty()) {
         return {GeocodeResult::Outcome::NoMatch, {}};
@@ -148,6 +150,7 @@ GeocodeResult GeoplateformeGeocoder::ReadAnswer(const QByteArray& json, const Ad
     });
     GeocodeResult result{GeocodeResult::Outcome::Found, fitting.front().candidate.place,
                          fitting.front().candidate.label};
+    result.cityCode = fitting.front().cityCode;
     // Other towns only: the arrondissements of a town, or the stretches of one street under
     // several postal codes, are no other place to choose.
     QStringList towns{fitting.front().town};

@@ -3,11 +3,14 @@
 #include "geocoding/GeoplateformeGeocoder.h"
 #include "geocoding/NominatimGeocoder.h"
 #include "spreadsheet/TableFile.h"
+#include "tests/addressfile/AltimetryStandin.h"
 #include "tests/addressfile/GeocodingStandin.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <thread>
@@ -17,17 +20,22 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The services of a batch, all asking `standin` (the CSV geocoding at `csvUrl` when given).
+// The services of a batch, all asking `standin` (the CSV geocoding at `csvUrl` when given), the
+// altitudes at `altitudeUrl`, with turns of their own.
 struct Services {
-    explicit Services(const testing::GeocodingStandin& standin, const QString& csvUrl = {})
+    explicit Services(const testing::GeocodingStandin& standin, const QString& csvUrl = {},
+                      const QString& altitudeUrl = u"http://127.0.0.1:1/elevation.json"_qs)
         : csv(csvUrl.isEmpty() ? standin.CsvUrl() : csvUrl, "TarnelTest/1")
         , france(standin.SearchUrl(), "TarnelTest/1")
-        , world(standin.NominatimUrl(), "TarnelTest/1", {}, 1ms) {}
-    BatchServices Pointers() { return {&csv, &france, &world}; }
+        , world(standin.NominatimUrl(), "TarnelTest/1", {}, 1ms)
+        , altitude(altitudeUrl, "TarnelTest/1", AltitudeBatch::Limits(),
+                   std::make_shared<RateLimiter>(10ms, 3000ms)) {}
+    BatchServices Pointers() { return {&csv, &france, &world, &altitude}; }
 
     GeoplateformeCsvSearch csv;
     GeoplateformeGeocoder france;
     NominatimGeocoder world;
+    AltitudeBatch altitude;
 };
 
 QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
@@ -52,9 +60,10 @@ QList<Row> ReadBack(const QString& path) {
 BatchEnd Run(const QTemporaryDir& dir, const QString& input, BatchServices services,
              qsizetype chunkRows = kChunkRows,
              const std::function<void(AddressBatch&, const BatchProgress&)>& onProgress = {},
-             bool restart = false) {
+             bool restart = false, ExtraColumns extra = {}) {
     BatchRequest request;
     request.restart = restart;
+    request.extra = extra;
     request.input = input;
     request.output = dir.filePath(u"out.csv"_qs);
     request.journal = dir.filePath(u"journal.sqlite"_qs);
@@ -104,13 +113,22 @@ private slots:
     void refusedFiles();
     void dialectsKept_data();
     void dialectsKept();
+    void extraColumns_data();
+    void extraColumns();
+    void altitudesBatchedAndResumed();
+    void altitudeRefusalWaitedOut();
+    void altitudeServiceDownPauses();
+    void olderJournalTakenUp();
 
 private:
     testing::GeocodingStandin standin_;
+    testing::AltimetryStandin altimetry_;
 };
 
 void BatchRunTest::initTestCase() {
     QVERIFY(standin_.Start());
+    QVERIFY(altimetry_.Start());
+    altimetry_.SetUncovered(49.0317); // 8 Boulevard du Port, Cergy
 }
 
 void BatchRunTest::rows_data() {
@@ -469,6 +487,155 @@ void BatchRunTest::dialectsKept() {
         QCOMPARE(out.reader->Dialect().encoding, in.reader->Dialect().encoding);
         QCOMPARE(out.reader->Dialect().lineEnd, in.reader->Dialect().lineEnd);
     }
+}
+
+// The altitude and the INSEE code, on request, after the other added columns: numbers as the
+// coordinates are written, empty where the service has no altitude (-99999, abroad) or the row
+// was not found.
+void BatchRunTest::extraColumns_data() {
+    QTest::addColumn<bool>("altitude");
+    QTest::addColumn<bool>("cityCode");
+    QTest::addColumn<QStringList>("added"); // the names of the columns after "remarque"
+    // By row: Duhesme (CSV answer), Cergy (asked alone, not covered), London (Nominatim gives no
+    // INSEE code), not found.
+    QTest::addColumn<QList<QStringList>>("cells");
+
+    const QList<QStringList> both = {{u"164,34"_qs, u"75118"_qs},
+                                     {QString(), u"95127"_qs},
+                                     {QString(), QString()},
+                                     {QString(), QString()}};
+    QTest::newRow("both") << true << true << QStringList{u"altitude"_qs, u"code_insee"_qs} << both;
+    QTest::newRow("neither") << false << false << QStringList() << QList<QStringList>{};
+}
+
+void BatchRunTest::extraColumns() {
+    QFETCH(bool, altitude);
+    QFETCH(bool, cityCode);
+    QFETCH(QStringList, added);
+    QFETCH(QList<QStringList>, cells);
+
+    QTemporaryDir dir;
+    const QString input = Write(dir, u"in.csv"_qs,
+                                "Adresse;Code postal;Ville;Pays\r\n18 rue Duhesme;75018;Paris;\r\n"
+                                "8 bd du port;95000;Cergy;\r\n"
+                                "10 Downing Street;;London;Royaume-Uni\r\n"
+                                "jsajhgsdkfjhsfkjhaldkadjaslgldasd;;Paris;\r\n");
+    Services services(standin_, {}, altimetry_.Url());
+    const int requests = altimetry_.Requests();
+    const BatchEnd end =
+        Run(dir, input, services.Pointers(), kChunkRows, {}, false, {altitude, cityCode});
+    QVERIFY2(end.written, qPrintable(end.error));
+    QCOMPARE(altimetry_.Requests() - requests, altitude ? 1 : 0);
+    QCOMPARE(altitude ? altimetry_.PointsAsked().back() : 2, 2); // London is not sent
+    const QList<Row> out = ReadBack(dir.filePath(u"out.csv"_qs));
+    QCOMPARE(out.size(), 5);
+    QStringList header;
+    for (qsizetype i = 4 + kAdded; i < out[0].size(); ++i) {
+        header.append(out[0][i].text);
+    }
+    QCOMPARE(header, added);
+    for (qsizetype row = 0; row < cells.size(); ++row) {
+        QCOMPARE(out[row + 1].size(), 4 + kAdded + added.size());
+        for (qsizetype i = 0; i < added.size(); ++i) {
+            QCOMPARE(out[row + 1][4 + kAdded + i].text, cells[row].value(i));
+        }
+    }
+}
+
+// 12,000 rows found: their altitudes in three requests of 5,000 points at most; cut short after
+// the first, the run goes on without asking the rows or the altitudes it has again.
+void BatchRunTest::altitudesBatchedAndResumed() {
+    constexpr int kRows = 12000;
+    QTemporaryDir dir;
+    const QString input = Write(dir, u"in.csv"_qs, SameRows("18 rue Duhesme;75018;Paris", kRows));
+    const qsizetype before = altimetry_.PointsAsked().size();
+    const ExtraColumns extra{true, false};
+    {
+        Services services(standin_, {}, altimetry_.Url());
+        const BatchEnd first = Run(
+            dir, input, services.Pointers(), kChunkRows,
+            [&](AddressBatch& batch, const BatchProgress&) {
+                if (altimetry_.PointsAsked().size() > before) {
+                    batch.Cancel();
+                }
+            },
+            false, extra);
+        QVERIFY(first.cancelled);
+        QCOMPARE(first.progress.done, kRows);
+    }
+    const int csvRequests = standin_.CsvRequests();
+    Services services(standin_, {}, altimetry_.Url());
+    const BatchEnd second = Run(dir, input, services.Pointers(), kChunkRows, {}, false, extra);
+    QVERIFY2(second.written, qPrintable(second.error));
+    QCOMPARE(second.progress.resumed, kRows);
+    QCOMPARE(standin_.CsvRequests(), csvRequests);
+    QCOMPARE(altimetry_.PointsAsked().mid(before), (QList<int>{5000, 5000, 2000}));
+    const QList<Row> out = ReadBack(dir.filePath(u"out.csv"_qs));
+    QCOMPARE(out.size(), kRows + 1);
+    for (qsizetype i = 1; i <= kRows; ++i) {
+        if (out[i].back().text.isEmpty()) {
+            QFAIL(qPrintable(u"row %1 has no altitude"_qs.arg(i)));
+        }
+    }
+}
+
+void BatchRunTest::altitudeRefusalWaitedOut() {
+    QTemporaryDir dir;
+    const QString input = Write(dir, u"in.csv"_qs, SameRows("18 rue Duhesme;75018;Paris", 2));
+    Services services(standin_, {}, altimetry_.Url());
+    const int refusals = altimetry_.Refusals();
+    altimetry_.RefuseNext(1, 1);
+    QElapsedTimer clock;
+    clock.start();
+    const BatchEnd end = Run(dir, input, services.Pointers(), kChunkRows, {}, false, {true, false});
+    QVERIFY2(end.written, qPrintable(end.error));
+    QCOMPARE(altimetry_.Refusals() - refusals, 1);
+    QVERIFY2(clock.elapsed() >= 1000, "the Retry-After was not waited out");
+    QCOMPARE(ReadBack(dir.filePath(u"out.csv"_qs))[1].back().text, u"164,34"_qs);
+}
+
+void BatchRunTest::altitudeServiceDownPauses() {
+    QTemporaryDir dir;
+    const QString input = Write(dir, u"in.csv"_qs, SameRows("18 rue Duhesme;75018;Paris", 2));
+    Services services(standin_); // the altitudes at a port where nothing listens
+    QString pause;
+    const BatchEnd end = Run(dir, input, services.Pointers(), kChunkRows,
+                             [&](AddressBatch& batch, const BatchProgress& progress) {
+                                 if (!progress.pause.isEmpty()) {
+                                     pause = progress.pause;
+                                     batch.Cancel();
+                                 }
+                             },
+                             false, {true, true});
+    QVERIFY(!end.written);
+    QVERIFY(end.cancelled);
+    QVERIFY2(pause.startsWith(u"Le service d'altitude de l'IGN ne répond pas"_qs),
+             qPrintable(pause));
+    QCOMPARE(end.progress.done, 2);
+    QVERIFY(!QFile::exists(dir.filePath(u"out.csv"_qs)));
+}
+
+// A journal an earlier version left, without the columns added since, gets them.
+void BatchRunTest::olderJournalTakenUp() {
+    QTemporaryDir dir;
+    {
+        QSqlDatabase older = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"older"_qs);
+        older.setDatabaseName(dir.filePath(u"journal.sqlite"_qs));
+        QVERIFY(older.open());
+        QSqlQuery make(older);
+        QVERIFY(make.exec(u"CREATE TABLE outcomes (job INTEGER NOT NULL, row INTEGER NOT NULL, "
+                          "status INTEGER NOT NULL, latitude REAL, longitude REAL, label TEXT, "
+                          "precision TEXT, source TEXT, remark TEXT, PRIMARY KEY (job, row))"_qs));
+        older.close();
+    }
+    QSqlDatabase::removeDatabase(u"older"_qs);
+    const QString input = Write(dir, u"in.csv"_qs, SameRows("18 rue Duhesme;75018;Paris", 1));
+    Services services(standin_, {}, altimetry_.Url());
+    const BatchEnd end = Run(dir, input, services.Pointers(), kChunkRows, {}, false, {true, true});
+    QVERIFY2(end.written, qPrintable(end.error));
+    const Row result = ReadBack(dir.filePath(u"out.csv"_qs))[1];
+    QCOMPARE(result.mid(result.size() - 2)[0].text, u"164,34"_qs);
+    QCOMPARE(result.back().text, u"75118"_qs);
 }
 
 QTEST_GUILESS_MAIN(BatchRunTest)

@@ -115,6 +115,7 @@ void RowDecisionTest::csvRow() {
         QCOMPARE(outcome->precision, precision);
         QCOMPARE(outcome->latitude, answer.latitude);
         QCOMPARE(outcome->source, u"Base Adresse Nationale"_qs);
+        QCOMPARE(outcome->cityCode, answer.citycode);
     }
 }
 

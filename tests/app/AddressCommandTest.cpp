@@ -1,5 +1,6 @@
 #include "addressfile/BatchRun.h"
 #include "app/CommandLine.h"
+#include "tests/addressfile/AltimetryStandin.h"
 #include "tests/addressfile/GeocodingStandin.h"
 
 #include <QDir>
@@ -49,18 +50,26 @@ private slots:
     void program();
     void resumedAfterKill();
     void progressOnTerminal();
+    void extraColumns_data();
+    void extraColumns();
 
 private:
     QProcessEnvironment Environment() const;
-    void Start(QProcess& process, const QStringList& arguments) const;
+    void Start(QProcess& process, const QStringList& arguments,
+               const QProcessEnvironment& environment) const;
+    void Start(QProcess& process, const QStringList& arguments) const {
+        Start(process, arguments, Environment());
+    }
     Run Finish(QProcess& process) const;
 
     testing::GeocodingStandin standin_;
+    testing::AltimetryStandin altimetry_;
     QTemporaryDir home_;
 };
 
 void AddressCommandTest::initTestCase() {
     QVERIFY(standin_.Start());
+    QVERIFY(altimetry_.Start());
     QVERIFY(home_.isValid());
 }
 
@@ -75,11 +84,13 @@ QProcessEnvironment AddressCommandTest::Environment() const {
     environment.insert(u"TARNEL_GEOCODER_FRANCE_URL"_qs, standin_.SearchUrl());
     environment.insert(u"TARNEL_GEOCODER_FRANCE_CSV_URL"_qs, standin_.CsvUrl());
     environment.insert(u"TARNEL_GEOCODER_WORLD_URL"_qs, standin_.NominatimUrl());
+    environment.insert(u"TARNEL_ALTITUDE_URL"_qs, altimetry_.Url());
     return environment;
 }
 
-void AddressCommandTest::Start(QProcess& process, const QStringList& arguments) const {
-    process.setProcessEnvironment(Environment());
+void AddressCommandTest::Start(QProcess& process, const QStringList& arguments,
+                               const QProcessEnvironment& environment) const {
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TARNEL_PROGRAM), arguments);
     QVERIFY(process.waitForStarted());
 }
@@ -323,6 +334,59 @@ void AddressCommandTest::progressOnTerminal() {
     QVERIFY2(run.out.startsWith(u"\r1 / 1 lignes — "_qs), qPrintable(run.out));
     QVERIFY2(run.out.contains(u"lignes/s — reste environ 0 s"_qs), qPrintable(run.out));
     QVERIFY2(run.out.contains(u"\r\nGéocodage terminé en "_qs), qPrintable(run.out));
+}
+
+void AddressCommandTest::extraColumns_data() {
+    QTest::addColumn<QStringList>("options"); // after --adresses clients.csv
+    QTest::addColumn<QString>("altitudeUrl"); // empty: the stand-in
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QStringList>("lines"); // of the output, from the header's "remarque"
+
+    QTest::newRow("both") << QStringList{u"--altitude"_qs, u"--insee"_qs} << QString() << 0
+                          << u"2 trouvée(s)"_qs
+                          << QStringList{u"remarque;altitude;code_insee\r\n"_qs,
+                                         u"Base Adresse Nationale;;164,34;75118\r\n"_qs,
+                                         u"Base Adresse Nationale;;141,33;95127\r\n"_qs};
+    QTest::newRow("the INSEE code alone, no altitude asked")
+        << QStringList{u"--insee"_qs} << u"http://127.0.0.1:1/elevation.json"_qs << 0
+        << u"2 trouvée(s)"_qs
+        << QStringList{u"remarque;code_insee\r\n"_qs, u"Base Adresse Nationale;;75118\r\n"_qs};
+    QTest::newRow("the altitude service down: interrupted")
+        << QStringList{u"--altitude"_qs} << u"http://127.0.0.1:1/elevation.json"_qs << 3
+        << u"Tarnel : Le service d'altitude de l'IGN ne répond pas"_qs << QStringList();
+    QTest::newRow("the altitude service turned off")
+        << QStringList{u"--altitude"_qs} << u"http://"_qs << 1
+        << u"Tarnel : le service d'altitude est désactivé"_qs << QStringList();
+}
+
+// The altitude and the INSEE code on request, through the program as users run it.
+void AddressCommandTest::extraColumns() {
+    QFETCH(QStringList, options);
+    QFETCH(QString, altitudeUrl);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    QFETCH(QStringList, lines);
+
+    QTemporaryDir dir;
+    const QString input = Write(dir.filePath(u"clients.csv"_qs),
+                                "Nom;N°;Voie;CP;Ville\r\nDupont;18;rue Duhesme;75018;Paris\r\n"
+                                "Martin;8;bd du port;95000;Cergy\r\n");
+    QProcessEnvironment environment = Environment();
+    if (!altitudeUrl.isEmpty()) {
+        environment.insert(u"TARNEL_ALTITUDE_URL"_qs, altitudeUrl);
+    }
+    QProcess process;
+    Start(process, QStringList{u"--adresses"_qs, input, u"--recommencer"_qs} + options,
+          environment);
+    const Run run = Finish(process);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(said), qPrintable(run.err));
+    const QString text = QString::fromUtf8(Read(dir.filePath(u"clients-geocode.csv"_qs)));
+    QCOMPARE(text.isEmpty(), lines.isEmpty());
+    for (const QString& line : lines) {
+        QVERIFY2(text.contains(line), qPrintable(text));
+    }
 }
 
 QTEST_GUILESS_MAIN(AddressCommandTest)

@@ -1,0 +1,106 @@
+#include "tests/addressfile/AltimetryStandin.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+
+namespace tarnel::testing {
+
+namespace {
+
+constexpr qsizetype kMostPoints = 5000; // the documented limit of "lon" and "lat"
+constexpr double kNotCovered = -99999;
+
+QByteArray Recorded(const char* name) {
+    QFile file(QStringLiteral(POINT_FACTS_DIR "/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qFatal("missing recorded answer %s", name);
+    }
+    return file.readAll();
+}
+
+bool Same(double a, double b) {
+    return std::abs(a - b) < 5e-7;
+}
+
+} // namespace
+
+AltimetryStandin::AltimetryStandin()
+    : docAnswer_(Recorded("altitude-ign-doc-zonly.json")) {
+    for (const QJsonValue& z :
+         QJsonDocument::fromJson(docAnswer_).object().value(u"elevations"_qs).toArray()) {
+        recorded_.append(z.toDouble());
+    }
+    const QJsonArray paris = QJsonDocument::fromJson(Recorded("altitude-geocontext-paris.json"))
+                                 .object()
+                                 .value(u"elevations"_qs)
+                                 .toArray();
+    recorded_.append(paris.at(0).toObject().value(u"z"_qs).toDouble());
+    server_.Server().Post("/altimetrie/1.0/calcul/alti/rest/elevation.json",
+                          [this](const httplib::Request& request, httplib::Response& response) {
+                              Answer(request, response);
+                          });
+}
+
+void AltimetryStandin::SetUncovered(double latitude) {
+    const std::lock_guard lock(mutex_);
+    uncovered_.append(latitude);
+}
+
+void AltimetryStandin::RefuseNext(int count, int seconds) {
+    retryAfter_ = seconds;
+    refuseNext_ = count;
+}
+
+QList<int> AltimetryStandin::PointsAsked() const {
+    const std::lock_guard lock(mutex_);
+    return pointsAsked_;
+}
+
+void AltimetryStandin::Answer(const httplib::Request& request, httplib::Response& response) {
+    ++requests_;
+    if (refuseNext_ > 0) {
+        --refuseNext_;
+        ++refusals_;
+        response.status = 429;
+        response.set_header("Retry-After", std::to_string(retryAfter_.load()));
+        response.set_content(R"({"code":429,"message":"Too Many Requests"})", "application/json");
+        return;
+    }
+    const QJsonObject body =
+        QJsonDocument::fromJson(QByteArray::fromStdString(request.body)).object();
+    const QString delimiter = body.value(u"delimiter"_qs).toString(u"|"_qs);
+    const QStringList longitudes = body.value(u"lon"_qs).toString().split(delimiter);
+    const QStringList latitudes = body.value(u"lat"_qs).toString().split(delimiter);
+    if (request.get_header_value("Content-Type") != "application/json" ||
+        body.value(u"resource"_qs).toString() != u"ign_rge_alti_wld"_qs ||
+        body.value(u"zonly"_qs).toString() != u"true"_qs || longitudes.size() != latitudes.size() ||
+        longitudes.size() > kMostPoints) {
+        response.status = 400;
+        return;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        pointsAsked_.append(static_cast<int>(longitudes.size()));
+    }
+    if (longitudes == QStringList{u"1.48"_qs, u"1.49"_qs} &&
+        latitudes == QStringList{u"43.54"_qs, u"43.55"_qs}) {
+        response.set_content(docAnswer_.toStdString(), "application/json");
+        return;
+    }
+    QJsonArray elevations;
+    for (qsizetype i = 0; i < latitudes.size(); ++i) {
+        const double latitude = latitudes[i].toDouble();
+        const std::lock_guard lock(mutex_);
+        const bool uncovered = std::any_of(uncovered_.cbegin(), uncovered_.cend(),
+                                           [&](double at) { return Same(at, latitude); });
+        elevations.append(uncovered ? kNotCovered : recorded_[i % recorded_.size()]);
+    }
+    response.set_content(
+        QJsonDocument(QJsonObject{{u"elevations"_qs, elevations}}).toJson().toStdString(),
+        "application/json");
+}
+
+} // namespace tarnel::testing
