@@ -1,6 +1,7 @@
 #include "addressfile/BatchRun.h"
 
 #include "addressfile/BatchOutput.h"
+#include "addressfile/BatchPoints.h"
 #include "addressfile/GeocodeCsvAnswer.h"
 #include "addressfile/RowAddress.h"
 #include "addressfile/RowDecision.h"
@@ -93,6 +94,20 @@ bool BatchRun::Prepare() {
     if (output.exists() && output.canonicalFilePath() == input.canonicalFilePath()) {
         return Fail(QStringLiteral("Le résultat ne peut pas remplacer le fichier d'adresses "
                                    "lui-même : choisissez un autre fichier de sortie."));
+    }
+    if (!request_.points.isEmpty()) {
+        const QFileInfo points(request_.points);
+        const std::optional<ExportFormat> format = FormatOfFileName(request_.points);
+        if (!format || *format == ExportFormat::GenericAsc) {
+            return Fail(QStringLiteral("Les points s'enregistrent en GPX, KML ou GeoJSON : "
+                                       "donnez au fichier de points l'extension .gpx, .kml "
+                                       "ou .geojson."));
+        }
+        if (points.absoluteFilePath() == output.absoluteFilePath() ||
+            (points.exists() && points.canonicalFilePath() == input.canonicalFilePath())) {
+            return Fail(QStringLiteral("Le fichier de points doit être un autre fichier que "
+                                       "le fichier d'adresses et le résultat."));
+        }
     }
     OpenedTable table = OpenTableFile(request_.input);
     if (!table.reader) {
@@ -396,6 +411,14 @@ bool BatchRun::Write() {
                                            *journal_, progress_.counts);
     if (!error.isEmpty()) {
         return Fail(error);
+    }
+    if (!request_.points.isEmpty()) {
+        const QString pointsError =
+            WriteBatchPoints(request_.points, *FormatOfFileName(request_.points),
+                             request_.extra.altitude, *journal_);
+        if (!pointsError.isEmpty()) {
+            return Fail(pointsError);
+        }
     }
     return journal_->Finish() || Fail(journal_->Error());
 }

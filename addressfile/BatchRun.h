@@ -37,6 +37,8 @@ struct BatchRequest {
     std::optional<AddressColumns> columns; // recognised from the header when not given
     qsizetype chunkRows = kChunkRows;
     ExtraColumns extra;
+    QString points; // where the rows found are also written, GPX, KML or GeoJSON by its
+                    // extension (FormatOfFileName); empty for none
 };
 
 // Who is asked; a service left null is turned off.
@@ -71,7 +73,8 @@ using BatchProgressHandler = std::function<void(const BatchProgress&)>;
 // row, so that memory stays bounded: counting, geocoding, writing), decides every row still
 // to do, keeping each chunk's outcomes in the journal, then writes the result: every input row
 // in its order, padded to the widest row, with the columns latitude, longitude, statut,
-// adresse_trouvee, precision, source and remarque added. French rows go a chunk at a time to
+// adresse_trouvee, precision, source and remarque added, and the rows found as points when
+// asked (WriteBatchPoints). French rows go a chunk at a time to
 // the CSV geocoding, each answer weighed by DecideCsvRow; rows the answer leaves out are sent
 // again twice, then asked alone with those it does not settle (DecideAlone). Asked for, the
 // altitudes of the rows found are then fetched, kMostPoints at a time, and kept in the journal

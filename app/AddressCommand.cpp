@@ -77,14 +77,19 @@ std::optional<AddressColumns> NamedColumns(const CommandLine& line, QString& err
     return columns;
 }
 
-QString Summary(const BatchEnd& end, const QString& output) {
+QString Summary(const BatchEnd& end, const QString& output, const QString& points) {
     const auto& counts = end.progress.counts;
+    const QString pointsLine =
+        points.isEmpty() ? QString()
+                         : QStringLiteral("Points écrits dans : %1\n")
+                               .arg(QDir::toNativeSeparators(QFileInfo(points).absoluteFilePath()));
     return QStringLiteral("Géocodage terminé en %1 : %2 trouvée(s), %3 à vérifier, "
                           "%4 introuvable(s), %5 en erreur.\nRésultat écrit dans : %6\n")
-        .arg(QLocale(QLocale::French, QLocale::France).toString(end.seconds, 'f', 1) +
-                 QStringLiteral(" s"),
-             Number(counts[0]), Number(counts[1]), Number(counts[2]), Number(counts[3]),
-             QDir::toNativeSeparators(QFileInfo(output).absoluteFilePath()));
+               .arg(QLocale(QLocale::French, QLocale::France).toString(end.seconds, 'f', 1) +
+                        QStringLiteral(" s"),
+                    Number(counts[0]), Number(counts[1]), Number(counts[2]), Number(counts[3]),
+                    QDir::toNativeSeparators(QFileInfo(output).absoluteFilePath())) +
+           pointsLine;
 }
 
 // The progress line, rewritten in place on a terminal.
@@ -139,7 +144,7 @@ int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
     }
 
     const BatchRequest request{line.input, output,     BatchJournalFile(), line.restart,
-                               columns,    kChunkRows, line.extra};
+                               columns,    kChunkRows, line.extra,         line.points};
     const bool terminal = isatty(fileno(stderr)) != 0;
     std::mutex saying;
     bool resumeSaid = false;
@@ -172,7 +177,7 @@ int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
     }
     sayResumed(end.progress);
     if (end.written) {
-        Say(stderr, Summary(end, output));
+        Say(stderr, Summary(end, output, line.points));
         return kExitWritten;
     }
     Say(stderr, QStringLiteral("Tarnel : %1\n").arg(end.error));

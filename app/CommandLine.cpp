@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "core/PointExport.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -26,10 +28,10 @@ QStringList ColumnParts() {
 // Whether `argument` is one of the command line's options, rather than one of Qt's that the
 // windows take ("-style", "-platform").
 bool IsOwnOption(const QString& argument) {
-    static const QStringList options = {u"--adresses"_qs, u"--sortie"_qs, u"--recommencer"_qs,
-                                        u"--altitude"_qs, u"--insee"_qs,  u"--colonne"_qs,
-                                        u"--help"_qs,     u"-h"_qs,       u"--version"_qs,
-                                        u"-v"_qs};
+    static const QStringList options = {u"--adresses"_qs,    u"--sortie"_qs,   u"--points"_qs,
+                                        u"--recommencer"_qs, u"--altitude"_qs, u"--insee"_qs,
+                                        u"--colonne"_qs,     u"--help"_qs,     u"-h"_qs,
+                                        u"--version"_qs,     u"-v"_qs};
     return options.contains(argument.section(u'=', 0, 0));
 }
 
@@ -77,6 +79,17 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 return Invalid(QStringLiteral("--sortie attend le fichier à écrire."));
             }
             line.output = *file;
+        } else if (argument.startsWith(u"--points"_qs)) {
+            const std::optional<QString> file = value(u"--points"_qs);
+            if (!file || file->isEmpty()) {
+                return Invalid(QStringLiteral("--points attend le fichier de points à écrire."));
+            }
+            const std::optional<ExportFormat> format = FormatOfFileName(*file);
+            if (!format || *format == ExportFormat::GenericAsc) {
+                return Invalid(QStringLiteral("--points écrit un fichier GPX, KML ou GeoJSON : "
+                                              "son nom doit finir par .gpx, .kml ou .geojson."));
+            }
+            line.points = *file;
         } else if (argument.startsWith(u"--colonne"_qs)) {
             const std::optional<QString> pair = value(u"--colonne"_qs);
             const QString part = pair ? pair->section(u'=', 0, 0).trimmed() : QString();
@@ -100,8 +113,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 
 QString CommandLineHelp() {
     return QStringLiteral(
-        "Utilisation : tarnel [--adresses FICHIER [--sortie FICHIER] [--recommencer]\n"
-        "                     [--altitude] [--insee] [--colonne PARTIE=EN-TÊTE]...]\n"
+        "Utilisation : tarnel [--adresses FICHIER [--sortie FICHIER] [--points FICHIER]\n"
+        "                     [--recommencer] [--altitude] [--insee]\n"
+        "                     [--colonne PARTIE=EN-TÊTE]...]\n"
         "\n"
         "Sans option, Tarnel ouvre ses fenêtres.\n"
         "\n"
@@ -112,6 +126,10 @@ QString CommandLineHelp() {
         "  --sortie FICHIER     où écrire le résultat, dans le format du fichier lu ; par\n"
         "                       défaut à côté de lui (clients.csv → clients-geocode.csv).\n"
         "                       Le fichier d'adresses n'est jamais modifié.\n"
+        "  --points FICHIER     écrit aussi les lignes trouvées en points GPX, KML ou GeoJSON\n"
+        "                       (selon l'extension : .gpx, .kml, .geojson), chacun nommé de\n"
+        "                       l'adresse trouvée, avec son altitude si --altitude est demandée ;\n"
+        "                       les lignes à vérifier, introuvables ou en erreur n'y sont pas.\n"
         "  --recommencer        reprend le fichier depuis le début, même s'il avait été\n"
         "                       laissé inachevé (sinon le travail reprend où il s'était arrêté).\n"
         "  --altitude           ajoute la colonne altitude : l'altitude en mètres de chaque\n"

@@ -16,13 +16,14 @@ struct CommandLine {
         Windows, // no option of the command line: the program's windows
         Help,    // --help, -h
         Version, // --version, -v
-        Geocode, // --adresses FICHIER [--sortie FICHIER] [--recommencer] [--altitude]
-                 // [--insee] [--colonne P=EN-TÊTE]
+        Geocode, // --adresses FICHIER [--sortie FICHIER] [--points FICHIER] [--recommencer]
+                 // [--altitude] [--insee] [--colonne P=EN-TÊTE]
         Invalid, // `error` says why
     };
     Action action = Action::Windows;
     QString input;
     QString output; // empty: next to the input
+    QString points; // the rows found as GPX, KML or GeoJSON; empty: none
     bool restart = false;
     ExtraColumns extra; // --altitude, --insee
     // The address columns named by the user: part ("numero", "rue", "complement",

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "tests/addressfile/AltimetryStandin.h"
 #include "tests/addressfile/GeocodingStandin.h"
+#include "tests/support/ReadBack.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +53,8 @@ private slots:
     void progressOnTerminal();
     void extraColumns_data();
     void extraColumns();
+    void points_data();
+    void points();
 
 private:
     QProcessEnvironment Environment() const;
@@ -144,6 +147,16 @@ void AddressCommandTest::parse_data() {
     QTest::newRow("an unknown option")
         << QStringList{u"--adresses"_qs, u"a.csv"_qs, u"--address"_qs} << int(Action::Invalid)
         << QString() << QString() << false << u"Option inconnue : « --address »."_qs;
+    QTest::newRow("points with no file")
+        << QStringList{u"--adresses"_qs, u"a.csv"_qs, u"--points"_qs} << int(Action::Invalid)
+        << QString() << QString() << false << u"--points attend le fichier de points à écrire."_qs;
+    for (const QString& points : {u"p.csv"_qs, u"p.asc"_qs, u"p"_qs}) {
+        QTest::addRow("points as %s", qPrintable(points))
+            << QStringList{u"--adresses"_qs, u"a.csv"_qs, u"--points"_qs, points}
+            << int(Action::Invalid) << QString() << QString() << false
+            << u"--points écrit un fichier GPX, KML ou GeoJSON : son nom doit finir par .gpx, "
+               ".kml ou .geojson."_qs;
+    }
 }
 
 void AddressCommandTest::parse() {
@@ -189,6 +202,9 @@ void AddressCommandTest::program_data() {
     QTest::newRow("never over the input")
         << clients << QStringList{u"--sortie"_qs, u"clients.csv"_qs} << 1
         << u"Tarnel : Le résultat ne peut pas remplacer le fichier d'adresses"_qs << QString();
+    QTest::newRow("points over the result")
+        << clients << QStringList{u"--sortie"_qs, u"r.gpx"_qs, u"--points"_qs, u"r.gpx"_qs} << 1
+        << u"Tarnel : Le fichier de points doit être un autre fichier"_qs << QString();
     QTest::newRow("empty") << QByteArray() << QStringList() << 1
                            << u"Tarnel : Le fichier est vide."_qs << QString();
     QTest::newRow("no address column")
@@ -386,6 +402,67 @@ void AddressCommandTest::extraColumns() {
     QCOMPARE(text.isEmpty(), lines.isEmpty());
     for (const QString& line : lines) {
         QVERIFY2(text.contains(line), qPrintable(text));
+    }
+}
+
+void AddressCommandTest::points_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("gpsbabelFormat");
+    QTest::addColumn<QStringList>("ogrLayer");
+    QTest::addColumn<QString>("ogrHeight");  // the column of ogr2ogr's CSV
+    QTest::addColumn<QString>("nameColumn"); // of ogr2ogr's CSV
+    QTest::addColumn<bool>("altitude");      // --altitude asked
+
+    QTest::newRow("GPX") << u"points.gpx"_qs << u"gpx"_qs << QStringList{u"waypoints"_qs}
+                         << u"ele"_qs << u"name"_qs << true;
+    QTest::newRow("KML") << u"points.kml"_qs << u"kml"_qs << QStringList() << u"Z"_qs << u"Name"_qs
+                         << true;
+    QTest::newRow("GeoJSON") << u"points.geojson"_qs << u"geojson"_qs << QStringList() << u"Z"_qs
+                             << u"name"_qs << true;
+    QTest::newRow("GeoJSON, no altitude asked")
+        << u"points.geojson"_qs << u"geojson"_qs << QStringList() << u"Z"_qs << u"name"_qs << false;
+}
+
+// The rows found as points, read back by GPSBabel and GDAL: the row not found left out.
+void AddressCommandTest::points() {
+    QFETCH(QString, fileName);
+    QFETCH(QString, gpsbabelFormat);
+    QFETCH(QStringList, ogrLayer);
+    QFETCH(QString, ogrHeight);
+    QFETCH(QString, nameColumn);
+    QFETCH(bool, altitude);
+
+    QTemporaryDir dir;
+    const QString input = Write(dir.filePath(u"clients.csv"_qs),
+                                "Nom;N°;Voie;CP;Ville\r\nDupont;18;rue Duhesme;75018;Paris\r\n"
+                                "Personne;;;;\r\nMartin;8;bd du port;95000;Cergy\r\n");
+    const QString path = dir.filePath(fileName);
+    QProcess process;
+    Start(process, QStringList{u"--adresses"_qs, input, u"--recommencer"_qs, u"--points"_qs, path} +
+                       (altitude ? QStringList{u"--altitude"_qs} : QStringList()));
+    const Run run = Finish(process);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains(u"Points écrits dans : "_qs + path), qPrintable(run.err));
+
+    const QStringList names = {u"18 Rue Duhesme 75018 Paris"_qs,
+                               u"8 Boulevard du Port 95000 Cergy"_qs};
+    const QList<QStringList> babel = testing::ReadBack(
+        u"gpsbabel"_qs, {"-i", gpsbabelFormat, "-f", path, "-o", "unicsv", "-F", "-"});
+    QCOMPARE(testing::Column(babel, u"Name"_qs), names);
+    QCOMPARE(testing::Column(babel, u"Latitude"_qs), QStringList({"48.890787", "49.031700"}));
+    QCOMPARE(testing::Column(babel, u"Longitude"_qs), QStringList({"2.338562", "2.062794"}));
+
+    const QList<QStringList> gdal = testing::ReadBack(
+        u"ogr2ogr"_qs,
+        QStringList{"-f", "CSV", "/vsistdout/", path, "-lco", "GEOMETRY=AS_XYZ"} + ogrLayer);
+    QCOMPARE(testing::Column(gdal, nameColumn), names);
+    const QStringList heights = testing::Column(gdal, ogrHeight);
+    if (altitude) {
+        QCOMPARE(heights, QStringList({"164.34", "141.33"}));
+    } else {
+        QVERIFY2(heights.isEmpty() || heights == QStringList({"", ""}) ||
+                     heights == QStringList({"0", "0"}),
+                 qPrintable(heights.join(u'|')));
     }
 }
 
