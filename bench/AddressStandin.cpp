@@ -1,14 +1,19 @@
 // The files and the stand-in of the geocoding of a file of addresses (see docs/PERFORMANCE.md):
 //   tarnel_bench_address make FILE ROWS   writes ROWS French client rows, Excel's French CSV
-//   tarnel_bench_address serve            answers as the CSV geocoding at once, replaying the
-//                                         recorded answers of the tests, until its input ends;
-//                                         prints its URLs first
+//   tarnel_bench_address serve [ROW_µS]   answers as the CSV geocoding, replaying the recorded
+//                                         answers of the tests, at once or holding each answer
+//                                         ROW_µS microseconds per row, until its input ends;
+//                                         prints its URLs first, and on its standard error at
+//                                         the end: CSV requests, their time in seconds (from
+//                                         arrival to answer, summed) and the rows asked again
+//                                         alone
 // The program itself is then run as a user runs it (`tarnel --adresses FILE`), measured by
 // bench/measure.sh.
 
 #include "tests/addressfile/GeocodingStandin.h"
 
 #include <QFile>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -28,8 +33,9 @@ int Make(const QString& path, int rows) {
     return file.error() == QFile::NoError ? 0 : 1;
 }
 
-int Serve() {
+int Serve(int rowMicroseconds) {
     tarnel::testing::GeocodingStandin standin;
+    standin.SetCsvRowTime(std::chrono::microseconds(rowMicroseconds));
     if (!standin.Start()) {
         return 1;
     }
@@ -39,7 +45,12 @@ int Serve() {
     std::string line;
     while (std::getline(std::cin, line)) {
     }
-    std::fprintf(stderr, "CSV requests: %d\n", standin.CsvRequests());
+    int alone = 0;
+    for (const int asks : standin.SearchAsks()) {
+        alone += asks;
+    }
+    std::fprintf(stderr, "%d %.3f %d\n", standin.CsvRequests(),
+                 std::chrono::duration<double>(standin.CsvTime()).count(), alone);
     return 0;
 }
 
@@ -50,9 +61,9 @@ int main(int argc, char* argv[]) {
     if (command == "make" && argc == 4) {
         return Make(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     }
-    if (command == "serve") {
-        return Serve();
+    if (command == "serve" && argc <= 3) {
+        return Serve(argc == 3 ? std::atoi(argv[2]) : 0);
     }
-    std::fputs("usage: tarnel_bench_address make FILE ROWS | serve\n", stderr);
+    std::fputs("usage: tarnel_bench_address make FILE ROWS | serve [ROW_MICROSECONDS]\n", stderr);
     return 2;
 }

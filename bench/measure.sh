@@ -7,7 +7,8 @@
 #   5. the map page against today's framed page (bench/fixtures/): marker, pick, memory, bytes.
 #   6. files of addresses: reading and writing 10,000 and 200,000 rows as CSV, XLSX and ODS.
 #   7. geocoding a file of 10,000 French addresses with `tarnel --adresses` against a stand-in
-#      of the CSV geocoding that answers at once: the program's time and peak memory.
+#      of the CSV geocoding that answers at once: the program's time and peak memory;
+#   8. the same file against a stand-in taking the service's time per row, and 200,000 rows.
 # Usage: bench/measure.sh [BUILD_DIR]   (default build/default; RUNS=7 start-ups of each)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -217,3 +218,50 @@ print(f"- peak resident memory: {median('clients', 2) / 1024:.1f} MiB; the same 
       f"{grown / size:.1f} times the file (target < 3)")
 PYEOF
 exec 7>&-
+
+echo "## Geocoding a file of addresses end to end, the stand-in taking the service's time per row"
+# 500 µs a row: addok's published ~2,000 searches a second (addok/addok README, the production
+# BAN); 3,333 µs: its ~300 a second with the CSV plugin on one core (addok/addok #359). No
+# figure is published for the Géoplateforme's CSV endpoint itself.
+"$bench/tarnel_bench_address" make "$address/large.csv" 200000
+python3 - "$build/app/tarnel" "$bench/tarnel_bench_address" "$address" <<'PYEOF'
+import os, subprocess, sys, time
+program, standin, folder = sys.argv[1:]
+def run(name, row_us):
+    # A stand-in of its own, so that its figures are this run's: CSV requests, their time
+    # (arrival to answer, summed) and the rows asked again alone.
+    serve = subprocess.Popen([standin, "serve", str(row_us)], stdin=subprocess.PIPE,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    csv_url, search_url, world_url = serve.stdout.readline().split()
+    env = dict(os.environ, XDG_DATA_HOME=f"{folder}/data", XDG_CONFIG_HOME=f"{folder}/config",
+               TARNEL_GEOCODER_FRANCE_CSV_URL=csv_url, TARNEL_GEOCODER_FRANCE_URL=search_url,
+               TARNEL_GEOCODER_WORLD_URL=world_url)
+    pid = os.fork()
+    if pid == 0:
+        out = os.open(os.devnull, os.O_WRONLY)
+        os.dup2(out, 1); os.dup2(out, 2)
+        os.execve(program, [program, "--adresses", f"{folder}/{name}.csv", "--sortie",
+                            f"{folder}/{name}-out.csv", "--recommencer"], env)
+    start = time.monotonic()
+    _, status, usage = os.wait4(pid, 0)
+    wall = time.monotonic() - start
+    assert os.waitstatus_to_exitcode(status) == 0, name
+    _, err = serve.communicate("")
+    requests, standin_time, alone = err.split()
+    return wall, usage.ru_maxrss, int(requests), float(standin_time), int(alone)
+for row_us in (500, 3333):
+    wall, _, requests, standin_time, alone = run("clients", row_us)
+    # The best that asking each row alone can do within the service's 50 requests a second.
+    one_by_one = 10000 / 50
+    print(f"- 10,000 rows, {row_us} µs a row: wall {wall:.2f} s; the stand-in's own time "
+          f"{standin_time:.2f} s in {requests} requests, {alone} row(s) asked again alone; "
+          f"{wall / standin_time:.2f} × the stand-in's time (target ≤ 1.1 × plus the rows asked "
+          f"again); {one_by_one / wall:.0f} × faster than each row alone at 50 a second "
+          f"({one_by_one:.0f} s; target ≥ 20 ×)")
+wall, peak, requests, _, _ = run("large", 0)
+_, small_peak, _, _, _ = run("clients", 0)
+size = os.path.getsize(f"{folder}/large.csv") / 1048576
+print(f"- 200,000 rows ({size:.1f} MiB), stand-in answering at once: done in {wall:.1f} s, "
+      f"{requests} requests; peak resident memory {peak / 1024:.1f} MiB, against "
+      f"{small_peak / 1024:.1f} MiB for 10,000 rows")
+PYEOF

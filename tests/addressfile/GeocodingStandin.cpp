@@ -136,6 +136,7 @@ QByteArray GeocodingStandin::RecordedFor(const QString& text, bool nominatim) co
 }
 
 void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Response& response) {
+    const auto start = std::chrono::steady_clock::now();
     ++csvRequests_;
     if (refuseNext_ > 0) {
         --refuseNext_;
@@ -200,9 +201,12 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
     if (cut > 0) {
         out.resize(std::max<qsizetype>(1, out.size() - cut));
     }
-    std::this_thread::sleep_for(csvDelay_.load());
+    std::this_thread::sleep_for(csvDelay_.load() + csvRowTime_.load() * (out.size() - 1));
     response.set_header("x-rows-count", std::to_string(out.size() - 1));
     response.set_content(out.join().toStdString(), "text/csv");
+    csvTime_ += std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::steady_clock::now() - start)
+                    .count();
 }
 
 void GeocodingStandin::AnswerSearch(const httplib::Request& request, httplib::Response& response) {

@@ -33,6 +33,11 @@ public:
 
     // Every CSV answer is held this long before it is sent.
     void SetCsvDelay(std::chrono::milliseconds delay) { csvDelay_ = delay; }
+    // Every CSV answer is also held this long for each row it answers, as the real service
+    // takes time per row.
+    void SetCsvRowTime(std::chrono::microseconds perRow) { csvRowTime_ = perRow; }
+    // The time spent on the CSV requests, from their arrival to their answer, summed.
+    std::chrono::microseconds CsvTime() const { return std::chrono::microseconds(csvTime_); }
     // The next `count` CSV requests are refused with 429 and "Retry-After: `seconds`".
     void RefuseNext(int count, int seconds);
     // The next CSV answer leaves out its last `rows` rows, as a transfer cut short.
@@ -57,6 +62,8 @@ private:
     QByteArray banNothing_;
     QByteArray nominatimNothing_;
     std::atomic<std::chrono::milliseconds> csvDelay_{std::chrono::milliseconds(0)};
+    std::atomic<std::chrono::microseconds> csvRowTime_{std::chrono::microseconds(0)};
+    std::atomic<long long> csvTime_{0}; // µs
     std::atomic<int> refuseNext_{0};
     std::atomic<int> retryAfter_{1};
     std::atomic<int> cutRows_{0};
