@@ -451,6 +451,8 @@ void AddressCommandTest::points() {
     QCOMPARE(testing::Column(babel, u"Name"_qs), names);
     QCOMPARE(testing::Column(babel, u"Latitude"_qs), QStringList({"48.890787", "49.031700"}));
     QCOMPARE(testing::Column(babel, u"Longitude"_qs), QStringList({"2.338562", "2.062794"}));
+    // Their lines in the table, the header its first.
+    QCOMPARE(testing::Column(babel, u"Description"_qs), QStringList({"ligne 2", "ligne 4"}));
 
     const QList<QStringList> gdal = testing::ReadBack(
         u"ogr2ogr"_qs,
