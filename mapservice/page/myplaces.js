@@ -94,6 +94,7 @@ export class MyPlaces {
         this.undoBar = document.getElementById("my-places-undo");
         this.offer = document.getElementById("my-places-offer");
         this.fileBox = document.getElementById("my-places-file");
+        this.routes = document.getElementById("my-places-routes");
         this.addForm = document.getElementById("add-place");
         if (map.getMaxZoom() === Infinity) {
             map.setMaxZoom(LAST_ZOOM);
@@ -429,7 +430,7 @@ export class MyPlaces {
     }
 
     // Says what the file holds, then imports it as the user chooses: with or without the places
-    // already kept, or not at all.
+    // already kept, or not at all; the points of a GPX's routes and tracks when ticked then.
     async offerImport(file) {
         if (file.size > LARGEST_FILE) {
             this.say(`Le fichier « ${file.name} » n'a pas été importé : il dépasse 64 Mo.`);
@@ -437,7 +438,9 @@ export class MyPlaces {
         }
         const name = file.name;
         const data = await base64Of(file);
-        const trial = await send("/lieux/import", { name, data, trial: true, skip: false });
+        const routes = this.routes.checked;
+        const trial = await send("/lieux/import",
+            { name, data, routes, trial: true, skip: false });
         if (!trial.ok) {
             this.say(trial.body.error);
             return;
@@ -448,11 +451,11 @@ export class MyPlaces {
             (duplicates ? `, dont ${duplicates} déjà dans mes lieux ou en double.` : ".");
         const choices = duplicates
             ? [button("Sans les doublons", "Importer sans les doublons",
-                () => this.importFile(name, data, true)),
+                () => this.importFile(name, data, routes, true)),
             button("Tout importer", "Importer tous les lieux, doublons compris",
-                () => this.importFile(name, data, false))]
+                () => this.importFile(name, data, routes, false))]
             : [button("Importer", `Importer les lieux de ${name}`,
-                () => this.importFile(name, data, false))];
+                () => this.importFile(name, data, routes, false))];
         const cancel = button("Annuler", "Ne pas importer", () => {
             this.offer.hidden = true;
             this.say("Rien n'a été importé.");
@@ -463,9 +466,10 @@ export class MyPlaces {
         this.announcer.textContent = text.textContent;
     }
 
-    async importFile(name, data, skip) {
+    async importFile(name, data, routes, skip) {
         this.offer.hidden = true;
-        const { ok, body } = await send("/lieux/import", { name, data, skip, trial: false });
+        const { ok, body } = await send("/lieux/import",
+            { name, data, routes, skip, trial: false });
         if (!ok) {
             this.say(body.error);
             return;

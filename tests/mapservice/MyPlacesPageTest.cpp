@@ -25,6 +25,7 @@ private slots:
     void rowCentresOnThePoint();
     void addsThePickedPoint();
     void deletesAndUndoes();
+    void importsAChosenFile_data();
     void importsAChosenFile();
     void exportsTheTickedPlaces_data();
     void exportsTheTickedPlaces();
@@ -153,24 +154,49 @@ void MyPlacesPageTest::deletesAndUndoes() {
     QCOMPARE(store_->Find(gare.id)->added, gare.added);
 }
 
+void MyPlacesPageTest::importsAChosenFile_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("routes");     // "Points des itinéraires et des traces" ticked
+    QTest::addColumn<QString>("offered"); // the first choice offered, which Entrée takes
+    QTest::addColumn<int>("imported");
+    QTest::addColumn<QString>("said");
+    // Sources of both files in tests/places/data/README.md.
+    QTest::newRow("GPSBabel's waypoints")
+        << u"gpsbabel-geocaching.gpx"_s << false << u"Importer"_s << 9 << u"9 lieux importés."_s;
+    QTest::newRow("BaseCamp's waypoints")
+        << u"garmin-basecamp.gpx"_s << false << u"Importer"_s << 2
+        << u"2 lieux importés. 4 points d'itinéraires ou de traces ont été laissés de côté "
+           "(seuls les points de passage sont importés)."_s;
+    // Its route goes through its two waypoints, under their names: doubles left out.
+    QTest::newRow("BaseCamp's routes and tracks too, without their doubles")
+        << u"garmin-basecamp.gpx"_s << true << u"Sans les doublons"_s << 4
+        << u"4 lieux importés."_s;
+}
+
 void MyPlacesPageTest::importsAChosenFile() {
-    // Written by GPSBabel: 9 geocaching waypoints (source in tests/places/data/README.md),
-    // chosen as the file dialog would.
-    QFile file(QStringLiteral(TARNEL_PLACES_DATA "/gpsbabel-geocaching.gpx"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
+    QFETCH(QString, file);
+    QFETCH(bool, routes);
+    QFETCH(QString, offered);
+    QFETCH(int, imported);
+    QFETCH(QString, said);
+    QFile bytes(QStringLiteral(TARNEL_PLACES_DATA "/") + file);
+    QVERIFY(bytes.open(QIODevice::ReadOnly));
+    if (routes)
+        Js(u"document.getElementById('my-places-routes').click()"_s);
+    // Chosen as the file dialog would.
     Js(u"(() => { const box = document.getElementById('my-places-file');"
        "const chosen = new DataTransfer();"
        "chosen.items.add(new File([Uint8Array.from(atob('%1'), c => c.charCodeAt(0))],"
-       "'caches.gpx'));"
+       "'lieux.gpx'));"
        "box.files = chosen.files; box.dispatchEvent(new Event('change')); })()"_s.arg(
-           QString::fromLatin1(file.readAll().toBase64())));
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), u"Importer"_s,
+           QString::fromLatin1(bytes.readAll().toBase64())));
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), offered,
                               10000);
     QCOMPARE(store_->Count(), 3); // asked first
     QTest::keyClick(Keys(), Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 12, 10000);
-    QCOMPARE(store_->Count(), 12);
-    QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"9 lieux importés."_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3 + imported, 10000);
+    QCOMPARE(store_->Count(), 3 + imported);
+    QCOMPARE(Js(u"announcer.textContent"_s).toString(), said);
 }
 
 void MyPlacesPageTest::exportsTheTickedPlaces_data() {
