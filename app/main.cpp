@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/GeocoderConfig.h"
 #include "app/MapServiceConnection.h"
+#include "app/PlacesExporter.h"
 #include "core/ProgramInfo.h"
 #include "core/ProgramTexts.h"
 #include "places/PlaceStore.h"
@@ -116,6 +117,10 @@ int main(int argc, char* argv[]) {
     // Only the pages of the run's own map service may hand a point to the main window.
     mapView->TrustServiceOrigin(QUrl(mapService.BaseUrl()));
     tarnel::frmMap window(context, mapView);
+    tarnel::PlacesExporter placesExporter(tarnel::PlaceStore::DefaultPath(), desktop.Services(),
+                                          &window);
+    QObject::connect(mapView, &tarnel::MapView::PlacesExportAsked, &placesExporter,
+                     &tarnel::PlacesExporter::Export);
     window.show();
     return QApplication::exec();
 }

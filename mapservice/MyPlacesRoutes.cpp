@@ -180,7 +180,8 @@ void MyPlacesRoutes::Import(const httplib::Request& request, httplib::Response& 
                    QStringLiteral("seuls les fichiers .gpx, .kml, .geojson et .json sont lus."));
         return;
     }
-    PlaceFileReading reading = ReadPlaceBytes(*data, *format, false);
+    PlaceFileReading reading =
+        ReadPlaceBytes(*data, *format, body.value(QLatin1String("routes")).toBool());
     if (reading.problem.isEmpty() && reading.places.isEmpty())
         reading.problem = QStringLiteral("il ne contient aucun point.");
     if (!reading.problem.isEmpty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -19,6 +20,11 @@ signals:
     // the address found nearest to it, all empty when none was.
     void PointTaken(const QString& latitude, const QString& longitude, const QString& street,
                     const QString& city, const QString& postcode, const QString& country);
+
+    // Its "Mes lieux" panel asked to export places: the format the page names ("gpx", "kml",
+    // "geojson", "csv-excel", "csv-utf8"; anything else is the receiver's to refuse) and the
+    // ids of the places chosen, none meaning all of them.
+    void PlacesExportAsked(const QString& format, const QList<qint64>& ids);
 };
 
 } // namespace tarnel

@@ -50,8 +50,12 @@ function start(L) {
     element.dataset.baseLayer = baseLayer || "";
 
     followKeyboardFocus(element);
-    openBridge().then((bridge) => panel.connect(bridge));
-    new MyPlaces(L, map, panel, announcer).load();
+    const myPlaces = new MyPlaces(L, map, panel, announcer);
+    myPlaces.load();
+    openBridge().then((bridge) => {
+        panel.connect(bridge);
+        myPlaces.connect(bridge);
+    });
     map.on("click", (event) => panel.open(event.latlng));
     element.addEventListener("keydown", (event) => {
         if (event.target === element && (event.key === "Enter" || event.key === " ")) {

@@ -1,6 +1,7 @@
 // The user's places on the map page: a "Mes lieux" button opening their list (sorted, filtered as
 // the user types), each place a marker in a clustered layer that can be hidden, rename, note,
-// delete with undo, and the point panel's "Ajouter à mes lieux".
+// delete with undo, the point panel's "Ajouter à mes lieux", and the export of the places ticked
+// (or all of them) through the program's bridge.
 
 // Rows drawn at once: beyond that the list says how many more match, and a keystroke stays
 // quick with ten thousand places.
@@ -80,6 +81,11 @@ export class MyPlaces {
         this.announcer = announcer;
         this.places = [];
         this.markers = new Map();
+        this.chosen = new Set();
+        this.bridge = null;
+        this.exportTools = document.getElementById("my-places-export");
+        this.format = document.getElementById("my-places-format");
+        this.exportButton = document.getElementById("my-places-export-button");
         this.element = document.getElementById("my-places");
         this.list = document.getElementById("my-places-list");
         this.filter = document.getElementById("my-places-filter");
@@ -88,6 +94,7 @@ export class MyPlaces {
         this.undoBar = document.getElementById("my-places-undo");
         this.offer = document.getElementById("my-places-offer");
         this.fileBox = document.getElementById("my-places-file");
+        this.routes = document.getElementById("my-places-routes");
         this.addForm = document.getElementById("add-place");
         if (map.getMaxZoom() === Infinity) {
             map.setMaxZoom(LAST_ZOOM);
@@ -118,6 +125,8 @@ export class MyPlaces {
             }
             this.fileBox.value = "";
         });
+        this.exportButton.addEventListener("click", () => this.exportChosen());
+        this.nameExport();
         document.getElementById("my-places-close").addEventListener("click", () => this.close());
         this.element.addEventListener("keydown", (event) => {
             if (event.key === "Escape") {
@@ -132,6 +141,30 @@ export class MyPlaces {
         map.on("click", () => {
             this.addForm.hidden = true;
         });
+    }
+
+    // The program's bridge, once known: exporting writes a file, which only the program can.
+    connect(bridge) {
+        this.bridge = bridge;
+        this.exportTools.hidden = !bridge;
+    }
+
+    // Hands the program the format and the places ticked, none meaning all of them; the
+    // program asks where to write the file.
+    exportChosen() {
+        if (!this.bridge) {
+            return;
+        }
+        this.bridge.ExportPlaces(this.format.value, [...this.chosen].join(","));
+        this.announcer.textContent = "Choisissez où enregistrer le fichier.";
+    }
+
+    nameExport() {
+        const count = this.chosen.size;
+        const label = count === 0 ? "Exporter tous mes lieux"
+            : `Exporter ${count === 1 ? "le lieu coché" : `les ${count} lieux cochés`}`;
+        this.exportButton.setAttribute("aria-label", label);
+        this.exportButton.title = label;
     }
 
     addControl() {
@@ -233,6 +266,19 @@ export class MyPlaces {
     row(place) {
         const item = document.createElement("li");
         item.dataset.id = place.id;
+        const tick = document.createElement("input");
+        tick.type = "checkbox";
+        tick.className = "place-chosen";
+        tick.checked = this.chosen.has(place.id);
+        tick.setAttribute("aria-label", `Choisir ${place.name} pour l'export`);
+        tick.addEventListener("change", () => {
+            if (tick.checked) {
+                this.chosen.add(place.id);
+            } else {
+                this.chosen.delete(place.id);
+            }
+            this.nameExport();
+        });
         const go = button(place.name, `Centrer la carte sur ${place.name}`,
             () => this.centre(place));
         go.className = "place-name";
@@ -247,7 +293,7 @@ export class MyPlaces {
                 () => this.edit(item, place, "note")),
             button("Supprimer", `Supprimer ${place.name}`, () => this.remove(place)),
         );
-        item.append(go, details, actions);
+        item.append(tick, go, details, actions);
         return item;
     }
 
@@ -307,6 +353,9 @@ export class MyPlaces {
 
     forget(id) {
         this.places = this.places.filter((place) => place.id !== id);
+        if (this.chosen.delete(id)) {
+            this.nameExport();
+        }
         const marker = this.markers.get(id);
         if (marker) {
             this.layer.removeLayer(marker);
@@ -381,7 +430,7 @@ export class MyPlaces {
     }
 
     // Says what the file holds, then imports it as the user chooses: with or without the places
-    // already kept, or not at all.
+    // already kept, or not at all; the points of a GPX's routes and tracks when ticked then.
     async offerImport(file) {
         if (file.size > LARGEST_FILE) {
             this.say(`Le fichier « ${file.name} » n'a pas été importé : il dépasse 64 Mo.`);
@@ -389,7 +438,9 @@ export class MyPlaces {
         }
         const name = file.name;
         const data = await base64Of(file);
-        const trial = await send("/lieux/import", { name, data, trial: true, skip: false });
+        const routes = this.routes.checked;
+        const trial = await send("/lieux/import",
+            { name, data, routes, trial: true, skip: false });
         if (!trial.ok) {
             this.say(trial.body.error);
             return;
@@ -400,11 +451,11 @@ export class MyPlaces {
             (duplicates ? `, dont ${duplicates} déjà dans mes lieux ou en double.` : ".");
         const choices = duplicates
             ? [button("Sans les doublons", "Importer sans les doublons",
-                () => this.importFile(name, data, true)),
+                () => this.importFile(name, data, routes, true)),
             button("Tout importer", "Importer tous les lieux, doublons compris",
-                () => this.importFile(name, data, false))]
+                () => this.importFile(name, data, routes, false))]
             : [button("Importer", `Importer les lieux de ${name}`,
-                () => this.importFile(name, data, false))];
+                () => this.importFile(name, data, routes, false))];
         const cancel = button("Annuler", "Ne pas importer", () => {
             this.offer.hidden = true;
             this.say("Rien n'a été importé.");
@@ -415,9 +466,10 @@ export class MyPlaces {
         this.announcer.textContent = text.textContent;
     }
 
-    async importFile(name, data, skip) {
+    async importFile(name, data, routes, skip) {
         this.offer.hidden = true;
-        const { ok, body } = await send("/lieux/import", { name, data, skip, trial: false });
+        const { ok, body } = await send("/lieux/import",
+            { name, data, routes, skip, trial: false });
         if (!ok) {
             this.say(body.error);
             return;

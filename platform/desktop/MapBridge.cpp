@@ -1,6 +1,7 @@
 #include "platform/desktop/MapBridge.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 #include <cmath>
 #include <utility>
 
@@ -33,6 +34,21 @@ void MapBridge::TakePoint(const QString& latitude, const QString& longitude, con
         return;
     }
     emit PointTaken(latitude, longitude, Part(street), Part(city), Part(postcode), Part(country));
+}
+
+void MapBridge::ExportPlaces(const QString& format, const QString& ids) {
+    static const QRegularExpression kFormat(QStringLiteral("^[a-z0-9-]{1,16}$"));
+    static const QRegularExpression kIds(QStringLiteral("^(\\d{1,18}(,\\d{1,18})*)?$"));
+    if (!trusted_() || !kFormat.match(format).hasMatch() || !kIds.match(ids).hasMatch())
+        return;
+    const QStringList parts = ids.split(u',', Qt::SkipEmptyParts);
+    if (parts.size() > kMostExportedIds)
+        return;
+    QList<qint64> chosen;
+    chosen.reserve(parts.size());
+    for (const QString& part : parts)
+        chosen.append(part.toLongLong());
+    emit PlacesExportAsked(format, chosen);
 }
 
 } // namespace tarnel

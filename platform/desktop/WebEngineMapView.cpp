@@ -98,6 +98,7 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
     setFocusProxy(browser_);
     channel_->registerObject(QStringLiteral("tarnel"), bridge_);
     connect(bridge_, &MapBridge::PointTaken, this, &MapView::PointTaken);
+    connect(bridge_, &MapBridge::PlacesExportAsked, this, &MapView::PlacesExportAsked);
     auto* page = new ServicePage(profile, browser_);
     page->leaving = [this](const QUrl& url) {
         OfferBridgeFor(url);

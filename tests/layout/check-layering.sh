@@ -4,8 +4,8 @@
 # app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
 # shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds and the user's places of
 # places/; addressfile/ reads its tables through spreadsheet/ and geocodes them through
-# geocoding/ (and its HTTP answers, net/); the other layers (places/ among them) know only core/
-# (and themselves). A header of another folder of the same layer is fine.
+# geocoding/ (and its HTTP answers, net/); places/ writes its CSV files through spreadsheet/; the
+# other layers know only core/ (and themselves). A header of another folder of the same layer is fine.
 set -euo pipefail
 cd "$1"
 declare -A allowed=(
@@ -14,7 +14,7 @@ declare -A allowed=(
   [addressfile]="core spreadsheet net geocoding addressfile"
   [net]="core net"
   [platform]="core platform"
-  [places]="core places"
+  [places]="core spreadsheet places"
   [geocoding]="core net geocoding"
   [mapservice]="core geocoding places mapservice"
   [resources]="core resources"

@@ -25,7 +25,10 @@ private slots:
     void rowCentresOnThePoint();
     void addsThePickedPoint();
     void deletesAndUndoes();
+    void importsAChosenFile_data();
     void importsAChosenFile();
+    void exportsTheTickedPlaces_data();
+    void exportsTheTickedPlaces();
 
 private:
     QVariant Js(const QString& script) const;
@@ -74,6 +77,7 @@ void MyPlacesPageTest::init() {
     profile_ = MakeMapViewProfile(folder_.filePath(name), nullptr, "Tarnel essais",
                                   QUrl(u"http://127.0.0.1/maps?q="_s));
     view_ = new WebEngineMapView(profile_);
+    view_->TrustServiceOrigin(QUrl(service_->BaseUrl()));
     view_->resize(900, 650);
     view_->show();
     view_->Navigate(service_->BaseUrl() + u"48.8443%2C2.3744"_s);
@@ -150,24 +154,91 @@ void MyPlacesPageTest::deletesAndUndoes() {
     QCOMPARE(store_->Find(gare.id)->added, gare.added);
 }
 
+void MyPlacesPageTest::importsAChosenFile_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("routes");     // "Points des itinéraires et des traces" ticked
+    QTest::addColumn<QString>("offered"); // the first choice offered, which Entrée takes
+    QTest::addColumn<int>("imported");
+    QTest::addColumn<QString>("said");
+    // Sources of both files in tests/places/data/README.md.
+    QTest::newRow("GPSBabel's waypoints")
+        << u"gpsbabel-geocaching.gpx"_s << false << u"Importer"_s << 9 << u"9 lieux importés."_s;
+    QTest::newRow("BaseCamp's waypoints")
+        << u"garmin-basecamp.gpx"_s << false << u"Importer"_s << 2
+        << u"2 lieux importés. 4 points d'itinéraires ou de traces ont été laissés de côté "
+           "(seuls les points de passage sont importés)."_s;
+    // Its route goes through its two waypoints, under their names: doubles left out.
+    QTest::newRow("BaseCamp's routes and tracks too, without their doubles")
+        << u"garmin-basecamp.gpx"_s << true << u"Sans les doublons"_s << 4
+        << u"4 lieux importés."_s;
+}
+
 void MyPlacesPageTest::importsAChosenFile() {
-    // Written by GPSBabel: 9 geocaching waypoints (source in tests/places/data/README.md),
-    // chosen as the file dialog would.
-    QFile file(QStringLiteral(TARNEL_PLACES_DATA "/gpsbabel-geocaching.gpx"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
+    QFETCH(QString, file);
+    QFETCH(bool, routes);
+    QFETCH(QString, offered);
+    QFETCH(int, imported);
+    QFETCH(QString, said);
+    QFile bytes(QStringLiteral(TARNEL_PLACES_DATA "/") + file);
+    QVERIFY(bytes.open(QIODevice::ReadOnly));
+    if (routes)
+        Js(u"document.getElementById('my-places-routes').click()"_s);
+    // Chosen as the file dialog would.
     Js(u"(() => { const box = document.getElementById('my-places-file');"
        "const chosen = new DataTransfer();"
        "chosen.items.add(new File([Uint8Array.from(atob('%1'), c => c.charCodeAt(0))],"
-       "'caches.gpx'));"
+       "'lieux.gpx'));"
        "box.files = chosen.files; box.dispatchEvent(new Event('change')); })()"_s.arg(
-           QString::fromLatin1(file.readAll().toBase64())));
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), u"Importer"_s,
+           QString::fromLatin1(bytes.readAll().toBase64())));
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), offered,
                               10000);
     QCOMPARE(store_->Count(), 3); // asked first
     QTest::keyClick(Keys(), Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 12, 10000);
-    QCOMPARE(store_->Count(), 12);
-    QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"9 lieux importés."_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3 + imported, 10000);
+    QCOMPARE(store_->Count(), 3 + imported);
+    QCOMPARE(Js(u"announcer.textContent"_s).toString(), said);
+}
+
+void MyPlacesPageTest::exportsTheTickedPlaces_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QStringList>("ticked"); // in this order, the last one ticked twice when "!"
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QStringList>("exported"); // none: all of them
+    QTest::newRow("all as GPX") << u"gpx"_s << QStringList() << u"Exporter tous mes lieux"_s
+                                << QStringList();
+    QTest::newRow("two for Excel")
+        << u"csv-excel"_s << QStringList{u"Gare de Lyon"_s, u"abbaye"_s}
+        << u"Exporter les 2 lieux cochés"_s << QStringList{u"Gare de Lyon"_s, u"abbaye"_s};
+    QTest::newRow("one as GeoJSON, another ticked off again")
+        << u"geojson"_s << QStringList{u"abbaye"_s, u"Gare de Lyon"_s, u"!Gare de Lyon"_s}
+        << u"Exporter le lieu coché"_s << QStringList{u"abbaye"_s};
+}
+
+void MyPlacesPageTest::exportsTheTickedPlaces() {
+    QFETCH(QString, format);
+    QFETCH(QStringList, ticked);
+    QFETCH(QString, label);
+    QFETCH(QStringList, exported);
+    QSignalSpy asked(view_, &MapView::PlacesExportAsked);
+    // Shown once the bridge is there: the program writes the file.
+    QTRY_VERIFY_WITH_TIMEOUT(!Js(u"document.getElementById('my-places-export').hidden"_s).toBool(),
+                             10000);
+    for (QString name : ticked)
+        Js(u"document.querySelector('[aria-label=\"Choisir %1 pour l\\'export\"]').click()"_s.arg(
+            name.remove(u'!')));
+    // A filter keeps the ticks of the rows it hides.
+    QTest::keyClicks(Keys(), u"zzz"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 0, 10000);
+    Js(u"document.getElementById('my-places-format').value = '%1'"_s.arg(format));
+    const QString button = u"document.getElementById('my-places-export-button')"_s;
+    QCOMPARE(Js(button + u".getAttribute('aria-label')"_s).toString(), label);
+    Js(button + u".click()"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 10000);
+    QCOMPARE(asked[0][0].toString(), format);
+    QList<qint64> ids;
+    for (const QString& name : exported)
+        ids.append(store_->List(name).value(0).id);
+    QCOMPARE(asked[0][1].value<QList<qint64>>(), ids);
 }
 
 QTEST_MAIN(MyPlacesPageTest)

@@ -23,6 +23,8 @@ private slots:
     void refusedWritesChangeNothing();
     void importsAFile_data();
     void importsAFile();
+    void takesRouteAndTrackPoints_data();
+    void takesRouteAndTrackPoints();
 
 private:
     // POST `body` as the page does, from `origin` ("own" for the service's own; empty: none).
@@ -196,6 +198,35 @@ void MyPlacesRoutesTest::importsAFile() {
     QCOMPARE(reply.value(u"duplicates"_s).toInt(), 9);
     QCOMPARE(reply.value(u"added"_s).toInt(), added);
     QCOMPARE(List().size(), 9 + added);
+}
+
+void MyPlacesRoutesTest::takesRouteAndTrackPoints_data() {
+    QTest::addColumn<QJsonValue>("routes");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("warnings");
+    QTest::newRow("not asked") << QJsonValue() << 2 << 1;
+    QTest::newRow("refused") << QJsonValue(false) << 2 << 1;
+    QTest::newRow("asked") << QJsonValue(true) << 6 << 0;
+}
+
+void MyPlacesRoutesTest::takesRouteAndTrackPoints() {
+    QFETCH(QJsonValue, routes);
+    QFETCH(int, added);
+    QFETCH(int, warnings);
+    // Written by Garmin BaseCamp: 2 waypoints, a route and a track of 4 points in all (source in
+    // tests/places/data/README.md).
+    QFile file(QStringLiteral(TARNEL_PLACES_DATA "/garmin-basecamp.gpx"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject body{{u"name"_s, u"basecamp.gpx"_s},
+                     {u"data"_s, QString::fromLatin1(file.readAll().toBase64())}};
+    if (!routes.isUndefined())
+        body.insert(u"routes"_s, routes);
+    int answered = 0;
+    const QJsonObject reply = Post("/lieux/import", QJsonDocument(body).toJson(), answered);
+    QCOMPARE(answered, 200);
+    QCOMPARE(reply.value(u"added"_s).toInt(), added);
+    QCOMPARE(reply.value(u"warnings"_s).toArray().size(), warnings);
+    QCOMPARE(List().size(), added);
 }
 
 QTEST_GUILESS_MAIN(MyPlacesRoutesTest)

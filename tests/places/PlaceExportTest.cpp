@@ -1,6 +1,8 @@
 #include "places/PlaceExport.h"
 #include "places/PlaceFileImport.h"
 #include "places/PlaceJson.h"
+#include "places/PlaceTableExport.h"
+#include "spreadsheet/TableFile.h"
 #include "tests/support/ReadBack.h"
 
 #include <QDir>
@@ -113,6 +115,60 @@ private slots:
             qPrintable(gpx));
     }
 
+    // Each CSV dialect as the spreadsheet reading finds it again, and its bytes as Excel wants.
+    void csvReadBack_data() {
+        QTest::addColumn<TableDialect>("dialect");
+        QTest::addColumn<QByteArray>("secondRow");
+        QTest::newRow("French Excel")
+            << FrenchExcelCsv()
+            << QByteArray("\"'=Pic;\"\"Nord\"\"\";42,123456789;-180;2812,5;;sentier, puis "
+                          "cr\xEAte;2026-12-08T14:05:06Z\r\n");
+        QTest::newRow("UTF-8") << Utf8Csv()
+                               << QByteArray("\"'=Pic;\"\"Nord\"\"\",42.123456789,-180,2812.5,,"
+                                             "\"sentier, puis crête\",2026-12-08T14:05:06Z\n");
+    }
+    void csvReadBack() {
+        QFETCH(TableDialect, dialect);
+        QFETCH(QByteArray, secondRow);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"lieux.csv"_qs);
+        QList<SavedPlace> places = Places();
+        places[0].name = u"=Pic;\"Nord\""_qs;
+        places[0].longitude = -180;
+        places[1].address = u"1 place de l'Église, 75001 Paris"_qs;
+        const ExportOutcome outcome = WritePlacesTable(path, dialect, places);
+        QVERIFY2(outcome.written, qPrintable(outcome.problem));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.value(1) + '\n', secondRow);
+
+        OpenedTable table = OpenTableFile(path);
+        QVERIFY2(table.reader, qPrintable(table.error));
+        QList<QStringList> rows;
+        Row row;
+        while (table.reader->NextRow(row)) {
+            QStringList texts;
+            for (const Cell& cell : row)
+                texts.append(cell.text);
+            rows.append(texts);
+        }
+        QCOMPARE(table.reader->Error(), QString());
+        QCOMPARE(table.reader->Dialect().separator, dialect.separator);
+        QCOMPARE(table.reader->Dialect().encoding, dialect.encoding);
+        QCOMPARE(rows.value(0), QStringList({"nom", "latitude", "longitude", "altitude", "adresse",
+                                             "note", "ajout"}));
+        const QChar mark = dialect.DecimalMark();
+        QCOMPARE(rows.value(1),
+                 QStringList({u"'=Pic;\"Nord\""_qs, u"42.123456789"_qs.replace(u'.', mark), "-180",
+                              u"2812.5"_qs.replace(u'.', mark), "", u"sentier, puis crête"_qs,
+                              "2026-12-08T14:05:06Z"}));
+        QCOMPARE(rows.value(2),
+                 QStringList({u"Église Saint-Éloi"_qs, "-1", u"2.25"_qs.replace(u'.', mark), "",
+                              u"1 place de l'Église, 75001 Paris"_qs, "", "2026-12-08T14:05:06Z"}));
+        QCOMPARE(rows.size(), 3);
+    }
+
     // The shape the map page is given.
     void json() {
         QList<SavedPlace> places = Places();
@@ -137,6 +193,9 @@ private slots:
                  u"Les lieux s'enregistrent en GPX, KML ou GeoJSON."_qs);
         const QString path = folder.filePath(u"missing/a.gpx"_qs);
         QCOMPARE(WritePlacesFile(path, ExportFormat::Gpx, Places()).problem,
+                 u"Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
+                 "et que vous avez le droit d'y écrire."_qs.arg(path));
+        QCOMPARE(WritePlacesTable(path, FrenchExcelCsv(), Places()).problem,
                  u"Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
                  "et que vous avez le droit d'y écrire."_qs.arg(path));
         QVERIFY(QDir(folder.path()).isEmpty());

@@ -2,6 +2,7 @@
 // reaches "tarnel" through Qt WebChannel and fills the main window's boxes; a page of any other
 // origin gets no bridge at all.
 
+#include "platform/desktop/MapBridge.h"
 #include "core/ProgramTexts.h"
 #include "platform/desktop/WebEngineMapView.h"
 #include "tests/support/FakePlatform.h"
@@ -50,6 +51,8 @@ private slots:
     void initTestCase();
     void pagesAndTheBridge_data();
     void pagesAndTheBridge();
+    void exportsAsked_data();
+    void exportsAsked();
 
 private:
     LoopbackServer own_;
@@ -128,6 +131,42 @@ void MapBridgeTest::pagesAndTheBridge() {
         QCOMPARE(read(), boxes);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(read(), boxes, kPageTimeout);
+    }
+}
+
+void MapBridgeTest::exportsAsked_data() {
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("ids");
+    QTest::addColumn<bool>("passed");
+    QTest::addColumn<QList<qint64>>("chosen");
+    QTest::newRow("all") << true << "gpx"
+                         << "" << true << QList<qint64>();
+    QTest::newRow("chosen") << true << "csv-excel"
+                            << "12,5,900000000000" << true << QList<qint64>{12, 5, 900000000000};
+    QTest::newRow("untrusted page") << false << "gpx"
+                                    << "" << false << QList<qint64>();
+    QTest::newRow("a path for a format") << true << "../x"
+                                         << "" << false << QList<qint64>();
+    QTest::newRow("negative id") << true << "kml"
+                                 << "-1" << false << QList<qint64>();
+    QTest::newRow("id beyond 64 bits") << true << "kml"
+                                       << "1234567890123456789012" << false << QList<qint64>();
+}
+
+void MapBridgeTest::exportsAsked() {
+    QFETCH(bool, trusted);
+    QFETCH(QString, format);
+    QFETCH(QString, ids);
+    QFETCH(bool, passed);
+    QFETCH(QList<qint64>, chosen);
+    MapBridge bridge([trusted] { return trusted; });
+    QSignalSpy asked(&bridge, &MapBridge::PlacesExportAsked);
+    bridge.ExportPlaces(format, ids);
+    QCOMPARE(asked.size(), passed ? 1 : 0);
+    if (passed) {
+        QCOMPARE(asked[0][0].toString(), format);
+        QCOMPARE(asked[0][1].value<QList<qint64>>(), chosen);
     }
 }
 
