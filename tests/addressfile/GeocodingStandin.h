@@ -12,7 +12,7 @@
 namespace tarnel::testing {
 
 // Loopback stand-ins of the services a file of addresses is geocoded with, replaying real
-// recorded answers (tests/geocoding/recorded, sources in its cases.json; the wrong-département
+// recorded answers (tests/mapservice/recorded, sources in its cases.json; the wrong-département
 // answer quoted in BaseAdresseNationale/adresse.data.gouv.fr issue #2116):
 // - POST /geocodage/search/csv, the Géoplateforme's CSV geocoding: multipart `data` and
 //   `columns`, answered as the service does (the columns sent, then longitude, latitude and the

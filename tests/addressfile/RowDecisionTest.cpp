@@ -10,7 +10,7 @@ Q_DECLARE_METATYPE(tarnel::GeocodedRow)
 namespace {
 
 // A row of the CSV answer as the service writes it for "18 rue Duhesme" (the recorded answer
-// of tests/geocoding/recorded/ban-pass-culture-18-rue-duhesme.json, its best feature).
+// of tests/mapservice/recorded/ban-pass-culture-18-rue-duhesme.json, its best feature).
 GeocodedRow Duhesme() {
     GeocodedRow row;
     row.id = u"1"_qs;
