@@ -150,8 +150,6 @@ void MapBridgeTest::exportsAsked_data() {
                                          << "" << false << QList<qint64>();
     QTest::newRow("negative id") << true << "kml"
                                  << "-1" << false << QList<qint64>();
-    QTest::newRow("id beyond 64 bits") << true << "kml"
-                                       << "1234567890123456789012" << false << QList<qint64>();
 }
 
 void MapBridgeTest::exportsAsked() {

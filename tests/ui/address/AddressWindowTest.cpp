@@ -788,9 +788,6 @@ private slots:
             << u"point.geojson"_qs
             << QByteArray(R"({"status":"none","message":"Aucune altitude connue en ce point."})")
             << u"POINT (2.352222 48.856614)"_qs << 1;
-        QTest::newRow("service refused: two coordinates")
-            << u"point.kml"_qs << QByteArray(R"({"status":"refused","message":"…"})")
-            << u"POINT (2.352222 48.856614)"_qs << 1;
         QTest::newRow("Generic.ASC: not asked") << u"point.asc"_qs << found << u"35.2"_qs << 0;
     }
     void exportCarriesTheAltitude() {
