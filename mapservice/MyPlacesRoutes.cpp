@@ -1,5 +1,6 @@
 #include "mapservice/MyPlacesRoutes.h"
 
+#include "mapservice/JsonAnswer.h"
 #include "places/DuplicateFinding.h"
 #include "places/PlaceJson.h"
 #include "places/PlaceStore.h"
@@ -33,12 +34,7 @@ const QString kGone =
     QStringLiteral("Ce lieu n'est plus dans la liste : un autre programme l'a peut-être supprimé.");
 
 void Answer(httplib::Response& response, int status, const QJsonDocument& body) {
-    const QByteArray bytes = body.toJson(QJsonDocument::Compact);
-    response.status = status;
-    response.set_header("Cache-Control", "no-store");
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_content(bytes.constData(), static_cast<size_t>(bytes.size()),
-                         "application/json; charset=utf-8");
+    SendJson(response, body.toJson(QJsonDocument::Compact), status);
 }
 
 void Refuse(httplib::Response& response, int status, const QString& problem) {

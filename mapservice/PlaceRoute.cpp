@@ -1,6 +1,6 @@
 #include "mapservice/PlaceRoute.h"
 
-#include <httplib.h>
+#include "mapservice/JsonAnswer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,11 +35,7 @@ QByteArray PlaceJson(const MapPageContent& content) {
 }
 
 void ServePlace(httplib::Response& response, const MapPageContent& content) {
-    const QByteArray json = PlaceJson(content);
-    response.set_header("Cache-Control", "no-store");
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_content(json.constData(), static_cast<size_t>(json.size()),
-                         "application/json; charset=utf-8");
+    SendJson(response, PlaceJson(content));
 }
 
 } // namespace tarnel
