@@ -11,6 +11,7 @@
 #include <httplib.h>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -46,6 +47,19 @@ std::optional<QString> TextOf(const QJsonObject& body, QLatin1String key) {
     return value.isString() ? std::optional(value.toString()) : std::nullopt;
 }
 
+// Runs `use` on the store at `path`, opened, one request at a time (`turn`); answers 503 with
+// the store's sentence when it cannot be opened.
+void OnStore(std::mutex& turn, const QString& path, httplib::Response& response,
+             const std::function<void(PlaceStore&)>& use) {
+    const std::lock_guard lock(turn);
+    PlaceStore store(path);
+    if (const StoreOutcome open = store.Open(); !open.done) {
+        Refuse(response, 503, open.problem);
+        return;
+    }
+    use(store);
+}
+
 // One write: `change` reads the body and acts on the store, filling in the place to answer
 // with; nothing when the body is not what it needs.
 using Change =
@@ -77,14 +91,10 @@ size_t MyPlacesRoutes::LargestBody(const std::string& path) {
 
 void MyPlacesRoutes::Register(httplib::Server& server) {
     server.Get(kListPath, [this](const httplib::Request& request, httplib::Response& response) {
-        const std::lock_guard lock(turn_);
-        PlaceStore store(path_);
-        if (const StoreOutcome open = store.Open(); !open.done) {
-            Refuse(response, 503, open.problem);
-            return;
-        }
-        const QString filter = QString::fromStdString(request.get_param_value("filtre"));
-        Answer(response, 200, QJsonDocument(PlacesJson(store.List(filter))));
+        OnStore(turn_, path_, response, [&](PlaceStore& store) {
+            const QString filter = QString::fromStdString(request.get_param_value("filtre"));
+            Answer(response, 200, QJsonDocument(PlacesJson(store.List(filter))));
+        });
     });
     server.Post(kImportPath, [this](const httplib::Request& request, httplib::Response& response) {
         Import(request, response);
@@ -98,21 +108,17 @@ void MyPlacesRoutes::Register(httplib::Server& server) {
                 Refuse(response, 400, kUnreadable);
                 return;
             }
-            const std::lock_guard lock(turn_);
-            PlaceStore store(path_);
-            if (const StoreOutcome open = store.Open(); !open.done) {
-                Refuse(response, 503, open.problem);
-                return;
-            }
-            SavedPlace place;
-            const std::optional<StoreOutcome> outcome = change(store, body.object(), place);
-            if (!outcome) {
-                Refuse(response, 400, kUnreadable);
-            } else if (!outcome->done) {
-                Refuse(response, 409, outcome->problem);
-            } else {
-                Answer(response, 200, QJsonDocument(PlaceJson(place)));
-            }
+            OnStore(turn_, path_, response, [&](PlaceStore& store) {
+                SavedPlace place;
+                const std::optional<StoreOutcome> outcome = change(store, body.object(), place);
+                if (!outcome) {
+                    Refuse(response, 400, kUnreadable);
+                } else if (!outcome->done) {
+                    Refuse(response, 409, outcome->problem);
+                } else {
+                    Answer(response, 200, QJsonDocument(PlaceJson(place)));
+                }
+            });
         });
     };
     route(kAddPath, [](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
@@ -184,38 +190,34 @@ void MyPlacesRoutes::Import(const httplib::Request& request, httplib::Response& 
         Refuse(response, 422, refused + reading.problem);
         return;
     }
-    const std::lock_guard lock(turn_);
-    PlaceStore store(path_);
-    if (const StoreOutcome open = store.Open(); !open.done) {
-        Refuse(response, 503, open.problem);
-        return;
-    }
-    const QList<Duplicate> duplicates = FindDuplicates(reading.places, store.List());
-    QList<SavedPlace> kept;
-    if (body.value(QLatin1String("skip")).toBool()) {
-        QList<bool> same(reading.places.size(), false);
-        for (const Duplicate& duplicate : duplicates)
-            same[duplicate.index] = true;
-        for (qsizetype i = 0; i < reading.places.size(); ++i) {
-            if (!same[i])
-                kept.append(reading.places[i]);
+    OnStore(turn_, path_, response, [&](PlaceStore& store) {
+        const QList<Duplicate> duplicates = FindDuplicates(reading.places, store.List());
+        QList<SavedPlace> kept;
+        if (body.value(QLatin1String("skip")).toBool()) {
+            QList<bool> same(reading.places.size(), false);
+            for (const Duplicate& duplicate : duplicates)
+                same[duplicate.index] = true;
+            for (qsizetype i = 0; i < reading.places.size(); ++i) {
+                if (!same[i])
+                    kept.append(reading.places[i]);
+            }
+        } else {
+            kept = reading.places;
         }
-    } else {
-        kept = reading.places;
-    }
-    if (!body.value(QLatin1String("trial")).toBool()) {
-        if (const StoreOutcome added = store.AddAll(kept); !added.done) {
-            Refuse(response, 409, added.problem);
-            return;
+        const bool trial = body.value(QLatin1String("trial")).toBool();
+        if (!trial) {
+            if (const StoreOutcome added = store.AddAll(kept); !added.done) {
+                Refuse(response, 409, added.problem);
+                return;
+            }
         }
-    }
-    Answer(response, 200,
-           QJsonDocument(QJsonObject{
-               {QStringLiteral("places"), reading.places.size()},
-               {QStringLiteral("duplicates"), duplicates.size()},
-               {QStringLiteral("added"),
-                body.value(QLatin1String("trial")).toBool() ? 0 : kept.size()},
-               {QStringLiteral("warnings"), QJsonArray::fromStringList(reading.warnings)}}));
+        Answer(response, 200,
+               QJsonDocument(QJsonObject{
+                   {QStringLiteral("places"), reading.places.size()},
+                   {QStringLiteral("duplicates"), duplicates.size()},
+                   {QStringLiteral("added"), trial ? 0 : kept.size()},
+                   {QStringLiteral("warnings"), QJsonArray::fromStringList(reading.warnings)}}));
+    });
 }
 
 } // namespace tarnel
