@@ -115,10 +115,12 @@ bool TooLarge(const httplib::Request& request, size_t largest) {
         return true;
     }
     const std::string length = request.get_header_value("Content-Length");
+    if (length.empty()) {
+        return false;
+    }
     size_t bytes = 0;
     const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
-    return error != std::errc() || end != length.data() + length.size() ? !length.empty()
-                                                                        : bytes > largest;
+    return error != std::errc() || end != length.data() + length.size() || bytes > largest;
 }
 
 // A write to the user's places comes from the service's own page only: its Origin, which a
