@@ -8,7 +8,9 @@
 
 namespace tarnel {
 
-QByteArray PlaceJson(const MapPageContent& content) {
+namespace {
+
+QByteArray RedrawJson(const MapPageContent& content) {
     QJsonArray others;
     for (const Candidate& other : content.others) {
         others.append(QJsonObject{{QStringLiteral("label"), other.label},
@@ -34,8 +36,10 @@ QByteArray PlaceJson(const MapPageContent& content) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
+} // namespace
+
 void ServePlace(httplib::Response& response, const MapPageContent& content) {
-    SendJson(response, PlaceJson(content));
+    SendJson(response, RedrawJson(content));
 }
 
 } // namespace tarnel
