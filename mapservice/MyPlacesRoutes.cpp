@@ -90,10 +90,9 @@ size_t MyPlacesRoutes::LargestBody(const std::string& path) {
 }
 
 void MyPlacesRoutes::Register(httplib::Server& server) {
-    server.Get(kListPath, [this](const httplib::Request& request, httplib::Response& response) {
+    server.Get(kListPath, [this](const httplib::Request&, httplib::Response& response) {
         OnStore(turn_, path_, response, [&](PlaceStore& store) {
-            const QString filter = QString::fromStdString(request.get_param_value("filtre"));
-            Answer(response, 200, QJsonDocument(PlacesJson(store.List(filter))));
+            Answer(response, 200, QJsonDocument(PlacesJson(store.List())));
         });
     });
     server.Post(kImportPath, [this](const httplib::Request& request, httplib::Response& response) {

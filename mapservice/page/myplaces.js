@@ -16,7 +16,7 @@ const LARGEST_FILE = 64 * 1024 * 1024;
 
 const collator = new Intl.Collator("fr", { sensitivity: "base", numeric: true });
 
-// Lower case without accents, as the service's filter compares texts.
+// Lower case without accents: a typed word finds a place whatever its accents and case.
 function folded(text) {
     return text.normalize("NFD").replace(/[\u0300-\u036f]/g, "").toLowerCase();
 }
