@@ -120,13 +120,19 @@ void MyPlacesRoutes::Register(httplib::Server& server) {
             });
         });
     };
-    route(kAddPath, [](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
-        std::optional<SavedPlace> added = PlaceFromJson(body, false);
-        if (!added)
-            return std::optional<StoreOutcome>();
-        place = *added;
-        return std::optional(store.Add(place));
-    });
+    // Add and restore: the place of the body, as the store then holds it (an added one with its
+    // new id and time).
+    const auto put = [](auto write, bool stored) {
+        return [write, stored](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
+            std::optional<SavedPlace> given = PlaceFromJson(body, stored);
+            if (!given)
+                return std::optional<StoreOutcome>();
+            place = *given;
+            return std::optional(std::invoke(write, store, place));
+        };
+    };
+    route(kAddPath, put(&PlaceStore::Add, false));
+    route(kRestorePath, put(&PlaceStore::Restore, true));
     // Rename and note: the place as it now is, read back.
     const auto edit = [](auto write, QLatin1String key) {
         return [write, key](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
@@ -152,13 +158,6 @@ void MyPlacesRoutes::Register(httplib::Server& server) {
             return std::optional(StoreOutcome{false, kGone});
         place = *found;
         return std::optional(store.Remove(*id));
-    });
-    route(kRestorePath, [](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
-        std::optional<SavedPlace> restored = PlaceFromJson(body, true);
-        if (!restored)
-            return std::optional<StoreOutcome>();
-        place = *restored;
-        return std::optional(store.Restore(place));
     });
 }
 
