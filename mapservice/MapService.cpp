@@ -115,10 +115,12 @@ bool TooLarge(const httplib::Request& request, size_t largest) {
         return true;
     }
     const std::string length = request.get_header_value("Content-Length");
+    if (length.empty()) {
+        return false;
+    }
     size_t bytes = 0;
     const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
-    return error != std::errc() || end != length.data() + length.size() ? !length.empty()
-                                                                        : bytes > largest;
+    return error != std::errc() || end != length.data() + length.size() || bytes > largest;
 }
 
 // A write to the user's places comes from the service's own page only: its Origin, which a
@@ -136,13 +138,21 @@ std::unique_ptr<Geocoder> Cached(std::unique_ptr<Geocoder> geocoder) {
     return std::make_unique<CachingGeocoder>(std::move(geocoder));
 }
 
-// What `service` says about `point`, nothing when it is switched off.
-template <typename Service>
-auto FactAt(Service* service, const Place& point) -> std::optional<decltype(service->At(point))> {
-    if (!service) {
-        return std::nullopt;
-    }
-    return service->At(point);
+// Answers "GET `path`?lat=&lon=" with `json` of what `service` says about the point, or of
+// nothing when it is switched off (null).
+template <typename Service, typename Fact>
+void ServeFact(GuardedServer& server, const char* path, Service* service,
+               QByteArray (*json)(const std::optional<Fact>&)) {
+    server.Get(path, [service, json](const httplib::Request& request, httplib::Response& response) {
+        ServePointFact(request, response, [service, json](const Place& point) {
+            return json(service ? std::optional<Fact>(service->At(point)) : std::nullopt);
+        });
+    });
+}
+
+// Ends the lookups of the point services that are on.
+template <typename... Service> void CancelLookups(const std::unique_ptr<Service>&... services) {
+    ((services ? services->CancelLookups() : void()), ...);
 }
 
 // Why no geocoder found the place. It is "not found" only when every geocoder asked said so;
@@ -241,22 +251,9 @@ bool MapService::Start() {
     server->Get(kAddressPath, [this](const httplib::Request& request, httplib::Response& response) {
         ServeAddress(request, response, *addresses_);
     });
-    server->Get(kAltitudePath,
-                [this](const httplib::Request& request, httplib::Response& response) {
-                    ServePointFact(request, response, [this](const Place& point) {
-                        return AltitudeJson(FactAt(facts_.altitude.get(), point));
-                    });
-                });
-    server->Get(kCommunePath, [this](const httplib::Request& request, httplib::Response& response) {
-        ServePointFact(request, response, [this](const Place& point) {
-            return CommuneJson(FactAt(facts_.commune.get(), point));
-        });
-    });
-    server->Get(kParcelPath, [this](const httplib::Request& request, httplib::Response& response) {
-        ServePointFact(request, response, [this](const Place& point) {
-            return ParcelJson(FactAt(facts_.parcel.get(), point));
-        });
-    });
+    ServeFact(*server, kAltitudePath, facts_.altitude.get(), &AltitudeJson);
+    ServeFact(*server, kCommunePath, facts_.commune.get(), &CommuneJson);
+    ServeFact(*server, kParcelPath, facts_.parcel.get(), &ParcelJson);
     // Scripts and styles of the service only; pictures from the tile servers too, and the blank
     // picture Leaflet puts in a tile it stops loading.
     const std::string csp = "default-src 'none'; script-src 'self'; style-src 'self'; "
@@ -332,15 +329,7 @@ void MapService::Stop() {
         }
     }
     addresses_->CancelLookups();
-    if (facts_.altitude) {
-        facts_.altitude->CancelLookups();
-    }
-    if (facts_.commune) {
-        facts_.commune->CancelLookups();
-    }
-    if (facts_.parcel) {
-        facts_.parcel->CancelLookups();
-    }
+    CancelLookups(facts_.altitude, facts_.commune, facts_.parcel);
     server_->StopServing();
     if (serving_.joinable()) {
         serving_.join();

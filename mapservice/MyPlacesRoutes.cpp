@@ -1,5 +1,6 @@
 #include "mapservice/MyPlacesRoutes.h"
 
+#include "mapservice/JsonAnswer.h"
 #include "places/DuplicateFinding.h"
 #include "places/PlaceJson.h"
 #include "places/PlaceStore.h"
@@ -10,6 +11,7 @@
 #include <httplib.h>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -33,12 +35,7 @@ const QString kGone =
     QStringLiteral("Ce lieu n'est plus dans la liste : un autre programme l'a peut-être supprimé.");
 
 void Answer(httplib::Response& response, int status, const QJsonDocument& body) {
-    const QByteArray bytes = body.toJson(QJsonDocument::Compact);
-    response.status = status;
-    response.set_header("Cache-Control", "no-store");
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_content(bytes.constData(), static_cast<size_t>(bytes.size()),
-                         "application/json; charset=utf-8");
+    SendJson(response, body.toJson(QJsonDocument::Compact), status);
 }
 
 void Refuse(httplib::Response& response, int status, const QString& problem) {
@@ -48,6 +45,19 @@ void Refuse(httplib::Response& response, int status, const QString& problem) {
 std::optional<QString> TextOf(const QJsonObject& body, QLatin1String key) {
     const QJsonValue value = body.value(key);
     return value.isString() ? std::optional(value.toString()) : std::nullopt;
+}
+
+// Runs `use` on the store at `path`, opened, one request at a time (`turn`); answers 503 with
+// the store's sentence when it cannot be opened.
+void OnStore(std::mutex& turn, const QString& path, httplib::Response& response,
+             const std::function<void(PlaceStore&)>& use) {
+    const std::lock_guard lock(turn);
+    PlaceStore store(path);
+    if (const StoreOutcome open = store.Open(); !open.done) {
+        Refuse(response, 503, open.problem);
+        return;
+    }
+    use(store);
 }
 
 // One write: `change` reads the body and acts on the store, filling in the place to answer
@@ -80,15 +90,10 @@ size_t MyPlacesRoutes::LargestBody(const std::string& path) {
 }
 
 void MyPlacesRoutes::Register(httplib::Server& server) {
-    server.Get(kListPath, [this](const httplib::Request& request, httplib::Response& response) {
-        const std::lock_guard lock(turn_);
-        PlaceStore store(path_);
-        if (const StoreOutcome open = store.Open(); !open.done) {
-            Refuse(response, 503, open.problem);
-            return;
-        }
-        const QString filter = QString::fromStdString(request.get_param_value("filtre"));
-        Answer(response, 200, QJsonDocument(PlacesJson(store.List(filter))));
+    server.Get(kListPath, [this](const httplib::Request&, httplib::Response& response) {
+        OnStore(turn_, path_, response, [&](PlaceStore& store) {
+            Answer(response, 200, QJsonDocument(PlacesJson(store.List())));
+        });
     });
     server.Post(kImportPath, [this](const httplib::Request& request, httplib::Response& response) {
         Import(request, response);
@@ -102,30 +107,32 @@ void MyPlacesRoutes::Register(httplib::Server& server) {
                 Refuse(response, 400, kUnreadable);
                 return;
             }
-            const std::lock_guard lock(turn_);
-            PlaceStore store(path_);
-            if (const StoreOutcome open = store.Open(); !open.done) {
-                Refuse(response, 503, open.problem);
-                return;
-            }
-            SavedPlace place;
-            const std::optional<StoreOutcome> outcome = change(store, body.object(), place);
-            if (!outcome) {
-                Refuse(response, 400, kUnreadable);
-            } else if (!outcome->done) {
-                Refuse(response, 409, outcome->problem);
-            } else {
-                Answer(response, 200, QJsonDocument(PlaceJson(place)));
-            }
+            OnStore(turn_, path_, response, [&](PlaceStore& store) {
+                SavedPlace place;
+                const std::optional<StoreOutcome> outcome = change(store, body.object(), place);
+                if (!outcome) {
+                    Refuse(response, 400, kUnreadable);
+                } else if (!outcome->done) {
+                    Refuse(response, 409, outcome->problem);
+                } else {
+                    Answer(response, 200, QJsonDocument(PlaceJson(place)));
+                }
+            });
         });
     };
-    route(kAddPath, [](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
-        std::optional<SavedPlace> added = PlaceFromJson(body, false);
-        if (!added)
-            return std::optional<StoreOutcome>();
-        place = *added;
-        return std::optional(store.Add(place));
-    });
+    // Add and restore: the place of the body, as the store then holds it (an added one with its
+    // new id and time).
+    const auto put = [](auto write, bool stored) {
+        return [write, stored](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
+            std::optional<SavedPlace> given = PlaceFromJson(body, stored);
+            if (!given)
+                return std::optional<StoreOutcome>();
+            place = *given;
+            return std::optional(std::invoke(write, store, place));
+        };
+    };
+    route(kAddPath, put(&PlaceStore::Add, false));
+    route(kRestorePath, put(&PlaceStore::Restore, true));
     // Rename and note: the place as it now is, read back.
     const auto edit = [](auto write, QLatin1String key) {
         return [write, key](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
@@ -151,13 +158,6 @@ void MyPlacesRoutes::Register(httplib::Server& server) {
             return std::optional(StoreOutcome{false, kGone});
         place = *found;
         return std::optional(store.Remove(*id));
-    });
-    route(kRestorePath, [](PlaceStore& store, const QJsonObject& body, SavedPlace& place) {
-        std::optional<SavedPlace> restored = PlaceFromJson(body, true);
-        if (!restored)
-            return std::optional<StoreOutcome>();
-        place = *restored;
-        return std::optional(store.Restore(place));
     });
 }
 
@@ -188,38 +188,34 @@ void MyPlacesRoutes::Import(const httplib::Request& request, httplib::Response& 
         Refuse(response, 422, refused + reading.problem);
         return;
     }
-    const std::lock_guard lock(turn_);
-    PlaceStore store(path_);
-    if (const StoreOutcome open = store.Open(); !open.done) {
-        Refuse(response, 503, open.problem);
-        return;
-    }
-    const QList<Duplicate> duplicates = FindDuplicates(reading.places, store.List());
-    QList<SavedPlace> kept;
-    if (body.value(QLatin1String("skip")).toBool()) {
-        QList<bool> same(reading.places.size(), false);
-        for (const Duplicate& duplicate : duplicates)
-            same[duplicate.index] = true;
-        for (qsizetype i = 0; i < reading.places.size(); ++i) {
-            if (!same[i])
-                kept.append(reading.places[i]);
+    OnStore(turn_, path_, response, [&](PlaceStore& store) {
+        const QList<Duplicate> duplicates = FindDuplicates(reading.places, store.List());
+        QList<SavedPlace> kept;
+        if (body.value(QLatin1String("skip")).toBool()) {
+            QList<bool> same(reading.places.size(), false);
+            for (const Duplicate& duplicate : duplicates)
+                same[duplicate.index] = true;
+            for (qsizetype i = 0; i < reading.places.size(); ++i) {
+                if (!same[i])
+                    kept.append(reading.places[i]);
+            }
+        } else {
+            kept = reading.places;
         }
-    } else {
-        kept = reading.places;
-    }
-    if (!body.value(QLatin1String("trial")).toBool()) {
-        if (const StoreOutcome added = store.AddAll(kept); !added.done) {
-            Refuse(response, 409, added.problem);
-            return;
+        const bool trial = body.value(QLatin1String("trial")).toBool();
+        if (!trial) {
+            if (const StoreOutcome added = store.AddAll(kept); !added.done) {
+                Refuse(response, 409, added.problem);
+                return;
+            }
         }
-    }
-    Answer(response, 200,
-           QJsonDocument(QJsonObject{
-               {QStringLiteral("places"), reading.places.size()},
-               {QStringLiteral("duplicates"), duplicates.size()},
-               {QStringLiteral("added"),
-                body.value(QLatin1String("trial")).toBool() ? 0 : kept.size()},
-               {QStringLiteral("warnings"), QJsonArray::fromStringList(reading.warnings)}}));
+        Answer(response, 200,
+               QJsonDocument(QJsonObject{
+                   {QStringLiteral("places"), reading.places.size()},
+                   {QStringLiteral("duplicates"), duplicates.size()},
+                   {QStringLiteral("added"), trial ? 0 : kept.size()},
+                   {QStringLiteral("warnings"), QJsonArray::fromStringList(reading.warnings)}}));
+    });
 }
 
 } // namespace tarnel

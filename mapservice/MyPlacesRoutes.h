@@ -17,7 +17,7 @@ namespace tarnel {
 
 // The user's places as the map page sees and changes them, kept in the SQLite file at `path`
 // (see PlaceStore), answered in JSON (UTF-8, never cached):
-//   GET  /lieux?filtre=<words>  the places sorted by name, those matching the words (PlacesJson)
+//   GET  /lieux             the places sorted by name (PlacesJson); the page filters them
 //   POST /lieux/ajout       {"name", "latitude", "longitude", "address", "note"} → the place added
 //   POST /lieux/nom         {"id", "name"} → the place renamed
 //   POST /lieux/note        {"id", "note"} → the place with its new note

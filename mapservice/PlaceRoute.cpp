@@ -1,6 +1,6 @@
 #include "mapservice/PlaceRoute.h"
 
-#include <httplib.h>
+#include "mapservice/JsonAnswer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,7 +8,9 @@
 
 namespace tarnel {
 
-QByteArray PlaceJson(const MapPageContent& content) {
+namespace {
+
+QByteArray RedrawJson(const MapPageContent& content) {
     QJsonArray others;
     for (const Candidate& other : content.others) {
         others.append(QJsonObject{{QStringLiteral("label"), other.label},
@@ -34,12 +36,10 @@ QByteArray PlaceJson(const MapPageContent& content) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
+} // namespace
+
 void ServePlace(httplib::Response& response, const MapPageContent& content) {
-    const QByteArray json = PlaceJson(content);
-    response.set_header("Cache-Control", "no-store");
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_content(json.constData(), static_cast<size_t>(json.size()),
-                         "application/json; charset=utf-8");
+    SendJson(response, RedrawJson(content));
 }
 
 } // namespace tarnel

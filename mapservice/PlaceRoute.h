@@ -2,16 +2,14 @@
 
 #include "mapservice/MapPage.h"
 
-#include <QByteArray>
-
 namespace httplib {
 struct Response;
 } // namespace httplib
 
 namespace tarnel {
 
-// What the map page needs to redraw itself for another search without a new page (see
-// MapPageHtml for the page the same content makes), as a JSON object:
+// Answers with what the map page needs to redraw itself for another search without a new page
+// (see MapPageHtml for the page the same content makes), a JSON object (UTF-8, never cached):
 //     {"query":…,"heading":…,"place":{"lat":…,"lng":…}|null,"label":…,"source":…,
 //      "others":[{"label":…,"lat":…,"lng":…},…],"message":…,"absence":true|false,
 //      "viewport":…}
@@ -19,9 +17,6 @@ namespace tarnel {
 // tells of a failed search (MessageTellsAbsence), `viewport` the page head's arrangement
 // (ViewportArrangement), empty without a place. Texts are plain text, for the page to show as
 // such.
-QByteArray PlaceJson(const MapPageContent& content);
-
-// Answers with PlaceJson(content): UTF-8, never cached.
 void ServePlace(httplib::Response& response, const MapPageContent& content);
 
 } // namespace tarnel

@@ -1,6 +1,7 @@
 #include "mapservice/PointRoutes.h"
 
 #include "core/CoordinateForms.h"
+#include "mapservice/JsonAnswer.h"
 #include "mapservice/PointQuery.h"
 
 #include <httplib.h>
@@ -14,14 +15,6 @@
 namespace tarnel {
 
 namespace {
-
-void SendJson(httplib::Response& response, const QByteArray& json, int status = 200) {
-    response.status = status;
-    response.set_header("Cache-Control", "no-store");
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_content(json.constData(), static_cast<size_t>(json.size()),
-                         "application/json; charset=utf-8");
-}
 
 QByteArray Compact(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);

@@ -6,6 +6,10 @@
 
 namespace tarnel {
 
+namespace {
+
+// Distance in metres on the mean Earth sphere (haversine): within a metre, as good as the
+// ellipsoid.
 double DistanceMetres(const SavedPlace& a, const SavedPlace& b) {
     constexpr double kRadius = 6371008.8; // mean Earth radius (IUGG)
     constexpr double kRadian = std::numbers::pi / 180;
@@ -16,6 +20,8 @@ double DistanceMetres(const SavedPlace& a, const SavedPlace& b) {
                          std::sin(dLon / 2) * std::sin(dLon / 2);
     return 2 * kRadius * std::asin(std::min(1.0, std::sqrt(h)));
 }
+
+} // namespace
 
 QList<Duplicate> FindDuplicates(const QList<SavedPlace>& incoming,
                                 const QList<SavedPlace>& stored) {

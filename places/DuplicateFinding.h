@@ -22,7 +22,4 @@ struct Duplicate {
 // earlier one of `incoming`; a place matching both is reported against the list.
 QList<Duplicate> FindDuplicates(const QList<SavedPlace>& incoming, const QList<SavedPlace>& stored);
 
-// Distance in metres on the mean Earth sphere (haversine).
-double DistanceMetres(const SavedPlace& a, const SavedPlace& b);
-
 } // namespace tarnel

@@ -42,11 +42,14 @@ ExportOutcome WritePlacesFile(const QString& path, ExportFormat format,
     if (!bytes)
         return {false, QStringLiteral("Les lieux s'enregistrent en GPX, KML ou GeoJSON.")};
     if (!ReplaceFileContents(path, *bytes))
-        return {false, QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez "
-                                      "que son dossier existe et que vous avez le droit d'y "
-                                      "écrire.")
-                           .arg(QDir::toNativeSeparators(path))};
+        return PlacesNotWritten(path);
     return {true, {}};
+}
+
+ExportOutcome PlacesNotWritten(const QString& path) {
+    return {false, QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez que "
+                                  "son dossier existe et que vous avez le droit d'y écrire.")
+                       .arg(QDir::toNativeSeparators(path))};
 }
 
 } // namespace tarnel

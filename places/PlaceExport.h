@@ -20,4 +20,8 @@ std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<Saved
 ExportOutcome WritePlacesFile(const QString& path, ExportFormat format,
                               const QList<SavedPlace>& places);
 
+// What every export of places answers when the file at `path` could not be written: its
+// French sentence, which names the file.
+ExportOutcome PlacesNotWritten(const QString& path);
+
 } // namespace tarnel

@@ -1,8 +1,7 @@
 #include "places/PlaceTableExport.h"
 
+#include "places/PlaceExport.h"
 #include "spreadsheet/TableFileWriting.h"
-
-#include <QDir>
 
 namespace tarnel {
 
@@ -57,10 +56,7 @@ ExportOutcome WritePlacesTable(const QString& path, const TableDialect& dialect,
         return true;
     });
     if (!written)
-        return {false, QStringLiteral("Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez "
-                                      "que son dossier existe et que vous avez le droit d'y "
-                                      "écrire.")
-                           .arg(QDir::toNativeSeparators(path))};
+        return PlacesNotWritten(path);
     return {true, {}};
 }
 

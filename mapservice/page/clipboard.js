@@ -2,7 +2,7 @@
 
 // Writes `text` to the clipboard, through the page's copy command when the clipboard API is
 // refused; true when it is done.
-export async function copyText(text) {
+async function copyText(text) {
     try {
         await navigator.clipboard.writeText(text);
         return true;
@@ -17,4 +17,11 @@ export async function copyText(text) {
         area.remove();
         return done;
     }
+}
+
+// Copies `text` and says so in `announcer`: `doneText` once done, the refusal otherwise.
+export async function copyAndTell(text, announcer, doneText) {
+    announcer.textContent = await copyText(text)
+        ? doneText
+        : "La copie dans le presse-papiers a été refusée.";
 }

@@ -3,7 +3,7 @@
 // A fact the service knows none of (a point at sea, abroad, on a road) has no line; a service
 // that cannot be asked says so in French. The parcel's identifier has its copy button.
 
-import { copyText } from "./clipboard.js";
+import { copyAndTell } from "./clipboard.js";
 
 // Each fact: its route, its line's id, what the line says while waiting and when the map's
 // own service does not answer.
@@ -35,12 +35,8 @@ export class PointFacts {
         this.lines = new Map(FACTS.map((fact) => [fact.id, document.getElementById(fact.id)]));
         this.idu = "";
         const copy = document.getElementById("parcel-copy");
-        copy.addEventListener("click", async () => {
-            const done = await copyText(this.idu);
-            this.announcer.textContent = done
-                ? "Identifiant de la parcelle copié dans le presse-papiers."
-                : "La copie dans le presse-papiers a été refusée.";
-        });
+        copy.addEventListener("click", () => copyAndTell(this.idu, this.announcer,
+            "Identifiant de la parcelle copié dans le presse-papiers."));
     }
 
     // Asks every fact about the point of `query` ("lat=…&lon=…"); an answer that comes once

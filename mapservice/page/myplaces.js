@@ -16,14 +16,19 @@ const LARGEST_FILE = 64 * 1024 * 1024;
 
 const collator = new Intl.Collator("fr", { sensitivity: "base", numeric: true });
 
-// Lower case without accents, as the service's filter compares texts.
-export function folded(text) {
+// Lower case without accents: a typed word finds a place whatever its accents and case.
+function folded(text) {
     return text.normalize("NFD").replace(/[\u0300-\u036f]/g, "").toLowerCase();
 }
 
-// Whether `place` holds every word of `filter` in its name, address or note.
-export function matches(place, words) {
+// Whether `place` holds every one of `words` in its name, address or note.
+function matches(place, words) {
     return words.every((word) => place.key.includes(word));
+}
+
+// "1 lieu", "12 lieux".
+function placeCount(count) {
+    return `${count} lieu${count > 1 ? "x" : ""}`;
 }
 
 function keyed(place) {
@@ -253,7 +258,7 @@ export class MyPlaces {
         const found = words.length ? this.places.filter((place) => matches(place, words))
             : this.places;
         this.list.replaceChildren(...found.slice(0, SHOWN_ROWS).map((place) => this.row(place)));
-        let text = `${found.length} lieu${found.length > 1 ? "x" : ""}`;
+        let text = placeCount(found.length);
         if (words.length) {
             text += ` sur ${this.places.length}`;
         }
@@ -447,7 +452,7 @@ export class MyPlaces {
         }
         const { places, duplicates } = trial.body;
         const text = document.createElement("span");
-        text.textContent = `${places} lieu${places > 1 ? "x" : ""} dans « ${name} »` +
+        text.textContent = `${placeCount(places)} dans « ${name} »` +
             (duplicates ? `, dont ${duplicates} déjà dans mes lieux ou en double.` : ".");
         const choices = duplicates
             ? [button("Sans les doublons", "Importer sans les doublons",
@@ -477,8 +482,8 @@ export class MyPlaces {
         this.layer.clearLayers();
         this.markers.clear();
         await this.load();
-        this.say([`${body.added} lieu${body.added > 1 ? "x" : ""} importé` +
-            `${body.added > 1 ? "s" : ""}.`, ...body.warnings].join(" "));
+        this.say([`${placeCount(body.added)} importé${body.added > 1 ? "s" : ""}.`,
+            ...body.warnings].join(" "));
     }
 
     // A sentence shown under the panel's tools and read out.

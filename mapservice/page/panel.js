@@ -2,7 +2,7 @@
 // with a copy button, the nearest address, its altitude, commune and parcel (PointFacts), and
 // the button that takes the point into the main window.
 
-import { copyText } from "./clipboard.js";
+import { copyAndTell } from "./clipboard.js";
 import { PointFacts } from "./facts.js";
 
 const ADDRESS_UNREACHABLE =
@@ -174,12 +174,8 @@ export class PointPanel {
             button.className = "copy";
             button.textContent = "Copier";
             button.setAttribute("aria-label", `Copier ${form.name} : ${form.text}`);
-            button.addEventListener("click", async () => {
-                const done = await copyText(form.text);
-                this.announcer.textContent = done
-                    ? `${form.name} copié dans le presse-papiers.`
-                    : "La copie dans le presse-papiers a été refusée.";
-            });
+            button.addEventListener("click", () => copyAndTell(form.text, this.announcer,
+                `${form.name} copié dans le presse-papiers.`));
             row.dataset.key = form.key;
             row.append(name, text, button);
             return row;
