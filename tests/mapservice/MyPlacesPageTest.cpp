@@ -19,95 +19,87 @@ class MyPlacesPageTest : public QObject {
 
 private slots:
     void init();
-    void cleanup();
-    void listsFiltersAndShows_data();
-    void listsFiltersAndShows();
-    void rowCentresOnThePoint();
-    void addsThePickedPoint();
-    void deletesAndUndoes();
-    void importsAChosenFile_data();
-    void importsAChosenFile();
-    void exportsTheTickedPlaces_data();
-    void exportsTheTickedPlaces();
+    void filtersExportsCentresAndShows();
+    void addsThePickedPointDeletesAndUndoes();
+    void importsChosenFiles();
 
 private:
-    QVariant Js(const QString& script) const;
+    QVariant Js(const QString& script) const {
+        std::optional<QVariant> result;
+        view_->Browser()->page()->runJavaScript(script, [&](QVariant value) { result = value; });
+        return QTest::qWaitFor([&] { return result.has_value(); }, 10000) ? *result : QVariant();
+    }
     QStringList Rows() const {
         return Js(u"[...document.querySelectorAll('.place-name')].map(b => b.textContent)"_s)
             .toStringList();
     }
+    QString Focused() const { return Js(u"document.activeElement.textContent"_s).toString(); }
     QWidget* Keys() const { return view_->Browser()->focusProxy(); }
 
     QTemporaryDir folder_;
     std::unique_ptr<PlaceStore> store_;
     std::unique_ptr<MapService> service_;
-    QWebEngineProfile* profile_ = nullptr;
-    WebEngineMapView* view_ = nullptr;
+    std::unique_ptr<QWebEngineProfile> profile_; // outlives its view's page
+    std::unique_ptr<WebEngineMapView> view_;
+    int runs_ = 0;
 };
 
-QVariant MyPlacesPageTest::Js(const QString& script) const {
-    QVariant result;
-    bool done = false;
-    view_->Browser()->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
-}
-
 void MyPlacesPageTest::init() {
-    const QString name = u"%1-%2"_s.arg(QLatin1String(QTest::currentTestFunction()),
-                                        QLatin1String(QTest::currentDataTag()));
-    store_ = std::make_unique<PlaceStore>(folder_.filePath(name + u".sqlite"_s));
+    view_.reset(); // the last case's page before its profile
+    // Each case on a store and a profile of its own.
+    store_ = std::make_unique<PlaceStore>(folder_.filePath(u"%1.sqlite"_s.arg(++runs_)));
     QVERIFY(store_->Open().done);
-    for (const auto& [title, latitude, longitude, note] :
-         {std::tuple(u"Gare de Lyon"_s, 48.8443, 2.3744, QString()),
-          std::tuple(u"Église Saint-Michel"_s, 45.75, 4.85, u"clocher"_s),
-          std::tuple(u"abbaye"_s, 49.1, -1.5, QString())}) {
-        SavedPlace place;
-        place.name = title;
-        place.latitude = latitude;
-        place.longitude = longitude;
-        place.note = note;
-        QVERIFY(store_->Add(place).done);
-    }
+    QList<SavedPlace> places{{0, u"Gare de Lyon"_s, 48.8443, 2.3744, {}, {}, {}, {}},
+                             {0, u"Église Saint-Michel"_s, 45.75, 4.85, {}, {}, {}, {}},
+                             {0, u"abbaye"_s, 49.1, -1.5, {}, {}, {}, {}}};
+    QVERIFY(store_->AddAll(places).done);
     service_ = std::make_unique<MapService>(nullptr, nullptr, TileLayersOf({u""_s, u""_s, u""_s}));
     service_->KeepPlacesIn(store_->Path());
     QVERIFY(service_->Start());
-    profile_ = MakeMapViewProfile(folder_.filePath(name), nullptr, "Tarnel essais",
-                                  QUrl(u"http://127.0.0.1/maps?q="_s));
-    view_ = new WebEngineMapView(profile_);
+    profile_.reset(MakeMapViewProfile(folder_.filePath(QString::number(runs_)), nullptr,
+                                      "Tarnel essais", QUrl(u"http://127.0.0.1/maps?q="_s)));
+    view_ = std::make_unique<WebEngineMapView>(profile_.get());
     view_->TrustServiceOrigin(QUrl(service_->BaseUrl()));
     view_->resize(900, 650);
     view_->show();
     view_->Navigate(service_->BaseUrl() + u"48.8443%2C2.3744"_s);
     QTRY_COMPARE_WITH_TIMEOUT(Js(u"map.dataset.ready"_s).toString(), u"yes"_s, 30000);
-    // The button takes the keyboard to the panel's filter box.
+    // The list comes sorted; the button takes the keyboard to the panel's filter box, where the
+    // cases' keys then go.
     Js(u"document.querySelector('.my-places-toggle').click()"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3, 10000);
-    QCOMPARE(Js(u"document.activeElement.id"_s).toString(), u"my-places-filter"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Rows(), (QStringList{u"abbaye"_s, u"Église Saint-Michel"_s, u"Gare de Lyon"_s}), 10000);
 }
 
-void MyPlacesPageTest::cleanup() {
-    delete view_; // its page first, then the profile
-    delete profile_;
-    service_.reset();
-}
-
-void MyPlacesPageTest::listsFiltersAndShows_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("rows");
-    QTest::newRow("nothing, sorted")
-        << QString() << QStringList{u"abbaye"_s, u"Église Saint-Michel"_s, u"Gare de Lyon"_s};
-    QTest::newRow("accents and case aside") << u"EGLISE"_s << QStringList{u"Église Saint-Michel"_s};
-    QTest::newRow("none") << u"zzz"_s << QStringList{};
-}
-
-void MyPlacesPageTest::listsFiltersAndShows() {
-    QFETCH(QString, typed);
-    QFETCH(QStringList, rows);
-    QTest::keyClicks(Keys(), typed);
-    QTRY_COMPARE_WITH_TIMEOUT(Rows(), rows, 10000);
+void MyPlacesPageTest::filtersExportsCentresAndShows() {
+    QSignalSpy asked(view_.get(), &MapView::PlacesExportAsked);
+    const QString button = u"document.getElementById('my-places-export-button')"_s;
+    const QString label = button + u".getAttribute('aria-label')"_s;
+    // Shown once the bridge is there: the program writes the file, of all places when none is
+    // ticked.
+    QTRY_VERIFY_WITH_TIMEOUT(!Js(u"document.getElementById('my-places-export').hidden"_s).toBool(),
+                             10000);
+    QCOMPARE(Js(label).toString(), u"Exporter tous mes lieux"_s);
+    Js(button + u".click()"_s);
+    for (const QString& name : {u"abbaye"_s, u"Gare de Lyon"_s, u"Gare de Lyon"_s}) // ticked off
+        Js(u"document.querySelector('[aria-label=\"Choisir %1 pour l\\'export\"]').click()"_s.arg(
+            name));
+    // The filter sets accents and case aside, and keeps the ticks of the rows it hides.
+    QTest::keyClicks(Keys(), u"EGLISE"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows(), QStringList{u"Église Saint-Michel"_s}, 10000);
+    Js(u"document.getElementById('my-places-format').value = 'geojson'"_s);
+    QCOMPARE(Js(label).toString(), u"Exporter le lieu coché"_s);
+    Js(button + u".click()"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 2, 10000);
+    QCOMPARE(asked[0], (QVariantList{u"gpx"_s, QVariant::fromValue(QList<qint64>())}));
+    QCOMPARE(asked[1], (QVariantList{u"geojson"_s, QVariant::fromValue(QList<qint64>{
+                                                       store_->List(u"abbaye"_s).value(0).id})}));
+    // A click on a row centres the map on it.
+    Js(u"document.querySelector('.place-name').click()"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(Js(u"document.querySelector('#forms .text')?.textContent"_s)
+                                 .toString()
+                                 .startsWith(u"45.7500000, 4.8500000"_s),
+                             10000);
     // Whatever the filter, "Tout afficher" shows all three, each its own marker at that zoom,
     // and the layer hides and comes back.
     const QString markers = u"document.querySelectorAll('img[alt^=\"Mon lieu\"]').length"_s;
@@ -117,16 +109,7 @@ void MyPlacesPageTest::listsFiltersAndShows() {
     QTRY_COMPARE_WITH_TIMEOUT(Js(markers).toInt(), 0, 10000);
 }
 
-void MyPlacesPageTest::rowCentresOnThePoint() {
-    Js(u"[...document.querySelectorAll('.place-name')].find(b => b.textContent === 'abbaye')"
-       ".click()"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(Js(u"document.querySelector('#forms .text')?.textContent"_s)
-                                 .toString()
-                                 .startsWith(u"49.1000000, -1.5000000"_s),
-                             10000);
-}
-
-void MyPlacesPageTest::addsThePickedPoint() {
+void MyPlacesPageTest::addsThePickedPointDeletesAndUndoes() {
     Js(u"document.getElementById('map').focus()"_s);
     QTest::keyClick(Keys(), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(!Js(u"document.getElementById('panel').hidden"_s).toBool(), 10000);
@@ -136,109 +119,39 @@ void MyPlacesPageTest::addsThePickedPoint() {
     QTest::keyClicks(Keys(), u"Rendez-vous"_s);
     QTest::keyClick(Keys(), Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 4, 10000);
-    const QList<SavedPlace> added = store_->List(u"rendez-vous"_s);
-    QCOMPARE(added.size(), 1);
-    QVERIFY(std::abs(added[0].latitude - 48.8443) < 1e-4);
-}
-
-void MyPlacesPageTest::deletesAndUndoes() {
-    const SavedPlace gare = store_->List(u"gare"_s).value(0);
-    Js(u"document.querySelector('[aria-label=\"Supprimer Gare de Lyon\"]').click()"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(store_->Count(), 2, 10000);
-    QCOMPARE(Rows().size(), 2);
+    const SavedPlace added = store_->List(u"rendez-vous"_s).value(0);
+    QVERIFY(std::abs(added.latitude - 48.8443) < 1e-4);
+    Js(u"document.querySelector('[aria-label=\"Supprimer %1\"]').click()"_s.arg(added.name));
+    QTRY_COMPARE_WITH_TIMEOUT(store_->Count(), 3, 10000);
+    QCOMPARE(Rows().size(), 3);
     // "Annuler" takes the focus: a key brings the place back as it was.
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), u"Annuler"_s,
-                              10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Focused(), u"Annuler"_s, 10000);
     QTest::keyClick(Keys(), Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3, 10000);
-    QCOMPARE(store_->Find(gare.id)->added, gare.added);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 4, 10000);
+    QCOMPARE(store_->Find(added.id)->added, added.added);
 }
 
-void MyPlacesPageTest::importsAChosenFile_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("routes");     // "Points des itinéraires et des traces" ticked
-    QTest::addColumn<QString>("offered"); // the first choice offered, which Entrée takes
-    QTest::addColumn<int>("imported");
-    QTest::addColumn<QString>("said");
+void MyPlacesPageTest::importsChosenFiles() {
+    // Chosen as the file dialog would; the page asks first, Entrée takes the first choice.
+    const auto choose = [this](const QString& file, const QString& offered) {
+        QFile bytes(QStringLiteral(TARNEL_PLACES_DATA "/") + file);
+        bytes.open(QIODevice::ReadOnly);
+        Js(u"(() => { const box = document.getElementById('my-places-file'), chosen = new "
+           "DataTransfer(); chosen.items.add(new File([Uint8Array.from(atob('%1'), c => "
+           "c.charCodeAt(0))], 'lieux.gpx')); box.files = chosen.files; box.dispatchEvent(new "
+           "Event('change')); })()"_s.arg(QString::fromLatin1(bytes.readAll().toBase64())));
+        QTRY_COMPARE_WITH_TIMEOUT(Focused(), offered, 10000);
+        QCOMPARE(store_->Count(), Rows().size());
+        QTest::keyClick(Keys(), Qt::Key_Return);
+    };
     // Sources of both files in tests/places/data/README.md.
-    QTest::newRow("GPSBabel's waypoints")
-        << u"gpsbabel-geocaching.gpx"_s << false << u"Importer"_s << 9 << u"9 lieux importés."_s;
-    QTest::newRow("BaseCamp's waypoints")
-        << u"garmin-basecamp.gpx"_s << false << u"Importer"_s << 2
-        << u"2 lieux importés. 4 points d'itinéraires ou de traces ont été laissés de côté "
-           "(seuls les points de passage sont importés)."_s;
-    // Its route goes through its two waypoints, under their names: doubles left out.
-    QTest::newRow("BaseCamp's routes and tracks too, without their doubles")
-        << u"garmin-basecamp.gpx"_s << true << u"Sans les doublons"_s << 4
-        << u"4 lieux importés."_s;
-}
-
-void MyPlacesPageTest::importsAChosenFile() {
-    QFETCH(QString, file);
-    QFETCH(bool, routes);
-    QFETCH(QString, offered);
-    QFETCH(int, imported);
-    QFETCH(QString, said);
-    QFile bytes(QStringLiteral(TARNEL_PLACES_DATA "/") + file);
-    QVERIFY(bytes.open(QIODevice::ReadOnly));
-    if (routes)
-        Js(u"document.getElementById('my-places-routes').click()"_s);
-    // Chosen as the file dialog would.
-    Js(u"(() => { const box = document.getElementById('my-places-file');"
-       "const chosen = new DataTransfer();"
-       "chosen.items.add(new File([Uint8Array.from(atob('%1'), c => c.charCodeAt(0))],"
-       "'lieux.gpx'));"
-       "box.files = chosen.files; box.dispatchEvent(new Event('change')); })()"_s.arg(
-           QString::fromLatin1(bytes.readAll().toBase64())));
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.activeElement.textContent"_s).toString(), offered,
-                              10000);
-    QCOMPARE(store_->Count(), 3); // asked first
-    QTest::keyClick(Keys(), Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3 + imported, 10000);
-    QCOMPARE(store_->Count(), 3 + imported);
-    QCOMPARE(Js(u"announcer.textContent"_s).toString(), said);
-}
-
-void MyPlacesPageTest::exportsTheTickedPlaces_data() {
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QStringList>("ticked"); // in this order, the last one ticked twice when "!"
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QStringList>("exported"); // none: all of them
-    QTest::newRow("all as GPX") << u"gpx"_s << QStringList() << u"Exporter tous mes lieux"_s
-                                << QStringList();
-    QTest::newRow("two for Excel")
-        << u"csv-excel"_s << QStringList{u"Gare de Lyon"_s, u"abbaye"_s}
-        << u"Exporter les 2 lieux cochés"_s << QStringList{u"Gare de Lyon"_s, u"abbaye"_s};
-    QTest::newRow("one as GeoJSON, another ticked off again")
-        << u"geojson"_s << QStringList{u"abbaye"_s, u"Gare de Lyon"_s, u"!Gare de Lyon"_s}
-        << u"Exporter le lieu coché"_s << QStringList{u"abbaye"_s};
-}
-
-void MyPlacesPageTest::exportsTheTickedPlaces() {
-    QFETCH(QString, format);
-    QFETCH(QStringList, ticked);
-    QFETCH(QString, label);
-    QFETCH(QStringList, exported);
-    QSignalSpy asked(view_, &MapView::PlacesExportAsked);
-    // Shown once the bridge is there: the program writes the file.
-    QTRY_VERIFY_WITH_TIMEOUT(!Js(u"document.getElementById('my-places-export').hidden"_s).toBool(),
-                             10000);
-    for (QString name : ticked)
-        Js(u"document.querySelector('[aria-label=\"Choisir %1 pour l\\'export\"]').click()"_s.arg(
-            name.remove(u'!')));
-    // A filter keeps the ticks of the rows it hides.
-    QTest::keyClicks(Keys(), u"zzz"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 0, 10000);
-    Js(u"document.getElementById('my-places-format').value = '%1'"_s.arg(format));
-    const QString button = u"document.getElementById('my-places-export-button')"_s;
-    QCOMPARE(Js(button + u".getAttribute('aria-label')"_s).toString(), label);
-    Js(button + u".click()"_s);
-    QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 10000);
-    QCOMPARE(asked[0][0].toString(), format);
-    QList<qint64> ids;
-    for (const QString& name : exported)
-        ids.append(store_->List(name).value(0).id);
-    QCOMPARE(asked[0][1].value<QList<qint64>>(), ids);
+    choose(u"gpsbabel-geocaching.gpx"_s, u"Importer"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3 + 9, 10000);
+    QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"9 lieux importés."_s);
+    // BaseCamp's route goes through its two waypoints, under their names: doubles left out.
+    Js(u"document.getElementById('my-places-routes').click()"_s);
+    choose(u"garmin-basecamp.gpx"_s, u"Sans les doublons"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 12 + 4, 10000);
 }
 
 QTEST_MAIN(MyPlacesPageTest)
