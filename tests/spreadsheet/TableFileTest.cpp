@@ -1,5 +1,4 @@
 #include "spreadsheet/TableFile.h"
-#include "spreadsheet/CsvWriter.h"
 #include "spreadsheet/TableFileWriting.h"
 #include "spreadsheet/TableLimits.h"
 #include "spreadsheet/XlsxWriter.h"
@@ -9,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace tarnel;
 
@@ -116,13 +116,7 @@ QByteArray MinimalXlsx(const QByteArray& sheet) {
 
 // `zip` with the uncompressed size its central directory gives `name` set to `size`.
 QByteArray WithDeclaredSize(QByteArray zip, const QByteArray& name, quint32 size) {
-    qsizetype at = zip.indexOf(QByteArray("PK\x01\x02", 4));
-    while (at >= 0 && zip.mid(at + 46, name.size()) != name) {
-        at = zip.indexOf(QByteArray("PK\x01\x02", 4), at + 4);
-    }
-    for (int i = 0; i < 4; ++i) {
-        zip[at + 24 + i] = char((size >> (8 * i)) & 0xFF);
-    }
+    qToLittleEndian(size, zip.data() + zip.lastIndexOf(name) - 46 + 24);
     return zip;
 }
 
@@ -133,10 +127,16 @@ OpenedTable OpenBytes(const QByteArray& bytes) {
     return OpenTable(std::move(buffer));
 }
 
-// What the batch adds to every row: two numbers, a text from a service and one of its own.
+// What the batch adds to every row: two numbers, texts from a service (a spreadsheet would take
+// most for formulas) and one of its own.
 const Row kAdded = {{u"48.8566"_qs, Cell::Kind::Number},
                     {u"-1.5"_qs, Cell::Kind::Number},
                     {u"=HYPERLINK(\"x\")"_qs, Cell::Kind::ForeignText},
+                    {u"+33 6 12"_qs, Cell::Kind::ForeignText},
+                    {u"-2"_qs, Cell::Kind::ForeignText},
+                    {u"@SUM(A1)"_qs, Cell::Kind::ForeignText},
+                    {u"\tx"_qs, Cell::Kind::ForeignText},
+                    {u"Saint-Malo"_qs, Cell::Kind::ForeignText},
                     {u"trouvée"_qs, Cell::Kind::Text}};
 
 } // namespace
@@ -149,11 +149,8 @@ private slots:
     void read();
     void writtenBack_data();
     void writtenBack();
-    void formulaGuard_data();
-    void formulaGuard();
     void columnNames_data();
     void columnNames();
-    void unwritablePathLeavesNothing();
 };
 
 void TableFileTest::read_data() {
@@ -319,12 +316,16 @@ void TableFileTest::writtenBack_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("added"); // the added cells as they are read back
     QTest::addColumn<QByteArray>("holds");
-    const QStringList stop = {u"48.8566"_qs, u"-1.5"_qs, u"'=HYPERLINK(\"x\")"_qs, u"trouvée"_qs};
-    QStringList comma = stop;
-    comma[0] = u"48,8566"_qs;
-    comma[1] = u"-1,5"_qs;
-    const QStringList numbers = {u"#48.8566"_qs, u"#-1.5"_qs, u"=HYPERLINK(\"x\")"_qs,
-                                 u"trouvée"_qs};
+    // A CSV file has no formulas but a spreadsheet opening it makes them: OWASP's apostrophe.
+    const QStringList guarded = {
+        u"'=HYPERLINK(\"x\")"_qs, u"'+33 6 12"_qs, u"'-2"_qs, u"'@SUM(A1)"_qs, u"'\tx"_qs,
+        u"Saint-Malo"_qs,         u"trouvée"_qs};
+    const QStringList comma = QStringList{u"48,8566"_qs, u"-1,5"_qs} + guarded;
+    const QStringList stop = QStringList{u"48.8566"_qs, u"-1.5"_qs} + guarded;
+    QStringList numbers = {u"#48.8566"_qs, u"#-1.5"_qs};
+    for (qsizetype i = 2; i < kAdded.size(); ++i) {
+        numbers.append(kAdded[i].text);
+    }
     QTest::newRow("Excel windows-1252")
         << u"excel-semicolon-windows1252-crlf.csv"_qs << comma << QByteArray();
     QTest::newRow("Excel UTF-8") << u"excel-utf8-bom-crlf.csv"_qs << comma << QByteArray();
@@ -366,27 +367,6 @@ void TableFileTest::writtenBack() {
     QCOMPARE(back.reader->Dialect(), table.reader->Dialect());
 }
 
-void TableFileTest::formulaGuard_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("field");
-    QTest::newRow("plus") << u"+33 6 12"_qs << u"\"'+33 6 12\""_qs;
-    QTest::newRow("minus") << u"-2"_qs << u"\"'-2\""_qs;
-    QTest::newRow("at") << u"@SUM(A1)"_qs << u"\"'@SUM(A1)\""_qs;
-    QTest::newRow("tab") << u"\tx"_qs << u"\"'\tx\""_qs;
-    QTest::newRow("minus inside") << u"Saint-Malo"_qs << u"Saint-Malo"_qs;
-}
-
-void TableFileTest::formulaGuard() {
-    QFETCH(QString, text);
-    QFETCH(QString, field);
-    TableDialect dialect;
-    dialect.lineEnd = LineEnd::Lf;
-    const CsvWriter writer(dialect);
-    QCOMPARE(writer.RowText({{text, Cell::Kind::ForeignText}}), field + u'\n');
-    // Text of the user's own file is written back as it was.
-    QVERIFY(!writer.RowText({{text, Cell::Kind::Text}}).startsWith(u"\"'"_qs));
-}
-
 void TableFileTest::columnNames_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("name");
@@ -399,23 +379,6 @@ void TableFileTest::columnNames() {
     QFETCH(int, column);
     QFETCH(QString, name);
     QCOMPARE(XlsxWriter::ColumnName(column), name);
-}
-
-void TableFileTest::unwritablePathLeavesNothing() {
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(u"dossier"_qs);
-    QVERIFY(QDir().mkdir(folder));
-    TableDialect dialect;
-    dialect.format = TableFormat::Xlsx;
-    const auto oneRow = [sent = false](Row& row) mutable {
-        row = {{u"a"_qs, Cell::Kind::Text}};
-        return !std::exchange(sent, true);
-    };
-    QVERIFY(!WriteTableFile(folder, dialect, oneRow));
-    QVERIFY(QFileInfo(folder).isDir());
-    QVERIFY(!WriteTableFile(dir.filePath(u"absent/r.xlsx"_qs), dialect, oneRow));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-             QStringList{u"dossier"_qs});
 }
 
 QTEST_GUILESS_MAIN(TableFileTest)
