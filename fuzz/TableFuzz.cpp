@@ -140,20 +140,6 @@ bool XmlSafe(const QString& text) {
                                    .replace(u'\n', QStringLiteral("&#10;"));
 }
 
-void CheckOdsReadBack(const QList<Row>& back, const QList<Row>& rows) {
-    QList<QStringList> expected = Texts(rows);
-    for (const QStringList& row : expected) {
-        if (!XmlSafe(row.join(u'|'))) {
-            return;
-        }
-    }
-    // Empty rows at the end are not written back as rows.
-    while (!expected.isEmpty() && expected.last().isEmpty()) {
-        expected.removeLast();
-    }
-    Require(Texts(back) == expected, "the same rows come back");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -184,13 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QByteArray output = written->data();
         written->seek(0);
         CsvReader again(std::move(written), dialect);
-        Row row;
-        for (const Row& expected : rows) {
-            Require(again.NextRow(row), "every row comes back", fuzz::Shown(again.Error()));
-            Require(row == expected, "each row comes back the same",
-                    fuzz::Shown(QString::fromUtf8(output.left(300))));
-        }
-        Require(!again.NextRow(row), "no row is added");
+        Require(ReadChecked(again) == rows && again.Error().isEmpty(), "the same rows come back",
+                fuzz::Shown(QString::fromUtf8(output.left(300))));
         return 0;
     }
     OpenedTable again = OpenBytes(written->data());
@@ -201,8 +182,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(error.isEmpty() || (kFormat == TableFormat::Xlsx &&
                                 error == QStringLiteral("Le fichier ne contient aucune ligne.")),
             "the written workbook reads", error);
-    if (kFormat == TableFormat::Ods) {
-        CheckOdsReadBack(back, rows);
+    if (kFormat == TableFormat::Xlsx) {
+        return 0;
     }
+    QList<QStringList> expected = Texts(rows);
+    for (const QStringList& row : expected) {
+        if (!XmlSafe(row.join(u'|'))) {
+            return 0;
+        }
+    }
+    // Empty rows at the end are not written back as rows.
+    while (!expected.isEmpty() && expected.last().isEmpty()) {
+        expected.removeLast();
+    }
+    Require(Texts(back) == expected, "the same rows come back");
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "spreadsheet/TableFile.h"
+#include "spreadsheet/ExcelDate.h"
 #include "spreadsheet/TableFileWriting.h"
 #include "spreadsheet/TableLimits.h"
 #include "spreadsheet/ZipWriter.h"
@@ -141,6 +142,10 @@ private slots:
     void read();
     void writtenBack_data();
     void writtenBack();
+    void dateFormats_data();
+    void dateFormats();
+    void dateTexts_data();
+    void dateTexts();
 };
 
 void TableFileTest::read_data() {
@@ -168,6 +173,7 @@ void TableFileTest::read_data() {
     const QStringList repeated = {u"1 place du Marché  bis"_qs, u"#1140"_qs};
     file("repeated.ods", TableDialect{.format = TableFormat::Ods, .sheetName = u"Adresses"_qs},
          {{u"adresse"_qs, u"cp"_qs}, repeated, repeated, {}, {}, {}, {u""_qs, cell, cell}});
+    const QStringList sparse = {u"VRAI"_qs, u"f"_qs, u"#N/A"_qs, u"#0.3"_qs, u"#1140"_qs};
     QTest::newRow("sparse XLSX")
         << MinimalXlsx(
                "<worksheet><sheetData>"
@@ -178,10 +184,7 @@ void TableFileTest::read_data() {
                "</v></c><c><v>0.30000000000000004</v></c><c s=\"0\"><v>1140</v></c></row>"
                "<row r=\"5\" spans=\"1:3\"/></sheetData></worksheet>")
         << TableDialect{.format = TableFormat::Xlsx, .sheetName = u"S"_qs}
-        << R{{u""_qs, u"b"_qs, u""_qs, u"de"_qs},
-             {},
-             {},
-             {u"VRAI"_qs, u"f"_qs, u"#N/A"_qs, u"#0.3"_qs, u"#1140"_qs}};
+        << R{{u""_qs, u"b"_qs, u""_qs, u"de"_qs}, {}, {}, sparse};
 
     const auto ascii = [](const char* name, const QByteArray& bytes, QChar separator,
                           LineEnd lineEnd, const R& rows) {
@@ -189,13 +192,12 @@ void TableFileTest::read_data() {
     };
     const QStringList ab = {u"a"_qs, u"b"_qs};
     const QStringList cd = {u"c"_qs, u"d"_qs};
-    ascii("old Mac line ends", "a;b\rc;d\r", u';', Cr, {ab, cd});
-    ascii("no line break at the end", "a,b\nc,d", u',', Lf, {ab, cd});
+    ascii("old Mac line ends, none at the end", "a;b\rc;d", u';', Cr, {ab, cd});
     ascii("line break and separator inside quotes", "a;b\r\n\"x\r\ny;z\";w\r\n", u';', CrLf,
           {ab, {u"x\r\ny;z"_qs, u"w"_qs}});
-    ascii("doubled quotes, text after a closing quote", "a|b\n\"dit \"\"oui\"\"\"|\"ab\"c\n", u'|',
-          Lf, {ab, {u"dit \"oui\""_qs, u"abc"_qs}});
-    ascii("empty line kept as a row", "a\tb\n\nc\td\n", u'\t', Lf, {ab, {}, cd});
+    ascii("empty line, doubled quotes, text after a closing quote",
+          "a|b\n\n\"dit \"\"oui\"\"\"|\"ab\"c\n", u'|', Lf,
+          {ab, {}, {u"dit \"oui\""_qs, u"abc"_qs}});
     ascii("one column of addresses with commas", "adresse\n12 rue X, 75001 Paris\n", u';', Lf,
           {{u"adresse"_qs}, {u"12 rue X, 75001 Paris"_qs}});
     ascii("commas inside semicolon fields", "nom;adresse\nA;1, rue X\nB;2, rue Y\n", u';', Lf,
@@ -342,6 +344,42 @@ void TableFileTest::writtenBack() {
     OpenedTable back = OpenTableFile(path);
     QCOMPARE(Texts(back), expected);
     QCOMPARE(back.reader->Dialect(), table.reader->Dialect());
+}
+
+// The custom "mm/dd/yy" and "General" formats and plain days are read from the real workbook
+// above.
+void TableFileTest::dateFormats_data() {
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("date");
+    QTest::newRow("built-in short date") << 14 << QString() << true;
+    QTest::newRow("built-in number") << 2 << QString() << false;
+    QTest::newRow("custom with locale") << 165 << u"[$-40C]d\\ mmmm\\ yyyy"_qs << true;
+    QTest::newRow("quoted letters") << 166 << u"0.00\" days\""_qs << false;
+}
+
+void TableFileTest::dateFormats() {
+    QFETCH(int, id);
+    QFETCH(QString, code);
+    QFETCH(bool, date);
+    QCOMPARE(IsDateFormat(id, code), date);
+}
+
+void TableFileTest::dateTexts_data() {
+    QTest::addColumn<double>("serial");
+    QTest::addColumn<bool>("from1904");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("day and time") << 45356.6041666667 << false << u"05/03/2024 14:30"_qs;
+    QTest::newRow("time alone") << 0.6041782407 << false << u"14:30:01"_qs;
+    QTest::newRow("1904 system") << 43894.0 << true << u"05/03/2024"_qs;
+    QTest::newRow("out of range") << -1.0 << false << QString();
+}
+
+void TableFileTest::dateTexts() {
+    QFETCH(double, serial);
+    QFETCH(bool, from1904);
+    QFETCH(QString, text);
+    QCOMPARE(ExcelDateText(serial, from1904).value_or(QString()), text);
 }
 
 QTEST_GUILESS_MAIN(TableFileTest)
