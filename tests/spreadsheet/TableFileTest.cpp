@@ -1,5 +1,4 @@
 #include "spreadsheet/TableFile.h"
-#include "spreadsheet/ExcelDate.h"
 #include "spreadsheet/TableFileWriting.h"
 #include "spreadsheet/TableLimits.h"
 #include "spreadsheet/ZipWriter.h"
@@ -90,15 +89,23 @@ QByteArray ZipOf(const QList<QPair<QString, QByteArray>>& members) {
     return buffer.data();
 }
 
+// A workbook of one sheet in the 1904 date system, whose styles 1 to 4 show numbers as the
+// built-in short date, the built-in "0.00", a day with a locale, and a number with quoted text.
 QByteArray MinimalXlsx(const QByteArray& sheet) {
     return ZipOf({
         {u"[Content_Types].xml"_qs, "<Types/>"},
         {u"xl/workbook.xml"_qs,
-         "<workbook xmlns:r=\"r\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/>"
-         "</sheets></workbook>"},
+         "<workbook xmlns:r=\"r\"><workbookPr date1904=\"1\"/><sheets><sheet name=\"S\" "
+         "sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
         {u"xl/_rels/workbook.xml.rels"_qs,
          "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
-         "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+         "Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"x/styles\" "
+         "Target=\"styles.xml\"/></Relationships>"},
+        {u"xl/styles.xml"_qs,
+         "<styleSheet><numFmts><numFmt numFmtId=\"165\" formatCode=\"[$-40C]d\\ mmmm\\ yyyy\"/>"
+         "<numFmt numFmtId=\"166\" formatCode=\"0.00&quot; days&quot;\"/></numFmts><cellXfs>"
+         "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"2\"/><xf numFmtId=\"165\"/>"
+         "<xf numFmtId=\"166\"/></cellXfs></styleSheet>"},
         {u"xl/worksheets/sheet1.xml"_qs, sheet},
     });
 }
@@ -133,10 +140,6 @@ private slots:
     void read();
     void writtenBack_data();
     void writtenBack();
-    void dateFormats_data();
-    void dateFormats();
-    void dateTexts_data();
-    void dateTexts();
 };
 
 void TableFileTest::read_data() {
@@ -165,7 +168,11 @@ void TableFileTest::read_data() {
     file("repeated.ods", TableDialect{.format = TableFormat::Ods, .sheetName = u"Adresses"_qs},
          {{u"adresse"_qs, u"cp"_qs}, repeated, repeated, {}, {}, {}, {u""_qs, cell, cell}});
     const QStringList sparse = {u"VRAI"_qs, u"f"_qs, u"#N/A"_qs, u"#0.3"_qs, u"#1140"_qs};
-    QTest::newRow("sparse XLSX")
+    // Style 1: a time alone, a day and time, a serial before the first day; then one day in
+    // styles 2 to 4.
+    const QStringList dates = {u"14:30:01"_qs, u"05/03/2024 14:30"_qs, u"#-1"_qs,
+                               u"#43894"_qs,   u"05/03/2024"_qs,       u"#43894"_qs};
+    QTest::newRow("sparse XLSX with styles")
         << MinimalXlsx(
                "<worksheet><sheetData>"
                "<row r=\"1\"><c r=\"B1\" t=\"inlineStr\"><is><t>b</t></is></c>"
@@ -173,9 +180,12 @@ void TableFileTest::read_data() {
                "</is></c></row>"
                "<row r=\"4\"><c t=\"b\"><v>1</v></c><c t=\"str\"><v>f</v></c><c t=\"e\"><v>#N/A"
                "</v></c><c><v>0.30000000000000004</v></c><c s=\"0\"><v>1140</v></c></row>"
-               "<row r=\"5\" spans=\"1:3\"/></sheetData></worksheet>")
+               "<row r=\"5\" spans=\"1:3\"/><row><c s=\"1\"><v>0.6041782407</v></c>"
+               "<c s=\"1\"><v>43894.6041666667</v></c><c s=\"1\"><v>-1</v></c>"
+               "<c s=\"2\"><v>43894</v></c><c s=\"3\"><v>43894</v></c><c s=\"4\"><v>43894</v></c>"
+               "</row></sheetData></worksheet>")
         << TableDialect{.format = TableFormat::Xlsx, .sheetName = u"S"_qs}
-        << R{{u""_qs, u"b"_qs, u""_qs, u"de"_qs}, {}, {}, sparse};
+        << R{{u""_qs, u"b"_qs, u""_qs, u"de"_qs}, {}, {}, sparse, {}, dates};
 
     const auto ascii = [](const char* name, const QByteArray& bytes, QChar separator,
                           LineEnd lineEnd, const R& rows) {
@@ -333,42 +343,6 @@ void TableFileTest::writtenBack() {
     OpenedTable back = OpenTableFile(path);
     QCOMPARE(Texts(back), expected);
     QCOMPARE(back.reader->Dialect(), table.reader->Dialect());
-}
-
-// The custom "mm/dd/yy" and "General" formats and plain days are read from the real workbook
-// above.
-void TableFileTest::dateFormats_data() {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<bool>("date");
-    QTest::newRow("built-in short date") << 14 << QString() << true;
-    QTest::newRow("built-in number") << 2 << QString() << false;
-    QTest::newRow("custom with locale") << 165 << u"[$-40C]d\\ mmmm\\ yyyy"_qs << true;
-    QTest::newRow("quoted letters") << 166 << u"0.00\" days\""_qs << false;
-}
-
-void TableFileTest::dateFormats() {
-    QFETCH(int, id);
-    QFETCH(QString, code);
-    QFETCH(bool, date);
-    QCOMPARE(IsDateFormat(id, code), date);
-}
-
-void TableFileTest::dateTexts_data() {
-    QTest::addColumn<double>("serial");
-    QTest::addColumn<bool>("from1904");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("day and time") << 45356.6041666667 << false << u"05/03/2024 14:30"_qs;
-    QTest::newRow("time alone") << 0.6041782407 << false << u"14:30:01"_qs;
-    QTest::newRow("1904 system") << 43894.0 << true << u"05/03/2024"_qs;
-    QTest::newRow("out of range") << -1.0 << false << QString();
-}
-
-void TableFileTest::dateTexts() {
-    QFETCH(double, serial);
-    QFETCH(bool, from1904);
-    QFETCH(QString, text);
-    QCOMPARE(ExcelDateText(serial, from1904).value_or(QString()), text);
 }
 
 QTEST_GUILESS_MAIN(TableFileTest)
