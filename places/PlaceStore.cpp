@@ -7,6 +7,8 @@
 #include <QAtomicInteger>
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -49,6 +51,20 @@ QVariant Nullable(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
 }
 
+// The files whose whole content was checked in this run, by their absolute path.
+QMutex checkedMutex;
+QSet<QString> checkedPaths;
+
+bool CheckedThisRun(const QString& path) {
+    const QMutexLocker lock(&checkedMutex);
+    return checkedPaths.contains(QFileInfo(path).absoluteFilePath());
+}
+
+void MarkCheckedThisRun(const QString& path) {
+    const QMutexLocker lock(&checkedMutex);
+    checkedPaths.insert(QFileInfo(path).absoluteFilePath());
+}
+
 } // namespace
 
 QString PlaceStore::DefaultPath() {
@@ -85,11 +101,15 @@ StoreOutcome PlaceStore::Open() {
     if (!db.open())
         return {false, StoreProblemText(db.lastError(), path_)};
     QSqlQuery query(db);
-    // A damaged file or one of another kind fails here, before anything is written to it.
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
-        return {false, StoreProblemText(query.lastError(), path_)};
-    if (query.value(0).toString() != u"ok")
-        return {false, DamagedStoreText(path_)};
+    // A damaged file or one of another kind fails here, before anything is written to it. The
+    // check reads the whole file: once a run is enough, not at every store a request opens.
+    if (!CheckedThisRun(path_)) {
+        if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
+            return {false, StoreProblemText(query.lastError(), path_)};
+        if (query.value(0).toString() != u"ok")
+            return {false, DamagedStoreText(path_)};
+        MarkCheckedThisRun(path_);
+    }
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return {false, StoreProblemText(query.lastError(), path_)};
     const int version = query.value(0).toInt();
