@@ -16,20 +16,18 @@ using namespace tarnel::testing;
 
 namespace {
 
-// The names in the file at `path`, as the program reads it again.
+// The names in the file at `path`, as the program reads it again; none when there is no file.
 QStringList NamesReadBack(const QString& path) {
     QStringList names;
-    if (path.endsWith(u".csv"_qs)) {
-        OpenedTable table = OpenTableFile(path);
-        Row row;
-        while (table.reader && table.reader->NextRow(row))
-            names.append(row.value(0).text);
-        names.removeFirst(); // the header
+    if (!path.endsWith(u".csv"_qs)) {
+        for (const SavedPlace& place : ReadPlaceFile(path, false).places)
+            names.append(place.name);
         return names;
     }
-    for (const SavedPlace& place : ReadPlaceFile(path, false).places)
-        names.append(place.name);
-    return names;
+    OpenedTable table = OpenTableFile(path);
+    for (Row row; table.reader && table.reader->NextRow(row);)
+        names.append(row.value(0).text);
+    return names.mid(1); // the header left out
 }
 
 } // namespace
@@ -53,77 +51,62 @@ private slots:
         }
     }
 
-    void writesTheChosenPlaces_data() {
+    void exports_data() {
         QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<QList<int>>("chosen"); // ranks in the order added; none for all
-        QTest::addColumn<QStringList>("names");
-        const QStringList all{u"abbaye"_qs, u"Église"_qs, u"Gare"_qs};
-        QTest::newRow("GPX, all") << u"gpx"_qs << u"gpx"_qs << QList<int>() << all;
-        QTest::newRow("KML, two") << u"kml"_qs << u"kml"_qs << QList<int>{2, 0}
-                                  << QStringList{u"Église"_qs, u"Gare"_qs};
+        QTest::addColumn<QList<int>>("chosen"); // ranks in the order added, -1 for none kept
+        QTest::addColumn<QString>("answer");    // the save dialog's; empty: cancelled
+        QTest::addColumn<QStringList>("names"); // read back; none when nothing is written
+        QTest::addColumn<QString>("message");   // %1: the answer's path
+        QTest::newRow("GPX, all") << "gpx" << QList<int>() << "a.gpx"
+                                  << QStringList{"abbaye", "Église", "Gare"} << "";
+        QTest::newRow("KML, two, in the list's order")
+            << "kml" << QList<int>{2, 0} << "a.kml" << QStringList{"Église", "Gare"} << "";
         QTest::newRow("GeoJSON, one")
-            << u"geojson"_qs << u"geojson"_qs << QList<int>{1} << QStringList{u"abbaye"_qs};
-        QTest::newRow("CSV for Excel") << u"csv-excel"_qs << u"csv"_qs << QList<int>() << all;
+            << "geojson" << QList<int>{1} << "a.geojson" << QStringList{"abbaye"} << "";
         QTest::newRow("CSV UTF-8, one")
-            << u"csv-utf8"_qs << u"csv"_qs << QList<int>{0} << QStringList{u"Église"_qs};
-    }
-    void writesTheChosenPlaces() {
-        QFETCH(QString, format);
-        QFETCH(QString, suffix);
-        QFETCH(QList<int>, chosen);
-        QFETCH(QStringList, names);
-        FakePlatform platform;
-        const QString path = folder_.filePath(u"export-%1.%2"_qs.arg(format, suffix));
-        platform.saveDialog.answer = path;
-        PlacesExporter exporter(store_->Path(), platform.services, nullptr);
-        QList<qint64> ids;
-        for (int rank : chosen)
-            ids.append(ids_[rank]);
-        exporter.Export(format, ids);
-        QCOMPARE(platform.messages.shown.size(), 0);
-        QCOMPARE(platform.saveDialog.requests.size(), 1);
-        const SaveDialogRequest& asked = platform.saveDialog.requests[0];
-        QCOMPARE(asked.title, u"Exporter mes lieux"_qs);
-        QCOMPARE(asked.defaultSuffix, suffix);
-        QVERIFY(asked.previousPath.endsWith(u"/mes-lieux."_qs + suffix));
-        QCOMPARE(NamesReadBack(path), names);
-    }
-
-    void refuses_data() {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QList<qint64>>("ids");
-        QTest::addColumn<QString>("answer"); // the save dialog's; empty: cancelled
-        QTest::addColumn<QString>("message");
-        QTest::newRow("unknown format") << "asc" << QList<qint64>() << "x.asc"
+            << "csv-utf8" << QList<int>{0} << "a.csv" << QStringList{"Église"} << "";
+        QTest::newRow("unknown format") << "asc" << QList<int>() << "x.asc" << QStringList()
                                         << "Les lieux s'exportent en GPX, KML, GeoJSON ou CSV.";
-        QTest::newRow("none of the chosen is kept") << "gpx" << QList<qint64>{999} << "x.gpx"
-                                                    << "Aucun lieu à exporter.";
-        QTest::newRow("cancelled") << "gpx" << QList<qint64>() << ""
-                                   << "";
+        QTest::newRow("none of the chosen is kept")
+            << "gpx" << QList<int>{-1} << "x.gpx" << QStringList() << "Aucun lieu à exporter.";
+        QTest::newRow("cancelled") << "gpx" << QList<int>() << "" << QStringList() << "";
         QTest::newRow("missing folder")
-            << "csv-excel" << QList<qint64>() << "absent/x.csv"
+            << "csv-excel" << QList<int>() << "absent/x.csv" << QStringList()
             << "Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
                "et que vous avez le droit d'y écrire.";
     }
-    void refuses() {
+    void exports() {
         QFETCH(QString, format);
-        QFETCH(QList<qint64>, ids);
+        QFETCH(QList<int>, chosen);
         QFETCH(QString, answer);
+        QFETCH(QStringList, names);
         QFETCH(QString, message);
         QTemporaryDir target;
+        const QString path = target.filePath(answer);
         FakePlatform platform;
         if (!answer.isEmpty())
-            platform.saveDialog.answer = target.filePath(answer);
+            platform.saveDialog.answer = path;
         PlacesExporter exporter(store_->Path(), platform.services, nullptr);
+        QList<qint64> ids;
+        for (int rank : chosen)
+            ids.append(rank < 0 ? 999 : ids_[rank]);
         exporter.Export(format, ids);
-        QCOMPARE(platform.messages.shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty())
-            QCOMPARE(platform.messages.shown[0].text,
-                     message.contains(u"%1"_qs)
-                         ? message.arg(QDir::toNativeSeparators(target.filePath(answer)))
-                         : message);
-        QVERIFY(QDir(target.path()).isEmpty());
+
+        QStringList shown;
+        for (const ShownMessage& box : platform.messages.shown)
+            shown.append(box.text);
+        const QString told = message.replace(u"%1"_qs, QDir::toNativeSeparators(path));
+        QCOMPARE(shown, told.isEmpty() ? QStringList() : QStringList{told});
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files),
+                 names.isEmpty() ? QStringList() : QStringList{answer});
+        QCOMPARE(NamesReadBack(path), names);
+        if (!names.isEmpty()) {
+            QCOMPARE(platform.saveDialog.requests.size(), 1);
+            const SaveDialogRequest& asked = platform.saveDialog.requests[0];
+            QCOMPARE(asked.title, u"Exporter mes lieux"_qs);
+            QCOMPARE(asked.defaultSuffix, QFileInfo(answer).suffix());
+            QVERIFY(asked.previousPath.endsWith(u"/mes-lieux."_qs + asked.defaultSuffix));
+        }
     }
 
 private:
