@@ -2,7 +2,6 @@
 #include "app/CommandLine.h"
 #include "tests/addressfile/AltimetryStandin.h"
 #include "tests/addressfile/GeocodingStandin.h"
-#include "tests/support/ReadBack.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,50 +104,58 @@ private slots:
         QTest::addColumn<QString>("altitudeUrl"); // empty: the stand-in
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said"); // the help on the standard output, all else on the error
-        QTest::addColumn<QString>("output"); // the file written, empty for none
-        QTest::addColumn<QString>("line");   // in the output
+        QTest::addColumn<QStringList>("written"); // besides the input, by name
+        QTest::addColumn<QString>("line");        // in the last file written
 
         const QByteArray clients(kClients);
         const QString found = QString::fromUtf8(kDuhesmeFound) + u"\r\n"_qs;
         const QString down = u"http://127.0.0.1:1/elevation.json"_qs;
-        QTest::newRow("written next to the input")
-            << clients << QStringList() << QString() << 0 << "Géocodage terminé en "
-            << "clients-geocode.csv" << found;
         QTest::newRow("written where asked")
             << clients << QStringList{"--sortie", "résultat.csv"} << QString() << 0
             << "2 trouvée(s), 0 à vérifier, 1 introuvable(s), 0 en erreur."
-            << "résultat.csv" << found;
+            << QStringList{"résultat.csv"} << found;
         QTest::newRow("columns named by the user")
             << QByteArray("Qui;Où;Cp;Lieu\r\nDupont;18 rue Duhesme;75018;Paris\r\n")
             << QStringList{"--colonne",    "rue=Où",    "--colonne",
                            "commune=lieu", "--colonne", "code-postal=CP"}
-            << QString() << 0 << "1 trouvée(s)"
-            << "clients-geocode.csv" << found;
+            << QString() << 0 << "1 trouvée(s)" << QStringList{"clients-geocode.csv"} << found;
         QTest::newRow("a column the file lacks")
             << clients << QStringList{"--colonne", "rue=Chemin"} << QString() << 1
-            << "Tarnel : Le fichier n'a pas de colonne « Chemin »." << QString() << QString();
+            << "Tarnel : Le fichier n'a pas de colonne « Chemin »." << QStringList() << QString();
         QTest::newRow("never over the input")
             << clients << QStringList{"--sortie", "clients.csv"} << QString() << 1
-            << "Tarnel : Le résultat ne peut pas remplacer le fichier d'adresses" << QString()
+            << "Tarnel : Le résultat ne peut pas remplacer le fichier d'adresses" << QStringList()
             << QString();
         QTest::newRow("points over the result")
             << clients << QStringList{"--sortie", "r.gpx", "--points", "r.gpx"} << QString() << 1
-            << "Tarnel : Le fichier de points doit être un autre fichier" << QString() << QString();
+            << "Tarnel : Le fichier de points doit être un autre fichier" << QStringList()
+            << QString();
         QTest::newRow("altitude and INSEE code")
             << clients << QStringList{"--altitude", "--insee"} << QString() << 0 << "2 trouvée(s)"
-            << "clients-geocode.csv" << QString::fromUtf8(kDuhesmeFound) + u";164,34;75118\r\n"_qs;
+            << QStringList{"clients-geocode.csv"}
+            << QString::fromUtf8(kDuhesmeFound) + u";164,34;75118\r\n"_qs;
+        // The rows found as waypoints (their writer is read back by GPSBabel and GDAL in
+        // PlaceExportTest): named with their addresses, described with their lines in the table,
+        // with their altitudes; the row not found left out.
+        QTest::newRow("points")
+            << clients << QStringList{"--points", "points.gpx", "--altitude"} << QString() << 0
+            << "Points écrits dans : " << QStringList{"clients-geocode.csv", "points.gpx"}
+            << "<desc>ligne 2</desc>\n    </wpt>\n    <wpt lat=\"49.0317\" lon=\"2.062794\">\n"
+               "        <ele>141.33</ele>\n        <name>8 Boulevard du Port 95000 Cergy</name>\n"
+               "        <desc>ligne 4</desc>\n    </wpt>\n</gpx>";
         QTest::newRow("the altitude service down: interrupted")
             << clients << QStringList{"--altitude"} << down << 3
-            << "Tarnel : Le service d'altitude de l'IGN ne répond pas" << QString() << QString();
+            << "Tarnel : Le service d'altitude de l'IGN ne répond pas" << QStringList()
+            << QString();
         QTest::newRow("the altitude service turned off")
             << clients << QStringList{"--altitude"} << "http://" << 1
-            << "Tarnel : le service d'altitude est désactivé" << QString() << QString();
+            << "Tarnel : le service d'altitude est désactivé" << QStringList() << QString();
         QTest::newRow("help wins")
             << clients << QStringList{"-h"} << QString() << 0
-            << "Utilisation : tarnel [--adresses FICHIER" << QString() << QString();
+            << "Utilisation : tarnel [--adresses FICHIER" << QStringList() << QString();
         QTest::newRow("a wrong option")
             << clients << QStringList{"--carte", "--version"} << QString() << 2
-            << "Tarnel : Option inconnue : « --carte ».\nVoyez « tarnel --help »." << QString()
+            << "Tarnel : Option inconnue : « --carte ».\nVoyez « tarnel --help »." << QStringList()
             << QString();
     }
     // The program as users run it with no display: the result written or refused in French, the
@@ -159,7 +166,7 @@ private slots:
         QFETCH(QString, altitudeUrl);
         QFETCH(int, exitCode);
         QFETCH(QString, said);
-        QFETCH(QString, output);
+        QFETCH(QStringList, written);
         QFETCH(QString, line);
 
         QTemporaryDir dir;
@@ -169,23 +176,25 @@ private slots:
         Start(process, QStringList{u"--adresses="_qs + input} + options, altitudeUrl);
         const Run run = Finish(process);
         QCOMPARE(run.exitCode, exitCode);
-        QVERIFY2((exitCode == 0 && output.isEmpty() ? run.out : run.err).contains(said),
+        QVERIFY2((exitCode == 0 && written.isEmpty() ? run.out : run.err).contains(said),
                  qPrintable(run.out + run.err));
         QVERIFY2(!run.err.contains(u"lignes/s"_qs), qPrintable(run.err));
         QCOMPARE(Read(input), file);
         QCOMPARE(QDir(dir.path())
                      .entryList(QDir::Files)
                      .filter(QRegularExpression(u"^(?!clients.csv$)"_qs)),
-                 output.isEmpty() ? QStringList() : QStringList{output});
-        if (!output.isEmpty()) {
-            QVERIFY2(run.err.contains(dir.filePath(output)), qPrintable(run.err));
-            QVERIFY2(QString::fromUtf8(Read(dir.filePath(output))).contains(line),
-                     qPrintable(output));
+                 written);
+        if (!written.isEmpty()) {
+            const QString output = dir.filePath(written.last());
+            QVERIFY2(run.err.contains(output), qPrintable(run.err));
+            QVERIFY2(QString::fromUtf8(Read(output)).contains(line), Read(output).constData());
         }
     }
 
     // Killed in the middle of a file, the program goes on with it at the next run: the rows of
     // the chunks it had recorded are never asked again, and every row is written once, in order.
+    // The next run is on a terminal (util-linux's `script` gives it one): its progress line is
+    // rewritten in place before the summary.
     void resumedAfterKill() {
         QTemporaryDir dir;
         QByteArray file = "Id;Adresse;Code postal;Ville\r\n";
@@ -213,12 +222,18 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(u"clients-geocode.csv"_qs)));
 
         QProcess resumed;
-        Start(resumed, {u"--adresses"_qs, input});
+        Start(resumed,
+              {u"-qec"_qs, u"'%1' --adresses '%2'"_qs.arg(QStringLiteral(TARNEL_PROGRAM), input),
+               u"/dev/null"_qs},
+              {}, u"script"_qs);
         const Run run = Finish(resumed);
         standin_.SetCsvDelay(0ms);
-        QVERIFY2(run.err.contains(u"Reprise de « clients.csv » là où le travail s'était arrêté"_qs),
-                 qPrintable(run.err));
         QCOMPARE(run.exitCode, 0);
+        QVERIFY2(
+            run.out.startsWith(u"Reprise de « clients.csv » là où le travail s'était arrêté"_qs),
+            qPrintable(run.out));
+        QVERIFY2(run.out.contains(u"lignes/s — reste environ 0 s    \r\nGéocodage terminé en "_qs),
+                 qPrintable(run.out));
         const QHash<QString, int> after = standin_.CsvAsks();
         QList<int> asked;
         for (int i = 0; i < expected.size(); ++i) {
@@ -226,49 +241,6 @@ private slots:
         }
         QCOMPARE(asked, expected);
         QCOMPARE(Read(dir.filePath(u"clients-geocode.csv"_qs)), result);
-    }
-
-    // On a terminal (util-linux's `script` gives the program one), the progress line is
-    // rewritten in place before the summary.
-    void progressOnTerminal() {
-        QTemporaryDir dir;
-        const QString input =
-            Write(dir.filePath(u"a.csv"_qs), "Adresse;CP;Ville\r\n18 rue Duhesme;75018;Paris\r\n");
-        QProcess process;
-        process.setProcessEnvironment(Environment());
-        process.start(u"script"_qs,
-                      {u"-qec"_qs,
-                       u"'%1' --adresses '%2'"_qs.arg(QStringLiteral(TARNEL_PROGRAM), input),
-                       u"/dev/null"_qs});
-        QVERIFY(process.waitForStarted());
-        const Run run = Finish(process);
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.startsWith(u"\r1 / 1 lignes — "_qs), qPrintable(run.out));
-        QVERIFY2(run.out.contains(u"lignes/s — reste environ 0 s"_qs), qPrintable(run.out));
-        QVERIFY2(run.out.contains(u"\r\nGéocodage terminé en "_qs), qPrintable(run.out));
-    }
-
-    // The rows found as GPX waypoints, as GPSBabel reads them back: the row not found left out,
-    // each named with its address, described with its line in the table, with its altitude.
-    // (The three formats' writers are read back by GPSBabel and GDAL in PlaceExportTest.)
-    void points() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"points.gpx"_qs);
-        QProcess process;
-        Start(process, {u"--adresses"_qs, Write(dir.filePath(u"clients.csv"_qs), kClients),
-                        u"--points"_qs, path, u"--altitude"_qs});
-        const Run run = Finish(process);
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.err.contains(u"Points écrits dans : "_qs + path), qPrintable(run.err));
-        const QList<QStringList> babel =
-            testing::ReadBack(u"gpsbabel"_qs, {"-i", "gpx", "-f", path, "-o", "unicsv", "-F", "-"});
-        QStringList read;
-        for (const char* column : {"Name", "Latitude", "Longitude", "Description", "Altitude"}) {
-            read += testing::Column(babel, QString::fromLatin1(column));
-        }
-        QCOMPARE(read, QStringList({"18 Rue Duhesme 75018 Paris", "8 Boulevard du Port 95000 Cergy",
-                                    "48.890787", "49.031700", "2.338562", "2.062794", "ligne 2",
-                                    "ligne 4", "164.3", "141.3"}));
     }
 
 private:
@@ -288,10 +260,10 @@ private:
                            altitudeUrl.isEmpty() ? altimetry_.Url() : altitudeUrl);
         return environment;
     }
-    void Start(QProcess& process, const QStringList& arguments,
-               const QString& altitudeUrl = {}) const {
+    void Start(QProcess& process, const QStringList& arguments, const QString& altitudeUrl = {},
+               const QString& program = QStringLiteral(TARNEL_PROGRAM)) const {
         process.setProcessEnvironment(Environment(altitudeUrl));
-        process.start(QStringLiteral(TARNEL_PROGRAM), arguments);
+        process.start(program, arguments);
         QVERIFY(process.waitForStarted());
     }
 

@@ -206,45 +206,34 @@ void GeocoderConfigTest::ownKeys_data() {
     QTest::addColumn<QStringList>("urls");        // files' geocoding, altitude, commune, parcel
     QTest::addColumn<int>("warnings");
 
-    const QString csv = u"https://data.geopf.fr/geocodage/search/csv"_qs;
-    const QString altitude =
-        u"https://data.geopf.fr/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs;
-    const QString commune = u"https://geo.api.gouv.fr/communes"_qs;
-    const QString parcel = u"https://apicarto.ign.fr/api/cadastre/parcelle"_qs;
-    QTest::newRow("defaults") << kNoFile << QStringList()
-                              << QStringList{csv, altitude, commune, parcel} << 0;
+    const GeocoderEndpoints d;
     QTest::newRow("beside the French search")
         << kNoFile << QStringList{u"TARNEL_GEOCODER_FRANCE_URL=http://127.0.0.1:9/search"_qs}
-        << QStringList{u"http://127.0.0.1:9/search/csv"_qs, altitude, commune, parcel} << 0;
+        << QStringList{u"http://127.0.0.1:9/search/csv"_qs, d.altitude, d.commune, d.parcel} << 0;
     QTest::newRow("off with the French search, the point's services on")
         << QByteArray("[geocoders]\nfrance=\nworld=\n") << QStringList()
-        << QStringList{{}, altitude, commune, parcel} << 0;
+        << QStringList{{}, d.altitude, d.commune, d.parcel} << 0;
     QTest::newRow("another French search keeps the default")
         << QByteArray("[geocoders]\nfrance=https://ban.example.org/api/geocode\n") << QStringList()
-        << QStringList{csv, altitude, commune, parcel} << 0;
+        << QStringList{d.franceCsv, d.altitude, d.commune, d.parcel} << 0;
     QTest::newRow("set in the file, one off")
         << QByteArray("[geocoders]\nfrance=http://127.0.0.1:9/search\n"
-                      "france-csv=https://csv.example.org/batch\n"
-                      "altitude=http://127.0.0.1:9/alti\nparcel=\n")
+                      "france-csv=https://csv.example.org/batch\naltitude=http://127.0.0.1:9/"
+                      "alti\nparcel=\n")
         << QStringList()
-        << QStringList{u"https://csv.example.org/batch"_qs, u"http://127.0.0.1:9/alti"_qs, commune,
-                       QString()}
+        << QStringList{u"https://csv.example.org/batch"_qs, u"http://127.0.0.1:9/alti"_qs,
+                       d.commune, QString()}
         << 0;
     QTest::newRow("the environment overrides the file, even empty")
         << QByteArray("[geocoders]\nfrance-csv=https://csv.example.org/batch\n"
                       "commune=https://c.example/communes\n")
         << QStringList{u"TARNEL_GEOCODER_FRANCE_CSV_URL="_qs, u"TARNEL_COMMUNE_URL="_qs,
                        u"TARNEL_PARCEL_URL=http://127.0.0.1:8000/parcelle"_qs}
-        << QStringList{{}, altitude, {}, u"http://127.0.0.1:8000/parcelle"_qs} << 0;
-    QTest::newRow("the environment's own, the French search off")
-        << kNoFile
-        << QStringList{u"TARNEL_GEOCODER_FRANCE_URL="_qs,
-                       u"TARNEL_GEOCODER_FRANCE_CSV_URL=http://127.0.0.1:8/csv"_qs}
-        << QStringList{u"http://127.0.0.1:8/csv"_qs, altitude, commune, parcel} << 0;
+        << QStringList{{}, d.altitude, {}, u"http://127.0.0.1:8000/parcelle"_qs} << 0;
     QTest::newRow("unusable addresses are turned off")
         << QByteArray("[geocoders]\nfrance-csv=ftp://csv.example.org/\naltitude=file:///alti\n")
         << QStringList{u"TARNEL_COMMUNE_URL=https://c.example/communes?lat=1"_qs}
-        << QStringList{{}, {}, {}, parcel} << 3;
+        << QStringList{{}, {}, {}, d.parcel} << 3;
 }
 
 void GeocoderConfigTest::ownKeys() {
