@@ -207,9 +207,6 @@ void GeocoderConfigTest::ownKeys_data() {
     QTest::addColumn<int>("warnings");
 
     const GeocoderEndpoints d;
-    QTest::newRow("beside the French search")
-        << kNoFile << QStringList{u"TARNEL_GEOCODER_FRANCE_URL=http://127.0.0.1:9/search"_qs}
-        << QStringList{u"http://127.0.0.1:9/search/csv"_qs, d.altitude, d.commune, d.parcel} << 0;
     QTest::newRow("off with the French search, the point's services on")
         << QByteArray("[geocoders]\nfrance=\nworld=\n") << QStringList()
         << QStringList{{}, d.altitude, d.commune, d.parcel} << 0;
@@ -217,13 +214,10 @@ void GeocoderConfigTest::ownKeys_data() {
         << QByteArray("[geocoders]\nfrance=https://ban.example.org/api/geocode\n") << QStringList()
         << QStringList{d.franceCsv, d.altitude, d.commune, d.parcel} << 0;
     QTest::newRow("set in the file, one off")
-        << QByteArray("[geocoders]\nfrance=http://127.0.0.1:9/search\n"
-                      "france-csv=https://csv.example.org/batch\naltitude=http://127.0.0.1:9/"
-                      "alti\nparcel=\n")
+        << QByteArray("[geocoders]\nfrance=http://s.example/search\nfrance-csv=https://c.example/\n"
+                      "altitude=http://a.example/\nparcel=\n")
         << QStringList()
-        << QStringList{u"https://csv.example.org/batch"_qs, u"http://127.0.0.1:9/alti"_qs,
-                       d.commune, QString()}
-        << 0;
+        << QStringList{u"https://c.example/"_qs, u"http://a.example/"_qs, d.commune, {}} << 0;
     QTest::newRow("the environment overrides the file, even empty")
         << QByteArray("[geocoders]\nfrance-csv=https://csv.example.org/batch\n"
                       "commune=https://c.example/communes\n")
