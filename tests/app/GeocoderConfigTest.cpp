@@ -39,8 +39,8 @@ private slots:
     void fileIsNeverWritten();
     void otherKeys_data();
     void otherKeys();
-    void fileGeocoding_data();
-    void fileGeocoding();
+    void ownKeys_data();
+    void ownKeys();
 };
 
 void GeocoderConfigTest::read_data() {
@@ -139,28 +139,15 @@ void GeocoderConfigTest::fileIsNeverWritten() {
 void GeocoderConfigTest::otherKeys_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("environment"); // NAME=value
-    // France's and Nominatim's reverse, osm, plan, ortho; the point's altitude, commune, parcel
-    QTest::addColumn<QStringList>("urls");
+    QTest::addColumn<QStringList>("urls"); // France's and Nominatim's reverse, osm, plan, ortho
     QTest::addColumn<int>("warnings");
 
     const QString france = u"https://data.geopf.fr/geocodage/reverse"_qs;
     const QString world = u"https://nominatim.openstreetmap.org/reverse"_qs;
     const TileUrls tiles;
-    const GeocoderEndpoints defaults;
-    const QString altitude = defaults.altitude, commune = defaults.commune;
-    const QString parcel = defaults.parcel;
-    const QStringList points{altitude, commune, parcel};
-    QTest::newRow("defaults")
-        << kNoFile << QStringList()
-        << QStringList{france,
-                       world,
-                       tiles.osm,
-                       tiles.plan,
-                       tiles.ortho,
-                       u"https://data.geopf.fr/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs,
-                       u"https://geo.api.gouv.fr/communes"_qs,
-                       u"https://apicarto.ign.fr/api/cadastre/parcelle"_qs}
-        << 0;
+    QTest::newRow("defaults") << kNoFile << QStringList()
+                              << QStringList{france, world, tiles.osm, tiles.plan, tiles.ortho}
+                              << 0;
     QTest::newRow("off in the file, a template with a query")
         << QByteArray("[geocoders]\nworld-reverse=\n"
                       "[carte]\nosm=http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a\northo=\n")
@@ -169,19 +156,13 @@ void GeocoderConfigTest::otherKeys_data() {
                        {},
                        u"http://127.0.0.1:9/t/{z}/{x}/{y}.png?k=1&s=a"_qs,
                        tiles.plan,
-                       {}} +
-               points
+                       {}}
         << 0;
     QTest::newRow("the environment overrides the file")
         << QByteArray("[geocoders]\nfrance-reverse=https://ban.example.org/reverse\n")
         << QStringList{u"TARNEL_GEOCODER_FRANCE_REVERSE_URL="_qs,
                        u"TARNEL_GEOCODER_WORLD_REVERSE_URL=http://127.0.0.1:8000/reverse"_qs}
-        << QStringList{{},
-                       u"http://127.0.0.1:8000/reverse"_qs,
-                       tiles.osm,
-                       tiles.plan,
-                       tiles.ortho} +
-               points
+        << QStringList{{}, u"http://127.0.0.1:8000/reverse"_qs, tiles.osm, tiles.plan, tiles.ortho}
         << 0;
     QTest::newRow("the searches' servers answer the reverse searches, or none")
         << kNoFile
@@ -191,38 +172,15 @@ void GeocoderConfigTest::otherKeys_data() {
                        {},
                        tiles.osm,
                        tiles.plan,
-                       tiles.ortho} +
-               points
+                       tiles.ortho}
         << 0;
     QTest::newRow("a reverse search of its own is kept")
         << QByteArray("[geocoders]\nworld=https://n.example/api/v1\nfrance-reverse=\n")
-        << QStringList() << QStringList{{}, world, tiles.osm, tiles.plan, tiles.ortho} + points
-        << 0;
+        << QStringList() << QStringList{{}, world, tiles.osm, tiles.plan, tiles.ortho} << 0;
     QTest::newRow("unusable addresses are turned off")
         << QByteArray("[geocoders]\nworld-reverse=file:///reverse\n"
                       "[carte]\nosm=file:///t/{z}/{x}/{y}.png\nplan=https://p.example/{z}/{x}\n")
-        << QStringList() << QStringList{france, {}, {}, {}, tiles.ortho} + points << 3;
-    QTest::newRow("the point's services: one switched, one off")
-        << QByteArray("[geocoders]\naltitude=http://127.0.0.1:9/alti/elevation.json\nparcel=\n")
-        << QStringList()
-        << QStringList{france,     world,       tiles.osm,
-                       tiles.plan, tiles.ortho, u"http://127.0.0.1:9/alti/elevation.json"_qs,
-                       commune,    {}}
-        << 0;
-    QTest::newRow("the point's services: the environment overrides the file, even empty")
-        << QByteArray("[geocoders]\ncommune=https://c.example/communes\n")
-        << QStringList{u"TARNEL_COMMUNE_URL="_qs,
-                       u"TARNEL_PARCEL_URL=http://127.0.0.1:8000/parcelle"_qs}
-        << QStringList{france,      world,    tiles.osm, tiles.plan,
-                       tiles.ortho, altitude, {},        u"http://127.0.0.1:8000/parcelle"_qs}
-        << 0;
-    QTest::newRow("the point's services stay on with the searches off")
-        << QByteArray("[geocoders]\nfrance=\nworld=\n") << QStringList()
-        << QStringList{{}, {}, tiles.osm, tiles.plan, tiles.ortho} + points << 0;
-    QTest::newRow("the point's services: unusable addresses are turned off")
-        << QByteArray("[geocoders]\naltitude=file:///alti\n")
-        << QStringList{u"TARNEL_COMMUNE_URL=https://c.example/communes?lat=1"_qs}
-        << QStringList{france, world, tiles.osm, tiles.plan, tiles.ortho, {}, {}, parcel} << 2;
+        << QStringList() << QStringList{france, {}, {}, {}, tiles.ortho} << 3;
 }
 
 void GeocoderConfigTest::otherKeys() {
@@ -235,52 +193,53 @@ void GeocoderConfigTest::otherKeys() {
     QStringList said;
     const GeocoderEndpoints read = Read(dir, file, environment, said);
     QCOMPARE((QStringList{read.franceReverse, read.worldReverse, read.tiles.osm, read.tiles.plan,
-                          read.tiles.ortho, read.altitude, read.commune, read.parcel}),
+                          read.tiles.ortho}),
              urls);
     QCOMPARE(said.size(), warnings);
 }
 
-// The geocoding of files follows the French search unless it is set on its own.
-void GeocoderConfigTest::fileGeocoding_data() {
+// The geocoding of files follows the French search unless set on its own; the point's services
+// (altitude, commune, parcel) are read each alone, on with the searches off.
+void GeocoderConfigTest::ownKeys_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("environment"); // NAME=value
-    QTest::addColumn<QString>("url");
+    QTest::addColumn<QStringList>("urls");        // files' geocoding, altitude, commune, parcel
     QTest::addColumn<int>("warnings");
 
-    QTest::newRow("default") << kNoFile << QStringList()
-                             << u"https://data.geopf.fr/geocodage/search/csv"_qs << 0;
-    QTest::newRow("beside the French search")
-        << kNoFile << QStringList{u"TARNEL_GEOCODER_FRANCE_URL=http://127.0.0.1:9/search"_qs}
-        << u"http://127.0.0.1:9/search/csv"_qs << 0;
-    QTest::newRow("off with the French search")
-        << QByteArray("[geocoders]\nfrance=\n") << QStringList() << QString() << 0;
+    const GeocoderEndpoints d;
+    QTest::newRow("off with the French search, the point's services on")
+        << QByteArray("[geocoders]\nfrance=\nworld=\n") << QStringList()
+        << QStringList{{}, d.altitude, d.commune, d.parcel} << 0;
     QTest::newRow("another French search keeps the default")
         << QByteArray("[geocoders]\nfrance=https://ban.example.org/api/geocode\n") << QStringList()
-        << u"https://data.geopf.fr/geocodage/search/csv"_qs << 0;
-    QTest::newRow("set in the file") << QByteArray("[geocoders]\nfrance=http://127.0.0.1:9/search\n"
-                                                   "france-csv=https://csv.example.org/batch\n")
-                                     << QStringList() << u"https://csv.example.org/batch"_qs << 0;
-    QTest::newRow("turned off by the environment")
-        << QByteArray("[geocoders]\nfrance-csv=https://csv.example.org/batch\n")
-        << QStringList{u"TARNEL_GEOCODER_FRANCE_CSV_URL="_qs} << QString() << 0;
-    QTest::newRow("the environment's own")
-        << kNoFile
-        << QStringList{u"TARNEL_GEOCODER_FRANCE_URL="_qs,
-                       u"TARNEL_GEOCODER_FRANCE_CSV_URL=http://127.0.0.1:8/csv"_qs}
-        << u"http://127.0.0.1:8/csv"_qs << 0;
-    QTest::newRow("unusable") << QByteArray("[geocoders]\nfrance-csv=ftp://csv.example.org/\n")
-                              << QStringList() << QString() << 1;
+        << QStringList{d.franceCsv, d.altitude, d.commune, d.parcel} << 0;
+    QTest::newRow("set in the file, one off")
+        << QByteArray("[geocoders]\nfrance=http://s.example/search\nfrance-csv=https://c.example/\n"
+                      "altitude=http://a.example/\nparcel=\n")
+        << QStringList()
+        << QStringList{u"https://c.example/"_qs, u"http://a.example/"_qs, d.commune, {}} << 0;
+    QTest::newRow("the environment overrides the file, even empty")
+        << QByteArray("[geocoders]\nfrance-csv=https://csv.example.org/batch\n"
+                      "commune=https://c.example/communes\n")
+        << QStringList{u"TARNEL_GEOCODER_FRANCE_CSV_URL="_qs, u"TARNEL_COMMUNE_URL="_qs,
+                       u"TARNEL_PARCEL_URL=http://127.0.0.1:8000/parcelle"_qs}
+        << QStringList{{}, d.altitude, {}, u"http://127.0.0.1:8000/parcelle"_qs} << 0;
+    QTest::newRow("unusable addresses are turned off")
+        << QByteArray("[geocoders]\nfrance-csv=ftp://csv.example.org/\naltitude=file:///alti\n")
+        << QStringList{u"TARNEL_COMMUNE_URL=https://c.example/communes?lat=1"_qs}
+        << QStringList{{}, {}, {}, d.parcel} << 3;
 }
 
-void GeocoderConfigTest::fileGeocoding() {
+void GeocoderConfigTest::ownKeys() {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, environment);
-    QFETCH(QString, url);
+    QFETCH(QStringList, urls);
     QFETCH(int, warnings);
 
     QTemporaryDir dir;
     QStringList said;
-    QCOMPARE(Read(dir, file, environment, said).franceCsv, url);
+    const GeocoderEndpoints read = Read(dir, file, environment, said);
+    QCOMPARE((QStringList{read.franceCsv, read.altitude, read.commune, read.parcel}), urls);
     QCOMPARE(said.size(), warnings);
 }
 

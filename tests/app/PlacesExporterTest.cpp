@@ -1,11 +1,10 @@
 // The map page's exports of the user's places as the program wires them: the save dialog asked,
-// the file written from the store and read back by the import and by the table reading (what
-// GPSBabel and GDAL read of the same bytes is PlaceExportTest's); failures told in French.
+// the chosen places written from the store and read back by the import (what GPSBabel and GDAL
+// read of the writers' bytes, CSV included, is PlaceExportTest's); failures told in French.
 
 #include "app/PlacesExporter.h"
 #include "places/PlaceFileImport.h"
 #include "places/PlaceStore.h"
-#include "spreadsheet/TableFile.h"
 #include "tests/support/FakePlatform.h"
 
 #include <QTemporaryDir>
@@ -14,122 +13,69 @@
 using namespace tarnel;
 using namespace tarnel::testing;
 
-namespace {
-
-// The names in the file at `path`, as the program reads it again.
-QStringList NamesReadBack(const QString& path) {
-    QStringList names;
-    if (path.endsWith(u".csv"_qs)) {
-        OpenedTable table = OpenTableFile(path);
-        Row row;
-        while (table.reader && table.reader->NextRow(row))
-            names.append(row.value(0).text);
-        names.removeFirst(); // the header
-        return names;
-    }
-    for (const SavedPlace& place : ReadPlaceFile(path, false).places)
-        names.append(place.name);
-    return names;
-}
-
-} // namespace
-
 class PlacesExporterTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        store_ = std::make_unique<PlaceStore>(folder_.filePath(
-            u"%1-%2.sqlite"_qs.arg(QTest::currentTestFunction(), QTest::currentDataTag())));
-        QVERIFY(store_->Open().done);
-        ids_.clear();
+    // Three places, their ids 1, 2 and 3.
+    void initTestCase() {
+        PlaceStore store(path_);
+        QVERIFY(store.Open().done);
+        qint64 id = 0;
         for (const QString& name : {u"Église"_qs, u"abbaye"_qs, u"Gare"_qs}) {
             SavedPlace place;
             place.name = name;
-            place.latitude = 45.5;
-            place.longitude = 4.25;
-            QVERIFY(store_->Add(place).done);
-            ids_.append(place.id);
+            QVERIFY(store.Add(place).done && place.id == ++id);
         }
     }
 
-    void writesTheChosenPlaces_data() {
+    void exports_data() {
         QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<QList<int>>("chosen"); // ranks in the order added; none for all
-        QTest::addColumn<QStringList>("names");
-        const QStringList all{u"abbaye"_qs, u"Église"_qs, u"Gare"_qs};
-        QTest::newRow("GPX, all") << u"gpx"_qs << u"gpx"_qs << QList<int>() << all;
-        QTest::newRow("KML, two") << u"kml"_qs << u"kml"_qs << QList<int>{2, 0}
-                                  << QStringList{u"Église"_qs, u"Gare"_qs};
-        QTest::newRow("GeoJSON, one")
-            << u"geojson"_qs << u"geojson"_qs << QList<int>{1} << QStringList{u"abbaye"_qs};
-        QTest::newRow("CSV for Excel") << u"csv-excel"_qs << u"csv"_qs << QList<int>() << all;
-        QTest::newRow("CSV UTF-8, one")
-            << u"csv-utf8"_qs << u"csv"_qs << QList<int>{0} << QStringList{u"Église"_qs};
-    }
-    void writesTheChosenPlaces() {
-        QFETCH(QString, format);
-        QFETCH(QString, suffix);
-        QFETCH(QList<int>, chosen);
-        QFETCH(QStringList, names);
-        FakePlatform platform;
-        const QString path = folder_.filePath(u"export-%1.%2"_qs.arg(format, suffix));
-        platform.saveDialog.answer = path;
-        PlacesExporter exporter(store_->Path(), platform.services, nullptr);
-        QList<qint64> ids;
-        for (int rank : chosen)
-            ids.append(ids_[rank]);
-        exporter.Export(format, ids);
-        QCOMPARE(platform.messages.shown.size(), 0);
-        QCOMPARE(platform.saveDialog.requests.size(), 1);
-        const SaveDialogRequest& asked = platform.saveDialog.requests[0];
-        QCOMPARE(asked.title, u"Exporter mes lieux"_qs);
-        QCOMPARE(asked.defaultSuffix, suffix);
-        QVERIFY(asked.previousPath.endsWith(u"/mes-lieux."_qs + suffix));
-        QCOMPARE(NamesReadBack(path), names);
-    }
-
-    void refuses_data() {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QList<qint64>>("ids");
-        QTest::addColumn<QString>("answer"); // the save dialog's; empty: cancelled
-        QTest::addColumn<QString>("message");
-        QTest::newRow("unknown format") << "asc" << QList<qint64>() << "x.asc"
+        QTest::addColumn<QList<qint64>>("ids"); // the places chosen; none for all
+        QTest::addColumn<QString>("answer");    // the save dialog's; empty: cancelled
+        QTest::addColumn<QStringList>("names"); // read back; none when nothing is written
+        QTest::addColumn<QString>("message");   // %1: the answer's path
+        QTest::newRow("GPX, all") << "gpx" << QList<qint64>() << "a.gpx"
+                                  << QStringList{"abbaye", "Église", "Gare"} << "";
+        QTest::newRow("KML, two, in the list's order")
+            << "kml" << QList<qint64>{3, 1} << "a.kml" << QStringList{"Église", "Gare"} << "";
+        QTest::newRow("unknown format") << "asc" << QList<qint64>() << "x.asc" << QStringList()
                                         << "Les lieux s'exportent en GPX, KML, GeoJSON ou CSV.";
-        QTest::newRow("none of the chosen is kept") << "gpx" << QList<qint64>{999} << "x.gpx"
-                                                    << "Aucun lieu à exporter.";
-        QTest::newRow("cancelled") << "gpx" << QList<qint64>() << ""
-                                   << "";
+        QTest::newRow("none of the chosen is kept")
+            << "gpx" << QList<qint64>{999} << "x.gpx" << QStringList() << "Aucun lieu à exporter.";
+        QTest::newRow("cancelled") << "gpx" << QList<qint64>() << "" << QStringList() << "";
         QTest::newRow("missing folder")
-            << "csv-excel" << QList<qint64>() << "absent/x.csv"
+            << "csv-excel" << QList<qint64>() << "absent/x.csv" << QStringList()
             << "Le fichier « %1 » n'a pas pu être enregistré.\nVérifiez que son dossier existe "
                "et que vous avez le droit d'y écrire.";
     }
-    void refuses() {
+    void exports() {
         QFETCH(QString, format);
         QFETCH(QList<qint64>, ids);
         QFETCH(QString, answer);
+        QFETCH(QStringList, names);
         QFETCH(QString, message);
         QTemporaryDir target;
+        const QString path = target.filePath(answer);
         FakePlatform platform;
         if (!answer.isEmpty())
-            platform.saveDialog.answer = target.filePath(answer);
-        PlacesExporter exporter(store_->Path(), platform.services, nullptr);
-        exporter.Export(format, ids);
-        QCOMPARE(platform.messages.shown.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty())
-            QCOMPARE(platform.messages.shown[0].text,
-                     message.contains(u"%1"_qs)
-                         ? message.arg(QDir::toNativeSeparators(target.filePath(answer)))
-                         : message);
-        QVERIFY(QDir(target.path()).isEmpty());
+            platform.saveDialog.answer = path;
+        PlacesExporter(path_, platform.services, nullptr).Export(format, ids);
+
+        const QString told = message.replace(u"%1"_qs, QDir::toNativeSeparators(path));
+        QCOMPARE(platform.messages.shown.size(), told.isEmpty() ? 0 : 1);
+        QCOMPARE(platform.messages.shown.value(0).text, told);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files),
+                 names.isEmpty() ? QStringList() : QStringList{answer});
+        QStringList read;
+        for (const SavedPlace& place : ReadPlaceFile(path, false).places)
+            read.append(place.name);
+        QCOMPARE(read, names);
     }
 
 private:
     QTemporaryDir folder_;
-    std::unique_ptr<PlaceStore> store_;
-    QList<qint64> ids_;
+    const QString path_ = folder_.filePath(u"places.sqlite"_qs);
 };
 
 QTEST_MAIN(PlacesExporterTest)
