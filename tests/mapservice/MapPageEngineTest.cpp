@@ -470,12 +470,10 @@ void MapPageEngineTest::panelShowsThePointFacts() {
     LoopbackServer service;
     auto& routes = service.Server();
     ServePage(routes, {.query = u"Loctudy"_qs, .place = Place{47.8339, -4.1706}}, tiles_.Urls());
-    std::atomic<int> asked = 0;
     for (qsizetype i = 0; i < answers.size(); ++i) {
         const char* route = std::array{"/altitude", "/commune", "/parcelle"}[size_t(i)];
-        routes.Get(route, [&asked, answer = answers[i].toStdString()](const httplib::Request&,
-                                                                      httplib::Response& response) {
-            ++asked;
+        routes.Get(route, [answer = answers[i].toStdString()](const httplib::Request&,
+                                                              httplib::Response& response) {
             response.set_content(answer, "application/json");
         });
     }
@@ -484,19 +482,16 @@ void MapPageEngineTest::panelShowsThePointFacts() {
     Browser browser;
     QVERIFY(browser.Open(service.Url(u"/maps"_qs)));
     browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-60, 30));
-    QTRY_COMPARE_WITH_TIMEOUT(asked.load(), int(answers.size()), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(browser
-                                 .Js(u"[...document.querySelectorAll('#facts li')].every("
-                                     "li => li.dataset.status !== 'waiting')"_qs)
-                                 .toBool(),
-                             10000);
-    QStringList shown;
-    for (const QString& id : {u"altitude"_qs, u"commune"_qs, u"parcel"_qs}) {
-        const bool hidden = browser.Hidden(id);
-        shown << (hidden ? u"-"_qs : browser.Text(u"#%1 .text"_qs.arg(id)))
-              << (hidden ? u"-"_qs : browser.Text(u"#%1 .source"_qs.arg(id)));
-    }
-    QCOMPARE(shown, lines);
+    const auto shown = [&browser] {
+        QStringList shown;
+        for (const QString& id : {u"altitude"_qs, u"commune"_qs, u"parcel"_qs}) {
+            const bool hidden = browser.Hidden(id);
+            shown << (hidden ? u"-"_qs : browser.Text(u"#%1 .text"_qs.arg(id)))
+                  << (hidden ? u"-"_qs : browser.Text(u"#%1 .source"_qs.arg(id)));
+        }
+        return shown;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), lines, 10000);
     // Nothing known at all: no heading over an empty list either.
     QCOMPARE(browser.Hidden(u"facts-title"_qs), lines.count(u"-"_qs) == lines.size());
     QCOMPARE(!browser.Hidden(u"parcel-id"_qs), !idu.isEmpty());
@@ -558,7 +553,6 @@ void MapPageEngineTest::searchMovesThePageInPlace() {
                               QUrl(searching_->BaseUrl() + query, QUrl::TolerantMode), 5000);
     QVERIFY(browser.Js(u"window.sameDocument"_qs).toBool());
     QCOMPARE(loads.size(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(browser.view->Browser()->title(), heading + u" – Tarnel"_qs, 5000);
     QCOMPARE(browser.Js(u"map.dataset.place"_qs).toString(), place);
     QCOMPARE(browser.Js(u"document.querySelectorAll('.leaflet-marker-icon').length"_qs).toInt(),
              place.isEmpty() ? 0 : 1);

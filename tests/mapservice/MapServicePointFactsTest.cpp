@@ -117,7 +117,6 @@ class MapServicePointFactsTest : public QObject {
 private slots:
     void answers_data();
     void answers();
-    void requestsAsTheServicesDocumentThem();
     void retryAfterIsHonoured_data();
     void retryAfterIsHonoured();
     void altitudeTurnsAreTheWholeProgramsAndHalfItsLimit();
@@ -134,6 +133,7 @@ void MapServicePointFactsTest::answers_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("asked"); // the request received, percent-decoded
 
     const QString unreadable = u" a donné une réponse illisible : réessayez plus tard."_qs;
     const QString alti = u"Le service d'altitude de l'IGN"_qs + unreadable;
@@ -141,11 +141,16 @@ void MapServicePointFactsTest::answers_data() {
     const QString noAltitude = u"Aucune altitude connue en ce point."_qs;
     const QString noCommune = u"Ce point n'est dans aucune commune française."_qs;
     const auto row = [](const char* name, Fact fact, const QByteArray& body, const char* status,
-                        const QString& message, const QString& how = {}) {
-        QTest::newRow(name) << int(fact) << body << how << QString::fromLatin1(status) << message;
+                        const QString& message, const QString& how = {},
+                        const QByteArray& asked = {}) {
+        QTest::newRow(name) << int(fact) << body << how << QString::fromLatin1(status) << message
+                            << asked;
     };
-    row("altitude", kAltitude, "@altitude-ign-doc-extended", "found",
-        u"Altitude : 164,3 m (RGE ALTI®, IGN)"_qs);
+    const QString toulouse = u"Altitude : 164,3 m (RGE ALTI®, IGN)"_qs;
+    row("altitude", kAltitude, "@altitude-ign-doc-zonly", "found", toulouse, {},
+        "/altimetrie/elevation.json?lon=1.4000000&lat=45.0000000&resource=ign_rge_alti_wld"
+        "&zonly=true");
+    row("altitude, full answer", kAltitude, "@altitude-ign-doc-extended", "found", toulouse);
     row("altitude not covered: -99999", kAltitude, "@altitude-geocontext-not-covered", "none",
         noAltitude);
     // The error the former service answered with a 200, as IGN's access library quotes it
@@ -162,19 +167,19 @@ void MapServicePointFactsTest::answers_data() {
         u"Le calcul de l'altitude est désactivé dans la configuration de Tarnel (tarnel.conf)."_qs,
         u"altitude"_qs);
     row("commune", kCommune, "@commune-geo-api-doc-versailles", "found",
-        u"Commune : Versailles (INSEE 78646), département 78, code postal 78000"_qs);
-    // With "departement" among the fields, as datagouv/api-geo lib/communeHelpers.js adds it.
-    row("commune with its department", kCommune,
-        R"([{"nom":"Loctudy","code":"29135","codesPostaux":["29750"],"departement":{"code":"29","nom":"Finistère"}}])",
-        "found", u"Commune : Loctudy (INSEE 29135), Finistère (29), code postal 29750"_qs);
+        u"Commune : Versailles (INSEE 78646), département 78, code postal 78000"_qs, {},
+        "/communes?lat=45.0000000&lon=1.4000000"
+        "&fields=nom,code,codesPostaux,codeDepartement,departement");
     row("no commune", kCommune, "[]", "none", noCommune);
     const QByteArray versailles = Recorded("commune-geo-api-doc-versailles").trimmed();
     row("every commune: the filter was dropped", kCommune,
         versailles.chopped(1) + ',' + versailles.mid(1), "failed", communes);
-    row("commune unreadable", kCommune, "<html><body>[{\"nom\": oops", "failed", communes);
     row("commune abroad: not asked", kCommune, "", "none", noCommune, u"abroad"_qs);
     row("parcel", kParcel, "@parcel-happign-saint-viatre", "found",
-        u"Parcelle : 000 0A 0075 (Saint-Viâtre), 24 810 m²"_qs);
+        u"Parcelle : 000 0A 0075 (Saint-Viâtre), 24 810 m²"_qs, {},
+        R"(/api/cadastre/parcelle?geom={"type":"Point","coordinates":[1.4000000,45.0000000]})");
+    row("another parcel", kParcel, "@parcel-happign-chaumont-sur-tharonne", "found",
+        u"Parcelle : 000 AK 0279 (Chaumont-sur-Tharonne), 15 100 m²"_qs);
     row("no parcel: at sea", kParcel, "@parcel-apicarto-empty", "none",
         u"Aucune parcelle cadastrale en ce point (voie, mer ou hors de France)."_qs);
     row("parcel unreachable", kParcel, "", "unreachable",
@@ -189,6 +194,7 @@ void MapServicePointFactsTest::answers() {
     QFETCH(QString, how);
     QFETCH(QString, status);
     QFETCH(QString, message);
+    QFETCH(QByteArray, asked);
     fake_.status[fact] = how == u"429" ? 429 : 200;
     fake_.body[fact] = body.startsWith('@') ? Recorded(body.mid(1).constData()) : body;
     const auto service = Service(fake_, how);
@@ -200,41 +206,20 @@ void MapServicePointFactsTest::answers() {
     fake_.status[fact] = 200;
     QCOMPARE(json[u"status"_qs], status);
     QCOMPARE(json[u"message"_qs], message);
-    // Only a point in France is asked about, only of a service switched on.
-    QCOMPARE(fake_.Since(before).size(), qsizetype(how.isEmpty() || how == u"429"));
+    // Only a point in France is asked about, only of a service switched on, as documented
+    // (longitude and latitude never swapped) and by the program's name.
+    const QList<StandIns::Arrival> arrivals = fake_.Since(before);
+    QCOMPARE(arrivals.size(), qsizetype(how.isEmpty() || how == u"429"));
+    for (const StandIns::Arrival& arrival : arrivals)
+        QCOMPARE(arrival.agent, kAgent);
+    if (!asked.isEmpty())
+        QCOMPARE(QByteArray::fromPercentEncoding(arrivals[0].target), asked);
     // Every answer but "off" credits its source; a parcel found gives its identifier to copy.
     QCOMPARE(json[u"source"_qs].toString().isEmpty(), status == u"off");
     if (fact == kParcel && status == u"found")
-        QCOMPARE(json[u"idu"_qs], u"412310000A0075"_qs);
-}
-
-void MapServicePointFactsTest::requestsAsTheServicesDocumentThem() {
-    fake_.body = {Recorded("altitude-ign-doc-zonly"), "[]",
-                  Recorded("parcel-happign-chaumont-sur-tharonne")};
-    const auto service = Service(fake_);
-    QVERIFY(service);
-    const qsizetype before = fake_.Since(0).size();
-    // Penmarch: lat and lon swapped would land in the Indian Ocean.
-    const QJsonObject parcel = Ask(service->Port(), "/parcelle", 47.813, -4.344);
-    QCOMPARE(parcel[u"idu"_qs], u"41046000AK0279"_qs);
-    QCOMPARE(parcel[u"area"_qs], 15100);
-    QCOMPARE(Ask(service->Port(), "/altitude", 47.813, -4.344)[u"metres"_qs], 164.34);
-    Ask(service->Port(), "/commune", 47.813, -4.344);
-    // 0.3 m away: the same point, answered from the cache.
-    QCOMPARE(Ask(service->Port(), "/altitude", 47.813003, -4.344)[u"metres"_qs], 164.34);
-    QByteArrayList asked;
-    for (const StandIns::Arrival& arrival : fake_.Since(before)) {
-        QCOMPARE(arrival.agent, kAgent);
-        asked << QByteArray::fromPercentEncoding(arrival.target);
-    }
-    QCOMPARE(
-        asked,
-        (QByteArrayList{
-            R"(/api/cadastre/parcelle?geom={"type":"Point","coordinates":[-4.3440000,47.8130000]})",
-            "/altimetrie/elevation.json?lon=-4.3440000&lat=47.8130000"
-            "&resource=ign_rge_alti_wld&zonly=true",
-            "/communes?lat=47.8130000&lon=-4.3440000"
-            "&fields=nom,code,codesPostaux,codeDepartement,departement"}));
+        QCOMPARE(json[u"idu"_qs],
+                 QJsonDocument::fromJson(
+                     fake_.body[fact])[u"features"_qs][0][u"properties"_qs][u"idu"_qs]);
 }
 
 void MapServicePointFactsTest::retryAfterIsHonoured_data() {
@@ -258,6 +243,9 @@ void MapServicePointFactsTest::retryAfterIsHonoured() {
     fake_.retryAfter = 0;
     // A refusal is not kept for the point: asked again once the wait is over.
     QCOMPARE(Ask(service->Port(), "/altitude", 45, 5)[u"status"_qs],
+             waits ? u"found"_qs : u"refused"_qs);
+    // 0.3 m away: the same point, answered from the cache.
+    QCOMPARE(Ask(service->Port(), "/altitude", 45.000003, 5)[u"status"_qs],
              waits ? u"found"_qs : u"refused"_qs);
     const QList<StandIns::Arrival> arrivals = fake_.Since(before);
     QCOMPARE(arrivals.size(), waits ? 2 : 1);
