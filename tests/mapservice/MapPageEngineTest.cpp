@@ -430,10 +430,11 @@ void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly() {
 }
 
 void MapPageEngineTest::panelShowsThePointFacts_data() {
-    QTest::addColumn<QByteArrayList>(
-        "answers");                         // of /altitude, /commune, /parcelle; none: no route
-    QTest::addColumn<QStringList>("lines"); // each line's text, then its source; hidden: "-"
-    QTest::addColumn<QString>("idu");       // the parcel's identifier offered to copy
+    // The answers of /altitude, /commune and /parcelle (none: no route); each line's text, then
+    // its source ("-": hidden); the parcel's identifier offered to copy.
+    QTest::addColumn<QByteArrayList>("answers");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("idu");
 
     using Outcome = GeocodeResult::Outcome;
     // Loctudy's parcel as the issue writes it.

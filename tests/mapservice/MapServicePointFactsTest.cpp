@@ -83,27 +83,26 @@ QJsonObject Ask(quint16 port, const char* route, double lat, double lon) {
                   : QJsonObject();
 }
 
-// Quick turns for the tests that are not about them.
-std::shared_ptr<RateLimiter> QuickTurns() {
-    return std::make_shared<RateLimiter>(1ms, 3000ms);
-}
-
 // The real service asking the stand-ins; `off` names a service switched off, or "dead" puts the
 // parcel's where nothing answers.
 std::unique_ptr<MapService> Service(const StandIns& fake, const QString& off = {}) {
     const HttpLimits limits{1000ms, 1500ms, 256 * 1024};
+    // Quick turns: the altitude's own are tried below.
+    const auto quickTurns = [] {
+        return std::make_shared<RateLimiter>(1ms, 3000ms);
+    };
     const auto url = [&fake](Fact fact) {
         return fake.server.Url(QLatin1String(kPaths[fact]));
     };
     PointFactServices facts;
     if (off != u"altitude")
         facts.altitude =
-            std::make_unique<AltitudeService>(url(kAltitude), kAgent, limits, QuickTurns());
-    facts.commune = std::make_unique<CommuneService>(url(kCommune), kAgent, limits, QuickTurns());
+            std::make_unique<AltitudeService>(url(kAltitude), kAgent, limits, quickTurns());
+    facts.commune = std::make_unique<CommuneService>(url(kCommune), kAgent, limits, quickTurns());
     if (off != u"parcel")
         facts.parcel = std::make_unique<ParcelService>(
             off == u"dead" ? u"http://127.0.0.1:9/parcelle"_qs : url(kParcel), kAgent, limits,
-            QuickTurns());
+            quickTurns());
     auto service = std::make_unique<MapService>(nullptr, nullptr, TileLayersOf(), nullptr, nullptr,
                                                 std::move(facts));
     return service->Start() ? std::move(service) : nullptr;
