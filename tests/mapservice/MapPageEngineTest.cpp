@@ -90,22 +90,6 @@ struct TileStandIn {
     std::atomic<bool> refuse = false;
 };
 
-// The service's page of `content` at "/maps" and its files, as a stand-in of the service serves
-// them to the page under test.
-void ServePage(httplib::Server& routes, const MapPageContent& content, const TileUrls& tiles) {
-    routes.Get("/maps", [content, tiles](const httplib::Request&, httplib::Response& response) {
-        const QByteArray page = MapPageHtml(content, TileLayersOf(tiles));
-        response.set_content(page.toStdString(), "text/html; charset=utf-8");
-    });
-    routes.Get(R"(/(page|leaflet)/(.+))",
-               [](const httplib::Request& request, httplib::Response& response) {
-                   const QString name = QString::fromStdString(request.matches[2].str());
-                   const StaticFile file =
-                       request.matches[1] == "page" ? PageFile(name) : LeafletFile(name, {});
-                   response.set_content(file.body.toStdString(), file.type.toStdString());
-               });
-}
-
 // A fresh profile on its own folder, naming the program as the real one does.
 struct Browser {
     Browser()
@@ -177,8 +161,6 @@ private slots:
     void panelShowsTheServiceAnswers();
     void crossShowsUnderKeyboardFocusOnly_data();
     void crossShowsUnderKeyboardFocusOnly();
-    void panelShowsThePointFacts_data();
-    void panelShowsThePointFacts();
     void searchMovesThePageInPlace_data();
     void searchMovesThePageInPlace();
 
@@ -315,7 +297,16 @@ void MapPageEngineTest::panelShowsTheServiceAnswers_data() {
     QTest::addColumn<QByteArray>("answer"); // of /adresse; empty: no such route
     QTest::addColumn<QString>("address");   // what the panel says
     QTest::addColumn<QStringList>("parts"); // the address parts the bridge receives
+    // The answers of /altitude, /commune and /parcelle (none: no route); each line's text, then
+    // its source ("-": hidden); the parcel's identifier offered to copy.
+    QTest::addColumn<QByteArrayList>("facts");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("idu");
     const QStringList none{QString(), QString(), QString(), QString()};
+    using Outcome = GeocodeResult::Outcome;
+    // Loctudy's parcel as the issue writes it.
+    const CadastralParcel loctudy{Outcome::Found, u"29135000AX0001"_qs, u"000"_qs, u"AX"_qs,
+                                  u"0001"_qs,     u"Loctudy"_qs,        7185};
     // The label of the Base Adresse Nationale's documented example ("8 bd du port",
     // adresse.data.gouv.fr), in the service's shape.
     QTest::newRow("found") << QByteArray(R"({"status":"found","message":"","label":)"
@@ -326,25 +317,58 @@ void MapPageEngineTest::panelShowsTheServiceAnswers_data() {
                            << u"8 Boulevard du Port 80000 Amiens, à 1,2 km (Base Adresse "
                               "Nationale)"_qs
                            << QStringList{u"8 Boulevard du Port"_qs, u"Amiens"_qs, u"80000"_qs,
-                                          u"France"_qs};
+                                          u"France"_qs}
+                           << QByteArrayList{AltitudeJson(PointAltitude{Outcome::Found, 35.2}),
+                                             CommuneJson(PointCommune{Outcome::Unreachable}),
+                                             ParcelJson(loctudy)}
+                           << QStringList{u"Altitude : 35,2 m (RGE ALTI®, IGN)"_qs,
+                                          u""_qs,
+                                          u"Le service des communes (geo.api.gouv.fr) est "
+                                          "injoignable : vérifiez la connexion à Internet."_qs,
+                                          u""_qs,
+                                          u"Parcelle : 000 AX 0001 (Loctudy), 7 185 m²"_qs,
+                                          u"Source : Parcellaire Express (PCI), IGN"_qs}
+                           << loctudy.idu;
     QTest::newRow("none") << QByteArray(R"({"status":"none","message":"Aucune adresse ici."})")
-                          << u"Aucune adresse ici."_qs << none;
+                          << u"Aucune adresse ici."_qs << none
+                          << QByteArrayList{AltitudeJson(PointAltitude{Outcome::NoMatch}),
+                                            CommuneJson(PointCommune{Outcome::NoMatch}),
+                                            ParcelJson(CadastralParcel{Outcome::NoMatch})}
+                          << QStringList(6, u"-"_qs) << QString();
     QTest::newRow("service without the route")
         << QByteArray()
         << u"Les services de recherche d'adresses sont injoignables : l'ordinateur n'est sans "
            "doute pas connecté à Internet."_qs
-        << none;
+        << none << QByteArrayList()
+        << QStringList{u"Altitude : le service de la carte ne répond pas."_qs, u""_qs,
+                       u"Commune : le service de la carte ne répond pas."_qs,  u""_qs,
+                       u"Parcelle : le service de la carte ne répond pas."_qs, u""_qs}
+        << QString();
 }
 
 void MapPageEngineTest::panelShowsTheServiceAnswers() {
     QFETCH(QByteArray, answer);
     QFETCH(QString, address);
     QFETCH(QStringList, parts);
-    // The service as the page sees it: its page and files, and the two answers of a point.
+    QFETCH(QByteArrayList, facts);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, idu);
+    // The service as the page sees it: its page and files, and the answers about a point.
     QStringList asked;
     LoopbackServer service;
     auto& routes = service.Server();
-    ServePage(routes, {.query = u"Tour Eiffel"_qs, .place = kEiffel}, tiles_.Urls());
+    routes.Get("/maps", [this](const httplib::Request&, httplib::Response& response) {
+        const QByteArray page = MapPageHtml({.query = u"Tour Eiffel"_qs, .place = kEiffel},
+                                            TileLayersOf(tiles_.Urls()));
+        response.set_content(page.toStdString(), "text/html; charset=utf-8");
+    });
+    routes.Get(R"(/(page|leaflet)/(.+))",
+               [](const httplib::Request& request, httplib::Response& response) {
+                   const QString name = QString::fromStdString(request.matches[2].str());
+                   const StaticFile file =
+                       request.matches[1] == "page" ? PageFile(name) : LeafletFile(name, {});
+                   response.set_content(file.body.toStdString(), file.type.toStdString());
+               });
     routes.Get("/point", [&asked](const httplib::Request& request, httplib::Response& response) {
         asked = {QString::fromStdString(request.get_param_value("lat")),
                  QString::fromStdString(request.get_param_value("lon"))};
@@ -357,6 +381,13 @@ void MapPageEngineTest::panelShowsTheServiceAnswers() {
     if (!answer.isEmpty()) {
         routes.Get("/adresse", [&answer](const httplib::Request&, httplib::Response& response) {
             response.set_content(answer.toStdString(), "application/json");
+        });
+    }
+    for (qsizetype i = 0; i < facts.size(); ++i) {
+        const char* route = std::array{"/altitude", "/commune", "/parcelle"}[size_t(i)];
+        routes.Get(route, [answer = facts[i].toStdString()](const httplib::Request&,
+                                                            httplib::Response& response) {
+            response.set_content(answer, "application/json");
         });
     }
     QVERIFY(service.Start());
@@ -383,6 +414,33 @@ void MapPageEngineTest::panelShowsTheServiceAnswers() {
     browser.Click(browser.Box(u"#forms li:nth-child(2) .copy"_qs).center());
     QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(),
                               u"X 648 237 m, Y 6 862 271 m"_qs, 5000);
+
+    // The point's altitude, commune and parcel, each with its source.
+    const auto shown = [&browser] {
+        QStringList shown;
+        for (const QString& id : {u"altitude"_qs, u"commune"_qs, u"parcel"_qs}) {
+            const bool hidden = browser.Hidden(id);
+            shown << (hidden ? u"-"_qs : browser.Text(u"#%1 .text"_qs.arg(id)))
+                  << (hidden ? u"-"_qs : browser.Text(u"#%1 .source"_qs.arg(id)));
+        }
+        return shown;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), lines, 10000);
+    // Nothing known at all: no heading over an empty list either.
+    QCOMPARE(browser.Hidden(u"facts-title"_qs), lines.count(u"-"_qs) == lines.size());
+    QCOMPARE(!browser.Hidden(u"parcel-id"_qs), !idu.isEmpty());
+    if (!idu.isEmpty()) {
+        QCOMPARE(browser.Text(u"#parcel-id .text"_qs), u"Identifiant : "_qs + idu);
+        QCOMPARE(browser.Js(u"document.getElementById('parcel-copy').getAttribute('aria-label')"_qs)
+                     .toString(),
+                 u"Copier l'identifiant de la parcelle "_qs + idu);
+        browser.Js(u"document.getElementById('parcel-copy').scrollIntoView()"_qs);
+        browser.Click(browser.Box(u"#parcel-copy"_qs).center());
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), idu, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#announcer"_qs),
+                                  u"Identifiant de la parcelle copié dans le presse-papiers."_qs,
+                                  5000);
+    }
 
     // The take-over button hands the bridge the point's decimals and the address parts found.
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -427,86 +485,6 @@ void MapPageEngineTest::crossShowsUnderKeyboardFocusOnly() {
     };
     QTest::qWait(drawn ? 0 : 300);
     QTRY_COMPARE_WITH_TIMEOUT(redAtBar(), drawn, 5000);
-}
-
-void MapPageEngineTest::panelShowsThePointFacts_data() {
-    // The answers of /altitude, /commune and /parcelle (none: no route); each line's text, then
-    // its source ("-": hidden); the parcel's identifier offered to copy.
-    QTest::addColumn<QByteArrayList>("answers");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QString>("idu");
-
-    using Outcome = GeocodeResult::Outcome;
-    // Loctudy's parcel as the issue writes it.
-    const CadastralParcel loctudy{Outcome::Found, u"29135000AX0001"_qs, u"000"_qs, u"AX"_qs,
-                                  u"0001"_qs,     u"Loctudy"_qs,        7185};
-    QTest::newRow("found, failed")
-        << QByteArrayList{AltitudeJson(PointAltitude{Outcome::Found, 35.2}),
-                          CommuneJson(PointCommune{Outcome::Unreachable}), ParcelJson(loctudy)}
-        << QStringList{u"Altitude : 35,2 m (RGE ALTI®, IGN)"_qs,
-                       u""_qs,
-                       u"Le service des communes (geo.api.gouv.fr) est injoignable : vérifiez "
-                       "la connexion à Internet."_qs,
-                       u""_qs,
-                       u"Parcelle : 000 AX 0001 (Loctudy), 7 185 m²"_qs,
-                       u"Source : Parcellaire Express (PCI), IGN"_qs}
-        << loctudy.idu;
-    QTest::newRow("at sea: no line")
-        << QByteArrayList{AltitudeJson(PointAltitude{Outcome::NoMatch}),
-                          CommuneJson(PointCommune{Outcome::NoMatch}),
-                          ParcelJson(CadastralParcel{Outcome::NoMatch})}
-        << QStringList(6, u"-"_qs) << QString();
-    QTest::newRow("a service without the routes")
-        << QByteArrayList()
-        << QStringList{u"Altitude : le service de la carte ne répond pas."_qs, u""_qs,
-                       u"Commune : le service de la carte ne répond pas."_qs,  u""_qs,
-                       u"Parcelle : le service de la carte ne répond pas."_qs, u""_qs}
-        << QString();
-}
-
-void MapPageEngineTest::panelShowsThePointFacts() {
-    QFETCH(QByteArrayList, answers);
-    QFETCH(QStringList, lines);
-    QFETCH(QString, idu);
-    LoopbackServer service;
-    auto& routes = service.Server();
-    ServePage(routes, {.query = u"Loctudy"_qs, .place = Place{47.8339, -4.1706}}, tiles_.Urls());
-    for (qsizetype i = 0; i < answers.size(); ++i) {
-        const char* route = std::array{"/altitude", "/commune", "/parcelle"}[size_t(i)];
-        routes.Get(route, [answer = answers[i].toStdString()](const httplib::Request&,
-                                                              httplib::Response& response) {
-            response.set_content(answer, "application/json");
-        });
-    }
-    QVERIFY(service.Start());
-
-    Browser browser;
-    QVERIFY(browser.Open(service.Url(u"/maps"_qs)));
-    browser.Click(browser.Box(u"#map"_qs).center() + QPointF(-60, 30));
-    const auto shown = [&browser] {
-        QStringList shown;
-        for (const QString& id : {u"altitude"_qs, u"commune"_qs, u"parcel"_qs}) {
-            const bool hidden = browser.Hidden(id);
-            shown << (hidden ? u"-"_qs : browser.Text(u"#%1 .text"_qs.arg(id)))
-                  << (hidden ? u"-"_qs : browser.Text(u"#%1 .source"_qs.arg(id)));
-        }
-        return shown;
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(shown(), lines, 10000);
-    // Nothing known at all: no heading over an empty list either.
-    QCOMPARE(browser.Hidden(u"facts-title"_qs), lines.count(u"-"_qs) == lines.size());
-    QCOMPARE(!browser.Hidden(u"parcel-id"_qs), !idu.isEmpty());
-    if (idu.isEmpty())
-        return;
-    QCOMPARE(browser.Text(u"#parcel-id .text"_qs), u"Identifiant : "_qs + idu);
-    QCOMPARE(browser.Js(u"document.getElementById('parcel-copy').getAttribute('aria-label')"_qs)
-                 .toString(),
-             u"Copier l'identifiant de la parcelle "_qs + idu);
-    browser.Js(u"document.getElementById('parcel-copy').scrollIntoView()"_qs);
-    browser.Click(browser.Box(u"#parcel-copy"_qs).center());
-    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::clipboard()->text(), idu, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(browser.Text(u"#announcer"_qs),
-                              u"Identifiant de la parcelle copié dans le presse-papiers."_qs, 5000);
 }
 
 void MapPageEngineTest::searchMovesThePageInPlace_data() {
