@@ -101,16 +101,6 @@ QString PageText(QWebEnginePage* page) {
     return text;
 }
 
-QVariant Js(QWebEnginePage* page, const QString& script) {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
-}
-
 // The main window with the real map view, kept on the loopback interface.
 struct MainWindowOnService {
     explicit MainWindowOnService(WindowContext& context)
@@ -139,7 +129,6 @@ private slots:
     void mainWindowShowsThePageOfItsSearch();
     void addressWindowSendsTheAddressWhole();
     void mainWindowSendsTheAddressWhole();
-    void mainWindowSearchesInPlace();
 
 private:
     SampleGeocoder* france_ = nullptr;
@@ -243,36 +232,6 @@ void MapServiceWindowsTest::mainWindowSendsTheAddressWhole() {
     QFile saved(QDir(programDir_.path()).filePath(kLastPositionFileName));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), LastPositionFileBytes(typed));
-}
-
-void MapServiceWindowsTest::mainWindowSearchesInPlace() {
-    MainWindowOnService shown(*context_);
-    frmMap& window = shown.window;
-    // As the program does: its own service's pages are trusted, and so moved in place.
-    shown.mapView->TrustServiceOrigin(QUrl(service_->BaseUrl()));
-    QWebEnginePage* page = shown.mapView->Browser()->page();
-    QTRY_COMPARE_WITH_TIMEOUT(Js(page, u"map.dataset.ready"_qs).toString(), u"yes"_qs, 60000);
-    // A page still loading (its tiles, the places' markers) is loaded anew, not moved in place.
-    QTRY_COMPARE_WITH_TIMEOUT(Js(page, u"document.readyState"_qs).toString(), u"complete"_qs,
-                              60000);
-    QTest::qWait(100);
-    Js(page, u"window.sameDocument = true"_qs);
-
-    window.SetBoxText(MainBox::Street, QStringLiteral("Rue de la cité"));
-    window.SetBoxText(MainBox::City, QStringLiteral("PARIS"));
-    window.SetBoxText(MainBox::State, QStringLiteral("FRANCE"));
-    window.SetBoxText(MainBox::ZipCode, QStringLiteral("75004"));
-    window.Command3_Click();
-    QTRY_VERIFY_WITH_TIMEOUT(PageText(page).contains(QStringLiteral("Latitude 48.8530000")), 30000);
-    QVERIFY(PageText(page).contains(QStringLiteral("Géocodage : Table de test")));
-    QCOMPARE(page->url().query(QUrl::FullyDecoded), u"q=Rue de la cité,+PARIS,+FRANCE,+75004"_qs);
-    QCOMPARE(texts_.lastPosition, u"Rue de la cité,+PARIS,+FRANCE,+75004"_qs);
-
-    window.SetBoxText(MainBox::Street, QStringLiteral("Rue Inconnue"));
-    window.Command3_Click();
-    QTRY_VERIFY_WITH_TIMEOUT(PageText(page).contains(AbsenceText(Absence::NotFound)), 30000);
-    QVERIFY(!PageText(page).contains(QStringLiteral("Latitude 48.8530000")));
-    QCOMPARE(Js(page, u"window.sameDocument === true"_qs).toBool(), true);
 }
 
 QTEST_MAIN(MapServiceWindowsTest)
