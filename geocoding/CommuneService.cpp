@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cmath>
 #include <utility>
 
 namespace tarnel {
@@ -18,11 +17,6 @@ constexpr qsizetype kInseeCodeLength = 5;
 
 QString Text(const QJsonObject& object, const char* key) {
     return object.value(QLatin1String(key)).toString().trimmed();
-}
-
-bool OnEarth(const Place& point) {
-    return std::isfinite(point.latitude) && std::isfinite(point.longitude) &&
-           std::abs(point.latitude) <= 90 && std::abs(point.longitude) <= 180;
 }
 
 } // namespace
@@ -38,7 +32,7 @@ std::shared_ptr<RateLimiter> CommuneService::DefaultTurns() {
 }
 
 PointCommune CommuneService::At(const Place& point) {
-    if (!OnEarth(point) || !InFranceExtents(point)) {
+    if (!InFranceExtents(point)) {
         return {GeocodeResult::Outcome::NoMatch};
     }
     return lookup_.Ask(point, "lat=" + DecimalParameter(point.latitude) +
