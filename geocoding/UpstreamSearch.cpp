@@ -1,29 +1,10 @@
 #include "geocoding/UpstreamSearch.h"
 
+#include "geocoding/ReverseGeocoder.h"
+
 #include <utility>
 
 namespace tarnel {
-
-namespace {
-
-GeocodeResult ReadUpstream(const HttpAnswer& answer, const UpstreamSearch::BodyReader& readBody) {
-    using Outcome = GeocodeResult::Outcome;
-    switch (answer.outcome) {
-    case HttpAnswer::Outcome::Body:
-        return readBody(answer.body);
-    case HttpAnswer::Outcome::Unreachable:
-        return {Outcome::Unreachable, {}};
-    case HttpAnswer::Outcome::Certificates:
-        return {Outcome::Certificates, {}};
-    case HttpAnswer::Outcome::Refused:
-        return {Outcome::Refused, {}};
-    case HttpAnswer::Outcome::Failed:
-        break;
-    }
-    return {Outcome::Failed, {}};
-}
-
-} // namespace
 
 UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
                                std::chrono::milliseconds interval,
@@ -42,7 +23,11 @@ UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimi
 }
 
 GeocodeResult UpstreamSearch::Ask(const QByteArray& parameters, const BodyReader& readBody) {
-    return ReadUpstream(Fetch(parameters), readBody);
+    const HttpAnswer answer = Fetch(parameters);
+    if (answer.outcome != HttpAnswer::Outcome::Body) {
+        return {OutcomeOfExchange(answer.outcome), {}};
+    }
+    return readBody(answer.body);
 }
 
 HttpAnswer UpstreamSearch::Fetch(const QByteArray& parameters) {
