@@ -39,6 +39,18 @@ std::optional<double> Optional(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
 }
 
+// Forgets the job `job` and the outcomes of its rows together.
+bool ForgetJob(QSqlDatabase& database, qint64 job) {
+    database.transaction();
+    QSqlQuery forget(database);
+    forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
+    forget.addBindValue(job);
+    QSqlQuery forgetJob(database);
+    forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
+    forgetJob.addBindValue(job);
+    return forget.exec() && forgetJob.exec() && database.commit();
+}
+
 } // namespace
 
 BatchJournal::BatchJournal(const QString& path)
@@ -111,14 +123,7 @@ bool BatchJournal::Begin(const QString& input, qint64 size, qint64 modified, boo
             job_ = id;
             return true;
         }
-        database.transaction();
-        QSqlQuery forget(database);
-        forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
-        forget.addBindValue(id);
-        QSqlQuery forgetJob(database);
-        forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
-        forgetJob.addBindValue(id);
-        if (!forget.exec() || !forgetJob.exec() || !database.commit()) {
+        if (!ForgetJob(database, id)) {
             return Fail(database.lastError().text());
         }
     }
@@ -258,17 +263,7 @@ std::optional<std::pair<qsizetype, RowOutcome>> BatchJournal::NextOutcome() {
 bool BatchJournal::Finish() {
     reading_.reset();
     QSqlDatabase database = QSqlDatabase::database(connection_);
-    database.transaction();
-    QSqlQuery forget(database);
-    forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
-    forget.addBindValue(job_);
-    QSqlQuery forgetJob(database);
-    forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
-    forgetJob.addBindValue(job_);
-    if (!forget.exec() || !forgetJob.exec() || !database.commit()) {
-        return Fail(database.lastError().text());
-    }
-    return true;
+    return ForgetJob(database, job_) || Fail(database.lastError().text());
 }
 
 } // namespace tarnel
