@@ -41,13 +41,9 @@ GeoplateformeReverseGeocoder::GeoplateformeReverseGeocoder(QString reverseUrl, Q
 }
 
 NearestAddress GeoplateformeReverseGeocoder::Nearest(const Place& point) {
-    const HttpAnswer answer =
-        search_.Fetch("lon=" + DecimalParameter(point.longitude) +
-                      "&lat=" + DecimalParameter(point.latitude) + "&index=address&limit=1");
-    if (answer.outcome != HttpAnswer::Outcome::Body) {
-        return {OutcomeOfExchange(answer.outcome)};
-    }
-    return ReadAnswer(answer.body);
+    return search_.Ask("lon=" + DecimalParameter(point.longitude) +
+                           "&lat=" + DecimalParameter(point.latitude) + "&index=address&limit=1",
+                       &ReadAnswer);
 }
 
 QString GeoplateformeReverseGeocoder::SourceName() const {

@@ -41,13 +41,10 @@ NominatimReverseGeocoder::NominatimReverseGeocoder(QString reverseUrl, QByteArra
 }
 
 NearestAddress NominatimReverseGeocoder::Nearest(const Place& point) {
-    const HttpAnswer answer =
-        search_.Fetch("format=jsonv2&lat=" + DecimalParameter(point.latitude) + "&lon=" +
-                      DecimalParameter(point.longitude) + "&addressdetails=1&accept-language=fr");
-    if (answer.outcome != HttpAnswer::Outcome::Body) {
-        return {OutcomeOfExchange(answer.outcome)};
-    }
-    return ReadAnswer(answer.body);
+    return search_.Ask("format=jsonv2&lat=" + DecimalParameter(point.latitude) +
+                           "&lon=" + DecimalParameter(point.longitude) +
+                           "&addressdetails=1&accept-language=fr",
+                       &ReadAnswer);
 }
 
 QString NominatimReverseGeocoder::SourceName() const {

@@ -1,7 +1,5 @@
 #include "geocoding/UpstreamSearch.h"
 
-#include "geocoding/ReverseGeocoder.h"
-
 #include <utility>
 
 namespace tarnel {
@@ -20,14 +18,6 @@ UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimi
     , limits_(limits)
     , turns_(std::move(turns))
     , retryAfter_(retryAfter) {
-}
-
-GeocodeResult UpstreamSearch::Ask(const QByteArray& parameters, const BodyReader& readBody) {
-    const HttpAnswer answer = Fetch(parameters);
-    if (answer.outcome != HttpAnswer::Outcome::Body) {
-        return {OutcomeOfExchange(answer.outcome), {}};
-    }
-    return readBody(answer.body);
 }
 
 HttpAnswer UpstreamSearch::Fetch(const QByteArray& parameters) {
