@@ -1,6 +1,7 @@
 #include "geocoding/CommuneService.h"
 
 #include "geocoding/FranceExtents.h"
+#include "geocoding/JsonText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,10 +15,6 @@ namespace {
 constexpr std::chrono::milliseconds kRequestInterval{160};
 constexpr std::chrono::milliseconds kLongestQueue{2000};
 constexpr qsizetype kInseeCodeLength = 5;
-
-QString Text(const QJsonObject& object, const char* key) {
-    return object.value(QLatin1String(key)).toString().trimmed();
-}
 
 } // namespace
 
@@ -50,15 +47,16 @@ PointCommune CommuneService::ReadAnswer(const QByteArray& json) {
         return {GeocodeResult::Outcome::NoMatch};
     }
     const QJsonObject commune = document.array().first().toObject();
-    PointCommune found{GeocodeResult::Outcome::Found, Text(commune, "nom"), Text(commune, "code")};
+    PointCommune found{GeocodeResult::Outcome::Found, JsonText(commune, "nom"),
+                       JsonText(commune, "code")};
     if (found.name.isEmpty() || found.code.size() != kInseeCodeLength) {
         return {};
     }
     const QJsonObject department = commune.value(QLatin1String("departement")).toObject();
-    found.departmentName = Text(department, "nom");
-    found.departmentCode = Text(department, "code");
+    found.departmentName = JsonText(department, "nom");
+    found.departmentCode = JsonText(department, "code");
     if (found.departmentCode.isEmpty()) {
-        found.departmentCode = Text(commune, "codeDepartement");
+        found.departmentCode = JsonText(commune, "codeDepartement");
     }
     for (const QJsonValue postcode : commune.value(QLatin1String("codesPostaux")).toArray()) {
         if (const QString text = postcode.toString().trimmed(); !text.isEmpty()) {
