@@ -1,5 +1,7 @@
 #include "geocoding/UpstreamSearch.h"
 
+#include "geocoding/RetryBudget.h"
+
 #include <utility>
 
 namespace tarnel {
@@ -26,9 +28,7 @@ HttpAnswer UpstreamSearch::Fetch(const QByteArray& parameters) {
     }
     HttpAnswer answer = BoundedGet(searchUrl_ + '?' + parameters, userAgent_, limits_, &cancel_);
     if (retryAfter_ == RetryAfter::Honoured && answer.status == 429) {
-        const std::chrono::seconds hold =
-            answer.retryAfter > std::chrono::seconds(0) ? answer.retryAfter : kDefaultHold;
-        turns_->HoldUntil(RateLimiter::Clock::now() + hold);
+        turns_->HoldUntil(RateLimiter::Clock::now() + RetryBudget::HoldAsked(answer));
     }
     return answer;
 }

@@ -19,10 +19,9 @@ namespace tarnel {
 // allows and the switch that ends every lookup at the end of the program. Thread-safe.
 class UpstreamSearch {
 public:
-    // Whether a 429 holds back every later turn for as long as the service asks (Retry-After,
-    // else kDefaultHold), refusing the lookups that would reach it meanwhile.
+    // Whether a 429 holds back every later turn for as long as the service asks
+    // (RetryBudget::HoldAsked), refusing the lookups that would reach it meanwhile.
     enum class RetryAfter { Ignored, Honoured };
-    static constexpr std::chrono::seconds kDefaultHold{5};
 
     // Turns come at least `interval` apart; a lookup whose turn lies further than `maxWait`
     // ahead gives up.
