@@ -39,6 +39,42 @@ std::optional<double> Optional(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
 }
 
+// Forgets the job `job` and the outcomes of its rows together.
+bool ForgetJob(QSqlDatabase& database, qint64 job) {
+    database.transaction();
+    QSqlQuery forget(database);
+    forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
+    forget.addBindValue(job);
+    QSqlQuery forgetJob(database);
+    forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
+    forgetJob.addBindValue(job);
+    return forget.exec() && forgetJob.exec() && database.commit();
+}
+
+// Runs `statement` once for each of `rows`, bound by `bind`, all in one transaction: nothing
+// when all was written, else the error's text, the transaction rolled back.
+template <typename Rows, typename Bind>
+std::optional<QString> ExecEach(QSqlDatabase& database, const QString& statement, const Rows& rows,
+                                const Bind& bind) {
+    if (!database.transaction()) {
+        return database.lastError().text();
+    }
+    QSqlQuery query(database);
+    query.prepare(statement);
+    for (const auto& row : rows) {
+        bind(query, row);
+        if (!query.exec()) {
+            const QString why = query.lastError().text();
+            database.rollback();
+            return why;
+        }
+    }
+    if (!database.commit()) {
+        return database.lastError().text();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 BatchJournal::BatchJournal(const QString& path)
@@ -111,14 +147,7 @@ bool BatchJournal::Begin(const QString& input, qint64 size, qint64 modified, boo
             job_ = id;
             return true;
         }
-        database.transaction();
-        QSqlQuery forget(database);
-        forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
-        forget.addBindValue(id);
-        QSqlQuery forgetJob(database);
-        forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
-        forgetJob.addBindValue(id);
-        if (!forget.exec() || !forgetJob.exec() || !database.commit()) {
+        if (!ForgetJob(database, id)) {
             return Fail(database.lastError().text());
         }
     }
@@ -155,31 +184,25 @@ bool BatchJournal::Record(const QList<std::pair<qsizetype, RowOutcome>>& rows) {
         return false;
     }
     QSqlDatabase database = QSqlDatabase::database(connection_);
-    if (!database.transaction()) {
-        return Fail(database.lastError().text());
-    }
-    QSqlQuery insert(database);
-    insert.prepare(QStringLiteral(
-        "INSERT OR REPLACE INTO outcomes (job, row, status, latitude, longitude, label, "
-        "precision, source, remark, citycode) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const auto& [row, outcome] : rows) {
-        insert.bindValue(0, job_);
-        insert.bindValue(1, qint64{row});
-        insert.bindValue(2, static_cast<int>(outcome.status));
-        insert.bindValue(3, Optional(outcome.latitude));
-        insert.bindValue(4, Optional(outcome.longitude));
-        insert.bindValue(5, outcome.label);
-        insert.bindValue(6, outcome.precision);
-        insert.bindValue(7, outcome.source);
-        insert.bindValue(8, outcome.remark);
-        insert.bindValue(9, outcome.cityCode);
-        if (!insert.exec()) {
-            const QString why = insert.lastError().text();
-            database.rollback();
-            return Fail(why);
-        }
-    }
-    return database.commit() || Fail(database.lastError().text());
+    const std::optional<QString> failure = ExecEach(
+        database,
+        QStringLiteral("INSERT OR REPLACE INTO outcomes (job, row, status, latitude, longitude, "
+                       "label, precision, source, remark, citycode) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                       "?, ?, ?)"),
+        rows, [this](QSqlQuery& insert, const std::pair<qsizetype, RowOutcome>& entry) {
+            const auto& [row, outcome] = entry;
+            insert.bindValue(0, job_);
+            insert.bindValue(1, qint64{row});
+            insert.bindValue(2, static_cast<int>(outcome.status));
+            insert.bindValue(3, Optional(outcome.latitude));
+            insert.bindValue(4, Optional(outcome.longitude));
+            insert.bindValue(5, outcome.label);
+            insert.bindValue(6, outcome.precision);
+            insert.bindValue(7, outcome.source);
+            insert.bindValue(8, outcome.remark);
+            insert.bindValue(9, outcome.cityCode);
+        });
+    return !failure || Fail(*failure);
 }
 
 QList<std::pair<qsizetype, Place>> BatchJournal::PointsWithoutAltitude(qsizetype most) {
@@ -208,23 +231,16 @@ bool BatchJournal::RecordAltitudes(const QList<std::pair<qsizetype, std::optiona
         return false;
     }
     QSqlDatabase database = QSqlDatabase::database(connection_);
-    if (!database.transaction()) {
-        return Fail(database.lastError().text());
-    }
-    QSqlQuery update(database);
-    update.prepare(QStringLiteral(
-        "UPDATE outcomes SET altitude = ?, altitude_asked = 1 WHERE job = ? AND row = ?"));
-    for (const auto& [row, metres] : rows) {
-        update.bindValue(0, Optional(metres));
-        update.bindValue(1, job_);
-        update.bindValue(2, qint64{row});
-        if (!update.exec()) {
-            const QString why = update.lastError().text();
-            database.rollback();
-            return Fail(why);
-        }
-    }
-    return database.commit() || Fail(database.lastError().text());
+    const std::optional<QString> failure = ExecEach(
+        database,
+        QStringLiteral(
+            "UPDATE outcomes SET altitude = ?, altitude_asked = 1 WHERE job = ? AND row = ?"),
+        rows, [this](QSqlQuery& update, const std::pair<qsizetype, std::optional<double>>& entry) {
+            update.bindValue(0, Optional(entry.second));
+            update.bindValue(1, job_);
+            update.bindValue(2, qint64{entry.first});
+        });
+    return !failure || Fail(*failure);
 }
 
 bool BatchJournal::StartReading() {
@@ -258,17 +274,7 @@ std::optional<std::pair<qsizetype, RowOutcome>> BatchJournal::NextOutcome() {
 bool BatchJournal::Finish() {
     reading_.reset();
     QSqlDatabase database = QSqlDatabase::database(connection_);
-    database.transaction();
-    QSqlQuery forget(database);
-    forget.prepare(QStringLiteral("DELETE FROM outcomes WHERE job = ?"));
-    forget.addBindValue(job_);
-    QSqlQuery forgetJob(database);
-    forgetJob.prepare(QStringLiteral("DELETE FROM jobs WHERE id = ?"));
-    forgetJob.addBindValue(job_);
-    if (!forget.exec() || !forgetJob.exec() || !database.commit()) {
-        return Fail(database.lastError().text());
-    }
-    return true;
+    return ForgetJob(database, job_) || Fail(database.lastError().text());
 }
 
 } // namespace tarnel

@@ -196,7 +196,11 @@ bool BatchRun::Geocode() {
         const std::optional<RowOutcome> outcome =
             AskAlone(services_.world, typed, WorldSourceName(), {});
         ++worldDone_;
-        if (!outcome || !Decide(worldIndex, *outcome) || !Commit() || !control_.WaitWhilePaused()) {
+        if (!outcome) {
+            return false;
+        }
+        Decide(worldIndex, *outcome);
+        if (!Commit() || !control_.WaitWhilePaused()) {
             return false;
         }
     }
@@ -319,10 +323,9 @@ std::optional<RowOutcome> BatchRun::AskAlone(Geocoder* geocoder, const AddressQu
     }
 }
 
-bool BatchRun::Decide(qsizetype index, const RowOutcome& outcome) {
+void BatchRun::Decide(qsizetype index, const RowOutcome& outcome) {
     decided_.append({index, outcome});
     ++progress_.counts[static_cast<std::size_t>(outcome.status)];
-    return true;
 }
 
 bool BatchRun::Commit() {

@@ -100,7 +100,7 @@ private:
     bool SendChunk(QList<FrenchRow>& toSend, QList<std::pair<FrenchRow, QString>>& alone);
     std::optional<RowOutcome> AskAlone(Geocoder* geocoder, const AddressQuery& typed,
                                        const QString& source, const QString& rejected);
-    bool Decide(qsizetype index, const RowOutcome& outcome);
+    void Decide(qsizetype index, const RowOutcome& outcome);
     bool AddAltitudes();
     bool Commit();
     bool Write();

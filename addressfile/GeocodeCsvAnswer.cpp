@@ -28,16 +28,21 @@ QString ServiceError(const QByteArray& body) {
                : QStringLiteral("Le service de géocodage a refusé le fichier : %1").arg(message);
 }
 
+// An answer that is no geocoded file: every row sent is still to ask.
+GeocodeCsvAnswer Unread(const QByteArray& body, const QStringList& sentIds) {
+    GeocodeCsvAnswer answer;
+    answer.error = ServiceError(body);
+    answer.missingIds = sentIds;
+    answer.cutShort = !sentIds.isEmpty();
+    return answer;
+}
+
 } // namespace
 
 GeocodeCsvAnswer ReadGeocodeCsvAnswer(const QByteArray& body, const QString& idColumn,
                                       const QStringList& sentIds) {
-    GeocodeCsvAnswer answer;
     if (body.trimmed().startsWith('{')) {
-        answer.error = ServiceError(body);
-        answer.missingIds = sentIds;
-        answer.cutShort = !sentIds.isEmpty();
-        return answer;
+        return Unread(body, sentIds);
     }
     auto buffer = std::make_unique<QBuffer>();
     buffer->setData(body);
@@ -57,12 +62,10 @@ GeocodeCsvAnswer ReadGeocodeCsvAnswer(const QByteArray& body, const QString& idC
                    cell.text == QStringLiteral("latitude");
     }
     if (idAt < 0 || !geocoded) {
-        answer.error = ServiceError(body);
-        answer.missingIds = sentIds;
-        answer.cutShort = !sentIds.isEmpty();
-        return answer;
+        return Unread(body, sentIds);
     }
 
+    GeocodeCsvAnswer answer;
     const QSet<QString> sent(sentIds.cbegin(), sentIds.cend());
     QSet<QString> answered;
     Row row;

@@ -18,13 +18,6 @@ CommandLine Invalid(const QString& error) {
     return line;
 }
 
-} // namespace
-
-QStringList ColumnParts() {
-    return {u"numero"_qs,  u"rue"_qs,  u"complement"_qs, u"code-postal"_qs,
-            u"commune"_qs, u"pays"_qs, u"code-insee"_qs, u"adresse"_qs};
-}
-
 // Whether `argument` is one of the command line's options, rather than one of Qt's that the
 // windows take ("-style", "-platform").
 bool IsOwnOption(const QString& argument) {
@@ -33,6 +26,13 @@ bool IsOwnOption(const QString& argument) {
                                         u"--colonne"_qs,     u"--help"_qs,     u"-h"_qs,
                                         u"--version"_qs,     u"-v"_qs};
     return options.contains(argument.section(u'=', 0, 0));
+}
+
+} // namespace
+
+QStringList ColumnParts() {
+    return {u"numero"_qs,  u"rue"_qs,  u"complement"_qs, u"code-postal"_qs,
+            u"commune"_qs, u"pays"_qs, u"code-insee"_qs, u"adresse"_qs};
 }
 
 CommandLine ParseCommandLine(const QStringList& arguments) {

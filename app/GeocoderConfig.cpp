@@ -63,24 +63,17 @@ void ReadTiles(const QSettings& settings, TileUrls& tiles, QStringList& warnings
     }
 }
 
-// The reverse search of the server answering `search`, `fallback` when it has no known one.
-QString ReverseBeside(const QString& search, const QString& fallback) {
+// The endpoint `sibling` ("/reverse", "/search/csv") of the server answering `search`: off with
+// the search, on the same server when the search is the usual ".../search", `fallback` otherwise.
+QString Beside(const QString& search, const QString& sibling, const QString& fallback) {
     const QString searchPath = QStringLiteral("/search");
     if (search.isEmpty()) {
         return {};
     }
     if (search.endsWith(searchPath)) {
-        return search.chopped(searchPath.size()) + QStringLiteral("/reverse");
+        return search.chopped(searchPath.size()) + sibling;
     }
     return fallback;
-}
-
-// The geocoding of files of the server answering the French `search`, as ReverseBeside.
-QString CsvBeside(const QString& search, const QString& fallback) {
-    if (search.isEmpty()) {
-        return {};
-    }
-    return search.endsWith(QStringLiteral("/search")) ? search + QStringLiteral("/csv") : fallback;
 }
 
 } // namespace
@@ -89,7 +82,7 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
                                      const QProcessEnvironment& environment,
                                      QStringList& warnings) {
     GeocoderEndpoints endpoints;
-    QStringList reverseSet; // the reverse searches and the file geocoding the file sets
+    QStringList besideSet; // the reverse searches and the file geocoding the file sets
     std::optional<QSettings> file;
     if (QFileInfo(configFile).isFile()) {
         file.emplace(configFile, QSettings::IniFormat);
@@ -113,7 +106,7 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
         for (const auto& [key, url] : reverses) {
             if (settings.contains(QLatin1String(key))) {
                 *url = SettingText(settings, QLatin1String(key));
-                reverseSet.append(QLatin1String(key));
+                besideSet.append(QLatin1String(key));
             }
         }
         ReadTiles(settings, endpoints.tiles, warnings);
@@ -123,24 +116,21 @@ GeocoderEndpoints ReadGeocoderConfig(const QString& configFile,
     Override(endpoints.contact, environment, kContactVariable);
     Check(endpoints.france, QStringLiteral("france"), warnings);
     Check(endpoints.world, QStringLiteral("world"), warnings);
-    // A reverse search not set of its own follows its search: off with it, or on the same
-    // server when the search is the usual ".../search" (the Géoplateforme's and Nominatim's
-    // reverse searches stand beside their searches as ".../reverse").
-    for (const auto& [search, reverse, key, variable] :
-         {std::tuple{&endpoints.france, &endpoints.franceReverse,
+    // A reverse search or a file geocoding not set of its own follows its search (the
+    // Géoplateforme's and Nominatim's stand beside their searches as ".../reverse", the
+    // Géoplateforme's file geocoding as ".../search/csv").
+    for (const auto& [search, beside, sibling, key, variable] :
+         {std::tuple{&endpoints.france, &endpoints.franceReverse, QStringLiteral("/reverse"),
                      QStringLiteral("geocoders/france-reverse"), kFranceReverseUrlVariable},
-          std::tuple{&endpoints.world, &endpoints.worldReverse,
-                     QStringLiteral("geocoders/world-reverse"), kWorldReverseUrlVariable}}) {
-        if (!reverseSet.contains(key) && !environment.contains(QLatin1String(variable))) {
-            *reverse = ReverseBeside(*search, *reverse);
+          std::tuple{&endpoints.world, &endpoints.worldReverse, QStringLiteral("/reverse"),
+                     QStringLiteral("geocoders/world-reverse"), kWorldReverseUrlVariable},
+          std::tuple{&endpoints.france, &endpoints.franceCsv, QStringLiteral("/search/csv"),
+                     QStringLiteral("geocoders/france-csv"), kFranceCsvUrlVariable}}) {
+        if (!besideSet.contains(key) && !environment.contains(QLatin1String(variable))) {
+            *beside = Beside(*search, sibling, *beside);
         }
-        Override(*reverse, environment, variable);
+        Override(*beside, environment, variable);
     }
-    if (!reverseSet.contains(QStringLiteral("geocoders/france-csv")) &&
-        !environment.contains(QLatin1String(kFranceCsvUrlVariable))) {
-        endpoints.franceCsv = CsvBeside(endpoints.france, endpoints.franceCsv);
-    }
-    Override(endpoints.franceCsv, environment, kFranceCsvUrlVariable);
     Check(endpoints.franceCsv, QStringLiteral("france-csv"), warnings);
     Check(endpoints.franceReverse, QStringLiteral("france-reverse"), warnings);
     Check(endpoints.worldReverse, QStringLiteral("world-reverse"), warnings);

@@ -1,6 +1,7 @@
 #include "geocoding/AltitudeBatch.h"
 
 #include "geocoding/FranceExtents.h"
+#include "geocoding/RetryBudget.h"
 #include "geocoding/ReverseGeocoder.h"
 
 #include <QJsonArray>
@@ -12,20 +13,11 @@ namespace tarnel {
 
 namespace {
 
-constexpr int kMostRefusals = 5;
-constexpr int kMostFailures = 2;
-constexpr std::chrono::seconds kFailurePause{1};
 // A Retry-After beyond this ends the request as refused: the batch pauses rather than hang.
 constexpr std::chrono::seconds kLongestRetryAfter{60};
-constexpr std::chrono::seconds kDefaultRetryAfter{5};
 // The program's turns refuse a wait beyond a few seconds: the batch waits for them this long.
 constexpr int kMostTurnWaits = 120;
 constexpr std::chrono::milliseconds kTurnWait{500};
-
-bool WorthAnotherTry(const HttpAnswer& answer) {
-    return answer.outcome == HttpAnswer::Outcome::Unreachable || answer.status == 502 ||
-           answer.status == 503 || answer.status == 504;
-}
 
 QByteArray Joined(const QList<QByteArray>& values) {
     QByteArray joined;
@@ -92,8 +84,7 @@ PointsAltitudes AltitudeBatch::Ask(const QList<Place>& points) {
 }
 
 HttpAnswer AltitudeBatch::Send(const QByteArray& json) {
-    int refusals = 0;
-    int failures = 0;
+    RetryBudget retries;
     int turnWaits = 0;
     while (true) {
         if (!turns_->Acquire(cancel_)) {
@@ -107,19 +98,14 @@ HttpAnswer AltitudeBatch::Send(const QByteArray& json) {
             continue;
         }
         HttpAnswer answer = BoundedPostJson(url_, userAgent_, limits_, json, &cancel_);
-        std::chrono::seconds pause{0};
         if (answer.status == 429) {
-            pause = answer.retryAfter.count() > 0 ? answer.retryAfter : kDefaultRetryAfter;
-            turns_->HoldUntil(RateLimiter::Clock::now() + pause);
-            if (++refusals > kMostRefusals || pause > kLongestRetryAfter) {
-                return answer;
-            }
-        } else if (WorthAnotherTry(answer) && ++failures <= kMostFailures) {
-            pause = kFailurePause;
-        } else {
+            turns_->HoldUntil(RateLimiter::Clock::now() + RetryBudget::HoldAsked(answer));
+        }
+        const std::optional<std::chrono::seconds> pause = retries.PauseAfter(answer);
+        if (!pause || *pause > kLongestRetryAfter) {
             return answer;
         }
-        if (!cancel_.SleepUntil(Cancellation::Clock::now() + pause)) {
+        if (!cancel_.SleepUntil(Cancellation::Clock::now() + *pause)) {
             return {HttpAnswer::Outcome::Failed, {}};
         }
     }

@@ -19,9 +19,7 @@ QString CachingGeocoder::SourceName() const {
 }
 
 void CachingGeocoder::CancelLookups() {
-    if (upstream_) {
-        upstream_->CancelLookups();
-    }
+    upstream_->CancelLookups();
 }
 
 } // namespace tarnel

@@ -1,11 +1,11 @@
 #include "geocoding/CommuneService.h"
 
 #include "geocoding/FranceExtents.h"
+#include "geocoding/JsonText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cmath>
 #include <utility>
 
 namespace tarnel {
@@ -15,15 +15,6 @@ namespace {
 constexpr std::chrono::milliseconds kRequestInterval{160};
 constexpr std::chrono::milliseconds kLongestQueue{2000};
 constexpr qsizetype kInseeCodeLength = 5;
-
-QString Text(const QJsonObject& object, const char* key) {
-    return object.value(QLatin1String(key)).toString().trimmed();
-}
-
-bool OnEarth(const Place& point) {
-    return std::isfinite(point.latitude) && std::isfinite(point.longitude) &&
-           std::abs(point.latitude) <= 90 && std::abs(point.longitude) <= 180;
-}
 
 } // namespace
 
@@ -38,7 +29,7 @@ std::shared_ptr<RateLimiter> CommuneService::DefaultTurns() {
 }
 
 PointCommune CommuneService::At(const Place& point) {
-    if (!OnEarth(point) || !InFranceExtents(point)) {
+    if (!InFranceExtents(point)) {
         return {GeocodeResult::Outcome::NoMatch};
     }
     return lookup_.Ask(point, "lat=" + DecimalParameter(point.latitude) +
@@ -56,15 +47,16 @@ PointCommune CommuneService::ReadAnswer(const QByteArray& json) {
         return {GeocodeResult::Outcome::NoMatch};
     }
     const QJsonObject commune = document.array().first().toObject();
-    PointCommune found{GeocodeResult::Outcome::Found, Text(commune, "nom"), Text(commune, "code")};
+    PointCommune found{GeocodeResult::Outcome::Found, JsonText(commune, "nom"),
+                       JsonText(commune, "code")};
     if (found.name.isEmpty() || found.code.size() != kInseeCodeLength) {
         return {};
     }
     const QJsonObject department = commune.value(QLatin1String("departement")).toObject();
-    found.departmentName = Text(department, "nom");
-    found.departmentCode = Text(department, "code");
+    found.departmentName = JsonText(department, "nom");
+    found.departmentCode = JsonText(department, "code");
     if (found.departmentCode.isEmpty()) {
-        found.departmentCode = Text(commune, "codeDepartement");
+        found.departmentCode = JsonText(commune, "codeDepartement");
     }
     for (const QJsonValue postcode : commune.value(QLatin1String("codesPostaux")).toArray()) {
         if (const QString text = postcode.toString().trimmed(); !text.isEmpty()) {

@@ -1,6 +1,9 @@
 #include "geocoding/GeoplateformeCsvSearch.h"
 
+#include "geocoding/RetryBudget.h"
+
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace tarnel {
@@ -9,17 +12,8 @@ namespace {
 
 constexpr std::chrono::milliseconds kRequestInterval{20};
 constexpr std::chrono::milliseconds kLongestQueue{60000};
-// The documented block lasts 5 seconds; a longer Retry-After is taken up to a minute.
-constexpr std::chrono::seconds kDefaultRetryAfter{5};
+// A Retry-After longer than the documented 5-second block is taken up to a minute.
 constexpr std::chrono::seconds kLongestRetryAfter{60};
-constexpr int kMostRefusals = 5;
-constexpr int kMostFailures = 2;
-constexpr std::chrono::seconds kFailurePause{1};
-
-bool WorthAnotherTry(const HttpAnswer& answer) {
-    return answer.outcome == HttpAnswer::Outcome::Unreachable || answer.status == 502 ||
-           answer.status == 503 || answer.status == 504;
-}
 
 } // namespace
 
@@ -43,23 +37,18 @@ HttpAnswer GeoplateformeCsvSearch::Send(const QByteArray& csv, const QList<QByte
     if (!cityCodeColumn.isEmpty()) {
         fields.append({"citycode", cityCodeColumn, {}});
     }
-    int refusals = 0;
-    int failures = 0;
+    RetryBudget retries;
     while (true) {
         if (!turns_.Acquire(cancel_)) {
             return {HttpAnswer::Outcome::Failed, {}};
         }
         HttpAnswer answer = BoundedPostForm(url_, userAgent_, limits_, fields, &cancel_);
-        std::chrono::seconds pause{0};
-        if (answer.status == 429 && ++refusals <= kMostRefusals) {
-            pause = answer.retryAfter.count() > 0 ? std::min(answer.retryAfter, kLongestRetryAfter)
-                                                  : kDefaultRetryAfter;
-        } else if (WorthAnotherTry(answer) && ++failures <= kMostFailures) {
-            pause = kFailurePause;
-        } else {
+        const std::optional<std::chrono::seconds> pause = retries.PauseAfter(answer);
+        if (!pause) {
             return answer;
         }
-        if (!cancel_.SleepUntil(Cancellation::Clock::now() + pause)) {
+        if (!cancel_.SleepUntil(Cancellation::Clock::now() +
+                                std::min(*pause, kLongestRetryAfter))) {
             return {HttpAnswer::Outcome::Failed, {}};
         }
     }

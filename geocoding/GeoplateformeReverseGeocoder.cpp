@@ -1,6 +1,7 @@
 #include "geocoding/GeoplateformeReverseGeocoder.h"
 
 #include "geocoding/GeoCodeJson.h"
+#include "geocoding/JsonText.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -15,21 +16,17 @@ namespace {
 constexpr std::chrono::milliseconds kRequestInterval{20};
 constexpr std::chrono::milliseconds kLongestQueue{2000};
 
-QString Text(const QJsonObject& properties, const char* key) {
-    return properties.value(QLatin1String(key)).toString().trimmed();
-}
-
 // The street line: the feature's name ("8 Boulevard du Port") for a house number, a street or
 // a place within a town; nothing for a town, whose name is its city.
 QString StreetOf(const QJsonObject& properties) {
-    const QString type = Text(properties, "type");
+    const QString type = JsonText(properties, "type");
     if (type == QLatin1String("municipality")) {
         return {};
     }
-    if (const QString name = Text(properties, "name"); !name.isEmpty()) {
+    if (const QString name = JsonText(properties, "name"); !name.isEmpty()) {
         return name;
     }
-    return (Text(properties, "housenumber") + u' ' + Text(properties, "street")).trimmed();
+    return (JsonText(properties, "housenumber") + u' ' + JsonText(properties, "street")).trimmed();
 }
 
 } // namespace
@@ -41,13 +38,9 @@ GeoplateformeReverseGeocoder::GeoplateformeReverseGeocoder(QString reverseUrl, Q
 }
 
 NearestAddress GeoplateformeReverseGeocoder::Nearest(const Place& point) {
-    const HttpAnswer answer =
-        search_.Fetch("lon=" + DecimalParameter(point.longitude) +
-                      "&lat=" + DecimalParameter(point.latitude) + "&index=address&limit=1");
-    if (answer.outcome != HttpAnswer::Outcome::Body) {
-        return {OutcomeOfExchange(answer.outcome)};
-    }
-    return ReadAnswer(answer.body);
+    return search_.Ask("lon=" + DecimalParameter(point.longitude) +
+                           "&lat=" + DecimalParameter(point.latitude) + "&index=address&limit=1",
+                       &ReadAnswer);
 }
 
 QString GeoplateformeReverseGeocoder::SourceName() const {
@@ -69,8 +62,8 @@ NearestAddress GeoplateformeReverseGeocoder::ReadAnswer(const QByteArray& json) 
     }
     const QJsonObject properties = feature.value(QLatin1String("properties")).toObject();
     return {GeocodeResult::Outcome::Found, *place,
-            Text(properties, "label"),     StreetOf(properties),
-            Text(properties, "city"),      Text(properties, "postcode"),
+            JsonText(properties, "label"), StreetOf(properties),
+            JsonText(properties, "city"),  JsonText(properties, "postcode"),
             QStringLiteral("France")};
 }
 

@@ -1,5 +1,6 @@
 #include "geocoding/NominatimReverseGeocoder.h"
 
+#include "geocoding/JsonText.h"
 #include "geocoding/NominatimPlace.h"
 
 #include <QJsonDocument>
@@ -19,13 +20,9 @@ const char* const kWayKeys[] = {"road",     "pedestrian", "footway", "path",
 const char* const kSettlementKeys[] = {"city",   "town",         "village",
                                        "hamlet", "municipality", "suburb"};
 
-QString Text(const QJsonObject& object, const char* key) {
-    return object.value(QLatin1String(key)).toString().trimmed();
-}
-
 template <typename Keys> QString FirstOf(const QJsonObject& object, const Keys& keys) {
     for (const char* key : keys) {
-        if (const QString text = Text(object, key); !text.isEmpty()) {
+        if (const QString text = JsonText(object, key); !text.isEmpty()) {
             return text;
         }
     }
@@ -41,13 +38,10 @@ NominatimReverseGeocoder::NominatimReverseGeocoder(QString reverseUrl, QByteArra
 }
 
 NearestAddress NominatimReverseGeocoder::Nearest(const Place& point) {
-    const HttpAnswer answer =
-        search_.Fetch("format=jsonv2&lat=" + DecimalParameter(point.latitude) + "&lon=" +
-                      DecimalParameter(point.longitude) + "&addressdetails=1&accept-language=fr");
-    if (answer.outcome != HttpAnswer::Outcome::Body) {
-        return {OutcomeOfExchange(answer.outcome)};
-    }
-    return ReadAnswer(answer.body);
+    return search_.Ask("format=jsonv2&lat=" + DecimalParameter(point.latitude) +
+                           "&lon=" + DecimalParameter(point.longitude) +
+                           "&addressdetails=1&accept-language=fr",
+                       &ReadAnswer);
 }
 
 QString NominatimReverseGeocoder::SourceName() const {
@@ -70,14 +64,14 @@ NearestAddress NominatimReverseGeocoder::ReadAnswer(const QByteArray& json) {
     }
     const QJsonObject address = object.value(QLatin1String("address")).toObject();
     const QString way = FirstOf(address, kWayKeys);
-    const QString number = Text(address, "house_number");
+    const QString number = JsonText(address, "house_number");
     return {GeocodeResult::Outcome::Found,
             *place,
-            Text(object, "display_name"),
+            JsonText(object, "display_name"),
             way.isEmpty() ? QString() : (number + u' ' + way).trimmed(),
             FirstOf(address, kSettlementKeys),
-            Text(address, "postcode"),
-            Text(address, "country")};
+            JsonText(address, "postcode"),
+            JsonText(address, "country")};
 }
 
 } // namespace tarnel

@@ -1,6 +1,7 @@
 #include "geocoding/ParcelService.h"
 
 #include "geocoding/FranceExtents.h"
+#include "geocoding/JsonText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,10 +19,6 @@ constexpr std::chrono::milliseconds kLongestQueue{2000};
 constexpr qsizetype kIduLength = 14;
 constexpr qsizetype kPrefixAt = 5; // after the department's and the commune's codes
 constexpr qsizetype kPrefixLength = 3;
-
-QString Text(const QJsonObject& object, const char* key) {
-    return object.value(QLatin1String(key)).toString().trimmed();
-}
 
 } // namespace
 
@@ -57,15 +54,15 @@ CadastralParcel ParcelService::ReadAnswer(const QByteArray& json) {
     }
     const QJsonObject properties =
         features.toArray().first().toObject().value(QLatin1String("properties")).toObject();
-    CadastralParcel parcel{GeocodeResult::Outcome::Found, Text(properties, "idu")};
-    parcel.section = Text(properties, "section");
-    parcel.number = Text(properties, "numero");
-    parcel.commune = Text(properties, "nom_com");
+    CadastralParcel parcel{GeocodeResult::Outcome::Found, JsonText(properties, "idu")};
+    parcel.section = JsonText(properties, "section");
+    parcel.number = JsonText(properties, "numero");
+    parcel.commune = JsonText(properties, "nom_com");
     if (parcel.section.isEmpty() || parcel.number.isEmpty()) {
         return {};
     }
     parcel.prefix = parcel.idu.size() == kIduLength ? parcel.idu.mid(kPrefixAt, kPrefixLength)
-                                                    : Text(properties, "com_abs");
+                                                    : JsonText(properties, "com_abs");
     if (const QJsonValue area = properties.value(QLatin1String("contenance"));
         area.isDouble() && area.toDouble() >= 0 && area.toDouble() < 1e12) {
         parcel.area = std::llround(area.toDouble());

@@ -31,13 +31,7 @@ public:
     // What the service says about `point`, asked with `parameters` (already percent-encoded)
     // unless known: the answer read by the reader, or why none came.
     Fact Ask(const Place& point, const QByteArray& parameters) {
-        return facts_.Get(PointKey(point), [&] {
-            const HttpAnswer answer = search_.Fetch(parameters);
-            if (answer.outcome != HttpAnswer::Outcome::Body) {
-                return Fact{OutcomeOfExchange(answer.outcome)};
-            }
-            return read_(answer.body);
-        });
+        return facts_.Get(PointKey(point), [&] { return search_.Ask(parameters, read_); });
     }
 
     // Lookups in flight, waiting for their turn or still to come fail at once.

@@ -1,29 +1,10 @@
 #include "geocoding/UpstreamSearch.h"
 
+#include "geocoding/RetryBudget.h"
+
 #include <utility>
 
 namespace tarnel {
-
-namespace {
-
-GeocodeResult ReadUpstream(const HttpAnswer& answer, const UpstreamSearch::BodyReader& readBody) {
-    using Outcome = GeocodeResult::Outcome;
-    switch (answer.outcome) {
-    case HttpAnswer::Outcome::Body:
-        return readBody(answer.body);
-    case HttpAnswer::Outcome::Unreachable:
-        return {Outcome::Unreachable, {}};
-    case HttpAnswer::Outcome::Certificates:
-        return {Outcome::Certificates, {}};
-    case HttpAnswer::Outcome::Refused:
-        return {Outcome::Refused, {}};
-    case HttpAnswer::Outcome::Failed:
-        break;
-    }
-    return {Outcome::Failed, {}};
-}
-
-} // namespace
 
 UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimits limits,
                                std::chrono::milliseconds interval,
@@ -41,19 +22,13 @@ UpstreamSearch::UpstreamSearch(QString searchUrl, QByteArray userAgent, HttpLimi
     , retryAfter_(retryAfter) {
 }
 
-GeocodeResult UpstreamSearch::Ask(const QByteArray& parameters, const BodyReader& readBody) {
-    return ReadUpstream(Fetch(parameters), readBody);
-}
-
 HttpAnswer UpstreamSearch::Fetch(const QByteArray& parameters) {
     if (!turns_->Acquire(cancel_)) {
         return {HttpAnswer::Outcome::Refused, {}};
     }
     HttpAnswer answer = BoundedGet(searchUrl_ + '?' + parameters, userAgent_, limits_, &cancel_);
     if (retryAfter_ == RetryAfter::Honoured && answer.status == 429) {
-        const std::chrono::seconds hold =
-            answer.retryAfter > std::chrono::seconds(0) ? answer.retryAfter : kDefaultHold;
-        turns_->HoldUntil(RateLimiter::Clock::now() + hold);
+        turns_->HoldUntil(RateLimiter::Clock::now() + RetryBudget::HoldAsked(answer));
     }
     return answer;
 }

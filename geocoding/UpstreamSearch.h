@@ -4,12 +4,13 @@
 #include "geocoding/Cancellation.h"
 #include "geocoding/Geocoder.h"
 #include "geocoding/RateLimiter.h"
+#include "geocoding/ReverseGeocoder.h"
 
 #include <QByteArray>
 #include <QString>
 #include <chrono>
-#include <functional>
 #include <memory>
+#include <type_traits>
 
 namespace tarnel {
 
@@ -18,11 +19,9 @@ namespace tarnel {
 // allows and the switch that ends every lookup at the end of the program. Thread-safe.
 class UpstreamSearch {
 public:
-    using BodyReader = std::function<GeocodeResult(const QByteArray&)>;
-    // Whether a 429 holds back every later turn for as long as the service asks (Retry-After,
-    // else kDefaultHold), refusing the lookups that would reach it meanwhile.
+    // Whether a 429 holds back every later turn for as long as the service asks
+    // (RetryBudget::HoldAsked), refusing the lookups that would reach it meanwhile.
     enum class RetryAfter { Ignored, Honoured };
-    static constexpr std::chrono::seconds kDefaultHold{5};
 
     // Turns come at least `interval` apart; a lookup whose turn lies further than `maxWait`
     // ahead gives up.
@@ -34,19 +33,28 @@ public:
                    std::shared_ptr<RateLimiter> turns, RetryAfter retryAfter = RetryAfter::Ignored);
 
     // Waits for a turn, then GETs "<searchUrl>?<parameters>" (`parameters` already
-    // percent-encoded): a body that arrived is read by `readBody`, otherwise the result says
-    // why none did. Refused when no turn came, the queue being too long or the lookup
-    // cancelled.
-    GeocodeResult Ask(const QByteArray& parameters, const BodyReader& readBody);
-
-    // Waits for a turn, then GETs "<searchUrl>?<parameters>" and hands the exchange back as it
-    // ended; Refused when no turn came.
-    HttpAnswer Fetch(const QByteArray& parameters);
+    // percent-encoded): a body that arrived is read by `readBody`, otherwise the result (what
+    // `readBody` returns: a GeocodeResult, a NearestAddress, a point's fact, each with an
+    // `outcome`) says why none did (OutcomeOfExchange). Refused when no turn came, the queue
+    // being too long or the lookup cancelled.
+    template <typename Reader> auto Ask(const QByteArray& parameters, const Reader& readBody) {
+        const HttpAnswer answer = Fetch(parameters);
+        if (answer.outcome != HttpAnswer::Outcome::Body) {
+            std::invoke_result_t<const Reader&, const QByteArray&> none;
+            none.outcome = OutcomeOfExchange(answer.outcome);
+            return none;
+        }
+        return readBody(answer.body);
+    }
 
     // Lookups in flight, waiting for their turn or still to come end at once.
     void Cancel() { cancel_.Cancel(); }
 
 private:
+    // Waits for a turn, then GETs "<searchUrl>?<parameters>" and hands the exchange back as it
+    // ended; Refused when no turn came.
+    HttpAnswer Fetch(const QByteArray& parameters);
+
     const QByteArray searchUrl_;
     const QByteArray userAgent_;
     const HttpLimits limits_;

@@ -21,15 +21,13 @@ packages=(
   libproj-dev proj-bin proj-data libgeographiclib-dev geographiclib-tools
   # XLSX and ODS workbooks are zip files: QuaZip reads and writes them on Qt's devices.
   libquazip1-qt6-dev
-  # The journal that lets the geocoding of a file of addresses go on after a crash: SQLite
-  # through Qt's SQL module.
-  libqt6sql6-sqlite
   libjs-leaflet qt6-webchannel-dev
   # The map page clusters the user's places with Leaflet's marker clusters.
   libjs-leaflet.markercluster
   gpsbabel libxml2-utils eslint
-  # The user's places: Qt's SQLite driver for their store; GDAL's ogrinfo/ogr2ogr read back their
-  # exports in the tests.
+  # Qt's SQLite driver: the user's places' store, and the journal that lets the geocoding of a
+  # file of addresses go on after a crash. GDAL's ogrinfo/ogr2ogr read back the places' exports
+  # in the tests.
   libqt6sql6-sqlite gdal-bin
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64

@@ -18,6 +18,12 @@ bool Is(const QXmlStreamReader& xml, const QString& ns, QStringView name) {
     return xml.name() == name && xml.namespaceUri() == ns;
 }
 
+// A cell's element, covered by a merged cell's or not.
+bool IsCell(const QXmlStreamReader& xml) {
+    return xml.namespaceUri() == kTableNs &&
+           (xml.name() == u"table-cell" || xml.name() == u"covered-table-cell");
+}
+
 // A repeat count attribute: at least 1, and no more than `bound` (what the bounds allow).
 qint64 Repeats(const QXmlStreamReader& xml, QLatin1String name, qint64 bound) {
     bool ok = false;
@@ -67,8 +73,7 @@ bool OdsReader::ParseText(QString& text) {
         if (token == QXmlStreamReader::EndElement) {
             if (skipped > 0) {
                 skipped -= Is(xml, kOfficeNs, u"annotation") ? 1 : 0;
-            } else if (xml.namespaceUri() == kTableNs &&
-                       (xml.name() == u"table-cell" || xml.name() == u"covered-table-cell")) {
+            } else if (IsCell(xml)) {
                 return true;
             }
             continue;
@@ -141,8 +146,7 @@ bool OdsReader::ParseRow(Row& row) {
         if (token == QXmlStreamReader::EndElement && Is(xml, kTableNs, u"table-row")) {
             return true;
         }
-        if (token != QXmlStreamReader::StartElement || xml.namespaceUri() != kTableNs ||
-            (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell")) {
+        if (token != QXmlStreamReader::StartElement || !IsCell(xml)) {
             continue;
         }
         if (!ParseCell(row, emptyCells)) {
