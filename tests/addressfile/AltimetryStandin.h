@@ -14,10 +14,9 @@ namespace tarnel::testing {
 // (POST /altimetrie/1.0/calcul/alti/rest/elevation.json, a JSON body of "lon" and "lat" lists
 // joined by its "delimiter", "resource" ign_rge_alti_wld, "zonly" true), checked as the
 // service documents it (as many longitudes as latitudes, 5,000 at most: 400 otherwise).
-// Asked the two points of IGN's documented example, it replays the recorded body
-// (tests/mapservice/point-facts/altitude-ign-doc-zonly.json, sources in SOURCES.md there).
-// Other points get the recorded altitudes of that answer and of geocontext's Paris point in
-// turn, and the documented "not covered" value, -99999, for the latitudes set uncovered.
+// Points get the two altitudes of IGN's documented example in turn
+// (tests/mapservice/point-facts/altitude-ign-doc-zonly.json, sources in SOURCES.md there), and
+// the documented "not covered" value, -99999, for the latitudes set uncovered.
 class AltimetryStandin {
 public:
     AltimetryStandin();
@@ -32,8 +31,8 @@ public:
     // The next `count` requests are refused with 429 and "Retry-After: `seconds`".
     void RefuseNext(int count, int seconds);
 
+    // Requests received, refused ones included.
     int Requests() const { return requests_; }
-    int Refusals() const { return refusals_; }
     // How many points each request asked, in order.
     QList<int> PointsAsked() const;
 
@@ -41,12 +40,10 @@ private:
     void Answer(const httplib::Request& request, httplib::Response& response);
 
     LoopbackServer server_;
-    QByteArray docAnswer_;
     QList<double> recorded_;
     std::atomic<int> refuseNext_{0};
     std::atomic<int> retryAfter_{1};
     std::atomic<int> requests_{0};
-    std::atomic<int> refusals_{0};
     mutable std::mutex mutex_;
     QList<double> uncovered_;
     QList<int> pointsAsked_;

@@ -44,16 +44,13 @@ public:
     void CutNextShort(int rows) { cutRows_ = rows; }
     // How many times each row, by the value of its first column, was sent in a CSV chunk.
     QHash<QString, int> CsvAsks() const;
+    // CSV requests received, refused ones included.
     int CsvRequests() const { return csvRequests_; }
-    int Refusals() const { return refusals_; }
-    // Searches of one address (texts asked) and Nominatim requests.
+    // Searches of one address, by the text asked.
     QHash<QString, int> SearchAsks() const;
-    int NominatimRequests() const { return nominatimRequests_; }
 
 private:
     void AnswerCsv(const httplib::Request& request, httplib::Response& response);
-    void AnswerSearch(const httplib::Request& request, httplib::Response& response);
-    void AnswerNominatim(const httplib::Request& request, httplib::Response& response);
     QByteArray RecordedFor(const QString& text, bool nominatim) const;
 
     LoopbackServer server_;
@@ -68,8 +65,6 @@ private:
     std::atomic<int> retryAfter_{1};
     std::atomic<int> cutRows_{0};
     std::atomic<int> csvRequests_{0};
-    std::atomic<int> refusals_{0};
-    std::atomic<int> nominatimRequests_{0};
     mutable std::mutex mutex_;
     QHash<QString, int> csvAsks_;
     QHash<QString, int> searchAsks_;
