@@ -39,11 +39,6 @@ void AltimetryStandin::SetUncovered(double latitude) {
     uncovered_.append(latitude);
 }
 
-void AltimetryStandin::RefuseNext(int count, int seconds) {
-    retryAfter_ = seconds;
-    refuseNext_ = count;
-}
-
 QList<int> AltimetryStandin::PointsAsked() const {
     const std::lock_guard lock(mutex_);
     return pointsAsked_;

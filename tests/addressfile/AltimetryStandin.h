@@ -2,7 +2,6 @@
 
 #include "tests/support/LoopbackServer.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <atomic>
@@ -29,7 +28,10 @@ public:
     // Points at this latitude (to the micro-degree) are not covered by the data.
     void SetUncovered(double latitude);
     // The next `count` requests are refused with 429 and "Retry-After: `seconds`".
-    void RefuseNext(int count, int seconds);
+    void RefuseNext(int count, int seconds) {
+        retryAfter_ = seconds;
+        refuseNext_ = count;
+    }
 
     // Requests received, refused ones included.
     int Requests() const { return requests_; }

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QUrlQuery>
+#include <QJsonObject>
 #include <thread>
 
 namespace tarnel::testing {
@@ -106,11 +106,6 @@ GeocodingStandin::GeocodingStandin()
         response.set_content(RecordedFor(QString::fromStdString(street), true).toStdString(),
                              "application/json");
     });
-}
-
-void GeocodingStandin::RefuseNext(int count, int seconds) {
-    retryAfter_ = seconds;
-    refuseNext_ = count;
 }
 
 QHash<QString, int> GeocodingStandin::CsvAsks() const {

@@ -3,7 +3,6 @@
 #include "tests/support/LoopbackServer.h"
 
 #include <QHash>
-#include <QJsonObject>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -39,7 +38,10 @@ public:
     // The time spent on the CSV requests, from their arrival to their answer, summed.
     std::chrono::microseconds CsvTime() const { return std::chrono::microseconds(csvTime_); }
     // The next `count` CSV requests are refused with 429 and "Retry-After: `seconds`".
-    void RefuseNext(int count, int seconds);
+    void RefuseNext(int count, int seconds) {
+        retryAfter_ = seconds;
+        refuseNext_ = count;
+    }
     // The next CSV answer leaves out its last `rows` rows, as a transfer cut short.
     void CutNextShort(int rows) { cutRows_ = rows; }
     // How many times each row, by the value of its first column, was sent in a CSV chunk.

@@ -53,12 +53,6 @@ void RowDecisionTest::csvRow_data() {
     GeocodedRow locality = street;
     locality.type = u"locality"_qs;
     QTest::newRow("a locality for a house") << typed << locality << QString();
-    GeocodedRow notFound;
-    notFound.status = u"not-found"_qs;
-    QTest::newRow("not found") << typed << notFound << QString();
-    QTest::newRow("another département")
-        << u"21 LOTISSEMENT CLOS DU PARC, PUY ST MARTIN, FRANCE, 26450"_qs << otherDepartement
-        << QString();
     QTest::newRow("its town typed, another département's code")
         << u"21 Lotissement le Clos du Parc, Saint-Martin du Bec, FRANCE, 26450"_qs
         << otherDepartement << QString();
@@ -81,22 +75,15 @@ void RowDecisionTest::csvRow() {
 
 void RowDecisionTest::rowAddress_data() {
     QTest::addColumn<QStringList>("cells"); // N°, Rue, CP, Ville, Pays, Adresse complète
-    // street, town, postal code, "world" when abroad; or the beginning of what is wrong
+    // street, town, postal code; or the beginning of what is wrong
     QTest::addColumn<QStringList>("read");
 
-    QTest::newRow("parts") << QStringList{u"18"_qs, u"rue Duhesme"_qs, u"75018"_qs, u"Paris"_qs}
-                           << QStringList{u"18 rue Duhesme"_qs, u"Paris"_qs, u"75018"_qs, {}};
     QTest::newRow("a postal code stored as a number")
         << QStringList{{}, u"Grande Rue"_qs, u"1140"_qs, u"Thoissey"_qs}
-        << QStringList{u"Grande Rue"_qs, u"Thoissey"_qs, u"01140"_qs, {}};
-    QTest::newRow("abroad")
-        << QStringList{u"10"_qs, u"Downing Street"_qs, {}, u"London"_qs, u"Royaume-Uni"_qs}
-        << QStringList{u"10 Downing Street"_qs, u"London"_qs, {}, u"world"_qs};
+        << QStringList{u"Grande Rue"_qs, u"Thoissey"_qs, u"01140"_qs};
     QTest::newRow("a full address completed by its town")
         << QStringList{{}, {}, u"95000"_qs, u"Cergy"_qs, {}, u"8 bd du port"_qs}
-        << QStringList{u"8 bd du port"_qs, u"Cergy"_qs, u"95000"_qs, {}};
-    QTest::newRow("nothing") << QStringList{{}, {}, {}, {}}
-                             << QStringList{u"Aucune adresse sur cette ligne."_qs};
+        << QStringList{u"8 bd du port"_qs, u"Cergy"_qs, u"95000"_qs};
     QTest::newRow("a replacement character")
         << QStringList{{}, u"rue \uFFFD"_qs, u"75001"_qs, u"Paris"_qs}
         << QStringList{u"La ligne contient des caractères"_qs};
@@ -118,8 +105,7 @@ void RowDecisionTest::rowAddress() {
         QVERIFY2(problem.startsWith(read[0]), qPrintable(problem));
     } else {
         QCOMPARE(problem, QString());
-        QCOMPARE((QStringList{address.typed.street, address.typed.town, address.typed.postcode,
-                              address.world ? u"world"_qs : QString()}),
+        QCOMPARE((QStringList{address.typed.street, address.typed.town, address.typed.postcode}),
                  read);
     }
 }
