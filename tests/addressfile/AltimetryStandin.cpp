@@ -13,10 +13,6 @@ namespace {
 constexpr qsizetype kMostPoints = 5000; // the documented limit of "lon" and "lat"
 constexpr double kNotCovered = -99999;
 
-bool Same(double a, double b) {
-    return std::abs(a - b) < 5e-7;
-}
-
 } // namespace
 
 AltimetryStandin::AltimetryStandin() {
@@ -32,11 +28,6 @@ AltimetryStandin::AltimetryStandin() {
                           [this](const httplib::Request& request, httplib::Response& response) {
                               Answer(request, response);
                           });
-}
-
-void AltimetryStandin::SetUncovered(double latitude) {
-    const std::lock_guard lock(mutex_);
-    uncovered_.append(latitude);
 }
 
 QList<int> AltimetryStandin::PointsAsked() const {
@@ -71,10 +62,7 @@ void AltimetryStandin::Answer(const httplib::Request& request, httplib::Response
     }
     QJsonArray elevations;
     for (qsizetype i = 0; i < latitudes.size(); ++i) {
-        const double latitude = latitudes[i].toDouble();
-        const std::lock_guard lock(mutex_);
-        const bool uncovered = std::any_of(uncovered_.cbegin(), uncovered_.cend(),
-                                           [&](double at) { return Same(at, latitude); });
+        const bool uncovered = std::abs(latitudes[i].toDouble() - uncovered_) < 5e-7;
         elevations.append(uncovered ? kNotCovered : recorded_[i % recorded_.size()]);
     }
     response.set_content(

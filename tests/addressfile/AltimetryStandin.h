@@ -25,8 +25,9 @@ public:
         return server_.Url(u"/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs);
     }
 
-    // Points at this latitude (to the micro-degree) are not covered by the data.
-    void SetUncovered(double latitude);
+    // Points at this latitude (to the micro-degree) are not covered by the data; one latitude
+    // at a time.
+    void SetUncovered(double latitude) { uncovered_ = latitude; }
     // The next `count` requests are refused with 429 and "Retry-After: `seconds`".
     void RefuseNext(int count, int seconds) {
         retryAfter_ = seconds;
@@ -46,8 +47,8 @@ private:
     std::atomic<int> refuseNext_{0};
     std::atomic<int> retryAfter_{1};
     std::atomic<int> requests_{0};
+    std::atomic<double> uncovered_{-1000}; // no latitude
     mutable std::mutex mutex_;
-    QList<double> uncovered_;
     QList<int> pointsAsked_;
 };
 

@@ -75,15 +75,12 @@ GeocodingStandin::GeocodingStandin()
     : banNothing_(Recorded("ban-addok-provider-no-feature"))
     , nominatimNothing_(Recorded("nominatim-geocoder-php-empty")) {
     ban_.insert(u"18 rue duhesme"_qs, Recorded("ban-pass-culture-18-rue-duhesme"));
-    ban_.insert(u"10 pl 5 martyrs lycee buffon"_qs, Recorded("ban-les-emplois-10-pl-5-martyrs"));
     ban_.insert(u"8 bd du port"_qs, Recorded("ban-8-bd-du-port"));
     ban_.insert(u"meaux"_qs, Recorded("ban-addok-provider-meaux"));
-    ban_.insert(u"6 quai de la tourelle"_qs, Recorded("ban-addok-provider-6-quai-de-la-tourelle"));
     ban_.insert(u"21 lotissement clos du parc"_qs,
                 ReadFile(QStringLiteral(ANSWER_DATA_DIR "/ban-2116-wrong-departement.json")));
     nominatim_.insert(u"10 downing street"_qs,
                       Recorded("nominatim-geocoder-php-10-downing-street"));
-    nominatim_.insert(u"woronicza 17"_qs, Recorded("nominatim-geocoder-php-woronicza-17"));
 
     httplib::Server& server = server_.Server();
     server.Post("/geocodage/search/csv",
