@@ -26,64 +26,56 @@ class GeocodeCsvAnswerTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void byColumnName();
     void rows_data();
     void rows();
     void shortAnswers_data();
     void shortAnswers();
 };
 
-void GeocodeCsvAnswerTest::byColumnName() {
-    // Pipe-separated, latitude first, no status column: found by name all the same.
-    const GeocodeCsvAnswer answer =
-        ReadGeocodeCsvAnswer(Recorded("ban-2019-pipe.csv"), u"address"_qs, {u"29200"_qs});
-    QCOMPARE(answer.rows.size(), 1);
-    const GeocodedRow& row = answer.rows.front();
-    QCOMPARE((QStringList{row.id, row.status, row.label, row.type, row.street, row.postcode,
-                          row.citycode, row.context}),
-             (QStringList{u"29200"_qs, u"ok"_qs, u"Brest"_qs, u"municipality"_qs, u"Brest"_qs,
-                          u"29200"_qs, u"29019"_qs, u"29, Finistère, Bretagne"_qs}));
-    QCOMPARE((QList<std::optional<double>>{row.latitude, row.longitude, row.score}),
-             (QList<std::optional<double>>{48.406102, -4.498893, 0.41}));
-    QVERIFY(answer.missingIds.isEmpty());
-    QVERIFY(!answer.cutShort);
-}
-
+// Every column found by its name, whatever the separator and the order; the status told from
+// what the row holds when the answer gives none.
 void GeocodeCsvAnswerTest::rows_data() {
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("idColumn");
-    QTest::addColumn<QStringList>("sent");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<bool>("hasCoordinates");
-    QTest::addColumn<QString>("resultId");
+    QTest::addColumn<QString>("idColumn"); // holding the one identifier sent, the first field
+    // id, status, latitude, longitude, score, label, type, housenumber, street, postcode, city,
+    // citycode, context, resultId
+    QTest::addColumn<QString>("read");
+    QTest::newRow("pipes, latitude first, no status column")
+        << Recorded("ban-2019-pipe.csv") << u"address"_qs
+        << u"29200|ok|48.406102|-4.498893|0.41|Brest|municipality||Brest|29200|Brest|29019|29, "
+           "Finistère, Bretagne|29019"_qs;
     QTest::newRow("every result column empty")
-        << Recorded("ban-2019-not-found.csv") << u"address"_qs << QStringList{u"29200"_qs}
-        << u"not-found"_qs << false << QString();
+        << Recorded("ban-2019-not-found.csv") << u"address"_qs << u"29200|not-found||||||||||||"_qs;
     QTest::newRow("result columns chosen, no coordinates")
-        << Recorded("ban-2020-result-columns.csv") << u"addr_insee"_qs << QStringList{u"94041"_qs}
-        << u"ok"_qs << false << u"94041_6170_00067"_qs;
+        << Recorded("ban-2020-result-columns.csv") << u"addr_insee"_qs
+        << u"94041|ok||||||||||||94041_6170_00067"_qs;
     QTest::newRow("status column left empty")
         << QByteArray("id,latitude,longitude,result_status\n7,48.8,2.3,\n") << u"id"_qs
-        << QStringList{u"7"_qs} << u"ok"_qs << true << QString();
+        << u"7|ok|48.8|2.3||||||||||"_qs;
     QTest::newRow("status column, semicolons, CR LF")
         << QByteArray("id;adresse;longitude;latitude;result_label;result_status\r\n"
                       "7;x;2.3;48.8;\"=cmd\";skipped\r\n")
-        << u"id"_qs << QStringList{u"7"_qs} << u"skipped"_qs << true << QString();
+        << u"id"_qs << u"7|skipped|48.8|2.3||=cmd||||||||"_qs;
 }
 
 void GeocodeCsvAnswerTest::rows() {
     QFETCH(QByteArray, body);
     QFETCH(QString, idColumn);
-    QFETCH(QStringList, sent);
-    QFETCH(QString, status);
-    QFETCH(bool, hasCoordinates);
-    QFETCH(QString, resultId);
+    QFETCH(QString, read);
+    const QStringList sent = {read.section(u'|', 0, 0)};
     const GeocodeCsvAnswer answer = ReadGeocodeCsvAnswer(body, idColumn, sent);
     QVERIFY2(answer.error.isEmpty(), qPrintable(answer.error));
+    QVERIFY(answer.missingIds.isEmpty() && !answer.cutShort);
     QCOMPARE(answer.rows.size(), 1);
-    QCOMPARE(answer.rows.front().status, status);
-    QCOMPARE(answer.rows.front().latitude.has_value(), hasCoordinates);
-    QCOMPARE(answer.rows.front().resultId, resultId);
+    const GeocodedRow& row = answer.rows.front();
+    const auto number = [](std::optional<double> value) {
+        return value ? QString::number(*value, 'g', 10) : QString();
+    };
+    QCOMPARE((QStringList{row.id, row.status, number(row.latitude), number(row.longitude),
+                          number(row.score), row.label, row.type, row.housenumber, row.street,
+                          row.postcode, row.city, row.citycode, row.context, row.resultId}
+                  .join(u'|')),
+             read);
 }
 
 // Rows missing from an answer, or the whole answer no geocoded file: the rows not answered are
