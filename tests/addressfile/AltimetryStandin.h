@@ -15,7 +15,7 @@ namespace tarnel::testing {
 // service documents it (as many longitudes as latitudes, 5,000 at most: 400 otherwise).
 // Points get the two altitudes of IGN's documented example in turn
 // (tests/mapservice/point-facts/altitude-ign-doc-zonly.json, sources in SOURCES.md there), and
-// the documented "not covered" value, -99999, for the latitudes set uncovered.
+// the documented "not covered" value, -99999, for the latitude set uncovered.
 class AltimetryStandin {
 public:
     AltimetryStandin();

@@ -81,13 +81,11 @@ BatchEnd Run(const QTemporaryDir& dir, const QString& input, Services& services,
     request.output = dir.filePath(u"out."_qs + QFileInfo(input).suffix());
     request.journal = dir.filePath(u"journal.sqlite"_qs);
     request.chunkRows = chunkRows;
-    AddressBatch* running = nullptr;
     AddressBatch batch(request, services.Pointers(), [&](const BatchProgress& progress) {
         if (onProgress) {
-            onProgress(*running, progress);
+            onProgress(batch, progress);
         }
     });
-    running = &batch;
     batch.Start();
     return batch.Wait();
 }
