@@ -26,13 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         row.append({fuzz::ConsumeText(input), Cell::Kind::Text});
         tooLong = tooLong || row.back().text.trimmed().size() > kLongestPart;
     }
-    AddressColumns columns;
-    columns.number = 0;
-    columns.street = 1;
-    columns.postcode = 2;
-    columns.city = 3;
-    columns.country = 4;
-    columns.fullAddress = input.ConsumeBool() ? 5 : -1;
+    const AddressColumns columns{0, 1, -1, 2, 3, 4, -1, input.ConsumeBool() ? 5 : -1};
     const RowAddress address = ReadRowAddress(row, columns);
     Require(!tooLong || !address.badRow.isEmpty(), "a huge part makes a bad row");
     Require(address.badRow.isEmpty() || address.nothingToAsk.isEmpty(), "a bad row is told once");

@@ -2,7 +2,6 @@
 
 #include "tests/support/LoopbackServer.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <atomic>
@@ -14,10 +13,9 @@ namespace tarnel::testing {
 // (POST /altimetrie/1.0/calcul/alti/rest/elevation.json, a JSON body of "lon" and "lat" lists
 // joined by its "delimiter", "resource" ign_rge_alti_wld, "zonly" true), checked as the
 // service documents it (as many longitudes as latitudes, 5,000 at most: 400 otherwise).
-// Asked the two points of IGN's documented example, it replays the recorded body
-// (tests/mapservice/point-facts/altitude-ign-doc-zonly.json, sources in SOURCES.md there).
-// Other points get the recorded altitudes of that answer and of geocontext's Paris point in
-// turn, and the documented "not covered" value, -99999, for the latitudes set uncovered.
+// Points get the two altitudes of IGN's documented example in turn
+// (tests/mapservice/point-facts/altitude-ign-doc-zonly.json, sources in SOURCES.md there), and
+// the documented "not covered" value, -99999, for the latitude set uncovered.
 class AltimetryStandin {
 public:
     AltimetryStandin();
@@ -27,13 +25,17 @@ public:
         return server_.Url(u"/altimetrie/1.0/calcul/alti/rest/elevation.json"_qs);
     }
 
-    // Points at this latitude (to the micro-degree) are not covered by the data.
-    void SetUncovered(double latitude);
+    // Points at this latitude (to the micro-degree) are not covered by the data; one latitude
+    // at a time.
+    void SetUncovered(double latitude) { uncovered_ = latitude; }
     // The next `count` requests are refused with 429 and "Retry-After: `seconds`".
-    void RefuseNext(int count, int seconds);
+    void RefuseNext(int count, int seconds) {
+        retryAfter_ = seconds;
+        refuseNext_ = count;
+    }
 
+    // Requests received, refused ones included.
     int Requests() const { return requests_; }
-    int Refusals() const { return refusals_; }
     // How many points each request asked, in order.
     QList<int> PointsAsked() const;
 
@@ -41,14 +43,12 @@ private:
     void Answer(const httplib::Request& request, httplib::Response& response);
 
     LoopbackServer server_;
-    QByteArray docAnswer_;
     QList<double> recorded_;
     std::atomic<int> refuseNext_{0};
     std::atomic<int> retryAfter_{1};
     std::atomic<int> requests_{0};
-    std::atomic<int> refusals_{0};
+    std::atomic<double> uncovered_{-1000}; // no latitude
     mutable std::mutex mutex_;
-    QList<double> uncovered_;
     QList<int> pointsAsked_;
 };
 

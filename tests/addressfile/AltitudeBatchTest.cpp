@@ -16,12 +16,6 @@ QByteArray Recorded(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A client with turns of its own, so that one case's 429 holds back no other.
-AltitudeBatch Client(const QString& url) {
-    return AltitudeBatch(url, "TarnelTest/1", AltitudeBatch::Limits(),
-                         std::make_shared<RateLimiter>(10ms, 3000ms));
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(std::optional<Altitudes>)
@@ -33,8 +27,7 @@ private slots:
     void initTestCase() { QVERIFY(standin_.Start()); }
     void readAnswer_data();
     void readAnswer();
-    void documentedExample();
-    void pointsAbroadNotSent();
+    void noPointInFrance();
 
 private:
     testing::AltimetryStandin standin_;
@@ -57,8 +50,6 @@ void AltitudeBatchTest::readAnswer_data() {
                                              << qsizetype{2} << std::optional<Altitudes>();
     QTest::newRow("a text for a value")
         << QByteArray(R"({"elevations":["164.34"]})") << qsizetype{1} << std::optional<Altitudes>();
-    QTest::newRow("the 429 body") << QByteArray(R"({"code":429,"message":"Too Many Requests"})")
-                                  << qsizetype{1} << std::optional<Altitudes>();
 }
 
 void AltitudeBatchTest::readAnswer() {
@@ -69,25 +60,16 @@ void AltitudeBatchTest::readAnswer() {
     QCOMPARE(AltitudeBatch::ReadAnswer(json, count), expected);
 }
 
-void AltitudeBatchTest::documentedExample() {
-    AltitudeBatch client = Client(standin_.Url());
-    const PointsAltitudes answer = client.Ask({{43.54, 1.48}, {43.55, 1.49}});
-    QCOMPARE(answer.outcome, HttpAnswer::Outcome::Body);
-    QCOMPARE(answer.metres, (Altitudes{164.34, 141.33}));
-    QCOMPARE(standin_.PointsAsked().back(), 2);
-}
-
-void AltitudeBatchTest::pointsAbroadNotSent() {
-    AltitudeBatch client = Client(standin_.Url());
+// Points outside France are answered without asking: no request when no point is French (a
+// French point among them: BatchRunTest::everyRow).
+void AltitudeBatchTest::noPointInFrance() {
+    AltitudeBatch client(standin_.Url(), "TarnelTest/1", AltitudeBatch::Limits(),
+                         std::make_shared<RateLimiter>(10ms, 3000ms));
     const int requests = standin_.Requests();
     const PointsAltitudes none = client.Ask({{51.50344, -0.12765}});
     QCOMPARE(none.outcome, HttpAnswer::Outcome::Body);
     QCOMPARE(none.metres, Altitudes{std::nullopt});
     QCOMPARE(standin_.Requests(), requests);
-    const PointsAltitudes some = client.Ask({{51.50344, -0.12765}, {48.890787, 2.348}});
-    QCOMPARE(some.metres.size(), 2);
-    QVERIFY(!some.metres[0] && some.metres[1]);
-    QCOMPARE(standin_.PointsAsked().back(), 1);
 }
 
 QTEST_GUILESS_MAIN(AltitudeBatchTest)

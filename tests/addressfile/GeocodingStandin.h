@@ -3,7 +3,6 @@
 #include "tests/support/LoopbackServer.h"
 
 #include <QHash>
-#include <QJsonObject>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -39,21 +38,21 @@ public:
     // The time spent on the CSV requests, from their arrival to their answer, summed.
     std::chrono::microseconds CsvTime() const { return std::chrono::microseconds(csvTime_); }
     // The next `count` CSV requests are refused with 429 and "Retry-After: `seconds`".
-    void RefuseNext(int count, int seconds);
+    void RefuseNext(int count, int seconds) {
+        retryAfter_ = seconds;
+        refuseNext_ = count;
+    }
     // The next CSV answer leaves out its last `rows` rows, as a transfer cut short.
     void CutNextShort(int rows) { cutRows_ = rows; }
     // How many times each row, by the value of its first column, was sent in a CSV chunk.
     QHash<QString, int> CsvAsks() const;
+    // CSV requests received, refused ones included.
     int CsvRequests() const { return csvRequests_; }
-    int Refusals() const { return refusals_; }
-    // Searches of one address (texts asked) and Nominatim requests.
+    // Searches of one address, by the text asked.
     QHash<QString, int> SearchAsks() const;
-    int NominatimRequests() const { return nominatimRequests_; }
 
 private:
     void AnswerCsv(const httplib::Request& request, httplib::Response& response);
-    void AnswerSearch(const httplib::Request& request, httplib::Response& response);
-    void AnswerNominatim(const httplib::Request& request, httplib::Response& response);
     QByteArray RecordedFor(const QString& text, bool nominatim) const;
 
     LoopbackServer server_;
@@ -68,8 +67,6 @@ private:
     std::atomic<int> retryAfter_{1};
     std::atomic<int> cutRows_{0};
     std::atomic<int> csvRequests_{0};
-    std::atomic<int> refusals_{0};
-    std::atomic<int> nominatimRequests_{0};
     mutable std::mutex mutex_;
     QHash<QString, int> csvAsks_;
     QHash<QString, int> searchAsks_;
