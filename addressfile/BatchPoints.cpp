@@ -1,10 +1,8 @@
 #include "addressfile/BatchPoints.h"
 
 #include "core/FileReplace.h"
-#include "core/GeoJsonPoint.h"
-#include "core/GpxPoint.h"
-#include "core/KmlPoint.h"
 #include "core/PlacedPoint.h"
+#include "core/PointExport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,8 +23,7 @@ QString WriteBatchPoints(const QString& path, ExportFormat format, bool altitude
         }
         PlacedPoint point;
         point.latitude = *outcome.latitude;
-        // GPX takes no longitude from 180 on; -180 is the same meridian.
-        point.longitude = *outcome.longitude == 180 ? -180 : *outcome.longitude;
+        point.longitude = *outcome.longitude;
         point.name = outcome.label;
         // The header is the table's first line.
         point.description = QStringLiteral("ligne %1").arg(index + 2);
@@ -35,21 +32,12 @@ QString WriteBatchPoints(const QString& path, ExportFormat format, bool altitude
         }
         points.append(point);
     }
-    QByteArray bytes;
-    switch (format) {
-    case ExportFormat::Gpx:
-        bytes = GpxWaypointsFile(points);
-        break;
-    case ExportFormat::Kml:
-        bytes = KmlPlacemarksFile(QFileInfo(path).completeBaseName(), points);
-        break;
-    case ExportFormat::GeoJson:
-        bytes = GeoJsonFeaturesFile(points);
-        break;
-    case ExportFormat::GenericAsc:
+    const std::optional<QByteArray> bytes =
+        PointsFileBytes(format, QFileInfo(path).completeBaseName(), std::move(points));
+    if (!bytes) {
         return QStringLiteral("Les points s'enregistrent en GPX, KML ou GeoJSON.");
     }
-    if (!ReplaceFileContents(path, bytes)) {
+    if (!ReplaceFileContents(path, *bytes)) {
         return QStringLiteral("Le fichier de points « %1 » n'a pas pu être écrit.")
             .arg(QDir::toNativeSeparators(path));
     }

@@ -45,4 +45,23 @@ ExportOutcome WritePointFile(const QString& path, ExportFormat format, const Exp
     return {ReplaceFileContents(path, *file.bytes), {}};
 }
 
+std::optional<QByteArray> PointsFileBytes(ExportFormat format, const QString& documentName,
+                                          QList<PlacedPoint> points) {
+    for (PlacedPoint& point : points) {
+        if (point.longitude == 180)
+            point.longitude = -180;
+    }
+    switch (format) {
+    case ExportFormat::Gpx:
+        return GpxWaypointsFile(points);
+    case ExportFormat::Kml:
+        return KmlPlacemarksFile(documentName, points);
+    case ExportFormat::GeoJson:
+        return GeoJsonFeaturesFile(points);
+    case ExportFormat::GenericAsc:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace tarnel

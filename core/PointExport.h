@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/GenericAsc.h"
+#include "core/PlacedPoint.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -22,6 +24,12 @@ struct ExportFile {
     QString problem;
 };
 ExportFile PointFileBytes(ExportFormat format, const ExportedPoint& boxes);
+
+// A file of many points in `format` (GPX waypoints, KML placemarks in a document named
+// `documentName`, a GeoJSON FeatureCollection), a longitude of 180 written as -180, the same
+// meridian, which GPX refuses; nothing for Generic.ASC, which holds one point.
+std::optional<QByteArray> PointsFileBytes(ExportFormat format, const QString& documentName,
+                                          QList<PlacedPoint> points);
 
 // Writes that file at `path`, replacing any previous one only once the new one is whole (see
 // ReplaceFileContents). `problem` is PointFileBytes' sentence when the boxes could not be

@@ -1,9 +1,6 @@
 #include "places/PlaceExport.h"
 
 #include "core/FileReplace.h"
-#include "core/GeoJsonPoint.h"
-#include "core/GpxPoint.h"
-#include "core/KmlPoint.h"
 #include "core/PlacedPoint.h"
 
 #include <QDir>
@@ -16,24 +13,14 @@ std::optional<QByteArray> PlacesFileBytes(ExportFormat format, const QList<Saved
     for (const SavedPlace& place : places) {
         PlacedPoint point;
         point.latitude = place.latitude;
-        point.longitude = place.longitude == 180 ? -180 : place.longitude;
+        point.longitude = place.longitude;
         point.name = place.name;
         point.description = place.note;
         point.time = place.added;
         point.altitude = place.altitude;
         points.append(point);
     }
-    switch (format) {
-    case ExportFormat::Gpx:
-        return GpxWaypointsFile(points);
-    case ExportFormat::Kml:
-        return KmlPlacemarksFile(QStringLiteral("Mes lieux"), points);
-    case ExportFormat::GeoJson:
-        return GeoJsonFeaturesFile(points);
-    case ExportFormat::GenericAsc:
-        break;
-    }
-    return std::nullopt;
+    return PointsFileBytes(format, QStringLiteral("Mes lieux"), std::move(points));
 }
 
 ExportOutcome WritePlacesFile(const QString& path, ExportFormat format,
