@@ -10,7 +10,7 @@ targets=(read_number degree_conversion last_position extract_coordinates generic
   angle_text coordinate_form query_decoding coordinate_text address_query geoplateforme_answer
   nominatim_answer map_page point_export point_query geoplateforme_reverse_answer
   nominatim_reverse_answer static_files csv_table xlsx_table ods_table geocode_csv_answer
-  gpx_places kml_places geojson_places altitude_answer commune_answer parcel_answer row_decision
+  gpx_places kml_places geojson_places altitude_answer commune_answer parcel_answer
   place_json)
 
 bash scripts/setup.sh
