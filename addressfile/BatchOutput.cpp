@@ -49,10 +49,10 @@ void AppendOutcome(Row& row, const RowOutcome& outcome, const ExtraColumns& extr
 
 } // namespace
 
-QString WriteBatchOutput(const QString& input, const QString& output, qsizetype width,
-                         const ExtraColumns& extra, BatchJournal& journal,
+QString WriteBatchOutput(const QString& input, const TableDialect& dialect, const QString& output,
+                         qsizetype width, const ExtraColumns& extra, BatchJournal& journal,
                          std::array<qsizetype, 4>& counts) {
-    OpenedTable table = OpenTableFile(input);
+    OpenedTable table = ReopenTableFile(input, dialect);
     if (!table.reader) {
         return table.error;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressfile/BatchJournal.h"
+#include "spreadsheet/TableDialect.h"
 
 #include <QString>
 #include <array>
@@ -13,15 +14,15 @@ struct ExtraColumns {
     bool cityCode = false; // "code_insee", the INSEE code of the commune found
 };
 
-// Writes the result of a batch: the table `input` read again row by row, each row padded to
-// `width` cells and followed by the columns latitude, longitude (numbers), statut,
+// Writes the result of a batch: the table `input`, of `dialect`, read again row by row, each row
+// padded to `width` cells and followed by the columns latitude, longitude (numbers), statut,
 // adresse_trouvee, precision, source and remarque of its outcome in `journal` (a row without
 // one is marked as an error), then those of `extra`, in the input's format and dialect,
 // atomically to `output`.
 // Counts the outcomes written by RowStatus into `counts`. Returns the reason it failed, in
 // French; empty when the whole table was written.
-QString WriteBatchOutput(const QString& input, const QString& output, qsizetype width,
-                         const ExtraColumns& extra, BatchJournal& journal,
+QString WriteBatchOutput(const QString& input, const TableDialect& dialect, const QString& output,
+                         qsizetype width, const ExtraColumns& extra, BatchJournal& journal,
                          std::array<qsizetype, 4>& counts);
 
 } // namespace tarnel

@@ -127,6 +127,7 @@ bool BatchRun::Prepare() {
                 .arg(input.fileName()));
     }
     width_ = row.size();
+    dialect_ = table.reader->Dialect();
     while (table.reader->NextRow(row)) {
         ++progress_.rows;
         width_ = std::max(width_, row.size());
@@ -151,7 +152,7 @@ bool BatchRun::Prepare() {
 }
 
 bool BatchRun::Geocode() {
-    OpenedTable table = OpenTableFile(request_.input);
+    OpenedTable table = ReopenTableFile(request_.input, dialect_);
     if (!table.reader) {
         return Fail(table.error);
     }
@@ -410,8 +411,8 @@ bool BatchRun::AddAltitudes() {
 }
 
 bool BatchRun::Write() {
-    const QString error = WriteBatchOutput(request_.input, request_.output, width_, request_.extra,
-                                           *journal_, progress_.counts);
+    const QString error = WriteBatchOutput(request_.input, dialect_, request_.output, width_,
+                                           request_.extra, *journal_, progress_.counts);
     if (!error.isEmpty()) {
         return Fail(error);
     }

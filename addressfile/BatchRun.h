@@ -115,6 +115,7 @@ private:
     std::unique_ptr<BatchJournal> journal_;
     AddressColumns columns_;
     qsizetype width_ = 0;
+    TableDialect dialect_; // as the first reading found it, for the readings after it
     QSet<qsizetype> done_;
     QList<std::pair<qsizetype, RowOutcome>> decided_;
     QList<std::pair<qsizetype, AddressQuery>> world_;

@@ -105,6 +105,16 @@ OpenedTable OpenWorkbook(std::unique_ptr<QIODevice> device) {
                                   "classeur OpenDocument (.ods)."));
 }
 
+std::unique_ptr<QFile> OpenForReading(const QString& path, QString& error) {
+    auto file = std::make_unique<QFile>(path);
+    if (QFileInfo(path).isDir() || !file->open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Le fichier « %1 » ne peut pas être lu : %2.")
+                    .arg(QFileInfo(path).fileName(), file->errorString());
+        return nullptr;
+    }
+    return file;
+}
+
 } // namespace
 
 OpenedTable OpenTable(std::unique_ptr<QIODevice> device) {
@@ -137,12 +147,21 @@ OpenedTable OpenTable(std::unique_ptr<QIODevice> device) {
 }
 
 OpenedTable OpenTableFile(const QString& path) {
-    auto file = std::make_unique<QFile>(path);
-    if (QFileInfo(path).isDir() || !file->open(QIODevice::ReadOnly)) {
-        return Refused(QStringLiteral("Le fichier « %1 » ne peut pas être lu : %2.")
-                           .arg(QFileInfo(path).fileName(), file->errorString()));
+    QString error;
+    std::unique_ptr<QFile> file = OpenForReading(path, error);
+    return file ? OpenTable(std::move(file)) : Refused(error);
+}
+
+OpenedTable ReopenTableFile(const QString& path, const TableDialect& dialect) {
+    if (dialect.format != TableFormat::Csv) {
+        return OpenTableFile(path);
     }
-    return OpenTable(std::move(file));
+    QString error;
+    std::unique_ptr<QFile> file = OpenForReading(path, error);
+    if (!file) {
+        return Refused(error);
+    }
+    return {std::make_unique<CsvReader>(std::move(file), dialect), {}};
 }
 
 } // namespace tarnel

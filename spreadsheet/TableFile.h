@@ -25,4 +25,8 @@ OpenedTable OpenTable(std::unique_ptr<QIODevice> device);
 // The same for the file at `path`, which is only read.
 OpenedTable OpenTableFile(const QString& path);
 
+// The file at `path` opened again as the table of `dialect` it was found to be by an earlier
+// OpenTableFile: a CSV file is not read whole again to tell its encoding.
+OpenedTable ReopenTableFile(const QString& path, const TableDialect& dialect);
+
 } // namespace tarnel
