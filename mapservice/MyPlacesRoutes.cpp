@@ -168,24 +168,14 @@ void MyPlacesRoutes::Import(const httplib::Request& request, httplib::Response& 
     const auto data =
         QByteArray::fromBase64Encoding(body.value(QLatin1String("data")).toString().toLatin1(),
                                        QByteArray::AbortOnBase64DecodingErrors);
-    const std::optional<ExportFormat> format = FormatOfFileName(name);
     if (name.isEmpty() || !data) {
         Refuse(response, 400, kUnreadable);
         return;
     }
-    const QString refused = QStringLiteral("Le fichier « %1 » n'a pas été importé : ").arg(name);
-    if (!format || *format == ExportFormat::GenericAsc) {
-        Refuse(response, 422,
-               refused +
-                   QStringLiteral("seuls les fichiers .gpx, .kml, .geojson et .json sont lus."));
-        return;
-    }
-    PlaceFileReading reading =
-        ReadPlaceBytes(*data, *format, body.value(QLatin1String("routes")).toBool());
-    if (reading.problem.isEmpty() && reading.places.isEmpty())
-        reading.problem = QStringLiteral("il ne contient aucun point.");
+    const PlaceFileReading reading =
+        ReadNamedPlaceBytes(name, *data, body.value(QLatin1String("routes")).toBool());
     if (!reading.problem.isEmpty()) {
-        Refuse(response, 422, refused + reading.problem);
+        Refuse(response, 422, reading.problem);
         return;
     }
     OnStore(turn_, path_, response, [&](PlaceStore& store) {

@@ -23,4 +23,9 @@ PlaceFileReading ReadPlaceFile(const QString& path, bool routeAndTrackPoints);
 PlaceFileReading ReadPlaceBytes(const QByteArray& bytes, ExportFormat format,
                                 bool routeAndTrackPoints);
 
+// ReadPlaceFile on `bytes`, the content of a file called `name` read elsewhere (sent by the map
+// page), refused with the same sentences.
+PlaceFileReading ReadNamedPlaceBytes(const QString& name, const QByteArray& bytes,
+                                     bool routeAndTrackPoints);
+
 } // namespace tarnel
