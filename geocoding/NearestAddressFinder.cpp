@@ -1,10 +1,9 @@
 #include "geocoding/NearestAddressFinder.h"
 
+#include "core/GeoDistance.h"
 #include "geocoding/CachingReverseGeocoder.h"
 #include "geocoding/FranceExtents.h"
 #include "geocoding/OutcomeToTell.h"
-
-#include <GeographicLib/Geodesic.hpp>
 
 #include <utility>
 #include <vector>
@@ -69,7 +68,8 @@ AddressAnswer NearestAddressFinder::Find(const Place& point) {
             outcomes.push_back(address.outcome);
             continue;
         }
-        const double distance = DistanceInMetres(point, address.place);
+        const double distance = DistanceInMetres({point.latitude, point.longitude},
+                                                 {address.place.latitude, address.place.longitude});
         if (!found || distance < best.distance) {
             best = {AddressAnswer::Status::Found, false, address, distance, geocoder->SourceName()};
             found = true;
@@ -87,13 +87,6 @@ void NearestAddressFinder::CancelLookups() {
             geocoder->CancelLookups();
         }
     }
-}
-
-double DistanceInMetres(const Place& from, const Place& to) {
-    double metres = 0;
-    GeographicLib::Geodesic::WGS84().Inverse(from.latitude, from.longitude, to.latitude,
-                                             to.longitude, metres);
-    return metres;
 }
 
 } // namespace tarnel

@@ -47,7 +47,4 @@ private:
     const std::unique_ptr<ReverseGeocoder> world_;
 };
 
-// The geodesic distance in metres between two points on the WGS 84 ellipsoid.
-double DistanceInMetres(const Place& from, const Place& to);
-
 } // namespace tarnel

@@ -1,24 +1,15 @@
 #include "places/DuplicateFinding.h"
 
+#include "core/GeoDistance.h"
+
 #include <QHash>
-#include <cmath>
-#include <numbers>
 
 namespace tarnel {
 
 namespace {
 
-// Distance in metres on the mean Earth sphere (haversine): within a metre, as good as the
-// ellipsoid.
 double DistanceMetres(const SavedPlace& a, const SavedPlace& b) {
-    constexpr double kRadius = 6371008.8; // mean Earth radius (IUGG)
-    constexpr double kRadian = std::numbers::pi / 180;
-    const double dLat = (b.latitude - a.latitude) * kRadian;
-    const double dLon = (b.longitude - a.longitude) * kRadian;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(a.latitude * kRadian) * std::cos(b.latitude * kRadian) *
-                         std::sin(dLon / 2) * std::sin(dLon / 2);
-    return 2 * kRadius * std::asin(std::min(1.0, std::sqrt(h)));
+    return DistanceInMetres({a.latitude, a.longitude}, {b.latitude, b.longitude});
 }
 
 } // namespace
