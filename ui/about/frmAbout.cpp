@@ -121,7 +121,8 @@ frmAbout::frmAbout(WindowContext& context, QWidget* owner)
     cmdSysInfo->setAutoDefault(true);
     Command1->setAutoDefault(true);
     SetCancelButton(cmdOK);
-    // The links answer the keyboard too: reached with Tab after the buttons, followed with
+    // The links answer the keyboard too: reached with Tab where their labels' tab indices put
+    // them, between "Système Info..." and "Détails...", the picture after them, followed with
     // Enter or Space, a dotted frame showing which one has the focus.
     for (QLabel* link : {lblDisclaimer_, Label3_, Image2_}) {
         link->setFocusPolicy(Qt::TabFocus);
@@ -129,7 +130,7 @@ frmAbout::frmAbout(WindowContext& context, QWidget* owner)
         link->installEventFilter(this);
         LinkLabelAccessible::Describe(link);
     }
-    SetTabOrder({cmdOK, cmdSysInfo, Command1, lblDisclaimer_, Label3_, Image2_});
+    SetTabOrder({cmdOK, cmdSysInfo, lblDisclaimer_, Label3_, Image2_, Command1});
     cmdOK->setFocus();
 
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);

@@ -334,7 +334,7 @@ void frmAboutTest::tabOrder() {
         visited.append(QApplication::focusWidget()->objectName());
     }
     QCOMPARE(visited,
-             (QStringList{"cmdSysInfo", "Command1", "lblDisclaimer", "Label3", "Image2", "cmdOK"}));
+             (QStringList{"cmdSysInfo", "lblDisclaimer", "Label3", "Image2", "Command1", "cmdOK"}));
 }
 
 void frmAboutTest::links_data() {
