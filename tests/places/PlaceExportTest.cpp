@@ -1,17 +1,44 @@
 #include "places/PlaceExport.h"
 #include "places/PlaceFileImport.h"
 #include "places/PlaceTableExport.h"
-#include "tests/support/ReadBack.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tarnel;
-using tarnel::testing::Column;
-using tarnel::testing::ReadBack;
 
 namespace {
+
+// The columns of the CSV `program` (GPSBabel, ogr2ogr) writes on its standard output, by their
+// header; nothing when it fails or takes more than 20 s.
+QHash<QString, QStringList> ReadBack(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(20000) || process.exitCode() != 0)
+        return {};
+    static const QRegularExpression field(u"(?:^|,)(\"(?:[^\"]|\"\")*\"|[^,]*)"_qs);
+    QStringList header;
+    QHash<QString, QStringList> columns;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput())
+                                   .split(QRegularExpression(u"\r?\n"_qs), Qt::SkipEmptyParts)) {
+        QStringList row;
+        for (const QRegularExpressionMatch& match : field.globalMatch(line)) {
+            QString value = match.captured(1);
+            if (value.startsWith(u'"'))
+                value = value.mid(1, value.size() - 2).replace(u"\"\""_qs, u"\""_qs);
+            row.append(value);
+        }
+        if (header.isEmpty())
+            header = row;
+        else
+            for (qsizetype i = 0; i < header.size(); ++i)
+                columns[header[i]].append(row.value(i));
+    }
+    return columns;
+}
 
 QList<SavedPlace> Places() {
     const QDateTime added(QDate(2026, 12, 8), QTime(14, 5, 6), Qt::UTC);
@@ -45,25 +72,25 @@ private slots:
         const ExportOutcome outcome = WritePlacesFile(path, *FormatOfFileName(path), typed);
         QVERIFY2(outcome.written, qPrintable(outcome.problem));
 
-        const QList<QStringList> babel =
+        QHash<QString, QStringList> babel =
             ReadBack(u"gpsbabel"_qs, {"-i", format, "-f", path, "-o", "unicsv", "-F", "-"});
-        QCOMPARE(Column(babel, u"Name"_qs), QStringList({places[0].name, places[1].name}));
-        QCOMPARE(Column(babel, u"Latitude"_qs), QStringList({"42.123457", "-1.000000"}));
-        QCOMPARE(Column(babel, u"Longitude"_qs), QStringList({"-180.000000", "2.250000"}));
+        QCOMPARE(babel[u"Name"_qs], QStringList({places[0].name, places[1].name}));
+        QCOMPARE(babel[u"Latitude"_qs], QStringList({"42.123457", "-1.000000"}));
+        QCOMPARE(babel[u"Longitude"_qs], QStringList({"-180.000000", "2.250000"}));
         if (format != u"geojson") // GPSBabel 1.8 reads no GeoJSON height
-            QCOMPARE(Column(babel, u"Altitude"_qs).value(0), u"2812.5"_qs);
+            QCOMPARE(babel[u"Altitude"_qs].value(0), u"2812.5"_qs);
 
         // ogr2ogr reads GPX as several layers and names the columns as each format does.
         const bool gpx = format == u"gpx";
-        const QList<QStringList> gdal =
+        QHash<QString, QStringList> gdal =
             ReadBack(u"ogr2ogr"_qs,
                      QStringList{"-f", "CSV", "/vsistdout/", path, "-lco", "GEOMETRY=AS_XYZ"} +
                          (gpx ? QStringList{"waypoints"} : QStringList()));
-        QCOMPARE(Column(gdal, format == u"kml" ? u"Name"_qs : u"name"_qs),
+        QCOMPARE(gdal[format == u"kml" ? u"Name"_qs : u"name"_qs],
                  QStringList({places[0].name, places[1].name}));
-        QCOMPARE(Column(gdal, u"Y"_qs), QStringList({"42.123456789", "-1"}));
-        QCOMPARE(Column(gdal, u"X"_qs), QStringList({"-180", "2.25"}));
-        QCOMPARE(Column(gdal, gpx ? u"ele"_qs : u"Z"_qs).value(0), u"2812.5"_qs);
+        QCOMPARE(gdal[u"Y"_qs], QStringList({"42.123456789", "-1"}));
+        QCOMPARE(gdal[u"X"_qs], QStringList({"-180", "2.25"}));
+        QCOMPARE(gdal[gpx ? u"ele"_qs : u"Z"_qs].value(0), u"2812.5"_qs);
 
         const QList<SavedPlace> back = ReadPlaceFile(path, false).places;
         QCOMPARE(back.size(), 2);

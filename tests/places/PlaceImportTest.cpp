@@ -36,57 +36,41 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Expected>("expected");
         QTest::addColumn<QString>("warnings");
-        QTest::newRow("GPSBabel, GPX 1.0") << "gpsbabel-geocaching.gpx" << QByteArray()
-                                           << Expected{9,
-                                                       6,
-                                                       "GC309F",
-                                                       36.087766667,
-                                                       -86.809733333,
-                                                       "Shy's Hill by FireFighterEng33"}
-                                           << "";
-        QTest::newRow("BaseCamp, waypoints only")
-            << "garmin-basecamp.gpx" << QByteArray()
-            << Expected{2, 1, "Hwy 72", 40.00396728515625, -105.49896240234375}
-            << "4 points d'itinéraires ou de traces ont été laissés de côté (seuls les points de "
-               "passage sont importés).";
-        QTest::newRow("KML folders")
-            << "giscore-display-mode.kml" << QByteArray()
-            << Expected{6, 3, "desc default", 37, -122.001, "is default"} << "";
-        QTest::newRow("KML MultiGeometry") << "giscore-polygon-point.kml" << QByteArray()
-                                           << Expected{1, 0, "Adelaide", -34.91, 138.6} << "";
-        QTest::newRow("KML other geometries")
-            << "gdal-non-conformant-multi.kml" << QByteArray() << Expected{1, 0, "", 0, 0}
-            << "2 repères sans point ont été laissés de côté (lignes, polygones).";
-        QTest::newRow("GeoJSON with a height")
-            << "gdal-featurecollection-pointz.json" << QByteArray()
-            << Expected{1, 0, "", 2, 1, "", 3} << "";
-        QTest::newRow("GeoJSON bare Feature, byte order mark")
-            << "gdal-point-with-utf8bom.json" << QByteArray() << Expected{1, 0, "", 0, 100} << "";
-        QTest::newRow("ogr2ogr GeoJSON")
-            << "gdal-ogr2ogr-geocaching.geojson" << QByteArray()
-            << Expected{9, 1, "GC1A37", 36.090683333, -86.67955, "The Troll by a182pilot & Family"}
-            << "";
-        QTest::newRow("ogr2ogr MultiPoint, \"Name\"")
-            << "gdal-ogr2ogr-display-mode-multipoint.geojson" << QByteArray()
-            << Expected{3, 2, "no desc empty", 37.002, -122} << "";
-        QTest::newRow("GPX: unnamed waypoint after a route")
-            << "r.gpx"
-            << QByteArray("<gpx><rte><name>R</name><rtept lat='1' lon='2'/></rte>"
-                          "<wpt lat='3' lon='4'><cmt> c </cmt><ele>x</ele></wpt></gpx>")
-            << Expected{2, 1, "", 3, 4, "c"} << "";
-        QTest::newRow("GeoJSON: \"nom\" before \"title\"")
-            << "n.geojson"
-            << QByteArray(R"({"type":"Feature","properties":{"title":"T","NOM":"N","desc":"d"},)"
-                          R"("geometry":{"type":"Point","coordinates":[-180,-90]}})")
-            << Expected{1, 0, "N", -90, -180, "d"} << "";
-        QTest::newRow("GeoJSON: \"title\", collection, no geometry")
-            << "t.geojson"
-            << QByteArray(R"({"type":"FeatureCollection","features":[{"type":"Feature",)"
-                          R"("properties":{"title":"T"},"geometry":{"type":"GeometryCollection",)"
-                          R"("geometries":[{"type":"Point","coordinates":[1,2]}]}},)"
-                          R"({"type":"Feature","geometry":null}]})")
-            << Expected{1, 0, "T", 2, 1}
-            << "1 objet sans point a été laissé de côté (lignes, polygones).";
+        const auto row = [](const char* name, const char* file, const Expected& expected,
+                            const char* warnings = "", const QByteArray& bytes = {}) {
+            QTest::newRow(name) << QString::fromLatin1(file) << bytes << expected
+                                << QString::fromUtf8(warnings);
+        };
+        row("GPSBabel, GPX 1.0", "gpsbabel-geocaching.gpx",
+            {9, 6, "GC309F", 36.087766667, -86.809733333, "Shy's Hill by FireFighterEng33"});
+        row("BaseCamp, waypoints only", "garmin-basecamp.gpx",
+            {2, 1, "Hwy 72", 40.00396728515625, -105.49896240234375},
+            "4 points d'itinéraires ou de traces ont été laissés de côté (seuls les points de "
+            "passage sont importés).");
+        row("KML folders", "giscore-display-mode.kml",
+            {6, 3, "desc default", 37, -122.001, "is default"});
+        row("KML MultiGeometry", "giscore-polygon-point.kml", {1, 0, "Adelaide", -34.91, 138.6});
+        row("KML other geometries", "gdal-non-conformant-multi.kml", {1, 0, "", 0, 0},
+            "2 repères sans point ont été laissés de côté (lignes, polygones).");
+        row("GeoJSON with a height", "gdal-featurecollection-pointz.json", {1, 0, "", 2, 1, "", 3});
+        row("GeoJSON bare Feature, byte order mark", "gdal-point-with-utf8bom.json",
+            {1, 0, "", 0, 100});
+        row("ogr2ogr GeoJSON", "gdal-ogr2ogr-geocaching.geojson",
+            {9, 1, "GC1A37", 36.090683333, -86.67955, "The Troll by a182pilot & Family"});
+        row("ogr2ogr MultiPoint, \"Name\"", "gdal-ogr2ogr-display-mode-multipoint.geojson",
+            {3, 2, "no desc empty", 37.002, -122});
+        row("GPX: unnamed waypoint after a route", "r.gpx", {2, 1, "", 3, 4, "c"}, "",
+            "<gpx><rte><name>R</name><rtept lat='1' lon='2'/></rte>"
+            "<wpt lat='3' lon='4'><cmt> c </cmt><ele>x</ele></wpt></gpx>");
+        row("GeoJSON: \"nom\" before \"title\"", "n.geojson", {1, 0, "N", -90, -180, "d"}, "",
+            R"({"type":"Feature","properties":{"title":"T","NOM":"N","desc":"d"},)"
+            R"("geometry":{"type":"Point","coordinates":[-180,-90]}})");
+        row("GeoJSON: \"title\", collection, no geometry", "t.geojson", {1, 0, "T", 2, 1},
+            "1 objet sans point a été laissé de côté (lignes, polygones).",
+            R"({"type":"FeatureCollection","features":[{"type":"Feature",)"
+            R"("properties":{"title":"T"},"geometry":{"type":"GeometryCollection",)"
+            R"("geometries":[{"type":"Point","coordinates":[1,2]}]}},)"
+            R"({"type":"Feature","geometry":null}]})");
     }
     void reads() {
         QFETCH(QString, file);
@@ -115,53 +99,46 @@ private slots:
         for (int i = 1; i < 10; ++i)
             bomb += "<!ENTITY a" + QByteArray::number(i) + " '" +
                     ("&a" + QByteArray::number(i - 1) + ";").repeated(10) + "'>";
-        QTest::newRow("entity expansion")
-            << "bomb.gpx" << bomb + "]><gpx><wpt lat='1' lon='2'><name>&a9;</name></wpt></gpx>"
-            << "Le fichier déclare des entités XML, ce qu'aucun fichier GPX ne fait : il n'a pas "
-               "été lu, par prudence.";
-        QTest::newRow("undeclared entity")
-            << "e.gpx" << QByteArray("<gpx><wpt lat='1' lon='2'><name>&x;</name></wpt></gpx>")
-            << "Le fichier n'est pas un fichier GPX lisible : son XML est incorrect à la ligne 1.";
-        QTest::newRow("deep XML") << "deep.kml"
-                                  << "<kml>" + QByteArray("<a>").repeated(100)
-                                  << "Les éléments du fichier sont imbriqués sur plus de 64 "
-                                     "niveaux : ce n'est pas un fichier KML ordinaire, il n'a pas "
-                                     "été lu.";
-        QTest::newRow("deep JSON")
-            << "deep.json" << QByteArray("[").repeated(5000)
-            << "Les éléments du fichier GeoJSON sont imbriqués trop profondément : il n'a pas été "
-               "importé.";
-        QTest::newRow("deep geometries")
-            << "deep.geojson"
-            << QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(70) +
-                   QByteArray("]}").repeated(70)
-            << "Les géométries du fichier GeoJSON sont imbriquées sur plus de 64 niveaux : il n'a "
-               "pas été importé.";
-        QTest::newRow("KML named .gpx")
-            << "kml.gpx" << QByteArray("<kml><Placemark/></kml>")
-            << "Ce fichier n'est pas un fichier GPX : son élément principal est « kml ».";
-        QTest::newRow("GPX named .geojson") << "gpx.geojson" << QByteArray("<gpx/>")
-                                            << "Le fichier n'est pas un fichier GeoJSON lisible : "
-                                               "son JSON est incorrect à l'octet 1.";
-        QTest::newRow("JSON, not GeoJSON") << "list.json" << QByteArray("[1, 2]")
-                                           << "Ce fichier n'est pas un fichier GeoJSON : il n'est "
-                                              "pas un objet avec un « type ».";
-        const QString point = u"Le point n° %1 du fichier n'a pas de coordonnées valables (« %2 ») "
-                              ": le fichier n'a pas été importé."_qs;
-        QTest::newRow("GPX NaN, second point")
-            << "nan.gpx" << QByteArray("<gpx><wpt lat='1' lon='2'/><wpt lat='NaN' lon='2'/></gpx>")
-            << point.arg(2).arg("NaN, 2");
-        QTest::newRow("GeoJSON longitude")
-            << "far.geojson"
-            << QByteArray(R"({"type":"MultiPoint","coordinates":[[1,2],[180.5,2]]})")
-            << point.arg(2).arg("[[180.5,2]]");
-        QTest::newRow("no point") << "empty.gpx" << QByteArray("<gpx version='1.1'/>")
-                                  << "il ne contient aucun point.";
-        QTest::newRow("other extension") << "places.csv" << QByteArray("1,2")
-                                         << "seuls les fichiers .gpx, .kml, .geojson et "
-                                            ".json sont lus.";
+        const auto row = [](const char* name, const char* file, const QByteArray& bytes,
+                            const QString& problem) {
+            QTest::newRow(name) << QString::fromLatin1(file) << bytes << problem;
+        };
+        row("entity expansion", "bomb.gpx",
+            bomb + "]><gpx><wpt lat='1' lon='2'><name>&a9;</name></wpt></gpx>",
+            "Le fichier déclare des entités XML, ce qu'aucun fichier GPX ne fait : il n'a pas été "
+            "lu, par prudence.");
+        row("undeclared entity", "e.gpx", "<gpx><wpt lat='1' lon='2'><name>&x;</name></wpt></gpx>",
+            "Le fichier n'est pas un fichier GPX lisible : son XML est incorrect à la ligne 1.");
+        row("deep XML", "deep.kml", "<kml>" + QByteArray("<a>").repeated(100),
+            "Les éléments du fichier sont imbriqués sur plus de 64 niveaux : ce n'est pas un "
+            "fichier KML ordinaire, il n'a pas été lu.");
+        row("deep JSON", "deep.json", QByteArray("[").repeated(5000),
+            "Les éléments du fichier GeoJSON sont imbriqués trop profondément : il n'a pas été "
+            "importé.");
+        row("deep geometries", "deep.geojson",
+            QByteArray(R"({"type":"GeometryCollection","geometries":[)").repeated(70) +
+                QByteArray("]}").repeated(70),
+            "Les géométries du fichier GeoJSON sont imbriquées sur plus de 64 niveaux : il n'a "
+            "pas été importé.");
+        row("KML named .gpx", "kml.gpx", "<kml><Placemark/></kml>",
+            "Ce fichier n'est pas un fichier GPX : son élément principal est « kml ».");
+        row("GPX named .geojson", "gpx.geojson", "<gpx/>",
+            "Le fichier n'est pas un fichier GeoJSON lisible : son JSON est incorrect à l'octet "
+            "1.");
+        row("JSON, not GeoJSON", "list.json", "[1, 2]",
+            "Ce fichier n'est pas un fichier GeoJSON : il n'est pas un objet avec un « type ».");
+        const QString point =
+            u"Le point n° 2 du fichier n'a pas de coordonnées valables (« %1 ») : "
+            "le fichier n'a pas été importé."_qs;
+        row("GPX NaN, second point", "nan.gpx",
+            "<gpx><wpt lat='1' lon='2'/><wpt lat='NaN' lon='2'/></gpx>", point.arg("NaN, 2"));
+        row("GeoJSON longitude", "far.geojson",
+            R"({"type":"MultiPoint","coordinates":[[1,2],[180.5,2]]})", point.arg("[[180.5,2]]"));
+        row("no point", "empty.gpx", "<gpx version='1.1'/>", "il ne contient aucun point.");
+        row("other extension", "places.csv", "1,2",
+            "seuls les fichiers .gpx, .kml, .geojson et .json sont lus.");
         // A sparse file: 2 GB that take no room on disk and are never read.
-        QTest::newRow("2 GB line") << "huge.gpx" << QByteArray() << "il dépasse 64 Mo.";
+        row("2 GB line", "huge.gpx", {}, "il dépasse 64 Mo.");
     }
     void refused() {
         QFETCH(QString, file);
