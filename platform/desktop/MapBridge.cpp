@@ -1,5 +1,8 @@
 #include "platform/desktop/MapBridge.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
@@ -19,6 +22,17 @@ bool IsDecimalWithin(const QString& text, double bound) {
 
 QString Part(const QString& text) {
     return text.simplified().left(kLongestPart);
+}
+
+QString PointsJson(const QList<FilePoint>& points) {
+    QJsonArray array;
+    for (const FilePoint& point : points)
+        array.append(QJsonObject{{QStringLiteral("line"), point.line},
+                                 {QStringLiteral("lat"), point.latitude},
+                                 {QStringLiteral("lng"), point.longitude},
+                                 {QStringLiteral("label"), point.label},
+                                 {QStringLiteral("status"), point.status}});
+    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 
 } // namespace
@@ -49,6 +63,25 @@ void MapBridge::ExportPlaces(const QString& format, const QString& ids) {
     for (const QString& part : parts)
         chosen.append(part.toLongLong());
     emit PlacesExportAsked(format, chosen);
+}
+
+void MapBridge::OpenAddressFile() {
+    if (trusted_())
+        emit AddressFileAsked();
+}
+
+QString MapBridge::FilePoints() const {
+    return trusted_() ? PointsJson(filePoints_) : QStringLiteral("[]");
+}
+
+void MapBridge::AddFilePoints(const QList<FilePoint>& points) {
+    filePoints_.append(points);
+    emit FilePointsAdded(PointsJson(points));
+}
+
+void MapBridge::ClearFilePoints() {
+    filePoints_.clear();
+    emit FilePointsCleared();
 }
 
 } // namespace tarnel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MapView.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -25,15 +27,31 @@ public:
     // kMostExportedIds) to PlacesExportAsked.
     Q_INVOKABLE void ExportPlaces(const QString& format, const QString& ids);
 
+    // "Géocoder un fichier d'adresses": AddressFileAsked.
+    Q_INVOKABLE void OpenAddressFile();
+
+    // The points of the file of addresses shown so far, as FilePointsAdded gives them: for a
+    // page just loaded.
+    Q_INVOKABLE QString FilePoints() const;
+
+    // Keeps `points` and hands them to the page (FilePointsAdded).
+    void AddFilePoints(const QList<FilePoint>& points);
+    void ClearFilePoints();
+
     static constexpr qsizetype kMostExportedIds = 100000;
 
 signals:
     void PointTaken(const QString& latitude, const QString& longitude, const QString& street,
                     const QString& city, const QString& postcode, const QString& country);
     void PlacesExportAsked(const QString& format, const QList<qint64>& ids);
+    void AddressFileAsked();
+    // To the page: a JSON array of {line, lat, lng, label, status}.
+    void FilePointsAdded(const QString& points);
+    void FilePointsCleared();
 
 private:
     std::function<bool()> trusted_;
+    QList<FilePoint> filePoints_;
 };
 
 } // namespace tarnel

@@ -99,6 +99,7 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
     channel_->registerObject(QStringLiteral("tarnel"), bridge_);
     connect(bridge_, &MapBridge::PointTaken, this, &MapView::PointTaken);
     connect(bridge_, &MapBridge::PlacesExportAsked, this, &MapView::PlacesExportAsked);
+    connect(bridge_, &MapBridge::AddressFileAsked, this, &MapView::AddressFileAsked);
     auto* page = new ServicePage(profile, browser_);
     page->leaving = [this](const QUrl& url) {
         OfferBridgeFor(url);
@@ -128,6 +129,14 @@ void WebEngineMapView::Navigate(const QString& url) {
     } else {
         browser_->load(target);
     }
+}
+
+void WebEngineMapView::ShowFilePoints(const QList<FilePoint>& points) {
+    bridge_->AddFilePoints(points);
+}
+
+void WebEngineMapView::ClearFilePoints() {
+    bridge_->ClearFilePoints();
 }
 
 bool WebEngineMapView::InPlace(const QUrl& url) const {

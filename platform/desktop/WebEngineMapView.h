@@ -31,6 +31,8 @@ public:
     // view at `url` as a load would; the view loads `url` when the page declines or does not
     // answer within a fraction of a second.
     void Navigate(const QString& url) override;
+    void ShowFilePoints(const QList<FilePoint>& points) override;
+    void ClearFilePoints() override;
 
     // Offers the bridge to the pages of the origin (scheme, host and port) of `serviceUrl`, the
     // map service of the run ("http://127.0.0.1:<port>/maps?q="), and to no other. An empty URL

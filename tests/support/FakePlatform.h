@@ -96,13 +96,16 @@ struct FakePlatform {
     PlatformServices services{messages, saveDialog, shell, registry, programs, feedback};
 };
 
-// A map view that records the URLs it is asked to show.
+// A map view that records the URLs and the points of a file it is asked to show.
 class FakeMapView : public MapView {
     Q_OBJECT
 public:
     using MapView::MapView;
     void Navigate(const QString& url) override { urls.append(url); }
+    void ShowFilePoints(const QList<FilePoint>& points) override { filePoints.append(points); }
+    void ClearFilePoints() override { filePoints.clear(); }
     QStringList urls;
+    QList<FilePoint> filePoints;
 };
 
 } // namespace tarnel::testing
