@@ -1,8 +1,9 @@
 #include "ui/common/LinkLabelAccessible.h"
 
+#include "ui/common/LabelViews.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLabel>
 
 namespace tarnel {
 
@@ -18,23 +19,12 @@ LinkLabelAccessible::LinkLabelAccessible(QLabel* label)
 }
 
 void LinkLabelAccessible::Describe(QLabel* label) {
-    static const bool installed = [] {
-        QAccessible::installFactory(&LinkLabelAccessible::Factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
-    label->setProperty(kLink, true);
-    // A view made before the mark was set would be kept for good: drop it.
-    QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(label);
-    if (existing && !dynamic_cast<LinkLabelAccessible*>(existing))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(existing));
+    MarkLabelForView<LinkLabelAccessible>(label, kLink, true, &Factory);
 }
 
 QAccessibleInterface* LinkLabelAccessible::Factory(const QString& className, QObject* object) {
-    auto* label = qobject_cast<QLabel*>(object);
-    if (className != QLatin1String("QLabel") || !label || !label->property(kLink).toBool())
-        return nullptr;
-    return new LinkLabelAccessible(label);
+    QLabel* label = MarkedLabel(className, object, kLink);
+    return label ? new LinkLabelAccessible(label) : nullptr;
 }
 
 QLabel* LinkLabelAccessible::Label() const {

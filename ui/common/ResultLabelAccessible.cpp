@@ -1,6 +1,6 @@
 #include "ui/common/ResultLabelAccessible.h"
 
-#include <QLabel>
+#include "ui/common/LabelViews.h"
 
 namespace tarnel {
 
@@ -16,24 +16,12 @@ ResultLabelAccessible::ResultLabelAccessible(QLabel* label)
 }
 
 void ResultLabelAccessible::Describe(QLabel* label, const QString& meaning) {
-    static const bool installed = [] {
-        QAccessible::installFactory(&ResultLabelAccessible::Factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
-    label->setProperty(kMeaning, meaning);
-    // A view made before the meaning was known (a text change already asks for one) would be
-    // kept for good: drop it so that the next question builds this one.
-    QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(label);
-    if (existing && !dynamic_cast<ResultLabelAccessible*>(existing))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(existing));
+    MarkLabelForView<ResultLabelAccessible>(label, kMeaning, meaning, &Factory);
 }
 
 QAccessibleInterface* ResultLabelAccessible::Factory(const QString& className, QObject* object) {
-    auto* label = qobject_cast<QLabel*>(object);
-    if (className != QLatin1String("QLabel") || !label || !label->property(kMeaning).isValid())
-        return nullptr;
-    return new ResultLabelAccessible(label);
+    QLabel* label = MarkedLabel(className, object, kMeaning);
+    return label ? new ResultLabelAccessible(label) : nullptr;
 }
 
 QLabel* ResultLabelAccessible::Label() const {
