@@ -149,13 +149,13 @@ void MyPlacesPageTest::importsChosenFiles() {
         bytes.open(QIODevice::ReadOnly);
         Js(u"(() => { const box = document.getElementById('my-places-file'), chosen = new "
            "DataTransfer(); chosen.items.add(new File([Uint8Array.from(atob('%1'), c => "
-           "c.charCodeAt(0))], 'lieux.gpx')); box.files = chosen.files; box.dispatchEvent(new "
-           "Event('change')); })()"_s.arg(QString::fromLatin1(bytes.readAll().toBase64())));
+           "c.charCodeAt(0))], '%2')); box.files = chosen.files; box.dispatchEvent(new "
+           "Event('change')); })()"_s.arg(QString::fromLatin1(bytes.readAll().toBase64()), file));
         QTRY_COMPARE_WITH_TIMEOUT(Focused(), offered, 10000);
         QCOMPARE(store_->Count(), Rows().size());
         QTest::keyClick(Keys(), Qt::Key_Return);
     };
-    // Sources of both files in tests/places/data/README.md.
+    // Sources of the files in tests/places/data/README.md.
     choose(u"gpsbabel-geocaching.gpx"_s, u"Importer"_s);
     QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3 + 9, 10000);
     QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"9 lieux importés."_s);
@@ -163,6 +163,10 @@ void MyPlacesPageTest::importsChosenFiles() {
     Js(u"document.getElementById('my-places-routes').click()"_s);
     choose(u"garmin-basecamp.gpx"_s, u"Sans les doublons"_s);
     QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 12 + 4, 10000);
+    // A table's rows, each in its own way of writing degrees.
+    choose(u"gpsbabel-human-degrees.csv"_s, u"Importer"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 16 + 19, 10000);
+    QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"19 lieux importés."_s);
 }
 
 // The address window's search shown on the map: its marker opens the point panel, which offers
