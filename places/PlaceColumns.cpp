@@ -3,8 +3,8 @@
 #include "places/CellCoordinates.h"
 #include "places/TextFolding.h"
 
+#include <QList>
 #include <QStringList>
-#include <initializer_list>
 
 namespace tarnel {
 
@@ -24,7 +24,7 @@ QString FirstWord(const QString& folded) {
 
 struct Role {
     qsizetype PlaceColumns::*column;
-    std::initializer_list<QStringView> words;
+    QList<QStringView> words;
 };
 
 const Role kRoles[] = {
