@@ -181,9 +181,9 @@ private slots:
         row("table without coordinates", "t.csv", "nom;ville\nA;B\n",
             "Le tableau n'a pas de colonnes de coordonnées : sa première ligne doit nommer une "
             "colonne « latitude » et une colonne « longitude », ou une colonne « coordonnées ».");
-        row("table, no row read", "bad.csv", "lat,lon\n1,x\n2,y\n",
-            "il ne contient aucun point. 2 lignes ont été laissées de côté, leurs coordonnées "
-            "n'ayant pas pu être lues (lignes 2 et 3).");
+        row("table, no row read", "bad.csv", "lat,lon\n1,x\n2,y\n3\n4,\n5,-\n,\n95,1\n",
+            "il ne contient aucun point. 6 lignes ont été laissées de côté, leurs coordonnées "
+            "n'ayant pas pu être lues (les premières : lignes 2, 3, 4, 5 et 6).");
         row("binary named .csv", "bin.csv", QByteArray("PK\0\0\x01\x02", 6),
             "Ce fichier n'est ni un tableau CSV ni un classeur XLSX ou ODS : il contient des "
             "données binaires.");
