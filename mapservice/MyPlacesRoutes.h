@@ -25,11 +25,11 @@ namespace tarnel {
 //   POST /lieux/retour      a place as PlaceJson gives it → the place put back under its id
 //   POST /lieux/import      {"name": file name, "data": its bytes in base64, "skip": bool,
 //                           "trial": bool, "routes": bool} → {"places", "duplicates", "added",
-//                           "warnings"}: the file read as its extension says (ReadPlaceBytes,
-//                           with its guards; the points of a GPX's routes and tracks too when
-//                           `routes`),
-//                           its places added in one transaction, those already in the list or
-//                           earlier in the file left out when `skip`; nothing added on a trial
+//                           "warnings"}: the file read as its extension says
+//                           (ReadNamedPlaceBytes: GPX, KML, GeoJSON or a table, with its guards;
+//                           the points of a GPX's routes and tracks too when `routes`), its places
+//                           added in one transaction, those already in the list or earlier in the
+//                           file left out when `skip`; nothing added on a trial
 // A body that is not such a JSON object gets a 400, a write the store refuses a 409, both with
 // {"error": "<French sentence>"}, and the list stays as it was. Requests are taken one at a
 // time, each on a store of its own (a store is bound to its thread).

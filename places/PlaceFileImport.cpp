@@ -3,6 +3,7 @@
 #include "places/GeoJsonPlaces.h"
 #include "places/GpxPlaces.h"
 #include "places/KmlPlaces.h"
+#include "places/TablePlaces.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,27 @@ namespace tarnel {
 namespace {
 
 const QString kOtherFormat =
-    QStringLiteral("seuls les fichiers .gpx, .kml, .geojson et .json sont lus.");
+    QStringLiteral("seuls les fichiers .gpx, .kml, .geojson, .json, .csv, .xlsx et .ods sont lus.");
+
+// The table the file name's extension names: ".csv", ".xlsx" or ".ods", any case.
+std::optional<TableFormat> TableFormatOfName(const QString& name) {
+    if (!name.contains(u'.'))
+        return std::nullopt;
+    const QString suffix = name.section(u'.', -1).toLower();
+    if (suffix == u"csv")
+        return TableFormat::Csv;
+    if (suffix == u"xlsx")
+        return TableFormat::Xlsx;
+    if (suffix == u"ods")
+        return TableFormat::Ods;
+    return std::nullopt;
+}
+
+// Whether the file name's extension is one of the formats places are read from.
+bool PlaceFileName(const QString& name) {
+    const std::optional<ExportFormat> format = FormatOfFileName(name);
+    return TableFormatOfName(name) || (format && *format != ExportFormat::GenericAsc);
+}
 
 QString TooLarge() {
     return QStringLiteral("il dépasse %1 Mo.").arg(kMaxPlaceFileBytes >> 20);
@@ -41,12 +62,14 @@ PlaceFileReading ReadPlaceBytes(const QByteArray& bytes, ExportFormat format,
 
 PlaceFileReading ReadNamedPlaceBytes(const QString& name, const QByteArray& bytes,
                                      bool routeAndTrackPoints) {
-    const std::optional<ExportFormat> format = FormatOfFileName(name);
-    if (!format || *format == ExportFormat::GenericAsc)
+    if (!PlaceFileName(name))
         return Refused(name, kOtherFormat);
     if (bytes.size() > kMaxPlaceFileBytes)
         return Refused(name, TooLarge());
-    PlaceFileReading reading = ReadPlaceBytes(bytes, *format, routeAndTrackPoints);
+    const std::optional<TableFormat> table = TableFormatOfName(name);
+    PlaceFileReading reading =
+        table ? ReadTablePlaces(bytes, *table)
+              : ReadPlaceBytes(bytes, *FormatOfFileName(name), routeAndTrackPoints);
     if (!reading.problem.isEmpty())
         return Refused(name, reading.problem);
     if (reading.places.isEmpty())
@@ -59,8 +82,7 @@ PlaceFileReading ReadNamedPlaceBytes(const QString& name, const QByteArray& byte
 PlaceFileReading ReadPlaceFile(const QString& path, bool routeAndTrackPoints) {
     const QString shown = QDir::toNativeSeparators(path);
     // Told before the file is opened: a file of another kind is not read at all.
-    const std::optional<ExportFormat> format = FormatOfFileName(path);
-    if (!format || *format == ExportFormat::GenericAsc)
+    if (!PlaceFileName(path))
         return Refused(shown, kOtherFormat);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -13,10 +13,11 @@ namespace tarnel {
 constexpr qint64 kMaxPlaceFileBytes = 64 * 1024 * 1024;
 
 // The places of the file at `path`, read as its extension says (".gpx", ".kml", ".geojson",
-// ".json", any case; see ReadGpxPlaces, ReadKmlPlaces, ReadGeoJsonPlaces). Refused with a
-// French sentence naming the file when the extension is none of them, the file cannot be
-// read, is larger than kMaxPlaceFileBytes (nothing beyond that is read, whatever its size or
-// its lines), holds no point, or its reader refuses it. The file is only read.
+// ".json", and the tables ".csv", ".xlsx", ".ods", any case; see ReadGpxPlaces, ReadKmlPlaces,
+// ReadGeoJsonPlaces, ReadTablePlaces). Refused with a French sentence naming the file when the
+// extension is none of them, the file cannot be read, is larger than kMaxPlaceFileBytes (nothing
+// beyond that is read, whatever its size or its lines), holds no point, or its reader refuses
+// it. The file is only read.
 PlaceFileReading ReadPlaceFile(const QString& path, bool routeAndTrackPoints);
 
 // The same on bytes already read, in `format` (GenericAsc is refused).

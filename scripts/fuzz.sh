@@ -11,7 +11,7 @@ targets=(read_number degree_conversion last_position extract_coordinates generic
   nominatim_answer map_page point_export point_query geoplateforme_reverse_answer
   nominatim_reverse_answer static_files csv_table xlsx_table ods_table geocode_csv_answer
   gpx_places kml_places geojson_places altitude_answer commune_answer parcel_answer
-  place_json)
+  place_json table_places)
 
 bash scripts/setup.sh
 source scripts/compiler-cache.sh

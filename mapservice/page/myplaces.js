@@ -1,7 +1,8 @@
 // The user's places on the map page: a "Mes lieux" button opening their list (sorted, filtered as
 // the user types), each place a marker in a clustered layer that can be hidden, rename, note,
-// delete with undo, the point panel's "Ajouter à mes lieux", and the export of the places ticked
-// (or all of them) through the program's bridge.
+// delete with undo, the point panel's "Ajouter à mes lieux", the import of a file of places (GPX,
+// KML, GeoJSON or a table), and the export of the places ticked (or all of them) through the
+// program's bridge.
 
 // Rows drawn at once: beyond that the list says how many more match, and a keystroke stays
 // quick with ten thousand places.
@@ -395,15 +396,20 @@ export class MyPlaces {
         this.announcer.textContent = `${body.name} supprimé de mes lieux. Annuler est possible.`;
     }
 
-    // Offers the picked point under the nearest address when there is one, or its coordinates.
+    // The address kept with the picked point: the one searched for when the point is the place
+    // found, else the nearest address when there is one.
+    pickedAddress() {
+        const nearest = this.pointPanel.place;
+        return this.pointPanel.searched || (nearest && nearest.label) || "";
+    }
+
+    // Offers the picked point under its address (pickedAddress), or else its coordinates.
     offerAdd() {
         const point = this.pointPanel.point;
         if (!point) {
             return;
         }
-        const address = this.pointPanel.place;
-        this.addName.value = address && address.label ? address.label
-            : `Point ${point.lat}, ${point.lng}`;
+        this.addName.value = this.pickedAddress() || `Point ${point.lat}, ${point.lng}`;
         this.addForm.hidden = false;
         this.addName.focus();
         this.addName.select();
@@ -416,12 +422,11 @@ export class MyPlaces {
             this.announcer.textContent = "Donnez un nom au lieu avant de l'ajouter.";
             return;
         }
-        const address = this.pointPanel.place;
         const { ok, body } = await send("/lieux/ajout", {
             name,
             latitude: Number(point.lat),
             longitude: Number(point.lng),
-            address: address && address.label ? address.label : "",
+            address: this.pickedAddress(),
             note: "",
         });
         if (!ok) {

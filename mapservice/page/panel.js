@@ -44,6 +44,8 @@ export class PointPanel {
         this.turn = 0;
         this.point = null;
         this.place = null;
+        // The address of the place searched for, while the point picked is that place.
+        this.searched = "";
         this.bridge = null;
         document.getElementById("panel-close").addEventListener("click", () => this.close());
         this.element.addEventListener("keydown", (event) => {
@@ -52,6 +54,12 @@ export class PointPanel {
             }
         });
         this.takeButton.addEventListener("click", () => this.takePoint());
+        map.on("searchedpick", (event) => {
+            if (this.point && this.point.lat === decimal(event.latlng.lat) &&
+                this.point.lng === decimal(event.latlng.lng)) {
+                this.searched = event.label;
+            }
+        });
     }
 
     // The program's bridge, once known; the take-over button shows only with it.
@@ -67,6 +75,7 @@ export class PointPanel {
         const turn = this.turn;
         this.point = { lat: decimal(point.lat), lng: decimal(point.lng) };
         this.place = null;
+        this.searched = "";
         if (this.marker) {
             this.marker.setLatLng(position);
         } else {

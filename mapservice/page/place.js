@@ -13,12 +13,15 @@ const NEAR_VIEWS = 1;
 const FLY_S = 0.25;
 
 export class PlaceMarker {
-    // `onClick(latLng)` runs when the marker is clicked.
+    // `onClick(latLng)` runs when the marker is clicked; the map then fires "searchedpick" with
+    // {latlng, label}, the label being the place's as the service found it (empty for a
+    // coordinate search).
     constructor(L, map, onClick) {
         this.L = L;
         this.map = map;
         this.onClick = onClick;
         this.marker = null;
+        this.label = "";
     }
 
     // Shows the place of `data` ({query, label, place: {lat, lng} or null}) with its marker, or
@@ -36,6 +39,7 @@ export class PlaceMarker {
             return;
         }
         const position = this.L.latLng(data.place.lat, data.place.lng);
+        this.label = data.label || "";
         const title = `Lieu cherché : ${data.label || data.query}`;
         if (this.marker) {
             this.marker.setLatLng(position);
@@ -47,7 +51,11 @@ export class PlaceMarker {
                 alt: "Lieu cherché",
                 keyboard: true,
             }).addTo(this.map);
-            this.marker.on("click", () => this.onClick(this.marker.getLatLng()));
+            this.marker.on("click", () => {
+                const latlng = this.marker.getLatLng();
+                this.onClick(latlng);
+                this.map.fire("searchedpick", { latlng, label: this.label });
+            });
         }
         if (animate && this.map.getBounds().pad(NEAR_VIEWS).contains(position)) {
             this.map.flyTo(position, PLACE_ZOOM, { duration: FLY_S });

@@ -1,3 +1,5 @@
+#include "FakeGeocoderServer.h"
+#include "geocoding/GeoplateformeGeocoder.h"
 #include "mapservice/MapService.h"
 #include "places/PlaceStore.h"
 #include "platform/desktop/MapViewProfile.h"
@@ -13,7 +15,8 @@ using namespace tarnel;
 using namespace Qt::StringLiterals;
 
 // The "Mes lieux" panel in the real engine, on a store of its own and with no base layer
-// (nothing leaves the machine): Paris, Lyon and Normandy kept, the page opened on Paris.
+// (nothing leaves the machine): Paris, Lyon and Normandy kept, the page opened on Paris. Addresses
+// are looked up on the national geocoder's stand-in, which knows one.
 class MyPlacesPageTest : public QObject {
     Q_OBJECT
 
@@ -22,6 +25,7 @@ private slots:
     void filtersExportsCentresAndShows();
     void addsThePickedPointDeletesAndUndoes();
     void importsChosenFiles();
+    void addsTheSearchedPlaceUnderItsAddress();
 
 private:
     QVariant Js(const QString& script) const {
@@ -37,6 +41,7 @@ private:
     QWidget* Keys() const { return view_->Browser()->focusProxy(); }
 
     QTemporaryDir folder_;
+    FakeGeocoderServer geocoder_;
     std::unique_ptr<PlaceStore> store_;
     std::unique_ptr<MapService> service_;
     std::unique_ptr<QWebEngineProfile> profile_; // outlives its view's page
@@ -53,7 +58,13 @@ void MyPlacesPageTest::init() {
                              {0, u"Église Saint-Michel"_s, 45.75, 4.85, {}, {}, {}, {}},
                              {0, u"abbaye"_s, 49.1, -1.5, {}, {}, {}, {}}};
     QVERIFY(store_->AddAll(places).done);
-    service_ = std::make_unique<MapService>(nullptr, nullptr, TileLayersOf({u""_s, u""_s, u""_s}));
+    geocoder_.Set(FakeGeocoderServer::Endpoint::National, u"1 rue X, Paris, 75001"_s,
+                  FakeGeocoderServer::Behaviour::Place, 48.8625, 2.3417);
+    service_ = std::make_unique<MapService>(
+        std::make_unique<GeoplateformeGeocoder>(
+            geocoder_.SearchUrl(FakeGeocoderServer::Endpoint::National),
+            OpenDataUserAgent(u"essais@example.org"_s)),
+        nullptr, TileLayersOf({u""_s, u""_s, u""_s}));
     service_->KeepPlacesIn(store_->Path());
     QVERIFY(service_->Start());
     profile_.reset(MakeMapViewProfile(folder_.filePath(QString::number(runs_)), nullptr,
@@ -138,13 +149,13 @@ void MyPlacesPageTest::importsChosenFiles() {
         bytes.open(QIODevice::ReadOnly);
         Js(u"(() => { const box = document.getElementById('my-places-file'), chosen = new "
            "DataTransfer(); chosen.items.add(new File([Uint8Array.from(atob('%1'), c => "
-           "c.charCodeAt(0))], 'lieux.gpx')); box.files = chosen.files; box.dispatchEvent(new "
-           "Event('change')); })()"_s.arg(QString::fromLatin1(bytes.readAll().toBase64())));
+           "c.charCodeAt(0))], '%2')); box.files = chosen.files; box.dispatchEvent(new "
+           "Event('change')); })()"_s.arg(QString::fromLatin1(bytes.readAll().toBase64()), file));
         QTRY_COMPARE_WITH_TIMEOUT(Focused(), offered, 10000);
         QCOMPARE(store_->Count(), Rows().size());
         QTest::keyClick(Keys(), Qt::Key_Return);
     };
-    // Sources of both files in tests/places/data/README.md.
+    // Sources of the files in tests/places/data/README.md.
     choose(u"gpsbabel-geocaching.gpx"_s, u"Importer"_s);
     QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 3 + 9, 10000);
     QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"9 lieux importés."_s);
@@ -152,6 +163,27 @@ void MyPlacesPageTest::importsChosenFiles() {
     Js(u"document.getElementById('my-places-routes').click()"_s);
     choose(u"garmin-basecamp.gpx"_s, u"Sans les doublons"_s);
     QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 12 + 4, 10000);
+    // A table's rows, each in its own way of writing degrees.
+    choose(u"gpsbabel-human-degrees.csv"_s, u"Importer"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Rows().size(), 16 + 19, 10000);
+    QCOMPARE(Js(u"announcer.textContent"_s).toString(), u"19 lieux importés."_s);
+}
+
+// The address window's search shown on the map: its marker opens the point panel, which offers
+// the place under the address looked up, not under the nearest one (no reverse geocoder here).
+void MyPlacesPageTest::addsTheSearchedPlaceUnderItsAddress() {
+    view_->Navigate(service_->BaseUrl() + u"1 rue X,+Paris,+FRANCE,+75001"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"map.dataset.place"_s).toString(), u"48.8625000,2.3417000"_s,
+                              10000);
+    Js(u"document.querySelector('img[alt=\"Lieu cherché\"]').click()"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!Js(u"document.getElementById('panel').hidden"_s).toBool(), 10000);
+    Js(u"document.getElementById('add-to-places').click()"_s);
+    QCOMPARE(Js(u"document.activeElement.value"_s).toString(), u"1 rue X 75001 Paris"_s);
+    QTest::keyClick(Keys(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(store_->Count(), 4, 10000);
+    const SavedPlace added = store_->List(u"rue x"_s).value(0);
+    QCOMPARE(std::tuple(added.name, added.address, added.latitude, added.longitude),
+             std::tuple(u"1 rue X 75001 Paris"_s, u"1 rue X 75001 Paris"_s, 48.8625, 2.3417));
 }
 
 QTEST_MAIN(MyPlacesPageTest)

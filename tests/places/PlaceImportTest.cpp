@@ -19,6 +19,7 @@ struct Expected {
     double longitude;
     QString note = {};
     double altitude = qQNaN(); // NaN for none
+    QString address = {};
 };
 
 } // namespace
@@ -29,8 +30,9 @@ class PlaceImportTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Files written by GPS programs and GIS tools (see data/README.md), waypoints only; then shapes
-    // they do not show, given as `bytes` and read with route and track points.
+    // Files written by GPS programs, GIS tools and spreadsheets (see data/README.md), waypoints
+    // only; then shapes and tables they do not show, given as `bytes` and read with route and
+    // track points.
     void reads_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
@@ -71,6 +73,39 @@ private slots:
             R"("properties":{"title":"T"},"geometry":{"type":"GeometryCollection",)"
             R"("geometries":[{"type":"Point","coordinates":[1,2]}]}},)"
             R"({"type":"Feature","geometry":null}]})");
+        // Every row of GPSBabel's angles reads, in its degrees, minutes and seconds forms.
+        row("GPSBabel CSV, angles as people write them", "gpsbabel-human-degrees.csv",
+            {19, 11, "Ligne 13", -1.234, -5.678, "point11"});
+        const char* thoreau =
+            "In \"Where I Lived, and What I Lived For,\" Thoreau states directly his purpose for "
+            "going into the woods: \"I went to the woods because I wished to live deliberately, to "
+            "front only the essential facts of life, and see if I could not learn what it had to "
+            "teach, and not, when I came to die, discover that I had not lived.\"";
+        for (const char* file : {"gpsbabel-libreoffice.csv", "libreoffice-from-gpsbabel.ods",
+                                 "libreoffice-from-gpsbabel.xlsx"})
+            row(file, file, {1, 0, "Boulder, Colorado", 40.015, -105.2705, thoreau});
+        row("Excel CSV: windows-1252, decimal commas", "excel.csv",
+            {2, 1, "Église Saint-Michel", 45.75, 4.85, "clé à demander", 170.5,
+             "Place Saint-Michel, Lyon"},
+            "",
+            "Nom;Latitude;Longitude;Alt;Adresse;Commentaire\r\nGare;48,8443;2,3744;;;\r\n"
+            "\xC9glise Saint-Michel;45,75;4,85;170,5;Place Saint-Michel, Lyon;"
+            "cl\xE9 \xE0 demander\r\n");
+        row("UTF-8 CSV: a row unread, one named after its address", "utf8.csv",
+            {2, 1, "3 rue Haute, Caen", 49.18, -0.37, "", qQNaN(), "3 rue Haute, Caen"},
+            "1 ligne a été laissée de côté, ses coordonnées "
+            "n'ayant pas pu être lues (ligne 3).",
+            "title,lng,lat,address\nPhare,-4.5,48.0,\nQuai,2,abc,\n,,,\n,-0.37,49.18,\"3 rue "
+            "Haute, Caen\"\n");
+        row("one coordinates column, every form", "forms.csv",
+            {4, 3, "Ligne 5", -12.78060282, 45.22790116},
+            "2 lignes ont été laissées de côté, leurs coordonnées "
+            "n'ayant pas pu être lues (lignes 6 et 7).",
+            "Coordonnées_GPS\n\"48.8584, 2.2945\"\n\"48,85, 2,29\"\n"
+            "48°51′30.24″N 2°17′40.20″E\n38L NL 24735 87115\n"
+            "nulle part\n\"91, 2\"\n");
+        row("Lambert 93 in x and y", "l93.csv", {1, 0, "Tour", 48.85024402, 2.30830994}, "",
+            "nom;x;y\nTour;649242,57;6861355,85\n");
     }
     void reads() {
         QFETCH(QString, file);
@@ -83,8 +118,11 @@ private slots:
         QCOMPARE(reading.problem, QString());
         QCOMPARE(reading.places.size(), expected.count);
         const SavedPlace& read = reading.places[expected.index];
-        QCOMPARE(std::tuple(read.name, read.latitude, read.longitude, read.note),
-                 std::tuple(expected.name, expected.latitude, expected.longitude, expected.note));
+        QCOMPARE(std::tuple(read.name, read.note, read.address),
+                 std::tuple(expected.name, expected.note, expected.address));
+        // Degrees read from minutes and seconds or converted from metres, to 1 cm.
+        QVERIFY(std::abs(read.latitude - expected.latitude) < 1e-7 &&
+                std::abs(read.longitude - expected.longitude) < 1e-7);
         QCOMPARE(read.altitude.value_or(qQNaN()), expected.altitude);
         QCOMPARE(reading.warnings.join(u' '), warnings);
     }
@@ -135,10 +173,26 @@ private slots:
         row("GeoJSON longitude", "far.geojson",
             R"({"type":"MultiPoint","coordinates":[[1,2],[180.5,2]]})", point.arg("[[180.5,2]]"));
         row("no point", "empty.gpx", "<gpx version='1.1'/>", "il ne contient aucun point.");
-        row("other extension", "places.csv", "1,2",
-            "seuls les fichiers .gpx, .kml, .geojson et .json sont lus.");
+        row("other extension", "places.txt", "1,2",
+            "seuls les fichiers .gpx, .kml, .geojson, .json, .csv, .xlsx et .ods sont lus.");
         // A sparse file: 2 GB that take no room on disk and are never read.
         row("2 GB line", "huge.gpx", {}, "il dépasse 64 Mo.");
+        row("2 GB table", "huge.csv", {}, "il dépasse 64 Mo.");
+        row("table without coordinates", "t.csv", "nom;ville\nA;B\n",
+            "Le tableau n'a pas de colonnes de coordonnées : sa première ligne doit nommer une "
+            "colonne « latitude » et une colonne « longitude », ou une colonne « coordonnées ».");
+        row("table, no row read", "bad.csv", "lat,lon\n1,x\n2,y\n3\n4,\n5,-\n,\n95,1\n",
+            "il ne contient aucun point. 6 lignes ont été laissées de côté, leurs coordonnées "
+            "n'ayant pas pu être lues (les premières : lignes 2, 3, 4, 5 et 6).");
+        row("binary named .csv", "bin.csv", QByteArray("PK\0\0\x01\x02", 6),
+            "Ce fichier n'est ni un tableau CSV ni un classeur XLSX ou ODS : il contient des "
+            "données binaires.");
+        row("9 MB line", "line.csv", "lat,lon,nom\n1,2," + QByteArray(9 << 20, 'a'),
+            "La ligne 2 du fichier est trop longue (plus de 8388608 caractères) ou a trop de "
+            "colonnes : ce n'est sans doute pas un tableau.");
+        row("GPX named .xlsx", "gpx.xlsx", "<gpx><wpt lat='1' lon='2'/></gpx>",
+            "Ce fichier n'est pas un classeur XLSX comme son nom l'indique : c'est un tableau "
+            "CSV.");
     }
     void refused() {
         QFETCH(QString, file);
