@@ -158,7 +158,9 @@ bool BatchRun::Geocode() {
     }
     Row row;
     table.reader->NextRow(row);
+    const qsizetype chunkRows = std::min(request_.chunkRows, progress_.rows);
     QList<FrenchRow> french;
+    french.reserve(chunkRows);
     Chunk ahead; // in flight while the rows after it are read
     qsizetype index = -1;
     while (table.reader->NextRow(row)) {
@@ -182,17 +184,17 @@ bool BatchRun::Geocode() {
                            {index, GeoplateformeGeocoder::QueryText(address.typed), cityCode}});
         }
         if (french.size() >= request_.chunkRows) {
-            if (!AskChunk(ahead, french)) {
+            if (!AskChunk(ahead, std::exchange(french, {}))) {
                 return false;
             }
-            french.clear();
+            french.reserve(chunkRows);
         }
     }
     if (!table.reader->Error().isEmpty()) {
         return Fail(table.reader->Error());
     }
     // The last rows sent, then their answer weighed; the rows decided without a service kept.
-    if (!AskChunk(ahead, french) || !AskChunk(ahead, {}) || !Commit()) {
+    if (!AskChunk(ahead, std::move(french)) || !AskChunk(ahead, {}) || !Commit()) {
         return false;
     }
     for (const auto& [worldIndex, typed] : std::as_const(world_)) {
@@ -212,17 +214,19 @@ bool BatchRun::Geocode() {
 
 // Sends `rows` as soon as the chunk `ahead` is answered, then weighs that answer and commits
 // it; `ahead` becomes the chunk of `rows`, in flight.
-bool BatchRun::AskChunk(Chunk& ahead, const QList<FrenchRow>& rows) {
-    Chunk chunk = std::exchange(ahead, Chunk{});
-    for (const FrenchRow& row : rows) {
-        if (row.sent.query.isEmpty()) {
+bool BatchRun::AskChunk(Chunk& ahead, QList<FrenchRow> rows) {
+    const auto tooShort = [](const FrenchRow& row) {
+        return row.sent.query.isEmpty();
+    };
+    for (const FrenchRow& row : std::as_const(rows)) {
+        if (tooShort(row)) {
             Decide(row.index, RowFailure(RowStatus::NotFound,
                                          QStringLiteral("L'adresse est trop courte pour être "
                                                         "cherchée.")));
-        } else {
-            ahead.rows.append(row);
         }
     }
+    rows.removeIf(tooShort);
+    Chunk chunk = std::exchange(ahead, Chunk{std::move(rows), {}});
     if (chunk.rows.isEmpty()) {
         SendAhead(ahead); // the first chunk: nothing answered yet
         return true;

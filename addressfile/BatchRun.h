@@ -106,7 +106,7 @@ private:
 
     bool Prepare();
     bool Geocode();
-    bool AskChunk(Chunk& ahead, const QList<FrenchRow>& rows);
+    bool AskChunk(Chunk& ahead, QList<FrenchRow> rows);
     bool SendChunk(Chunk& chunk, Chunk& next, QList<std::pair<FrenchRow, QString>>& alone);
     void SendAhead(Chunk& next);
     std::future<HttpAnswer> Send(const QList<FrenchRow>& rows) const;
