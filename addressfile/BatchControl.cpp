@@ -35,6 +35,11 @@ bool BatchControl::Cancelled() const {
     return cancelled_;
 }
 
+bool BatchControl::Paused() const {
+    const std::lock_guard lock(mutex_);
+    return paused_;
+}
+
 QString BatchControl::PauseReason() const {
     const std::lock_guard lock(mutex_);
     return reason_;

@@ -20,6 +20,7 @@ public:
     void OnCancel(std::function<void()> onCancel) { onCancel_ = std::move(onCancel); }
 
     bool Cancelled() const;
+    bool Paused() const;
     // Why the batch paused itself, empty when the user paused it or it runs.
     QString PauseReason() const;
 

@@ -158,7 +158,10 @@ bool BatchRun::Geocode() {
     }
     Row row;
     table.reader->NextRow(row);
+    const qsizetype chunkRows = std::min(request_.chunkRows, progress_.rows);
     QList<FrenchRow> french;
+    french.reserve(chunkRows);
+    Chunk ahead; // in flight while the rows after it are read
     qsizetype index = -1;
     while (table.reader->NextRow(row)) {
         ++index;
@@ -181,16 +184,17 @@ bool BatchRun::Geocode() {
                            {index, GeoplateformeGeocoder::QueryText(address.typed), cityCode}});
         }
         if (french.size() >= request_.chunkRows) {
-            if (!AskChunk(french) || !Commit() || !control_.WaitWhilePaused()) {
+            if (!AskChunk(ahead, std::exchange(french, {}))) {
                 return false;
             }
-            french.clear();
+            french.reserve(chunkRows);
         }
     }
     if (!table.reader->Error().isEmpty()) {
         return Fail(table.reader->Error());
     }
-    if (!AskChunk(french) || !Commit()) {
+    // The last rows sent, then their answer weighed; the rows decided without a service kept.
+    if (!AskChunk(ahead, std::move(french)) || !AskChunk(ahead, {}) || !Commit()) {
         return false;
     }
     for (const auto& [worldIndex, typed] : std::as_const(world_)) {
@@ -208,21 +212,30 @@ bool BatchRun::Geocode() {
     return !control_.Cancelled();
 }
 
-bool BatchRun::AskChunk(const QList<FrenchRow>& rows) {
-    QList<FrenchRow> toSend;
-    for (const FrenchRow& row : rows) {
-        if (row.sent.query.isEmpty()) {
+// Sends `rows` as soon as the chunk `ahead` is answered, then weighs that answer and commits
+// it; `ahead` becomes the chunk of `rows`, in flight.
+bool BatchRun::AskChunk(Chunk& ahead, QList<FrenchRow> rows) {
+    const auto tooShort = [](const FrenchRow& row) {
+        return row.sent.query.isEmpty();
+    };
+    for (const FrenchRow& row : std::as_const(rows)) {
+        if (tooShort(row)) {
             Decide(row.index, RowFailure(RowStatus::NotFound,
                                          QStringLiteral("L'adresse est trop courte pour être "
                                                         "cherchée.")));
-        } else {
-            toSend.append(row);
         }
     }
+    rows.removeIf(tooShort);
+    Chunk chunk = std::exchange(ahead, Chunk{std::move(rows), {}});
+    if (chunk.rows.isEmpty()) {
+        SendAhead(ahead); // the first chunk: nothing answered yet
+        return true;
+    }
     QList<std::pair<FrenchRow, QString>> alone;
-    if (!SendChunk(toSend, alone)) {
+    if (!SendChunk(chunk, ahead, alone)) {
         return false;
     }
+    SendAhead(ahead);
     for (const auto& [row, rejected] : std::as_const(alone)) {
         const std::optional<RowOutcome> outcome =
             AskAlone(services_.france, row.typed, FrenchSourceName(), rejected);
@@ -231,28 +244,25 @@ bool BatchRun::AskChunk(const QList<FrenchRow>& rows) {
         }
         Decide(row.index, *outcome);
     }
+    // A pause sends nothing more, but what was answered before it is kept.
+    if (!Commit() || !control_.WaitWhilePaused()) {
+        return false;
+    }
+    SendAhead(ahead);
     return true;
 }
 
-bool BatchRun::SendChunk(QList<FrenchRow>& toSend, QList<std::pair<FrenchRow, QString>>& alone) {
+bool BatchRun::SendChunk(Chunk& chunk, Chunk& next, QList<std::pair<FrenchRow, QString>>& alone) {
+    QList<FrenchRow>& toSend = chunk.rows;
     int shortAnswers = 0;
     while (!toSend.isEmpty()) {
         if (!services_.csv || shortAnswers > kMostShortAnswers) {
             break;
         }
-        QList<ChunkRow> sent;
-        QStringList ids;
-        QHash<QString, qsizetype> byId;
-        bool withCityCode = false;
-        for (qsizetype i = 0; i < toSend.size(); ++i) {
-            sent.append(toSend[i].sent);
-            ids.append(QString::number(toSend[i].index));
-            byId.insert(ids.back(), i);
-            withCityCode = withCityCode || !toSend[i].sent.cityCode.isEmpty();
+        if (!chunk.answer.valid()) {
+            chunk.answer = Send(toSend);
         }
-        const HttpAnswer answer =
-            services_.csv->Send(ChunkCsv(sent, withCityCode), {kChunkQueryColumn},
-                                withCityCode ? QByteArray(kChunkCityCodeColumn) : QByteArray());
+        const HttpAnswer answer = chunk.answer.get();
         if (control_.Cancelled()) {
             return false;
         }
@@ -267,6 +277,13 @@ bool BatchRun::SendChunk(QList<FrenchRow>& toSend, QList<std::pair<FrenchRow, QS
         }
         if (answer.outcome != HttpAnswer::Outcome::Body) {
             break;
+        }
+        SendAhead(next);
+        QStringList ids;
+        QHash<QString, qsizetype> byId;
+        for (qsizetype i = 0; i < toSend.size(); ++i) {
+            ids.append(QString::number(toSend[i].index));
+            byId.insert(ids.back(), i);
         }
         const GeocodeCsvAnswer read = ReadGeocodeCsvAnswer(answer.body, kChunkIdColumn, ids);
         if (!read.error.isEmpty()) {
@@ -292,6 +309,29 @@ bool BatchRun::SendChunk(QList<FrenchRow>& toSend, QList<std::pair<FrenchRow, QS
         alone.append({row, QString()});
     }
     return true;
+}
+
+// Sends `next` unless it is sent already, has nothing to send or the batch is paused: the
+// service never has more than the chunk weighed and the one after it.
+void BatchRun::SendAhead(Chunk& next) {
+    if (!next.answer.valid() && !next.rows.isEmpty() && services_.csv && !control_.Paused()) {
+        next.answer = Send(next.rows);
+    }
+}
+
+std::future<HttpAnswer> BatchRun::Send(const QList<FrenchRow>& rows) const {
+    QList<ChunkRow> sent;
+    sent.reserve(rows.size());
+    bool withCityCode = false;
+    for (const FrenchRow& row : rows) {
+        sent.append(row.sent);
+        withCityCode = withCityCode || !row.sent.cityCode.isEmpty();
+    }
+    return std::async(std::launch::async, [csv = services_.csv, body = ChunkCsv(sent, withCityCode),
+                                           withCityCode] {
+        return csv->Send(body, {kChunkQueryColumn},
+                         withCityCode ? QByteArray(kChunkCityCodeColumn) : QByteArray());
+    });
 }
 
 std::optional<RowOutcome> BatchRun::AskAlone(Geocoder* geocoder, const AddressQuery& typed,

@@ -18,6 +18,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -76,7 +77,10 @@ using BatchProgressHandler = std::function<void(const BatchProgress&)>;
 // adresse_trouvee, precision, source and remarque added, and the rows found as points when
 // asked (WriteBatchPoints). French rows go a chunk at a time to
 // the CSV geocoding, each answer weighed by DecideCsvRow; rows the answer leaves out are sent
-// again twice, then asked alone with those it does not settle (DecideAlone). Asked for, the
+// again twice, then asked alone with those it does not settle (DecideAlone). Once a chunk is
+// answered, the next one is sent on a thread of its own while the answer is weighed and
+// committed, so that this work hides behind the service's: one chunk ahead, no more, and the
+// journal written on the calling thread only. Asked for, the
 // altitudes of the rows found are then fetched, kMostPoints at a time, and kept in the journal
 // too. A service that cannot be reached, or keeps refusing, pauses the batch until it is
 // resumed.
@@ -94,10 +98,18 @@ private:
         ChunkRow sent;
     };
 
+    // French rows sent together, and the answer of their request while it is in flight.
+    struct Chunk {
+        QList<FrenchRow> rows;
+        std::future<HttpAnswer> answer;
+    };
+
     bool Prepare();
     bool Geocode();
-    bool AskChunk(const QList<FrenchRow>& rows);
-    bool SendChunk(QList<FrenchRow>& toSend, QList<std::pair<FrenchRow, QString>>& alone);
+    bool AskChunk(Chunk& ahead, QList<FrenchRow> rows);
+    bool SendChunk(Chunk& chunk, Chunk& next, QList<std::pair<FrenchRow, QString>>& alone);
+    void SendAhead(Chunk& next);
+    std::future<HttpAnswer> Send(const QList<FrenchRow>& rows) const;
     std::optional<RowOutcome> AskAlone(Geocoder* geocoder, const AddressQuery& typed,
                                        const QString& source, const QString& rejected);
     void Decide(qsizetype index, const RowOutcome& outcome);

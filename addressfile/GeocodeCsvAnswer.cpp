@@ -66,6 +66,7 @@ GeocodeCsvAnswer ReadGeocodeCsvAnswer(const QByteArray& body, const QString& idC
     }
 
     GeocodeCsvAnswer answer;
+    answer.rows.reserve(sentIds.size());
     const QSet<QString> sent(sentIds.cbegin(), sentIds.cend());
     QSet<QString> answered;
     Row row;

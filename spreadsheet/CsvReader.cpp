@@ -7,7 +7,7 @@ namespace tarnel {
 
 namespace {
 
-constexpr qint64 kChunkBytes = 256 * 1024;
+constexpr qint64 kChunkBytes = 64 * 1024;
 
 } // namespace
 

@@ -90,14 +90,6 @@ BatchEnd Run(const QTemporaryDir& dir, const QString& input, Services& services,
     return batch.Wait();
 }
 
-OnProgress CancelAfter(qsizetype done) {
-    return [done](AddressBatch& batch, const BatchProgress& progress) {
-        if (progress.done >= done) {
-            batch.Cancel();
-        }
-    };
-}
-
 QByteArray SameRows(int count) {
     QByteArray rows = "Adresse;Code postal;Ville\r\n";
     for (int i = 0; i < count; ++i) {
@@ -134,6 +126,9 @@ private:
     // How many more times each of the rows 0 to `count` - 1 was sent in a CSV chunk since
     // `before`.
     QList<int> AskedSince(const QHash<QString, int>& before, int count) const;
+    // Waits, ten seconds at most, until the stand-in has received `count` CSV requests in all:
+    // the chunk sent ahead of the one weighed reaches it at a moment of its own.
+    void AwaitCsvRequests(int count) const;
 
     testing::GeocodingStandin standin_;
     testing::AltimetryStandin altimetry_;
@@ -146,6 +141,14 @@ QList<int> BatchRunTest::AskedSince(const QHash<QString, int>& before, int count
         asked.append(after.value(QString::number(i)) - before.value(QString::number(i)));
     }
     return asked;
+}
+
+void BatchRunTest::AwaitCsvRequests(int count) const {
+    QElapsedTimer clock;
+    clock.start();
+    while (standin_.CsvRequests() < count && clock.elapsed() < 10000) {
+        std::this_thread::sleep_for(1ms);
+    }
 }
 
 void BatchRunTest::initTestCase() {
@@ -222,21 +225,26 @@ void BatchRunTest::everyRow() {
     QCOMPARE(out[5][5], u"extra"_qs);
 }
 
-// Stopped after its first chunk, the next run goes on from there without asking those rows
-// again, unless asked to start again or the file changed since.
+// Stopped after its first chunk, the second in flight, the next run goes on from there without
+// asking the first again, unless asked to start again or the file changed since. Nothing of the
+// chunk in flight is kept, and the stop does not wait for its answer.
 void BatchRunTest::resumed_data() {
     QTest::addColumn<bool>("restart");
     QTest::addColumn<bool>("changed");
+    QTest::addColumn<int>("delay"); // of every CSV answer in the first run, ms
     QTest::addColumn<int>("resumed");
     QTest::addColumn<QList<int>>("asked"); // in both runs, by row
-    QTest::newRow("resumed") << false << false << 2 << QList<int>{1, 1, 1, 1};
-    QTest::newRow("--recommencer") << true << false << 0 << QList<int>{2, 2, 1, 1};
-    QTest::newRow("the file changed") << false << true << 0 << QList<int>{2, 2, 1, 1, 1};
+    QTest::newRow("resumed") << false << false << 0 << 2 << QList<int>{1, 1, 2, 2};
+    QTest::newRow("--recommencer") << true << false << 0 << 0 << QList<int>{2, 2, 2, 2};
+    QTest::newRow("the file changed") << false << true << 0 << 0 << QList<int>{2, 2, 2, 2, 1};
+    QTest::newRow("stopped while the chunk ahead is answered")
+        << false << false << 1000 << 2 << QList<int>{1, 1, 2, 2};
 }
 
 void BatchRunTest::resumed() {
     QFETCH(bool, restart);
     QFETCH(bool, changed);
+    QFETCH(int, delay);
     QFETCH(int, resumed);
     QFETCH(QList<int>, asked);
 
@@ -245,9 +253,21 @@ void BatchRunTest::resumed() {
     const QHash<QString, int> before = standin_.CsvAsks();
     {
         Services services(standin_);
-        const BatchEnd first = Run(dir, input, services, {}, 2, CancelAfter(2));
+        const int requests = standin_.CsvRequests();
+        QElapsedTimer sinceCancel;
+        standin_.SetCsvDelay(std::chrono::milliseconds(delay));
+        const BatchEnd first = Run(dir, input, services, {}, 2,
+                                   [&](AddressBatch& batch, const BatchProgress& progress) {
+                                       if (progress.done >= 2) {
+                                           AwaitCsvRequests(requests + 2);
+                                           sinceCancel.start();
+                                           batch.Cancel();
+                                       }
+                                   });
+        standin_.SetCsvDelay(0ms);
         QVERIFY(first.cancelled);
         QCOMPARE(first.progress.done, 2);
+        QVERIFY2(sinceCancel.elapsed() < delay / 2 + 200, "the answer in flight was waited for");
     }
     if (changed) {
         Write(dir, u"in.csv"_qs, SameRows(5));
@@ -273,6 +293,8 @@ void BatchRunTest::faultsOvercome_data() {
     QTest::newRow("a CSV answer short of two rows")
         << u"short"_qs << 5 << 2 << 1 << QList<int>{1, 1, 1, 2, 2};
     QTest::newRow("429 of the CSV geocoding") << u"csv 429"_qs << 2 << 2 << 1 << QList<int>{1, 1};
+    QTest::newRow("429 of a chunk sent ahead")
+        << u"csv ahead 429"_qs << 3 << 4 << 1 << QList<int>{1, 1, 1};
     QTest::newRow("429 of the altitudes") << u"altitude 429"_qs << 2 << 1 << 2 << QList<int>{1, 1};
 }
 
@@ -293,12 +315,20 @@ void BatchRunTest::faultsOvercome() {
         standin_.CutNextShort(2);
     } else if (fault == u"csv 429"_qs) {
         standin_.RefuseNext(1, 1);
-    } else {
+    } else if (fault == u"altitude 429"_qs) {
         altimetry_.RefuseNext(1, 1);
     }
+    // A row a chunk: the first chunk recorded, the second or the third is the one refused, both
+    // sent while the chunk before them was weighed.
+    const bool ahead = fault == u"csv ahead 429"_qs;
     QElapsedTimer clock;
     clock.start();
-    const BatchEnd end = Run(dir, input, services, {true, false});
+    const BatchEnd end = Run(dir, input, services, {true, false}, ahead ? 1 : kChunkRows,
+                             [&](AddressBatch&, const BatchProgress& progress) {
+                                 if (ahead && progress.done == 1) {
+                                     standin_.RefuseNext(1, 1);
+                                 }
+                             });
     QVERIFY2(end.written, qPrintable(end.error));
     QCOMPARE(end.progress.counts[0], rows);
     QCOMPARE(standin_.CsvRequests() - csvBefore, csvRequests);
@@ -315,12 +345,18 @@ void BatchRunTest::pausedBetweenChunks() {
     Services services(standin_);
     std::thread resumer;
     int whilePaused = -1;
+    const int before = standin_.CsvRequests();
     const BatchEnd end =
         Run(dir, input, services, {}, 2, [&](AddressBatch& batch, const BatchProgress& progress) {
             if (progress.done != 2) {
+                if (resumer.joinable()) {
+                    resumer.join(); // while the batch it resumed is still there
+                }
                 return;
             }
             batch.Pause();
+            // The second chunk was sent before the pause, the third must wait for the resume.
+            AwaitCsvRequests(before + 2);
             const int requests = standin_.CsvRequests();
             resumer = std::thread([&batch, &whilePaused, requests, this] {
                 std::this_thread::sleep_for(300ms);
@@ -328,7 +364,9 @@ void BatchRunTest::pausedBetweenChunks() {
                 batch.Resume();
             });
         });
-    resumer.join();
+    if (resumer.joinable()) {
+        resumer.join();
+    }
     QVERIFY2(end.written, qPrintable(end.error));
     QCOMPARE(whilePaused, 0);
     QCOMPARE(end.progress.counts[0], 6);
