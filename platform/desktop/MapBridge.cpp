@@ -82,8 +82,8 @@ void MapBridge::AddFilePoints(const QList<FilePoint>& points) {
         // Written so that NaN fails too.
         if (!(std::abs(point.latitude) <= 90 && std::abs(point.longitude) <= 180))
             continue;
-        taken.append({point.line, point.latitude, point.longitude, Part(point.label),
-                      Part(point.status)});
+        taken.append(
+            {point.line, point.latitude, point.longitude, Part(point.label), Part(point.status)});
     }
     if (taken.isEmpty())
         return;

@@ -103,8 +103,8 @@ void FilePointsPageTest::pointsFollowTheProgram() {
     Open(u""_s); // France, where every point is drawn, alone or in a cluster
     if (before > 0)
         QTRY_COMPARE_WITH_TIMEOUT(Shown(), QString::number(before), kWait);
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.querySelectorAll('.file-points-open').length"_s),
-                              1, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.querySelectorAll('.file-points-open').length"_s), 1,
+                              kWait);
     // In batches, as the window sends each chunk of the file.
     for (int sent = 0; sent < after; sent += 500)
         view_->ShowFilePoints(PointsAroundParis(std::min(500, after - sent), before + sent + 2));
@@ -138,8 +138,8 @@ void FilePointsPageTest::markersSayTheirRow_data() {
     QTest::newRow("to check, by click")
         << u"Rue de la Paix 75002 Paris"_s << u"à vérifier"_s << false
         << u"Ligne 7 : Rue de la Paix 75002 Paris (à vérifier)"_s << u"file-point-review"_s;
-    QTest::newRow("no label") << QString() << u"à vérifier"_s << true
-                              << u"Ligne 7 (à vérifier)"_s << u"file-point-review"_s;
+    QTest::newRow("no label") << QString() << u"à vérifier"_s << true << u"Ligne 7 (à vérifier)"_s
+                              << u"file-point-review"_s;
     QTest::newRow("markup for a label")
         << u"<img src=x onerror=\"document.title='pris'\">"_s << u"trouvée"_s << false
         << u"Ligne 7 : <img src=x onerror=\"document.title='pris'\"> (trouvée)"_s
@@ -154,8 +154,8 @@ void FilePointsPageTest::markersSayTheirRow() {
     QFETCH(QString, kind);
     Open(u"48.8566%2C2.3522"_s);
     const QString pageTitle = view_->Browser()->title();
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.querySelectorAll('.file-points-open').length"_s),
-                              1, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.querySelectorAll('.file-points-open').length"_s), 1,
+                              kWait);
     view_->ShowFilePoints({{7, 48.8569, 2.3526, label, status}});
     const QString marker = u"document.querySelector('.file-point')"_s;
     QTRY_COMPARE_WITH_TIMEOUT(Js(marker + u"?.title"_s).toString(), title, kWait);

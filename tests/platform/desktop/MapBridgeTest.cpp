@@ -178,8 +178,7 @@ void MapBridgeTest::filePointsKept_data() {
     QTest::addColumn<QString>("kept"); // as the page reads them
     const QString paix = uR"([{"label":"10 Rue de la Paix 75002 Paris","lat":48.8693,"line":7,)"
                          uR"("lng":2.3315,"status":"trouvée"}])"_qs;
-    QTest::newRow("kept") << true << 48.8693 << u"10 Rue de la Paix 75002 Paris"_qs << true
-                          << paix;
+    QTest::newRow("kept") << true << 48.8693 << u"10 Rue de la Paix 75002 Paris"_qs << true << paix;
     QTest::newRow("blanks of a label folded")
         << true << 48.8693 << u" 10 Rue de la Paix\n 75002  Paris "_qs << true << paix;
     QTest::newRow("untrusted page")
