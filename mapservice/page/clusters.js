@@ -5,14 +5,14 @@
 const LAST_ZOOM = 19;
 
 // A leaflet.markercluster group for `map`, `progress(done, total)` told after each chunk it
-// adds and `options` over the page's own; a plain layer group, which adds at once and tells no
-// progress, when the package is missing.
+// adds and `options` over the page's own; a plain feature group, which adds at once and tells
+// no progress, when the package is missing.
 export function clusterLayer(L, map, progress, options = {}) {
     if (map.getMaxZoom() === Infinity) {
         map.setMaxZoom(LAST_ZOOM);
     }
     if (!L.markerClusterGroup) {
-        return L.layerGroup();
+        return L.featureGroup();
     }
     return L.markerClusterGroup({
         chunkedLoading: true,

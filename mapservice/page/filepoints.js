@@ -25,20 +25,23 @@ function pointCount(count) {
 
 // A point as the bridge gives it: {line, lat, lng, label, status}.
 function isPoint(point) {
-    return point !== null && typeof point === "object" && Number.isFinite(point.lat) &&
-        Number.isFinite(point.lng) && Math.abs(point.lat) <= 90 && Math.abs(point.lng) <= 180 &&
-        typeof point.label === "string" && typeof point.status === "string";
+    return point !== null && typeof point === "object" && Number.isInteger(point.line) &&
+        Number.isFinite(point.lat) && Number.isFinite(point.lng) && Math.abs(point.lat) <= 90 &&
+        Math.abs(point.lng) <= 180 && typeof point.label === "string" &&
+        typeof point.status === "string";
 }
 
-// A marker's or cluster's icon drawn by the style sheet, a button named by its title for screen
-// readers.
+// A marker's or cluster's icon drawn by the style sheet, a button named by its title (the
+// marker's, or the cluster icon's own) for screen readers.
 function iconClass(L) {
     return L.DivIcon.extend({
         createIcon(oldIcon) {
             const element = L.DivIcon.prototype.createIcon.call(this, oldIcon);
             element.setAttribute("role", "button");
+            // A cluster's count would name it otherwise.
             if (this.options.title) {
                 element.title = this.options.title;
+                element.setAttribute("aria-label", this.options.title);
             }
             return element;
         },
@@ -58,6 +61,7 @@ export class FilePoints {
         this.clearing = false;
         this.visible = true;
         this.count = 0;
+        this.announced = 0; // the count the live region said last
         this.announceTimer = 0;
         this.lastAnnounced = -Infinity;
     }
@@ -89,8 +93,7 @@ export class FilePoints {
             }
         });
         this.addControl(bridge);
-        this.adding = Boolean(this.layer.addLayers);
-        this.layer.addTo(this.map);
+        this.show(true);
         // Batches sent before the points kept are read are among them: dropped.
         let caughtUp = false;
         bridge.FilePointsAdded.connect((json) => {
@@ -177,11 +180,16 @@ export class FilePoints {
         const markers = this.waiting;
         this.waiting = [];
         this.count += markers.length;
-        if (this.layer.addLayers && this.map.hasLayer(this.layer)) {
-            this.adding = true;
-            this.layer.addLayers(markers);
-        } else {
+        if (!this.layer.addLayers) {
             markers.forEach((marker) => this.layer.addLayer(marker));
+            this.settle();
+            return;
+        }
+        // Off the map, the group only keeps them for when it is shown.
+        const chunked = this.map.hasLayer(this.layer);
+        this.adding = chunked;
+        this.layer.addLayers(markers);
+        if (!chunked) {
             this.settle();
         }
     }
@@ -195,10 +203,7 @@ export class FilePoints {
             this.clearing = false;
             this.layer.clearLayers();
         }
-        if (this.visible !== this.map.hasLayer(this.layer)) {
-            this.show(this.visible);
-            return;
-        }
+        this.show(this.visible);
         this.flush();
     }
 
@@ -220,13 +225,11 @@ export class FilePoints {
         }
         if (!visible) {
             this.layer.remove();
-        } else if (this.layer.addLayers) {
-            // The layer adds what came while it was hidden, and tells when it is done.
-            this.adding = true;
-            this.layer.addTo(this.map);
-        } else {
-            this.layer.addTo(this.map);
+            return;
         }
+        // A cluster group adds what came while it was hidden, and tells when it is done.
+        this.adding = Boolean(this.layer.addLayers);
+        this.layer.addTo(this.map);
     }
 
     // Every marker received is in the layer: the map's element says how many, and so does the
@@ -236,12 +239,16 @@ export class FilePoints {
         if (this.shownBox) {
             this.shownBox.hidden = this.count === 0;
         }
-        if (this.announceTimer) {
+        if (this.announceTimer || this.count === this.announced) {
             return;
         }
         const wait = Math.max(0, this.lastAnnounced + ANNOUNCE_MS - Date.now());
         this.announceTimer = window.setTimeout(() => {
             this.announceTimer = 0;
+            if (this.count === this.announced) {
+                return;
+            }
+            this.announced = this.count;
             this.lastAnnounced = Date.now();
             this.announcer.textContent = this.count > 0 ? `${pointCount(this.count)} sur la carte.`
                 : "Plus aucune adresse du fichier sur la carte.";

@@ -39,6 +39,8 @@ private slots:
     void cleanup();
     void pointsFollowTheProgram_data();
     void pointsFollowTheProgram();
+    void changesWhileAdding_data();
+    void changesWhileAdding();
     void markersSayTheirRow_data();
     void markersSayTheirRow();
     void controlAsksForTheWindow_data();
@@ -123,6 +125,40 @@ void FilePointsPageTest::pointsFollowTheProgram() {
     QTRY_COMPARE_WITH_TIMEOUT(Shown(), u"0"_s, kWait);
     QCOMPARE(Drawn(), 0);
     QVERIFY(Js(u"document.querySelector('.file-points-shown').hidden"_s).toBool());
+}
+
+void FilePointsPageTest::changesWhileAdding_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("drawn"); // points in the clusters and markers drawn at the end
+    QTest::newRow("emptied, then three more") << QStringList{u"add"_s, u"clear"_s, u"three"_s} << 3;
+    QTest::newRow("hidden and shown again")
+        << QStringList{u"add"_s, u"tick"_s, u"three"_s, u"tick"_s} << 5003;
+}
+
+void FilePointsPageTest::changesWhileAdding() {
+    QFETCH(QStringList, steps);
+    QFETCH(int, drawn);
+    Open(u""_s);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.querySelectorAll('.file-points-open').length"_s), 1,
+                              kWait);
+    for (const QString& step : steps) {
+        if (step == u"add")
+            view_->ShowFilePoints(PointsAroundParis(5000));
+        else if (step == u"three")
+            view_->ShowFilePoints(PointsAroundParis(3, 6000));
+        else if (step == u"clear")
+            view_->ClearFilePoints();
+        else
+            Js(u"document.querySelector('.file-points-shown input').click()"_s);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(), QString::number(drawn), kWait);
+    const QString sum = u"[...document.querySelectorAll('.file-points-cluster span')]"
+                        ".reduce((sum, count) => sum + Number(count.textContent), "
+                        "document.querySelectorAll('.file-point').length)"_s;
+    QTRY_COMPARE_WITH_TIMEOUT(Js(sum).toInt(), drawn, kWait);
+    // Nothing of an earlier batch comes after.
+    QTest::qWait(500);
+    QCOMPARE(Js(sum).toInt(), drawn);
 }
 
 void FilePointsPageTest::markersSayTheirRow_data() {
