@@ -39,8 +39,6 @@ private slots:
     void cleanup();
     void pointsFollowTheProgram_data();
     void pointsFollowTheProgram();
-    void changesWhileAdding_data();
-    void changesWhileAdding();
     void markersSayTheirRow_data();
     void markersSayTheirRow();
     void controlAsksForTheWindow_data();
@@ -60,8 +58,11 @@ private:
         return QTest::qWaitFor([&] { return result.has_value(); }, 10000) ? *result : QVariant();
     }
     QString Shown() const { return Js(kMap + u"?.dataset.filePoints"_s).toString(); }
+    // The points drawn: markers, and those counted in clusters.
     int Drawn() const {
-        return Js(u"document.querySelectorAll('.file-point, .file-points-cluster').length"_s)
+        return Js(u"[...document.querySelectorAll('.file-points-cluster span')].reduce((sum, "
+                  "count) => sum + Number(count.textContent), "
+                  "document.querySelectorAll('.file-point').length)"_s)
             .toInt();
     }
 
@@ -88,77 +89,53 @@ void FilePointsPageTest::cleanup() {
 }
 
 void FilePointsPageTest::pointsFollowTheProgram_data() {
-    QTest::addColumn<int>("before"); // points found before the page is loaded
-    QTest::addColumn<int>("after");  // and once it shows them
+    // "early N": N points found before the page loads; "add N": N more once it shows them, by
+    // batches of 500 as the window sends each chunk of the file; "clear"; "tick" the layer's box.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("drawn"); // points in the clusters and markers drawn at the end
     QTest::addColumn<QString>("said");
-    QTest::newRow("before the page") << 1 << 0 << u"1 adresse du fichier sur la carte."_s;
-    QTest::newRow("after the page") << 0 << 30 << u"30 adresses du fichier sur la carte."_s;
-    QTest::newRow("thousands after a few")
-        << 5 << 3000 << u"3\u202f005 adresses du fichier sur la carte."_s;
+    const QString none = u"Plus aucune adresse du fichier sur la carte."_s;
+    QTest::newRow("before the page")
+        << QStringList{u"early 1"_s} << 1 << u"1 adresse du fichier sur la carte."_s;
+    QTest::newRow("thousands after a few") << QStringList{u"early 5"_s, u"add 3000"_s} << 3005
+                                           << u"3\u202f005 adresses du fichier sur la carte."_s;
+    QTest::newRow("emptied") << QStringList{u"add 30"_s, u"wait"_s, u"clear"_s} << 0 << none;
+    QTest::newRow("emptied while adding") << QStringList{u"add 5000"_s, u"clear"_s, u"add 3"_s} << 3
+                                          << u"3 adresses du fichier sur la carte."_s;
+    QTest::newRow("hidden while adding, shown again")
+        << QStringList{u"add 5000"_s, u"tick"_s, u"add 3"_s, u"tick"_s} << 5003
+        << u"5\u202f003 adresses du fichier sur la carte."_s;
 }
 
 void FilePointsPageTest::pointsFollowTheProgram() {
-    QFETCH(int, before);
-    QFETCH(int, after);
-    QFETCH(QString, said);
-    view_->ShowFilePoints(PointsAroundParis(before));
-    Open(u""_s); // France, where every point is drawn, alone or in a cluster
-    if (before > 0)
-        QTRY_COMPARE_WITH_TIMEOUT(Shown(), QString::number(before), kWait);
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.querySelectorAll('.file-points-open').length"_s), 1,
-                              kWait);
-    // In batches, as the window sends each chunk of the file.
-    for (int sent = 0; sent < after; sent += 500)
-        view_->ShowFilePoints(PointsAroundParis(std::min(500, after - sent), before + sent + 2));
-    QTRY_COMPARE_WITH_TIMEOUT(Shown(), QString::number(before + after), kWait);
-    QTRY_COMPARE_WITH_TIMEOUT(Js(u"announcer.textContent"_s).toString(), said, kWait);
-    QVERIFY(Drawn() > 0);
-
-    // The layer hides and comes back.
-    const QString tick = u"document.querySelector('.file-points-shown input').click()"_s;
-    Js(tick);
-    QTRY_COMPARE_WITH_TIMEOUT(Drawn(), 0, kWait);
-    Js(tick);
-    QTRY_VERIFY_WITH_TIMEOUT(Drawn() > 0, kWait);
-
-    view_->ClearFilePoints();
-    QTRY_COMPARE_WITH_TIMEOUT(Shown(), u"0"_s, kWait);
-    QCOMPARE(Drawn(), 0);
-    QVERIFY(Js(u"document.querySelector('.file-points-shown').hidden"_s).toBool());
-}
-
-void FilePointsPageTest::changesWhileAdding_data() {
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<int>("drawn"); // points in the clusters and markers drawn at the end
-    QTest::newRow("emptied, then three more") << QStringList{u"add"_s, u"clear"_s, u"three"_s} << 3;
-    QTest::newRow("hidden and shown again")
-        << QStringList{u"add"_s, u"tick"_s, u"three"_s, u"tick"_s} << 5003;
-}
-
-void FilePointsPageTest::changesWhileAdding() {
     QFETCH(QStringList, steps);
     QFETCH(int, drawn);
-    Open(u""_s);
+    QFETCH(QString, said);
+    int sent = 0;
+    for (const QString& step : steps)
+        if (step.startsWith(u"early"_s))
+            view_->ShowFilePoints(PointsAroundParis(sent = step.mid(6).toInt()));
+    Open(u""_s); // France, where every point is drawn, alone or in a cluster
     QTRY_COMPARE_WITH_TIMEOUT(Js(u"document.querySelectorAll('.file-points-open').length"_s), 1,
                               kWait);
     for (const QString& step : steps) {
-        if (step == u"add")
-            view_->ShowFilePoints(PointsAroundParis(5000));
-        else if (step == u"three")
-            view_->ShowFilePoints(PointsAroundParis(3, 6000));
-        else if (step == u"clear")
+        if (step.startsWith(u"add"_s)) {
+            for (int left = step.mid(4).toInt(), batch = 0; left > 0; left -= batch, sent += batch)
+                view_->ShowFilePoints(PointsAroundParis(batch = std::min(500, left), sent + 2));
+        } else if (step == u"wait") {
+            QTRY_COMPARE_WITH_TIMEOUT(Shown(), QString::number(sent), kWait);
+        } else if (step == u"clear") {
             view_->ClearFilePoints();
-        else
+        } else if (step == u"tick") {
             Js(u"document.querySelector('.file-points-shown input').click()"_s);
+        }
     }
     QTRY_COMPARE_WITH_TIMEOUT(Shown(), QString::number(drawn), kWait);
-    const QString sum = u"[...document.querySelectorAll('.file-points-cluster span')]"
-                        ".reduce((sum, count) => sum + Number(count.textContent), "
-                        "document.querySelectorAll('.file-point').length)"_s;
-    QTRY_COMPARE_WITH_TIMEOUT(Js(sum).toInt(), drawn, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(Drawn(), drawn, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(Js(u"announcer.textContent"_s).toString(), said, kWait);
     // Nothing of an earlier batch comes after.
-    QTest::qWait(500);
-    QCOMPARE(Js(sum).toInt(), drawn);
+    QTest::qWait(300);
+    QCOMPARE(Drawn(), drawn);
 }
 
 void FilePointsPageTest::markersSayTheirRow_data() {
