@@ -6,6 +6,7 @@ import { followKeyboardFocus } from "./cross.js";
 import { addBaseLayers } from "./layers.js";
 import { PointPanel } from "./panel.js";
 import { MyPlaces } from "./myplaces.js";
+import { FilePoints } from "./filepoints.js";
 import { PlaceMarker } from "./place.js";
 import { InPlaceSearch } from "./search.js";
 import { openBridge } from "./bridge.js";
@@ -52,9 +53,11 @@ function start(L) {
     followKeyboardFocus(element);
     const myPlaces = new MyPlaces(L, map, panel, announcer);
     myPlaces.load();
+    const filePoints = new FilePoints(L, map, panel, announcer);
     openBridge().then((bridge) => {
         panel.connect(bridge);
         myPlaces.connect(bridge);
+        filePoints.connect(bridge);
     });
     map.on("click", (event) => panel.open(event.latlng));
     element.addEventListener("keydown", (event) => {

@@ -4,13 +4,13 @@
 // KML, GeoJSON or a table), and the export of the places ticked (or all of them) through the
 // program's bridge.
 
+import { clusterLayer } from "./clusters.js";
+
 // Rows drawn at once: beyond that the list says how many more match, and a keystroke stays
 // quick with ten thousand places.
 const SHOWN_ROWS = 100;
 // A place a row centres on is shown at street level at least.
 const PLACE_ZOOM = 16;
-// The clusters need a highest zoom, which a map without base layers lacks.
-const LAST_ZOOM = 19;
 
 // The service reads place files up to this size.
 const LARGEST_FILE = 64 * 1024 * 1024;
@@ -102,23 +102,13 @@ export class MyPlaces {
         this.fileBox = document.getElementById("my-places-file");
         this.routes = document.getElementById("my-places-routes");
         this.addForm = document.getElementById("add-place");
-        if (map.getMaxZoom() === Infinity) {
-            map.setMaxZoom(LAST_ZOOM);
-        }
         this.addName = document.getElementById("add-place-name");
         // Thousands of markers go in by chunks, the page answering in between; the panel says
         // when all are on the map.
         const shownAll = (done, total) => {
             this.element.dataset.mapped = done === total ? "yes" : "no";
         };
-        this.layer = L.markerClusterGroup
-            ? L.markerClusterGroup({
-                chunkedLoading: true,
-                chunkDelay: 0,
-                chunkProgress: shownAll,
-                showCoverageOnHover: false,
-            })
-            : L.layerGroup();
+        this.layer = clusterLayer(L, map, shownAll);
         this.addControl();
         this.filter.addEventListener("input", () => this.render());
         this.shown.addEventListener("change", () => this.showLayer(this.shown.checked));

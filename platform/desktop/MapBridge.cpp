@@ -75,8 +75,20 @@ QString MapBridge::FilePoints() const {
 }
 
 void MapBridge::AddFilePoints(const QList<FilePoint>& points) {
-    filePoints_.append(points);
-    emit FilePointsAdded(PointsJson(points));
+    QList<FilePoint> taken;
+    for (const FilePoint& point : points) {
+        if (filePoints_.size() + taken.size() >= kMostFilePoints)
+            break;
+        // Written so that NaN fails too.
+        if (!(std::abs(point.latitude) <= 90 && std::abs(point.longitude) <= 180))
+            continue;
+        taken.append(
+            {point.line, point.latitude, point.longitude, Part(point.label), Part(point.status)});
+    }
+    if (taken.isEmpty())
+        return;
+    filePoints_.append(taken);
+    emit FilePointsAdded(PointsJson(taken));
 }
 
 void MapBridge::ClearFilePoints() {

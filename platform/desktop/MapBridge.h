@@ -34,11 +34,15 @@ public:
     // page just loaded.
     Q_INVOKABLE QString FilePoints() const;
 
-    // Keeps `points` and hands them to the page (FilePointsAdded).
+    // Keeps `points` and hands them to the page (FilePointsAdded): those with coordinates on
+    // Earth, their texts cut as TakePoint's parts, up to kMostFilePoints in all; beyond, the
+    // map would crawl, and the window lists every row anyway.
     void AddFilePoints(const QList<FilePoint>& points);
     void ClearFilePoints();
 
     static constexpr qsizetype kMostExportedIds = 100000;
+    // The rows one file may hold at the Géoplateforme's CSV geocoder.
+    static constexpr qsizetype kMostFilePoints = 200000;
 
 signals:
     void PointTaken(const QString& latitude, const QString& longitude, const QString& street,

@@ -15,8 +15,8 @@ class MapBridge;
 // The map view of the desktop: an embedded Chromium browser filling the widget. Pages of the
 // program's own map service (see TrustServiceOrigin) reach the program through Qt WebChannel:
 // they find `qt.webChannelTransport` and `QWebChannel` (qwebchannel.js) and the object "tarnel"
-// (MapBridge), whose calls come out as PointTaken and PlacesExportAsked. No page of any other
-// origin gets them.
+// (MapBridge), whose calls come out as PointTaken, PlacesExportAsked and AddressFileAsked, and
+// which hands them the points of ShowFilePoints. No page of any other origin gets them.
 class WebEngineMapView : public MapView {
     Q_OBJECT
 public:

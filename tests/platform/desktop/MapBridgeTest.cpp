@@ -53,6 +53,8 @@ private slots:
     void pagesAndTheBridge();
     void exportsAsked_data();
     void exportsAsked();
+    void filePointsKept_data();
+    void filePointsKept();
 
 private:
     LoopbackServer own_;
@@ -166,6 +168,36 @@ void MapBridgeTest::exportsAsked() {
         QCOMPARE(asked[0][0].toString(), format);
         QCOMPARE(asked[0][1].value<QList<qint64>>(), chosen);
     }
+}
+
+void MapBridgeTest::filePointsKept_data() {
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<double>("latitude");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("sent");
+    QTest::addColumn<QString>("kept"); // as the page reads them
+    const QString paix = uR"([{"label":"10 Rue de la Paix 75002 Paris","lat":48.8693,"line":7,)"
+                         uR"("lng":2.3315,"status":"trouvée"}])"_qs;
+    QTest::newRow("kept") << true << 48.8693 << u"10 Rue de la Paix 75002 Paris"_qs << true << paix;
+    QTest::newRow("blanks of a label folded")
+        << true << 48.8693 << u" 10 Rue de la Paix\n 75002  Paris "_qs << true << paix;
+    QTest::newRow("untrusted page")
+        << false << 48.8693 << u"10 Rue de la Paix 75002 Paris"_qs << true << u"[]"_qs;
+    QTest::newRow("latitude off Earth") << true << 91.0 << u"x"_qs << false << u"[]"_qs;
+    QTest::newRow("no latitude") << true << qQNaN() << u"x"_qs << false << u"[]"_qs;
+}
+
+void MapBridgeTest::filePointsKept() {
+    QFETCH(bool, trusted);
+    QFETCH(double, latitude);
+    QFETCH(QString, label);
+    QFETCH(bool, sent);
+    QFETCH(QString, kept);
+    MapBridge bridge([trusted] { return trusted; });
+    QSignalSpy added(&bridge, &MapBridge::FilePointsAdded);
+    bridge.AddFilePoints({{7, latitude, 2.3315, label, u"trouvée"_qs}});
+    QCOMPARE(added.size(), sent ? 1 : 0);
+    QCOMPARE(bridge.FilePoints(), kept);
 }
 
 int main(int argc, char* argv[]) {
