@@ -3,6 +3,8 @@
 #include "spreadsheet/TableFile.h"
 #include "spreadsheet/TableFileWriting.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <optional>
@@ -104,6 +106,12 @@ QString WriteBatchOutput(const QString& input, const TableDialect& dialect, cons
     }
     return written ? QString()
                    : QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(output);
+}
+
+QString DefaultOutputPath(const QString& input) {
+    const QFileInfo info(input);
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("csv") : info.suffix();
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-geocode.") + suffix);
 }
 
 } // namespace tarnel

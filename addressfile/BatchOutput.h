@@ -25,4 +25,8 @@ QString WriteBatchOutput(const QString& input, const TableDialect& dialect, cons
                          qsizetype width, const ExtraColumns& extra, BatchJournal& journal,
                          std::array<qsizetype, 4>& counts);
 
+// Where the result of `input` is written by default: beside it, "-geocode" added to its name
+// ("clients.csv" → "clients-geocode.csv"), ".csv" when it has no extension.
+QString DefaultOutputPath(const QString& input);
+
 } // namespace tarnel
