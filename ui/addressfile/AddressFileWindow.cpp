@@ -446,10 +446,11 @@ void AddressFileWindow::Batch_Ended(const BatchEnd& end, const QList<ResultRow>&
             SetCell(review_, at, 3, row.remark);
         }
     }
-    EmitPoints(points);
     Say(QStringLiteral("Résultat écrit dans « %1 ».").arg(QDir::toNativeSeparators(output_)) +
         (readError.isEmpty() ? QString() : u' ' + readError));
     ShowRunning(false);
+    // Rows an earlier run had decided, and any report the run ended before sending.
+    EmitPoints(points);
 }
 
 void AddressFileWindow::Save_Click() {

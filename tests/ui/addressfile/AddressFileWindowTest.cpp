@@ -1,0 +1,232 @@
+#include "ui/addressfile/AddressFileWindow.h"
+#include "addressfile/BatchJournal.h"
+#include "geocoding/GeoplateformeCsvSearch.h"
+#include "geocoding/GeoplateformeGeocoder.h"
+#include "geocoding/NominatimGeocoder.h"
+#include "places/PlaceStore.h"
+#include "tests/addressfile/GeocodingStandin.h"
+#include "tests/support/FakePlatform.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Two rows the stand-in finds, one with no address between them.
+constexpr char kClients[] = "Nom;N°;Voie;CP;Ville\r\nDupont;18;rue Duhesme;75018;Paris\r\n"
+                            "Personne;;;;\r\nMartin;8;bd du port;95000;Cergy\r\n";
+
+constexpr int kRunTimeout = 30000;
+
+QString Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+template <typename Control> Control* Find(QWidget& window, const char* name) {
+    auto* control = window.findChild<Control*>(QLatin1String(name));
+    if (!control)
+        qFatal("no control %s", name);
+    return control;
+}
+
+// The window on the stand-in's services, its journal and places in `dir`, the file chooser
+// answering `chosen`.
+struct Fixture {
+    Fixture(const GeocodingStandin& standin, const QTemporaryDir& dir, const QString& chosen,
+            const QString& csvUrl = {})
+        : csv(csvUrl.isEmpty() ? standin.CsvUrl() : csvUrl, "TarnelTest/1")
+        , france(standin.SearchUrl(), "TarnelTest/1")
+        , world(standin.NominatimUrl(), "TarnelTest/1", {}, 1ms)
+        , window({{&csv, &france, &world, nullptr},
+                  dir.filePath(u"journal.sqlite"_qs),
+                  dir.filePath(u"places.sqlite"_qs),
+                  [chosen](QWidget*) {
+                      return chosen;
+                  }},
+                 platform.services) {
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.show();
+    }
+    QString Message() { return Find<QLabel>(window, "message")->text(); }
+    void Click(const char* button) {
+        QPushButton* control = Find<QPushButton>(window, button);
+        QVERIFY2(control->isEnabled() && control->isVisible(), button);
+        QTest::mouseClick(control, Qt::LeftButton);
+    }
+    bool Ended() { return Find<QPushButton>(window, "chooseFile")->isEnabled(); }
+
+    GeoplateformeCsvSearch csv;
+    GeoplateformeGeocoder france;
+    NominatimGeocoder world;
+    FakePlatform platform;
+    AddressFileWindow window;
+};
+
+} // namespace
+
+class AddressFileWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(standin_.Start()); }
+
+    // A file chosen and run through the window's controls: its columns recognised, the counts,
+    // the result beside it, the points as they come with their lines, the row not found listed,
+    // the rows found added to the places, the result saved elsewhere and never over the input.
+    void run() {
+        QTemporaryDir dir;
+        const QString input = Write(dir.filePath(u"clients.csv"_qs), kClients);
+        Fixture fixture(standin_, dir, input);
+        QList<qint64> lines;
+        bool whileRunning = false; // points came before the end
+        connect(&fixture.window, &AddressFileWindow::PointsFound, this,
+                [&](const QList<FilePoint>& points) {
+                    whileRunning = whileRunning || (lines.isEmpty() && !fixture.Ended());
+                    for (const FilePoint& point : points)
+                        lines.append(point.line);
+                });
+        fixture.Click("chooseFile");
+        QCOMPARE(Find<QTableWidget>(fixture.window, "preview")->rowCount(), 3);
+        QCOMPARE(Find<QComboBox>(fixture.window, "streetColumn")->currentText(), u"Voie");
+        QCOMPARE(Find<QComboBox>(fixture.window, "fullAddressColumn")->currentText(), u"(aucune)");
+        fixture.Click("start");
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), kRunTimeout);
+
+        QCOMPARE(Find<QLabel>(fixture.window, "counts")->text(),
+                 u"Trouvées : 2 — À vérifier : 0 — Introuvables : 1 — Erreurs : 0");
+        const QString output = dir.filePath(u"clients-geocode.csv"_qs);
+        QCOMPARE(fixture.Message(), u"Résultat écrit dans « %1 »."_qs.arg(output));
+        QVERIFY(Read(output).contains("Dupont;18;rue Duhesme;75018;Paris;48,890787;2,338562;"));
+        QCOMPARE(lines, (QList<qint64>{2, 4}));
+        QVERIFY(whileRunning);
+        auto* review = Find<QTableWidget>(fixture.window, "review");
+        QCOMPARE(review->rowCount(), 1);
+        QCOMPARE(review->item(0, 0)->text(), u"3");
+        QCOMPARE(review->item(0, 2)->text(), u"introuvable");
+
+        fixture.Click("addPlaces");
+        QCOMPARE(fixture.Message(), u"2 lieux ont été ajoutés à Mes lieux.");
+        PlaceStore store(dir.filePath(u"places.sqlite"_qs));
+        QVERIFY(store.Open().done);
+        const QList<SavedPlace> places = store.List(u"Duhesme"_qs);
+        QCOMPARE(places.size(), 1);
+        QCOMPARE(places[0].note, u"Fichier « clients.csv », ligne 2");
+
+        fixture.platform.saveDialog.answer = input;
+        fixture.Click("save");
+        QVERIFY(fixture.Message().startsWith(u"Le résultat ne peut pas remplacer"));
+        QCOMPARE(Read(input), QByteArray(kClients));
+        const QString elsewhere = dir.filePath(u"copie.csv"_qs);
+        fixture.platform.saveDialog.answer = elsewhere;
+        fixture.Click("save");
+        QCOMPARE(fixture.Message(), u"Résultat enregistré dans « %1 »."_qs.arg(elsewhere));
+        QCOMPARE(Read(elsewhere), Read(output));
+    }
+
+    // The service out of reach: the window says why the run paused; « Reprendre » asks again,
+    // « Annuler » ends the run, nothing written.
+    void networkPause() {
+        QTemporaryDir dir;
+        const QString input = Write(dir.filePath(u"clients.csv"_qs), kClients);
+        Fixture fixture(standin_, dir, input, u"http://127.0.0.1:1/"_qs); // nobody listens
+        fixture.window.OpenFile(input);
+        fixture.Click("start");
+        auto* pause = Find<QPushButton>(fixture.window, "pause");
+        QTRY_COMPARE_WITH_TIMEOUT(pause->text(), u"Reprendre", kRunTimeout);
+        QVERIFY(fixture.Message().startsWith(u"Le service de géocodage ne répond pas"));
+        fixture.Click("pause");
+        QCOMPARE(pause->text(), u"Pause");
+        QTRY_COMPARE_WITH_TIMEOUT(pause->text(), u"Reprendre", kRunTimeout);
+        fixture.Click("cancel");
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), kRunTimeout);
+        QVERIFY(fixture.Message().startsWith(u"Le service de géocodage ne répond pas"));
+        QVERIFY(!QFile::exists(dir.filePath(u"clients-geocode.csv"_qs)));
+    }
+
+    // A file left unfinished: « Reprendre » asks only the rows still to do, « Recommencer » all.
+    void unfinished_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<int>("dupontAsked");
+        QTest::newRow("resumed") << QByteArray("resumeUnfinished") << 0;
+        QTest::newRow("started again") << QByteArray("restart") << 1;
+    }
+    void unfinished() {
+        QFETCH(QByteArray, button);
+        QFETCH(int, dupontAsked);
+        QTemporaryDir dir;
+        const QString input = Write(dir.filePath(u"clients.csv"_qs), kClients);
+        {
+            const QFileInfo info(input);
+            BatchJournal journal(dir.filePath(u"journal.sqlite"_qs));
+            QVERIFY(journal.Begin(info.canonicalFilePath(), info.size(),
+                                  info.lastModified().toMSecsSinceEpoch(), false));
+            QVERIFY(journal.Record({{0, RowFailure(RowStatus::NotFound, u"vu"_qs)}}));
+        }
+        Fixture fixture(standin_, dir, input);
+        fixture.window.OpenFile(input);
+        QVERIFY(Find<QLabel>(fixture.window, "unfinished")->text().contains(u"1 ligne(s)"));
+        QVERIFY(!Find<QPushButton>(fixture.window, "start")->isVisible());
+        // Chunks are sent with the rows' indexes first.
+        const int before = standin_.CsvAsks().value(u"0"_qs);
+        fixture.Click(button.constData());
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), kRunTimeout);
+        QCOMPARE(standin_.CsvAsks().value(u"0"_qs) - before, dupontAsked);
+    }
+
+    // Files the window cannot run: the reader's French message, no run offered; columns chosen
+    // by hand when none is recognised.
+    void badFiles_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << QByteArray() << u"Le fichier est vide."_qs;
+        QTest::newRow("binary")
+            << QByteArray("\x7f"
+                          "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0",
+                          16)
+            << u"Ce fichier n'est ni un tableau CSV ni un classeur XLSX ou ODS : "
+               "il contient des données binaires."_qs;
+        QTest::newRow("no address column")
+            << QByteArray("Qui;Où\r\nDupont;18 rue Duhesme Paris\r\n")
+            << u"Aucune colonne d'adresse n'a été reconnue dans ce fichier : choisissez "
+               "ci-dessous les colonnes qui tiennent l'adresse."_qs;
+    }
+    void badFiles() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString input = Write(dir.filePath(u"clients.csv"_qs), bytes);
+        Fixture fixture(standin_, dir, input);
+        fixture.window.OpenFile(input);
+        QCOMPARE(fixture.Message(), message);
+        auto* start = Find<QPushButton>(fixture.window, "start");
+        QVERIFY(!start->isEnabled());
+        auto* fullAddress = Find<QComboBox>(fixture.window, "fullAddressColumn");
+        fullAddress->setCurrentIndex(fullAddress->count() - 1);
+        QCOMPARE(start->isEnabled(), fullAddress->count() > 1);
+    }
+
+private:
+    GeocodingStandin standin_;
+};
+
+QTEST_MAIN(AddressFileWindowTest)
+#include "AddressFileWindowTest.moc"
