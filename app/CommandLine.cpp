@@ -19,10 +19,10 @@ CommandLine Invalid(const QString& error) {
 // Whether `argument` is one of the command line's options, rather than one of Qt's that the
 // windows take ("-style", "-platform").
 bool IsOwnOption(const QString& argument) {
-    static const QStringList options = {u"--adresses"_qs,    u"--sortie"_qs,   u"--points"_qs,
-                                        u"--recommencer"_qs, u"--altitude"_qs, u"--insee"_qs,
-                                        u"--colonne"_qs,     u"--help"_qs,     u"-h"_qs,
-                                        u"--version"_qs,     u"-v"_qs};
+    static const QStringList options = {
+        u"--adresses"_qs, u"--sortie"_qs,  u"--points"_qs,  u"--recommencer"_qs,
+        u"--altitude"_qs, u"--insee"_qs,   u"--colonne"_qs, u"--help"_qs,
+        u"-h"_qs,         u"--version"_qs, u"-v"_qs,        u"--fenetre-adresses"_qs};
     return options.contains(argument.section(u'=', 0, 0));
 }
 
