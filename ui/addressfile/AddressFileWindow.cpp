@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -106,6 +106,7 @@ void AddressFileWindow::BuildControls() {
     message_ = Label("message", QStringLiteral("Message"));
     layout->addWidget(message_);
     preview_ = Table("preview", QStringLiteral("Premières lignes du fichier"));
+    preview_->setWordWrap(false);
     layout->addWidget(preview_, 2);
     layout->addWidget(BuildColumnArea());
     layout->addWidget(BuildRunArea());
@@ -126,14 +127,20 @@ QWidget* AddressFileWindow::BuildFileArea() {
 
 QWidget* AddressFileWindow::BuildColumnArea() {
     auto* box = new QGroupBox(QStringLiteral("Colonnes utilisées"));
-    auto* form = new QFormLayout(box);
+    auto* grid = new QGridLayout(box);
+    constexpr int kPerRow = 4;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         columns_[i] = new QComboBox;
         columns_[i]->setObjectName(QLatin1String(kParts[i].name));
         columns_[i]->setAccessibleName(QString::fromUtf8(kParts[i].caption));
-        form->addRow(QString::fromUtf8(kParts[i].caption) + QStringLiteral(" :"), columns_[i]);
+        auto* label = new QLabel(QString::fromUtf8(kParts[i].caption) + QStringLiteral(" :"));
+        label->setBuddy(columns_[i]);
+        const int row = static_cast<int>(i) / kPerRow;
+        const int column = static_cast<int>(i) % kPerRow * 2;
+        grid->addWidget(label, row, column);
+        grid->addWidget(columns_[i], row, column + 1);
+        grid->setColumnStretch(column + 1, 1);
     }
-    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
     return box;
 }
 
@@ -179,8 +186,12 @@ QWidget* AddressFileWindow::BuildResultArea() {
     layout->setContentsMargins(0, 0, 0, 0);
     review_ = Table("review", QStringLiteral("Lignes à vérifier ou introuvables"));
     review_->setColumnCount(4);
+    review_->setWordWrap(true);
     review_->setHorizontalHeaderLabels({QStringLiteral("Ligne"), QStringLiteral("Adresse"),
                                         QStringLiteral("Statut"), QStringLiteral("Remarque")});
+    review_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    review_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    review_->setColumnWidth(1, 260);
     layout->addWidget(review_, 1);
     auto* buttons = new QHBoxLayout;
     save_ = Button(QStringLiteral("Enregistrer…"), "save");
@@ -242,6 +253,8 @@ void AddressFileWindow::OpenFile(const QString& path) {
             SetCell(preview_, row, column, cells[column].text);
         }
     }
+    preview_->resizeColumnsToContents();
+    preview_->resizeRowsToContents();
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         QComboBox* combo = columns_[i];
         const QSignalBlocker quiet(combo);
@@ -446,6 +459,7 @@ void AddressFileWindow::Batch_Ended(const BatchEnd& end, const QList<ResultRow>&
             SetCell(review_, at, 3, row.remark);
         }
     }
+    review_->resizeRowsToContents();
     Say(QStringLiteral("Résultat écrit dans « %1 ».").arg(QDir::toNativeSeparators(output_)) +
         (readError.isEmpty() ? QString() : u' ' + readError));
     ShowRunning(false);
