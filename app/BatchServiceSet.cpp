@@ -23,12 +23,15 @@ BatchServiceSet::BatchServiceSet(const GeocoderEndpoints& endpoints, bool withAl
     if (withAltitude && !endpoints.altitude.isEmpty()) {
         altitude_ = std::make_unique<AltitudeBatch>(endpoints.altitude, agent);
     }
+    pointers_ = {csv_.get(), france_.get(), world_.get(), altitude_.get()};
 }
 
 BatchServiceSet::~BatchServiceSet() = default;
 
-BatchServices BatchServiceSet::Pointers() const {
-    return {csv_.get(), france_.get(), world_.get(), altitude_.get()};
+std::shared_ptr<const BatchServices>
+BatchServiceSet::ForOneRun(const GeocoderEndpoints& endpoints) {
+    const auto set = std::make_shared<const BatchServiceSet>(endpoints, false);
+    return {set, &set->Pointers()};
 }
 
 } // namespace tarnel

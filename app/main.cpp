@@ -133,12 +133,11 @@ int main(int argc, char* argv[]) {
                                           &window);
     QObject::connect(mapView, &tarnel::MapView::PlacesExportAsked, &placesExporter,
                      &tarnel::PlacesExporter::Export);
-    const tarnel::BatchServiceSet batchServices(geocoders, false);
     tarnel::AddressFileOpener addressFiles(
         [&] {
             return new tarnel::AddressFileWindow(
-                {batchServices.Pointers(), tarnel::BatchJournalFile(),
-                 tarnel::PlaceStore::DefaultPath(), ChooseAddressFile},
+                {[&] { return tarnel::BatchServiceSet::ForOneRun(geocoders); },
+                 tarnel::BatchJournalFile(), tarnel::PlaceStore::DefaultPath(), ChooseAddressFile},
                 desktop.Services(), &window);
         },
         mapView);

@@ -27,7 +27,7 @@ private slots:
         AddressFileOpener opener(
             [&] {
                 ++made;
-                return new AddressFileWindow({{}, dir.filePath(u"journal.sqlite"_qs), {}, {}},
+                return new AddressFileWindow({nullptr, dir.filePath(u"journal.sqlite"_qs), {}, {}},
                                              platform.services);
             },
             &map);

@@ -373,7 +373,7 @@ void AddressFileWindow::Start(bool restart) {
     progressLabel_->setText(QStringLiteral("Lecture du fichier…"));
     counts_->clear();
     emit RunStarted();
-    runner_ = new BatchRunner(request, setup_.services, this);
+    runner_ = new BatchRunner(request, setup_.services(), this);
     connect(runner_, &BatchRunner::Progressed, this, &AddressFileWindow::Batch_Progressed);
     connect(runner_, &BatchRunner::Ended, this, &AddressFileWindow::Batch_Ended);
     runner_->Start();

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -26,9 +27,10 @@ class BatchRunner;
 
 // What the window works with, all given by its opener.
 struct AddressFileSetup {
-    BatchServices services; // outlive the window
-    QString journal;        // the batches' journal (BatchJournalFile)
-    QString places;         // the user's places (PlaceStore::DefaultPath)
+    // The services of one run, made afresh for each (a run cancelled cancels its services).
+    std::function<std::shared_ptr<const BatchServices>()> services;
+    QString journal; // the batches' journal (BatchJournalFile)
+    QString places;  // the user's places (PlaceStore::DefaultPath)
     // Asks the user for a file of addresses: its path, empty when cancelled.
     std::function<QString(QWidget* parent)> chooseFile;
 };

@@ -4,10 +4,12 @@
 
 namespace tarnel {
 
-BatchRunner::BatchRunner(BatchRequest request, BatchServices services, QObject* parent)
+BatchRunner::BatchRunner(BatchRequest request, std::shared_ptr<const BatchServices> services,
+                         QObject* parent)
     : QObject(parent)
     , request_(request)
-    , batch_(std::move(request), services, [this](const BatchProgress& progress) {
+    , services_(std::move(services))
+    , batch_(std::move(request), *services_, [this](const BatchProgress& progress) {
         QMetaObject::invokeMethod(
             this, [this, progress] { emit Progressed(progress); }, Qt::QueuedConnection);
     }) {

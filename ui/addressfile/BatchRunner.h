@@ -16,8 +16,9 @@ namespace tarnel {
 class BatchRunner : public QObject {
     Q_OBJECT
 public:
-    // `services` must outlive the runner; `request.columns` name the address read back.
-    BatchRunner(BatchRequest request, BatchServices services, QObject* parent = nullptr);
+    // `request.columns` name the address read back; `services` are kept until the run ends.
+    BatchRunner(BatchRequest request, std::shared_ptr<const BatchServices> services,
+                QObject* parent = nullptr);
     // Cancels a run still going and waits for it; what it recorded stays in the journal.
     ~BatchRunner() override;
 
@@ -36,6 +37,7 @@ signals:
 
 private:
     const BatchRequest request_;
+    const std::shared_ptr<const BatchServices> services_;
     AddressBatch batch_;
     std::thread waiter_;
 };

@@ -48,17 +48,28 @@ template <typename Control> Control* Find(QWidget& window, const char* name) {
     return control;
 }
 
+// The services of one run on the stand-in (its CSV geocoding at `csvUrl` when given).
+struct RunServices {
+    RunServices(const GeocodingStandin& standin, const QString& csvUrl)
+        : csv(csvUrl.isEmpty() ? standin.CsvUrl() : csvUrl, "TarnelTest/1")
+        , france(standin.SearchUrl(), "TarnelTest/1")
+        , world(standin.NominatimUrl(), "TarnelTest/1", {}, 1ms) {}
+    GeoplateformeCsvSearch csv;
+    GeoplateformeGeocoder france;
+    NominatimGeocoder world;
+    BatchServices pointers{&csv, &france, &world, nullptr};
+};
+
 // The window on the stand-in's services, its journal and places in `dir`, the file chooser
 // answering `chosen`.
 struct Fixture {
     Fixture(const GeocodingStandin& standin, const QTemporaryDir& dir, const QString& chosen,
             const QString& csvUrl = {})
-        : csv(csvUrl.isEmpty() ? standin.CsvUrl() : csvUrl, "TarnelTest/1")
-        , france(standin.SearchUrl(), "TarnelTest/1")
-        , world(standin.NominatimUrl(), "TarnelTest/1", {}, 1ms)
-        , window({{&csv, &france, &world, nullptr},
-                  dir.filePath(u"journal.sqlite"_qs),
-                  dir.filePath(u"places.sqlite"_qs),
+        : window({[&standin, csvUrl] {
+                      const auto services = std::make_shared<const RunServices>(standin, csvUrl);
+                      return std::shared_ptr<const BatchServices>(services, &services->pointers);
+                  },
+                  dir.filePath(u"journal.sqlite"_qs), dir.filePath(u"places.sqlite"_qs),
                   [chosen](QWidget*) {
                       return chosen;
                   }},
@@ -74,9 +85,6 @@ struct Fixture {
     }
     bool Ended() { return Find<QPushButton>(window, "chooseFile")->isEnabled(); }
 
-    GeoplateformeCsvSearch csv;
-    GeoplateformeGeocoder france;
-    NominatimGeocoder world;
     FakePlatform platform;
     AddressFileWindow window;
 };
@@ -160,6 +168,26 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), kRunTimeout);
         QVERIFY(fixture.Message().startsWith(u"Le service de géocodage ne répond pas"));
         QVERIFY(!QFile::exists(dir.filePath(u"clients-geocode.csv"_qs)));
+    }
+
+    // A run cancelled with its request in flight, then run again: the second one is written.
+    void cancelledThenRunAgain() {
+        QTemporaryDir dir;
+        const QString input = Write(dir.filePath(u"clients.csv"_qs), kClients);
+        Fixture fixture(standin_, dir, input);
+        fixture.window.OpenFile(input);
+        standin_.SetCsvDelay(3s);
+        fixture.Click("start");
+        QTRY_VERIFY(standin_.CsvRequests() > 0);
+        fixture.Click("cancel");
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), 2000);
+        standin_.SetCsvDelay(0ms);
+        QCOMPARE(fixture.Message(), u"Le travail a été interrompu ; il reprendra là où il s'est "
+                                    "arrêté.");
+        fixture.Click("start");
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), kRunTimeout);
+        QCOMPARE(Find<QLabel>(fixture.window, "counts")->text(),
+                 u"Trouvées : 2 — À vérifier : 0 — Introuvables : 1 — Erreurs : 0");
     }
 
     // A file left unfinished: « Reprendre » asks only the rows still to do, « Recommencer » all.
