@@ -1,13 +1,12 @@
 #include "ui/addressfile/AddressFileWindow.h"
 
-#include "addressfile/BatchJournal.h"
 #include "addressfile/BatchOutput.h"
 #include "addressfile/ProgressText.h"
 #include "addressfile/RowOutcome.h"
 #include "core/FileReplace.h"
 #include "places/PlaceStore.h"
 #include "ui/addressfile/BatchRunner.h"
-#include "ui/addressfile/FilePreview.h"
+#include "ui/addressfile/FilePreviewLoader.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -224,6 +223,8 @@ void AddressFileWindow::Say(const QString& text) {
 
 void AddressFileWindow::OpenFile(const QString& path) {
     if (runner_) {
+        Say(QStringLiteral("Un fichier est en cours de géocodage : attendez la fin du travail ou "
+                           "annulez-le avant d'en ouvrir un autre."));
         return;
     }
     input_ = path;
@@ -238,12 +239,29 @@ void AddressFileWindow::OpenFile(const QString& path) {
     counts_->clear();
     unfinished_->hide();
     fileLabel_->setText(QDir::toNativeSeparators(path));
-    const FilePreview preview = ReadFilePreview(path, kPreviewRows);
+    Say(QStringLiteral("Lecture du fichier…"));
+    for (QComboBox* combo : columns_) {
+        combo->clear();
+    }
+    ShowRunning(false);
+    if (loader_) {
+        loader_->disconnect(this);
+        loader_->deleteLater();
+    }
+    loader_ = new FilePreviewLoader(path, kPreviewRows, setup_.journal, this);
+    connect(loader_, &FilePreviewLoader::Loaded, this, &AddressFileWindow::Preview_Loaded);
+}
+
+void AddressFileWindow::Preview_Loaded(const FilePreview& preview, qsizetype unfinishedRows) {
+    loader_->deleteLater();
+    loader_ = nullptr;
     recognised_ = preview.recognised;
     preview_->setColumnCount(static_cast<int>(preview.header.size()));
     QStringList headers;
     for (const Cell& cell : preview.header) {
-        headers.append(cell.text);
+        headers.append(cell.text.trimmed().isEmpty()
+                           ? QStringLiteral("Colonne %1").arg(headers.size() + 1)
+                           : cell.text);
     }
     preview_->setHorizontalHeaderLabels(headers);
     preview_->setRowCount(static_cast<int>(preview.rows.size()));
@@ -275,17 +293,13 @@ void AddressFileWindow::OpenFile(const QString& path) {
             ? QString()
             : QStringLiteral("Aucune colonne d'adresse n'a été reconnue dans ce fichier : "
                              "choisissez ci-dessous les colonnes qui tiennent l'adresse."));
-    const QFileInfo info(path);
-    BatchJournal journal(setup_.journal);
-    const qsizetype done = journal.RowsLeftDone(info.canonicalFilePath(), info.size(),
-                                                info.lastModified().toMSecsSinceEpoch());
-    if (done > 0) {
+    if (unfinishedRows > 0) {
         unfinishedLabel_->setText(
             QStringLiteral("Ce fichier a été laissé inachevé : %1 ligne(s) étaient déjà faites. "
                            "Reprendre là où le travail s'est arrêté, ou tout recommencer ?")
-                .arg(FrenchNumber(done)));
+                .arg(FrenchNumber(unfinishedRows)));
     }
-    unfinished_->setVisible(done > 0);
+    unfinished_->setVisible(unfinishedRows > 0);
     ShowRunning(false);
 }
 

@@ -24,6 +24,8 @@ class QWidget;
 namespace tarnel {
 
 class BatchRunner;
+class FilePreviewLoader;
+struct FilePreview;
 
 // What the window works with, all given by its opener.
 struct AddressFileSetup {
@@ -51,8 +53,9 @@ public:
                       QWidget* parent = nullptr);
     ~AddressFileWindow() override;
 
-    // Shows the file at `path` (absolute) and its columns, or the reader's message when it is
-    // not a table; forgets the previous file and its result. Refused while a run goes on.
+    // Shows the file at `path` (absolute) and its columns once read (on a thread of its own), or
+    // the reader's message when it is not a table; forgets the previous file and its result.
+    // Refused, with a message, while a run goes on.
     void OpenFile(const QString& path);
 
 signals:
@@ -85,6 +88,7 @@ private:
     void Cancel_Click();    // the run stops; what was done stays for next time
     void Save_Click();      // the result copied where the user chooses
     void AddPlaces_Click(); // the rows found added to the user's places
+    void Preview_Loaded(const FilePreview& preview, qsizetype unfinishedRows); // rows, columns
     void Batch_Progressed(const BatchProgress& progress);
     void Batch_Ended(const BatchEnd& end, const QList<ResultRow>& rows, const QString& readError);
 
@@ -94,6 +98,7 @@ private:
     QString output_;
     AddressColumns recognised_;
     BatchRunner* runner_ = nullptr;
+    FilePreviewLoader* loader_ = nullptr;
     bool paused_ = false;
     QSet<qint64> shownLines_; // rows already handed to the map in this run
     QList<ResultRow> found_;

@@ -78,6 +78,11 @@ struct Fixture {
         window.show();
     }
     QString Message() { return Find<QLabel>(window, "message")->text(); }
+    // Opens `path` and waits for its rows.
+    void Open(const QString& path) {
+        window.OpenFile(path);
+        QTRY_VERIFY(Message() != u"Lecture du fichier…");
+    }
     void Click(const char* button) {
         QPushButton* control = Find<QPushButton>(window, button);
         QVERIFY2(control->isEnabled() && control->isVisible(), button);
@@ -113,7 +118,7 @@ private slots:
                         lines.append(point.line);
                 });
         fixture.Click("chooseFile");
-        QCOMPARE(Find<QTableWidget>(fixture.window, "preview")->rowCount(), 3);
+        QTRY_COMPARE(Find<QTableWidget>(fixture.window, "preview")->rowCount(), 3);
         QCOMPARE(Find<QComboBox>(fixture.window, "streetColumn")->currentText(), u"Voie");
         QCOMPARE(Find<QComboBox>(fixture.window, "fullAddressColumn")->currentText(), u"(aucune)");
         fixture.Click("start");
@@ -156,7 +161,7 @@ private slots:
         QTemporaryDir dir;
         const QString input = Write(dir.filePath(u"clients.csv"_qs), kClients);
         Fixture fixture(standin_, dir, input, u"http://127.0.0.1:1/"_qs); // nobody listens
-        fixture.window.OpenFile(input);
+        fixture.Open(input);
         fixture.Click("start");
         auto* pause = Find<QPushButton>(fixture.window, "pause");
         QTRY_COMPARE_WITH_TIMEOUT(pause->text(), u"Reprendre", kRunTimeout);
@@ -175,10 +180,12 @@ private slots:
         QTemporaryDir dir;
         const QString input = Write(dir.filePath(u"clients.csv"_qs), kClients);
         Fixture fixture(standin_, dir, input);
-        fixture.window.OpenFile(input);
+        fixture.Open(input);
         standin_.SetCsvDelay(3s);
         fixture.Click("start");
         QTRY_VERIFY(standin_.CsvRequests() > 0);
+        fixture.window.OpenFile(input); // refused while the run goes on
+        QVERIFY(fixture.Message().startsWith(u"Un fichier est en cours de géocodage"));
         fixture.Click("cancel");
         QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), 2000);
         standin_.SetCsvDelay(0ms);
@@ -210,7 +217,7 @@ private slots:
             QVERIFY(journal.Record({{0, RowFailure(RowStatus::NotFound, u"vu"_qs)}}));
         }
         Fixture fixture(standin_, dir, input);
-        fixture.window.OpenFile(input);
+        fixture.Open(input);
         QVERIFY(Find<QLabel>(fixture.window, "unfinished")->text().contains(u"1 ligne(s)"));
         QVERIFY(!Find<QPushButton>(fixture.window, "start")->isVisible());
         // Chunks are sent with the rows' indexes first.
@@ -243,7 +250,7 @@ private slots:
         QTemporaryDir dir;
         const QString input = Write(dir.filePath(u"clients.csv"_qs), bytes);
         Fixture fixture(standin_, dir, input);
-        fixture.window.OpenFile(input);
+        fixture.Open(input);
         QCOMPARE(fixture.Message(), message);
         auto* start = Find<QPushButton>(fixture.window, "start");
         QVERIFY(!start->isEnabled());
