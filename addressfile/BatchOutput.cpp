@@ -29,7 +29,9 @@ Cell NumberCell(const std::optional<double>& value, int decimals) {
 constexpr int kAltitudeDecimals = 2;
 constexpr int kCoordinateDecimals = 6;
 
-void AppendOutcome(Row& row, const RowOutcome& outcome, const ExtraColumns& extra) {
+} // namespace
+
+void AppendOutcomeCells(Row& row, const RowOutcome& outcome, const ExtraColumns& extra) {
     const bool found = outcome.status == RowStatus::Found;
     row.append(NumberCell(outcome.latitude, kCoordinateDecimals));
     row.append(NumberCell(outcome.longitude, kCoordinateDecimals));
@@ -48,8 +50,6 @@ void AppendOutcome(Row& row, const RowOutcome& outcome, const ExtraColumns& extr
         row.append({found ? outcome.cityCode : QString(), Cell::Kind::ForeignText});
     }
 }
-
-} // namespace
 
 QString WriteBatchOutput(const QString& input, const TableDialect& dialect, const QString& output,
                          qsizetype width, const ExtraColumns& extra, BatchJournal& journal,
@@ -98,7 +98,7 @@ QString WriteBatchOutput(const QString& input, const TableDialect& dialect, cons
                 : RowFailure(RowStatus::Error, QStringLiteral("Ligne non traitée."));
         ++counts[static_cast<std::size_t>(outcome.status)];
         row.resize(std::max(row.size(), width));
-        AppendOutcome(row, outcome, extra);
+        AppendOutcomeCells(row, outcome, extra);
         return true;
     });
     if (!reader.Error().isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressfile/BatchJournal.h"
+#include "spreadsheet/Cell.h"
 #include "spreadsheet/TableDialect.h"
 
 #include <QString>
@@ -13,6 +14,10 @@ struct ExtraColumns {
     bool altitude = false; // "altitude", in metres, of the rows found
     bool cityCode = false; // "code_insee", the INSEE code of the commune found
 };
+
+// Appends to `row` the cells a result gives a row of `outcome`: latitude, longitude, statut,
+// adresse_trouvee, precision, source and remarque, then those of `extra`.
+void AppendOutcomeCells(Row& row, const RowOutcome& outcome, const ExtraColumns& extra);
 
 // Writes the result of a batch: the table `input`, of `dialect`, read again row by row, each row
 // padded to `width` cells and followed by the columns latitude, longitude (numbers), statut,

@@ -7,6 +7,7 @@
 #include "places/PlaceStore.h"
 #include "ui/addressfile/BatchRunner.h"
 #include "ui/addressfile/FilePreviewLoader.h"
+#include "ui/addressfile/RowRetry.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -191,10 +192,18 @@ QWidget* AddressFileWindow::BuildResultArea() {
     review_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     review_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     review_->setColumnWidth(1, 260);
+    // Only the address may be edited, to ask the row again.
+    review_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
     layout->addWidget(review_, 1);
     auto* buttons = new QHBoxLayout;
     save_ = Button(QStringLiteral("Enregistrer…"), "save");
     addPlaces_ = Button(QStringLiteral("Ajouter à mes lieux"), "addPlaces");
+    askAgain_ = Button(QStringLiteral("Demander de nouveau"), "askAgain");
+    askAgain_->setToolTip(QStringLiteral("Corrigez l'adresse de la ligne choisie dans la liste "
+                                         "(F2), puis demandez-la de nouveau."));
+    askAgain_->setAccessibleDescription(askAgain_->toolTip());
+    buttons->addWidget(askAgain_);
     buttons->addStretch(1);
     buttons->addWidget(save_);
     buttons->addWidget(addPlaces_);
@@ -214,6 +223,7 @@ void AddressFileWindow::ConnectHandlers() {
     connect(cancel_, &QPushButton::clicked, this, &AddressFileWindow::Cancel_Click);
     connect(save_, &QPushButton::clicked, this, &AddressFileWindow::Save_Click);
     connect(addPlaces_, &QPushButton::clicked, this, &AddressFileWindow::AddPlaces_Click);
+    connect(askAgain_, &QPushButton::clicked, this, &AddressFileWindow::AskAgain_Click);
 }
 
 void AddressFileWindow::Say(const QString& text) {
@@ -328,9 +338,11 @@ void AddressFileWindow::ShowRunning(bool running) {
     pause_->setAccessibleName(QStringLiteral("Pause"));
     save_->setEnabled(!running && !output_.isEmpty());
     addPlaces_->setEnabled(!running && !found_.isEmpty());
+    askAgain_->setEnabled(!running && !retry_ && !output_.isEmpty() && review_->rowCount() > 0);
 }
 
 void AddressFileWindow::ShowCounts(const std::array<qsizetype, 4>& counts) {
+    statusCounts_ = counts;
     counts_->setText(QStringLiteral("Trouvées : %1 — À vérifier : %2 — Introuvables : %3 — "
                                     "Erreurs : %4")
                          .arg(FrenchNumber(counts[0]), FrenchNumber(counts[1]),
@@ -376,6 +388,7 @@ void AddressFileWindow::Start(bool restart) {
     request.journal = setup_.journal;
     request.restart = restart;
     request.columns = ChosenColumns();
+    runColumns_ = *request.columns;
     output_.clear();
     found_.clear();
     shownLines_.clear();
@@ -471,6 +484,9 @@ void AddressFileWindow::Batch_Ended(const BatchEnd& end, const QList<ResultRow>&
             SetCell(review_, at, 1, row.address);
             SetCell(review_, at, 2, row.status);
             SetCell(review_, at, 3, row.remark);
+            for (const int fixed : {0, 2, 3}) {
+                review_->item(at, fixed)->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+            }
         }
     }
     review_->resizeRowsToContents();
@@ -548,6 +564,61 @@ void AddressFileWindow::AddPlaces_Click() {
     Say(PlacesAddedText(places.size()));
     found_.clear();
     addPlaces_->setEnabled(false);
+}
+
+void AddressFileWindow::AskAgain_Click() {
+    const int row = review_->currentRow();
+    if (row < 0 || retry_) {
+        Say(QStringLiteral("Choisissez d'abord une ligne dans la liste."));
+        return;
+    }
+    const qsizetype line = review_->item(row, 0)->text().toLongLong();
+    Say(QStringLiteral("Nouvelle recherche de la ligne %1…").arg(line));
+    retry_ = new RowRetry(output_, line, review_->item(row, 1)->text(), runColumns_,
+                          setup_.services(), this);
+    connect(retry_, &RowRetry::Done, this, &AddressFileWindow::Retry_Done);
+    ShowRunning(false);
+}
+
+void AddressFileWindow::Retry_Done(qsizetype line, const RowOutcome& outcome,
+                                   const QString& problem) {
+    retry_->deleteLater();
+    retry_ = nullptr;
+    ShowRunning(false);
+    if (!problem.isEmpty()) {
+        Say(problem);
+        return;
+    }
+    for (int row = 0; row < review_->rowCount(); ++row) {
+        if (review_->item(row, 0)->text().toLongLong() != line) {
+            continue;
+        }
+        for (std::size_t status = 0; status < statusCounts_.size(); ++status) {
+            if (review_->item(row, 2)->text() == RowStatusText(static_cast<RowStatus>(status))) {
+                --statusCounts_[status];
+            }
+        }
+        review_->item(row, 2)->setText(RowStatusText(outcome.status));
+        review_->item(row, 3)->setText(outcome.remark);
+        ++statusCounts_[static_cast<std::size_t>(outcome.status)];
+        ShowCounts(statusCounts_);
+        if (outcome.latitude && outcome.longitude &&
+            (outcome.status == RowStatus::Found || outcome.status == RowStatus::ToCheck)) {
+            const FilePoint point{line, *outcome.latitude, *outcome.longitude, outcome.label,
+                                  RowStatusText(outcome.status)};
+            emit PointsFound({point});
+        }
+        if (outcome.status == RowStatus::Found) {
+            found_.append({line, review_->item(row, 1)->text(), RowStatusText(outcome.status),
+                           outcome.latitude, outcome.longitude, outcome.label, outcome.remark});
+        }
+    }
+    Say(QStringLiteral("Ligne %1 : %2%3")
+            .arg(line)
+            .arg(RowStatusText(outcome.status), outcome.status == RowStatus::Found
+                                                    ? u" — "_qs + outcome.label + u'.'
+                                                    : u". "_qs + outcome.remark));
+    ShowRunning(false);
 }
 
 } // namespace tarnel

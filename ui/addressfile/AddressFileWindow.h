@@ -2,6 +2,7 @@
 
 #include "addressfile/AddressColumns.h"
 #include "addressfile/BatchRun.h"
+#include "addressfile/RowOutcome.h"
 #include "platform/MapView.h"
 #include "platform/PlatformServices.h"
 #include "ui/addressfile/ResultRows.h"
@@ -25,6 +26,7 @@ namespace tarnel {
 
 class BatchRunner;
 class FilePreviewLoader;
+class RowRetry;
 struct FilePreview;
 
 // What the window works with, all given by its opener.
@@ -40,9 +42,10 @@ struct AddressFileSetup {
 // « Géocoder un fichier d'adresses »: a file of addresses chosen or given, its first rows and
 // the columns it will use (recognised ones preselected, the user's choice when none is), a run
 // of the batch beside the file with its progress, pause and cancel, the counts by status, then
-// the rows to review and what to do with the result: save it elsewhere, add the rows found to
-// the user's places. A file left unfinished is offered to be resumed or started again. The work
-// runs on the batch's threads; the window only shows what they report.
+// the rows to review, each of which may be asked again with its address corrected, and what to
+// do with the result: save it elsewhere, add the rows found to the user's places. A file left
+// unfinished is offered to be resumed or started again. The work runs on the batch's threads; the
+// window only shows what they report.
 class AddressFileWindow : public QWidget {
     Q_OBJECT
 public:
@@ -88,9 +91,11 @@ private:
     void Cancel_Click();    // the run stops; what was done stays for next time
     void Save_Click();      // the result copied where the user chooses
     void AddPlaces_Click(); // the rows found added to the user's places
+    void AskAgain_Click();  // the row chosen in the list asked again, its address edited
     void Preview_Loaded(const FilePreview& preview, qsizetype unfinishedRows); // rows, columns
     void Batch_Progressed(const BatchProgress& progress);
     void Batch_Ended(const BatchEnd& end, const QList<ResultRow>& rows, const QString& readError);
+    void Retry_Done(qsizetype line, const RowOutcome& outcome, const QString& problem);
 
     AddressFileSetup setup_;
     PlatformServices& platform_;
@@ -99,6 +104,9 @@ private:
     AddressColumns recognised_;
     BatchRunner* runner_ = nullptr;
     FilePreviewLoader* loader_ = nullptr;
+    RowRetry* retry_ = nullptr;
+    AddressColumns runColumns_;               // those of the last run
+    std::array<qsizetype, 4> statusCounts_{}; // of the last run, by RowStatus
     bool paused_ = false;
     QSet<qint64> shownLines_; // rows already handed to the map in this run
     QList<ResultRow> found_;
@@ -121,6 +129,7 @@ private:
     QTableWidget* review_;
     QPushButton* save_;
     QPushButton* addPlaces_;
+    QPushButton* askAgain_;
 };
 
 } // namespace tarnel

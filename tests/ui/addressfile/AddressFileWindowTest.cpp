@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -153,6 +154,48 @@ private slots:
         fixture.Click("save");
         QCOMPARE(fixture.Message(), u"Résultat enregistré dans « %1 »."_qs.arg(elsewhere));
         QCOMPARE(Read(elsewhere), Read(output));
+    }
+
+    // A row not found, its address typed again in the list and asked again: found, the result
+    // rewritten for that row only, the counts and the map told.
+    void askAgain() {
+        QTemporaryDir dir;
+        const QString input = Write(dir.filePath(u"clients.csv"_qs), kClients);
+        Fixture fixture(standin_, dir, input);
+        fixture.Open(input);
+        fixture.Click("start");
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), kRunTimeout);
+        const QString output = dir.filePath(u"clients-geocode.csv"_qs);
+        const QByteArray before = Read(output);
+        QList<FilePoint> points;
+        connect(&fixture.window, &AddressFileWindow::PointsFound, this,
+                [&](const QList<FilePoint>& found) { points += found; });
+
+        auto* review = Find<QTableWidget>(fixture.window, "review");
+        review->setFocus();
+        review->setCurrentCell(0, 1);
+        QTest::keyClick(review, Qt::Key_F2);
+        auto* editor = review->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, "18 rue Duhesme, 75018 Paris");
+        QTest::keyClick(editor, Qt::Key_Return);
+        fixture.Click("askAgain");
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Message().startsWith(u"Ligne 3 :"), kRunTimeout);
+
+        QCOMPARE(fixture.Message(), u"Ligne 3 : trouvée — 18 Rue Duhesme 75018 Paris.");
+        QCOMPARE(review->item(0, 2)->text(), u"trouvée");
+        QCOMPARE(Find<QLabel>(fixture.window, "counts")->text(),
+                 u"Trouvées : 3 — À vérifier : 0 — Introuvables : 0 — Erreurs : 0");
+        QCOMPARE(points.size(), 1);
+        QCOMPARE(points[0].line, 3);
+        const QByteArray after = Read(output);
+        QCOMPARE(after.split('\n').size(), before.split('\n').size());
+        QCOMPARE(after.split('\n')[2],
+                 QByteArray("Personne;;;;;48,890787;2,338562;trouvée;18 Rue Duhesme 75018 "
+                            "Paris;numéro;Base Adresse Nationale;\r"));
+        QCOMPARE(after.split('\n')[3], before.split('\n')[3]);
+        QCOMPARE(Read(input), QByteArray(kClients));
     }
 
     // The service out of reach: the window says why the run paused; « Reprendre » asks again,
