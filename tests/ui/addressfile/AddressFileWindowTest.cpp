@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -196,6 +197,35 @@ private slots:
                             "Paris;numéro;Base Adresse Nationale;\r"));
         QCOMPARE(after.split('\n')[3], before.split('\n')[3]);
         QCOMPARE(Read(input), QByteArray(kClients));
+    }
+
+    // « Pause » holds the run after the chunk in flight; « Reprendre » takes it to its end.
+    void userPause() {
+        QTemporaryDir dir;
+        QByteArray rows = "Adresse;Code postal;Ville\r\n";
+        for (int i = 0; i <= kChunkRows; ++i)
+            rows += "18 rue Duhesme;75018;Paris\r\n";
+        const QString input = Write(dir.filePath(u"clients.csv"_qs), rows);
+        Fixture fixture(standin_, dir, input);
+        fixture.Open(input);
+        standin_.SetCsvDelay(300ms);
+        fixture.Click("start");
+        fixture.Click("pause");
+        QCOMPARE(Find<QPushButton>(fixture.window, "pause")->text(), u"Reprendre");
+        auto* progress = Find<QLabel>(fixture.window, "progressText");
+        const QLocale french(QLocale::French, QLocale::France);
+        const QString held =
+            u"%1 / %2 lignes"_qs.arg(french.toString(kChunkRows), french.toString(kChunkRows + 1));
+        QTRY_VERIFY_WITH_TIMEOUT(progress->text().startsWith(held), kRunTimeout);
+        QTest::qWait(1000);
+        QVERIFY(!fixture.Ended());
+        QVERIFY(progress->text().startsWith(held));
+        standin_.SetCsvDelay(0ms);
+        fixture.Click("pause");
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.Ended(), kRunTimeout);
+        QCOMPARE(Find<QLabel>(fixture.window, "counts")->text(),
+                 u"Trouvées : %1 — À vérifier : 0 — Introuvables : 0 — Erreurs : 0"_qs.arg(
+                     french.toString(kChunkRows + 1)));
     }
 
     // The service out of reach: the window says why the run paused; « Reprendre » asks again,
