@@ -4,9 +4,9 @@
 #include "addressfile/ProgressText.h"
 #include "addressfile/RowOutcome.h"
 #include "core/FileReplace.h"
-#include "places/PlaceStore.h"
 #include "ui/addressfile/BatchRunner.h"
 #include "ui/addressfile/FilePreviewLoader.h"
+#include "ui/addressfile/PlacesAdder.h"
 #include "ui/addressfile/RowRetry.h"
 
 #include <QComboBox>
@@ -337,7 +337,7 @@ void AddressFileWindow::ShowRunning(bool running) {
     pause_->setText(QStringLiteral("Pause"));
     pause_->setAccessibleName(QStringLiteral("Pause"));
     save_->setEnabled(!running && !output_.isEmpty());
-    addPlaces_->setEnabled(!running && !found_.isEmpty());
+    addPlaces_->setEnabled(!running && !adder_ && !found_.isEmpty());
     askAgain_->setEnabled(!running && !retry_ && !output_.isEmpty() && review_->rowCount() > 0);
 }
 
@@ -552,18 +552,23 @@ void AddressFileWindow::AddPlaces_Click() {
         place.note = QStringLiteral("Fichier « %1 », ligne %2").arg(file).arg(row.line);
         places.append(place);
     }
-    PlaceStore store(setup_.places);
-    StoreOutcome outcome = store.Open();
-    if (outcome.done) {
-        outcome = store.AddAll(places);
+    Say(QStringLiteral("Ajout de %1 lieu(x) à Mes lieux…").arg(FrenchNumber(places.size())));
+    adder_ = new PlacesAdder(setup_.places, places, this);
+    connect(adder_, &PlacesAdder::Done, this, &AddressFileWindow::Places_Added);
+    ShowRunning(false);
+}
+
+void AddressFileWindow::Places_Added(qsizetype added, const QString& problem) {
+    adder_->deleteLater();
+    adder_ = nullptr;
+    if (problem.isEmpty()) {
+        // Those added were the first ones; a row asked again meanwhile stays to add.
+        found_.remove(0, added);
+        Say(PlacesAddedText(added));
+    } else {
+        Say(QStringLiteral("Les lieux n'ont pas été ajoutés : %1").arg(problem));
     }
-    if (!outcome.done) {
-        Say(QStringLiteral("Les lieux n'ont pas été ajoutés : %1").arg(outcome.problem));
-        return;
-    }
-    Say(PlacesAddedText(places.size()));
-    found_.clear();
-    addPlaces_->setEnabled(false);
+    ShowRunning(false);
 }
 
 void AddressFileWindow::AskAgain_Click() {

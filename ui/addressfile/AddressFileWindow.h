@@ -26,6 +26,7 @@ namespace tarnel {
 
 class BatchRunner;
 class FilePreviewLoader;
+class PlacesAdder;
 class RowRetry;
 struct FilePreview;
 
@@ -96,6 +97,7 @@ private:
     void Batch_Progressed(const BatchProgress& progress);
     void Batch_Ended(const BatchEnd& end, const QList<ResultRow>& rows, const QString& readError);
     void Retry_Done(qsizetype line, const RowOutcome& outcome, const QString& problem);
+    void Places_Added(qsizetype added, const QString& problem);
 
     AddressFileSetup setup_;
     PlatformServices& platform_;
@@ -105,6 +107,7 @@ private:
     BatchRunner* runner_ = nullptr;
     FilePreviewLoader* loader_ = nullptr;
     RowRetry* retry_ = nullptr;
+    PlacesAdder* adder_ = nullptr;
     AddressColumns runColumns_;               // those of the last run
     std::array<qsizetype, 4> statusCounts_{}; // of the last run, by RowStatus
     bool paused_ = false;

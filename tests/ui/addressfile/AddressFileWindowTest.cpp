@@ -139,7 +139,8 @@ private slots:
         QCOMPARE(review->item(0, 2)->text(), u"introuvable");
 
         fixture.Click("addPlaces");
-        QCOMPARE(fixture.Message(), u"2 lieux ont été ajoutés à Mes lieux.");
+        QTRY_COMPARE(fixture.Message(), u"2 lieux ont été ajoutés à Mes lieux.");
+        QVERIFY(!Find<QPushButton>(fixture.window, "addPlaces")->isEnabled());
         PlaceStore store(dir.filePath(u"places.sqlite"_qs));
         QVERIFY(store.Open().done);
         const QList<SavedPlace> places = store.List(u"Duhesme"_qs);
