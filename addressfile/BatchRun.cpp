@@ -358,8 +358,8 @@ void BatchRun::Report() {
             others + static_cast<double>(worldLeft * kWorldSecondsPerRow) + 0.5);
     }
     progress_.pause = control_.PauseReason();
-    for (const auto& [index, outcome] : std::as_const(unreported_)) {
-        progress_.decided.append({index + 2, outcome}); // the header is line 1
+    for (auto& [index, outcome] : unreported_) {
+        progress_.decided.append({index + 2, std::move(outcome)}); // the header is line 1
     }
     unreported_.clear();
     if (onProgress_) {
