@@ -163,6 +163,23 @@ bool BatchJournal::Begin(const QString& input, qint64 size, qint64 modified, boo
     return true;
 }
 
+qsizetype BatchJournal::RowsLeftDone(const QString& input, qint64 size, qint64 modified) {
+    if (!error_.isEmpty()) {
+        return 0;
+    }
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.prepare(QStringLiteral("SELECT COUNT(*) FROM outcomes JOIN jobs ON jobs.id = job "
+                                 "WHERE input = ? AND size = ? AND modified = ?"));
+    query.addBindValue(input);
+    query.addBindValue(size);
+    query.addBindValue(modified);
+    if (!query.exec() || !query.next()) {
+        Fail(query.lastError().text());
+        return 0;
+    }
+    return query.value(0).toLongLong();
+}
+
 QSet<qsizetype> BatchJournal::DoneRows() {
     QSet<qsizetype> done;
     QSqlQuery query(QSqlDatabase::database(connection_));

@@ -34,6 +34,10 @@ public:
     // was left unfinished, none when it changed since or when `restart` asks to start again.
     bool Begin(const QString& input, qint64 size, qint64 modified, bool restart);
 
+    // How many rows of the file `input` (as for Begin) a run left unfinished has done; 0 when
+    // none was left, or the file changed since. Changes nothing.
+    qsizetype RowsLeftDone(const QString& input, qint64 size, qint64 modified);
+
     // The rows done, by their index among the data rows.
     QSet<qsizetype> DoneRows();
 

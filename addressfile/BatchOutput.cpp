@@ -3,6 +3,8 @@
 #include "spreadsheet/TableFile.h"
 #include "spreadsheet/TableFileWriting.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <optional>
@@ -27,7 +29,9 @@ Cell NumberCell(const std::optional<double>& value, int decimals) {
 constexpr int kAltitudeDecimals = 2;
 constexpr int kCoordinateDecimals = 6;
 
-void AppendOutcome(Row& row, const RowOutcome& outcome, const ExtraColumns& extra) {
+} // namespace
+
+void AppendOutcomeCells(Row& row, const RowOutcome& outcome, const ExtraColumns& extra) {
     const bool found = outcome.status == RowStatus::Found;
     row.append(NumberCell(outcome.latitude, kCoordinateDecimals));
     row.append(NumberCell(outcome.longitude, kCoordinateDecimals));
@@ -46,8 +50,6 @@ void AppendOutcome(Row& row, const RowOutcome& outcome, const ExtraColumns& extr
         row.append({found ? outcome.cityCode : QString(), Cell::Kind::ForeignText});
     }
 }
-
-} // namespace
 
 QString WriteBatchOutput(const QString& input, const TableDialect& dialect, const QString& output,
                          qsizetype width, const ExtraColumns& extra, BatchJournal& journal,
@@ -96,7 +98,7 @@ QString WriteBatchOutput(const QString& input, const TableDialect& dialect, cons
                 : RowFailure(RowStatus::Error, QStringLiteral("Ligne non traitée."));
         ++counts[static_cast<std::size_t>(outcome.status)];
         row.resize(std::max(row.size(), width));
-        AppendOutcome(row, outcome, extra);
+        AppendOutcomeCells(row, outcome, extra);
         return true;
     });
     if (!reader.Error().isEmpty()) {
@@ -104,6 +106,12 @@ QString WriteBatchOutput(const QString& input, const TableDialect& dialect, cons
     }
     return written ? QString()
                    : QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(output);
+}
+
+QString DefaultOutputPath(const QString& input) {
+    const QFileInfo info(input);
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("csv") : info.suffix();
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-geocode.") + suffix);
 }
 
 } // namespace tarnel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressfile/BatchJournal.h"
+#include "spreadsheet/Cell.h"
 #include "spreadsheet/TableDialect.h"
 
 #include <QString>
@@ -14,6 +15,10 @@ struct ExtraColumns {
     bool cityCode = false; // "code_insee", the INSEE code of the commune found
 };
 
+// Appends to `row` the cells a result gives a row of `outcome`: latitude, longitude, statut,
+// adresse_trouvee, precision, source and remarque, then those of `extra`.
+void AppendOutcomeCells(Row& row, const RowOutcome& outcome, const ExtraColumns& extra);
+
 // Writes the result of a batch: the table `input`, of `dialect`, read again row by row, each row
 // padded to `width` cells and followed by the columns latitude, longitude (numbers), statut,
 // adresse_trouvee, precision, source and remarque of its outcome in `journal` (a row without
@@ -24,5 +29,9 @@ struct ExtraColumns {
 QString WriteBatchOutput(const QString& input, const TableDialect& dialect, const QString& output,
                          qsizetype width, const ExtraColumns& extra, BatchJournal& journal,
                          std::array<qsizetype, 4>& counts);
+
+// Where the result of `input` is written by default: beside it, "-geocode" added to its name
+// ("clients.csv" → "clients-geocode.csv"), ".csv" when it has no extension.
+QString DefaultOutputPath(const QString& input);
 
 } // namespace tarnel

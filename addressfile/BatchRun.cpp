@@ -378,6 +378,7 @@ bool BatchRun::Commit() {
     }
     progress_.done += decided_.size();
     doneThisRun_ += decided_.size();
+    unreported_.append(decided_);
     decided_.clear();
     Report();
     return true;
@@ -397,9 +398,14 @@ void BatchRun::Report() {
             others + static_cast<double>(worldLeft * kWorldSecondsPerRow) + 0.5);
     }
     progress_.pause = control_.PauseReason();
+    for (auto& [index, outcome] : unreported_) {
+        progress_.decided.append({index + 2, std::move(outcome)}); // the header is line 1
+    }
+    unreported_.clear();
     if (onProgress_) {
         onProgress_(progress_);
     }
+    progress_.decided.clear();
 }
 
 bool BatchRun::PauseBecause(const QString& reason) {

@@ -58,6 +58,9 @@ struct BatchProgress {
     double rowsPerSecond = 0;
     std::optional<qint64> secondsLeft; // rows abroad count a second each (Nominatim's turns)
     QString pause; // why the batch paused itself, in French; empty while it runs
+    // The rows decided and kept since the report before: their lines in the file (the header
+    // being line 1) and outcomes.
+    QList<std::pair<qsizetype, RowOutcome>> decided;
 };
 
 struct BatchEnd {
@@ -130,6 +133,7 @@ private:
     TableDialect dialect_; // as the first reading found it, for the readings after it
     QSet<qsizetype> done_;
     QList<std::pair<qsizetype, RowOutcome>> decided_;
+    QList<std::pair<qsizetype, RowOutcome>> unreported_; // kept, not reported yet
     QList<std::pair<qsizetype, AddressQuery>> world_;
     qsizetype worldDone_ = 0;
     BatchProgress progress_;

@@ -2,14 +2,10 @@
 
 #include "addressfile/AddressBatch.h"
 #include "addressfile/AddressColumns.h"
+#include "addressfile/ProgressText.h"
+#include "app/BatchServiceSet.h"
 #include "app/GeocoderConfig.h"
 #include "core/ProgramInfo.h"
-#include "geocoding/AltitudeBatch.h"
-#include "geocoding/GeoplateformeCsvSearch.h"
-#include "geocoding/GeoplateformeGeocoder.h"
-#include "geocoding/NominatimGeocoder.h"
-#include "geocoding/NominatimTurns.h"
-#include "geocoding/OpenDataUserAgent.h"
 #include "spreadsheet/TableFile.h"
 
 #include <QDir>
@@ -17,7 +13,6 @@
 #include <QLocale>
 #include <QStandardPaths>
 #include <cstdio>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <unistd.h>
@@ -29,20 +24,6 @@ namespace {
 void Say(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
-}
-
-QString Number(qsizetype value) {
-    return QLocale(QLocale::French, QLocale::France).toString(qint64{value});
-}
-
-QString Duration(qint64 seconds) {
-    if (seconds < 60) {
-        return QStringLiteral("%1 s").arg(seconds);
-    }
-    if (seconds < 3600) {
-        return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
-    }
-    return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60);
 }
 
 // The address columns the user named, found in the file's header row by their names compared
@@ -87,22 +68,15 @@ QString Summary(const BatchEnd& end, const QString& output, const QString& point
                           "%4 introuvable(s), %5 en erreur.\nRésultat écrit dans : %6\n")
                .arg(QLocale(QLocale::French, QLocale::France).toString(end.seconds, 'f', 1) +
                         QStringLiteral(" s"),
-                    Number(counts[0]), Number(counts[1]), Number(counts[2]), Number(counts[3]),
+                    FrenchNumber(counts[0]), FrenchNumber(counts[1]), FrenchNumber(counts[2]),
+                    FrenchNumber(counts[3]),
                     QDir::toNativeSeparators(QFileInfo(output).absoluteFilePath())) +
            pointsLine;
 }
 
 // The progress line, rewritten in place on a terminal.
 QString ProgressLine(const BatchProgress& progress) {
-    QString line =
-        QStringLiteral("\r%1 / %2 lignes").arg(Number(progress.done), Number(progress.rows));
-    if (progress.rowsPerSecond > 0) {
-        line += QStringLiteral(" — %1 lignes/s").arg(qRound64(progress.rowsPerSecond));
-    }
-    if (progress.secondsLeft) {
-        line += QStringLiteral(" — reste environ %1").arg(Duration(*progress.secondsLeft));
-    }
-    return line + QStringLiteral("    ");
+    return u'\r' + ProgressText(progress) + QStringLiteral("    ");
 }
 
 int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
@@ -119,29 +93,13 @@ int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
     for (const QString& warning : warnings) {
         Say(stderr, warning + u'\n');
     }
-    const QByteArray agent = OpenDataUserAgent(endpoints.contact);
-    std::unique_ptr<GeoplateformeCsvSearch> csv;
-    std::unique_ptr<Geocoder> france;
-    std::unique_ptr<Geocoder> world;
-    if (!endpoints.franceCsv.isEmpty()) {
-        csv = std::make_unique<GeoplateformeCsvSearch>(endpoints.franceCsv, agent);
+    if (line.extra.altitude && endpoints.altitude.isEmpty()) {
+        Say(stderr, QStringLiteral("Tarnel : le service d'altitude est désactivé dans la "
+                                   "configuration de Tarnel : --altitude ne peut pas être "
+                                   "servie.\n"));
+        return kExitRefused;
     }
-    if (!endpoints.france.isEmpty()) {
-        france = std::make_unique<GeoplateformeGeocoder>(endpoints.france, agent);
-    }
-    if (!endpoints.world.isEmpty()) {
-        world = std::make_unique<NominatimGeocoder>(endpoints.world, agent, NominatimTurns());
-    }
-    std::unique_ptr<AltitudeBatch> altitude;
-    if (line.extra.altitude) {
-        if (endpoints.altitude.isEmpty()) {
-            Say(stderr, QStringLiteral("Tarnel : le service d'altitude est désactivé dans la "
-                                       "configuration de Tarnel : --altitude ne peut pas être "
-                                       "servie.\n"));
-            return kExitRefused;
-        }
-        altitude = std::make_unique<AltitudeBatch>(endpoints.altitude, agent);
-    }
+    const BatchServiceSet services(endpoints, line.extra.altitude);
 
     const BatchRequest request{line.input, output,     BatchJournalFile(), line.restart,
                                columns,    kChunkRows, line.extra,         line.points};
@@ -153,22 +111,21 @@ int Geocode(const CommandLine& line, const QProcessEnvironment& environment) {
             resumeSaid = true;
             Say(stderr, QStringLiteral("Reprise de « %1 » là où le travail s'était arrêté : "
                                        "%2 ligne(s) sur %3 étaient déjà faites.\n")
-                            .arg(QFileInfo(line.input).fileName(), Number(progress.resumed),
-                                 Number(progress.rows)));
+                            .arg(QFileInfo(line.input).fileName(), FrenchNumber(progress.resumed),
+                                 FrenchNumber(progress.rows)));
         }
     };
     AddressBatch* running = nullptr;
-    AddressBatch batch(request, {csv.get(), france.get(), world.get(), altitude.get()},
-                       [&](const BatchProgress& progress) {
-                           const std::lock_guard lock(saying);
-                           sayResumed(progress);
-                           if (!progress.pause.isEmpty()) {
-                               // No one to resume it here: the next run goes on with it.
-                               running->Cancel();
-                           } else if (terminal) {
-                               Say(stderr, ProgressLine(progress));
-                           }
-                       });
+    AddressBatch batch(request, services.Pointers(), [&](const BatchProgress& progress) {
+        const std::lock_guard lock(saying);
+        sayResumed(progress);
+        if (!progress.pause.isEmpty()) {
+            // No one to resume it here: the next run goes on with it.
+            running->Cancel();
+        } else if (terminal) {
+            Say(stderr, ProgressLine(progress));
+        }
+    });
     running = &batch;
     batch.Start();
     const BatchEnd end = batch.Wait();
@@ -208,6 +165,7 @@ int RunCommandLine(const CommandLine& line, const QProcessEnvironment& environme
         return Geocode(line, environment);
     case CommandLine::Action::Invalid:
     case CommandLine::Action::Windows:
+    case CommandLine::Action::AddressWindow:
         break;
     }
     Say(stderr, QStringLiteral("Tarnel : %1\nVoyez « tarnel --help ».\n").arg(line.error));

@@ -2,8 +2,6 @@
 
 #include "core/PointExport.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <optional>
 
@@ -21,10 +19,10 @@ CommandLine Invalid(const QString& error) {
 // Whether `argument` is one of the command line's options, rather than one of Qt's that the
 // windows take ("-style", "-platform").
 bool IsOwnOption(const QString& argument) {
-    static const QStringList options = {u"--adresses"_qs,    u"--sortie"_qs,   u"--points"_qs,
-                                        u"--recommencer"_qs, u"--altitude"_qs, u"--insee"_qs,
-                                        u"--colonne"_qs,     u"--help"_qs,     u"-h"_qs,
-                                        u"--version"_qs,     u"-v"_qs};
+    static const QStringList options = {
+        u"--adresses"_qs, u"--sortie"_qs,  u"--points"_qs,  u"--recommencer"_qs,
+        u"--altitude"_qs, u"--insee"_qs,   u"--colonne"_qs, u"--help"_qs,
+        u"-h"_qs,         u"--version"_qs, u"-v"_qs,        u"--fenetre-adresses"_qs};
     return options.contains(argument.section(u'=', 0, 0));
 }
 
@@ -41,6 +39,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         return line;
     }
     bool geocode = false;
+    bool window = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const auto value = [&](const QString& option) -> std::optional<QString> {
@@ -90,6 +89,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                               "son nom doit finir par .gpx, .kml ou .geojson."));
             }
             line.points = *file;
+        } else if (argument.section(u'=', 0, 0) == u"--fenetre-adresses"_qs) {
+            window = true;
+            if (argument.contains(u'=')) {
+                line.input = argument.section(u'=', 1);
+            } else if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-')) {
+                line.input = arguments[++i];
+            }
         } else if (argument.startsWith(u"--colonne"_qs)) {
             const std::optional<QString> pair = value(u"--colonne"_qs);
             const QString part = pair ? pair->section(u'=', 0, 0).trimmed() : QString();
@@ -104,6 +110,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             return Invalid(QStringLiteral("Option inconnue : « %1 ».").arg(argument));
         }
     }
+    if (window) {
+        if (geocode) {
+            return Invalid(QStringLiteral("--fenetre-adresses et --adresses ne vont pas "
+                                          "ensemble : la fenêtre géocode le fichier elle-même."));
+        }
+        line.action = CommandLine::Action::AddressWindow;
+        return line;
+    }
     if (!geocode) {
         return Invalid(QStringLiteral("Indiquez le fichier d'adresses avec --adresses FICHIER."));
     }
@@ -116,9 +130,13 @@ QString CommandLineHelp() {
         "Utilisation : tarnel [--adresses FICHIER [--sortie FICHIER] [--points FICHIER]\n"
         "                     [--recommencer] [--altitude] [--insee]\n"
         "                     [--colonne PARTIE=EN-TÊTE]...]\n"
+        "       tarnel --fenetre-adresses [FICHIER]\n"
         "\n"
         "Sans option, Tarnel ouvre ses fenêtres.\n"
         "\n"
+        "  --fenetre-adresses [FICHIER]\n"
+        "                       ouvre les fenêtres de Tarnel avec la fenêtre « Géocoder un\n"
+        "                       fichier d'adresses », sur FICHIER quand il est donné.\n"
         "  --adresses FICHIER   trouve les coordonnées de chaque ligne d'un fichier d'adresses\n"
         "                       (CSV, XLSX ou ODS), sans affichage graphique ; les adresses\n"
         "                       françaises sont cherchées dans la Base Adresse Nationale, les\n"
@@ -150,12 +168,6 @@ QString CommandLineHelp() {
         "Code de sortie : 0 quand le résultat est écrit, 1 quand le fichier ne peut pas être\n"
         "géocodé, 2 pour une commande incorrecte, 3 quand le travail est interrompu (il\n"
         "reprendra à la prochaine commande identique).\n");
-}
-
-QString DefaultOutputPath(const QString& input) {
-    const QFileInfo info(input);
-    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("csv") : info.suffix();
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-geocode.") + suffix);
 }
 
 } // namespace tarnel

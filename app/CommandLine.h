@@ -13,15 +13,17 @@ namespace tarnel {
 // only when it names none of the options below.
 struct CommandLine {
     enum class Action {
-        Windows, // no option of the command line: the program's windows
-        Help,    // --help, -h
-        Version, // --version, -v
-        Geocode, // --adresses FICHIER [--sortie FICHIER] [--points FICHIER] [--recommencer]
-                 // [--altitude] [--insee] [--colonne P=EN-TÊTE]
-        Invalid, // `error` says why
+        Windows,       // no option of the command line: the program's windows
+        Help,          // --help, -h
+        Version,       // --version, -v
+        Geocode,       // --adresses FICHIER [--sortie FICHIER] [--points FICHIER] [--recommencer]
+                       // [--altitude] [--insee] [--colonne P=EN-TÊTE]
+        AddressWindow, // --fenetre-adresses [FICHIER]: the windows, with the window that
+                       // geocodes a file of addresses open (on FICHIER when given)
+        Invalid,       // `error` says why
     };
     Action action = Action::Windows;
-    QString input;
+    QString input;  // the file of addresses; for AddressWindow, empty when none was given
     QString output; // empty: next to the input
     QString points; // the rows found as GPX, KML or GeoJSON; empty: none
     bool restart = false;
@@ -41,9 +43,5 @@ QString CommandLineHelp();
 
 // The parts --colonne knows.
 QStringList ColumnParts();
-
-// Where the result of `input` is written by default: beside it, "-geocode" added to its name
-// ("clients.csv" → "clients-geocode.csv"), ".csv" when it has no extension.
-QString DefaultOutputPath(const QString& input);
 
 } // namespace tarnel

@@ -1,4 +1,6 @@
 #include "app/AddressCommand.h"
+#include "app/AddressFileOpener.h"
+#include "app/BatchServiceSet.h"
 #include "app/CommandLine.h"
 #include "app/GeocoderConfig.h"
 #include "app/MapServiceConnection.h"
@@ -11,12 +13,14 @@
 #include "platform/desktop/WebAccessibility.h"
 #include "platform/desktop/WebEngineMapView.h"
 #include "resources/ProgramIcon.h"
+#include "ui/addressfile/AddressFileWindow.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/WindowContext.h"
 #include "ui/main/frmMap.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QProcessEnvironment>
@@ -49,6 +53,13 @@ void InstallQtTranslation(QApplication& app, QTranslator& translator) {
         app.installTranslator(&translator);
 }
 
+// The system's dialog to pick a file of addresses.
+QString ChooseAddressFile(QWidget* parent) {
+    return QFileDialog::getOpenFileName(
+        parent, QStringLiteral("Choisir un fichier d'adresses"), QString(),
+        QStringLiteral("Tableaux (*.csv *.txt *.xlsx *.ods);;Tous les fichiers (*)"));
+}
+
 const QString kMapServiceUnavailable = QStringLiteral(
     "Le service de cartes de Tarnel n'a pas pu démarrer : aucun port n'est libre sur cet "
     "ordinateur. Les cartes et la recherche des coordonnées ne fonctionneront pas.");
@@ -68,7 +79,8 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const tarnel::CommandLine line = tarnel::ParseCommandLine(arguments);
-    if (line.action != tarnel::CommandLine::Action::Windows)
+    if (line.action != tarnel::CommandLine::Action::Windows &&
+        line.action != tarnel::CommandLine::Action::AddressWindow)
         return RunWithoutWindows(argc, argv, line);
 
     if (!DisplayAvailable()) {
@@ -121,6 +133,18 @@ int main(int argc, char* argv[]) {
                                           &window);
     QObject::connect(mapView, &tarnel::MapView::PlacesExportAsked, &placesExporter,
                      &tarnel::PlacesExporter::Export);
+    tarnel::AddressFileOpener addressFiles(
+        [&] {
+            return new tarnel::AddressFileWindow(
+                {[&] { return tarnel::BatchServiceSet::ForOneRun(geocoders); },
+                 tarnel::BatchJournalFile(), tarnel::PlaceStore::DefaultPath(), ChooseAddressFile},
+                desktop.Services(), &window);
+        },
+        mapView);
+    QObject::connect(&window, &tarnel::frmMap::FilesDropped, &addressFiles,
+                     &tarnel::AddressFileOpener::OpenFirst);
     window.show();
+    if (line.action == tarnel::CommandLine::Action::AddressWindow)
+        addressFiles.Open(line.input);
     return QApplication::exec();
 }

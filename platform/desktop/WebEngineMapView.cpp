@@ -1,7 +1,10 @@
 #include "platform/desktop/WebEngineMapView.h"
 
+#include "core/DroppedFiles.h"
 #include "platform/desktop/MapBridge.h"
 
+#include <QChildEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -59,9 +62,18 @@ public:
     ServicePage(QWebEngineProfile* profile, QObject* parent)
         : QWebEnginePage(profile, parent) {}
     std::function<void(const QUrl&)> leaving;
+    std::function<void(const QUrl&)> fileAsked;
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        // Only a drop that got past the view's filter leads the map to a local file: the map
+        // stays, the file is handed on.
+        if (isMainFrame && url.isLocalFile()) {
+            if (fileAsked) {
+                fileAsked(url);
+            }
+            return false;
+        }
         if (isMainFrame && leaving) {
             leaving(url);
         }
@@ -96,6 +108,11 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
     layout->addWidget(browser_);
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(browser_);
+    // Chromium's widget inside the browser is made and replaced with the page's render view.
+    browser_->installEventFilter(this);
+    for (QObject* child : browser_->children()) {
+        child->installEventFilter(this);
+    }
     channel_->registerObject(QStringLiteral("tarnel"), bridge_);
     connect(bridge_, &MapBridge::PointTaken, this, &MapView::PointTaken);
     connect(bridge_, &MapBridge::PlacesExportAsked, this, &MapView::PlacesExportAsked);
@@ -103,6 +120,9 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
     auto* page = new ServicePage(profile, browser_);
     page->leaving = [this](const QUrl& url) {
         OfferBridgeFor(url);
+    };
+    page->fileAsked = [this](const QUrl& url) {
+        emit FilesDropped({url.toLocalFile()});
     };
     connect(page, &QWebEnginePage::urlChanged, this, &WebEngineMapView::OfferBridgeFor);
     // A navigation given up (a download, a 204) leaves the page where it was.
@@ -112,6 +132,37 @@ WebEngineMapView::WebEngineMapView(QWebEngineProfile* profile, QWidget* parent)
         OfferBridgeFor(page->url());
     });
     browser_->setPage(page);
+}
+
+bool WebEngineMapView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == browser_) {
+            static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+        }
+        return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (LocalFilePaths(drag->mimeData()).isEmpty()) {
+            return false;
+        }
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = LocalFilePaths(drop->mimeData());
+        if (paths.isEmpty()) {
+            return false;
+        }
+        drop->acceptProposedAction();
+        emit FilesDropped(paths);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 void WebEngineMapView::PrepareProcess() {

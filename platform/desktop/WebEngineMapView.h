@@ -16,7 +16,8 @@ class MapBridge;
 // program's own map service (see TrustServiceOrigin) reach the program through Qt WebChannel:
 // they find `qt.webChannelTransport` and `QWebChannel` (qwebchannel.js) and the object "tarnel"
 // (MapBridge), whose calls come out as PointTaken, PlacesExportAsked and AddressFileAsked, and
-// which hands them the points of ShowFilePoints. No page of any other origin gets them.
+// which hands them the points of ShowFilePoints. No page of any other origin gets them. Local
+// files dropped on the map come out as FilesDropped; the page never goes to them.
 class WebEngineMapView : public MapView {
     Q_OBJECT
 public:
@@ -45,6 +46,10 @@ public:
     // sandbox in a process run by the system administrator; the map then runs without the
     // sandbox rather than not at all.
     static void PrepareProcess();
+
+protected:
+    // Takes the drags of local files from the browser's widgets before Chromium sees them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool Trusted(const QUrl& url) const;

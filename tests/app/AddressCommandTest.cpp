@@ -61,6 +61,30 @@ private slots:
         QCOMPARE(ParseCommandLine({"--adresses", "a.csv", "-h"}).action, CommandLine::Action::Help);
     }
 
+    // --fenetre-adresses starts the windows with the window of a file of addresses, on the file
+    // given when there is one.
+    void parseWindow_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("input");
+        const int window = int(CommandLine::Action::AddressWindow);
+        QTest::newRow("alone") << QStringList{"--fenetre-adresses"} << window << QString();
+        QTest::newRow("a file") << QStringList{"--fenetre-adresses", "a b.csv"} << window
+                                << "a b.csv";
+        QTest::newRow("a file after =")
+            << QStringList{"--fenetre-adresses=a.ods"} << window << "a.ods";
+        QTest::newRow("with --adresses") << QStringList{"--fenetre-adresses", "--adresses", "a.csv"}
+                                         << int(CommandLine::Action::Invalid) << QString();
+    }
+    void parseWindow() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, input);
+        const CommandLine line = ParseCommandLine(arguments);
+        QCOMPARE(int(line.action), action);
+        QCOMPARE(line.input, input);
+    }
+
     void program_data() {
         QTest::addColumn<QByteArray>("file");     // written as clients.csv
         QTest::addColumn<QStringList>("options"); // after --adresses=clients.csv

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a source includes a header of a layer it must not depend on:
 #   check-layering.sh SOURCE_DIR
-# app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/; geocoding/
+# app/ wires everything; ui/ builds windows on core/, net/, platform/ and resources/, and the
+# window of a file of addresses on spreadsheet/, addressfile/ and places/; geocoding/
 # shares net/'s libcurl set-up; mapservice/ serves what geocoding/ finds and the user's places of
 # places/; addressfile/ reads its tables through spreadsheet/ and geocodes them through
 # geocoding/ (and its HTTP answers, net/); places/ writes its CSV files through spreadsheet/; the
@@ -18,7 +19,7 @@ declare -A allowed=(
   [geocoding]="core net geocoding"
   [mapservice]="core geocoding places mapservice"
   [resources]="core resources"
-  [ui]="core net platform resources ui"
+  [ui]="core net platform resources spreadsheet addressfile places ui"
 )
 status=0
 for layer in "${!allowed[@]}"; do

@@ -1,5 +1,6 @@
 #include "ui/main/frmMap.h"
 
+#include "core/DroppedFiles.h"
 #include "core/LastPositionFile.h"
 #include "core/MapQuery.h"
 #include "core/MapQueryPlace.h"
@@ -16,6 +17,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +46,7 @@ frmMap::frmMap(WindowContext& context, MapView* mapView)
                    QStringLiteral(" - Utilitaire coordonnées GPS "));
     setWindowIcon(ProgramIcon());
     setFont(DesignFont());
+    setAcceptDrops(true);
     resize(scale_.Size(kDesignWidth, kDesignHeight));
 
     BuildAddressFrame();
@@ -224,6 +228,19 @@ void frmMap::Form_Resize() {
                                    mapViewTwips_);
     WebBrowser1_->setGeometry(
         scale_.Rect(0, kMapViewTop, mapViewTwips_.width(), mapViewTwips_.height()));
+}
+
+void frmMap::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFilePaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMap::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFilePaths(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit FilesDropped(paths);
 }
 
 void frmMap::closeEvent(QCloseEvent* event) {

@@ -52,8 +52,15 @@ public:
     // "Rechercher avec l'adresse": the map shows the address typed, remembered for the next start.
     void Command3_Click();
 
+signals:
+    // Local files were dropped on the window (outside its map, which has its own): their paths.
+    void FilesDropped(const QStringList& paths);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Local files may be dropped on the window; nothing else it shows changes.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // Closing the main window, by "&Quitter" or its title bar, ends the program even while
     // tool windows filled by a copy command exist hidden.
     void closeEvent(QCloseEvent* event) override;

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
@@ -49,6 +50,7 @@ private slots:
     void navigateSendsUrlAsBuilt();
     void searchReachesService();
     void profileKeepsPagesOnDisk();
+    void droppedFileLeavesMap();
 
 private:
     StandinMapService service_;
@@ -151,6 +153,42 @@ void WebEngineMapViewTest::profileKeepsPagesOnDisk() {
     }
     // The second run found the page in the disk cache.
     QCOMPARE(hits.load(), 1);
+}
+
+// A local file dropped on the browser's own widget, as a file manager drops it: handed on,
+// and the map page stays.
+void WebEngineMapViewTest::droppedFileLeavesMap() {
+    WebEngineMapView view;
+    view.resize(400, 300);
+    view.show();
+    QSignalSpy loaded(view.Browser(), &QWebEngineView::loadFinished);
+    const QString page = service_.BaseUrl() + u"48.8584,2.2945"_qs;
+    view.Navigate(page);
+    QVERIFY(loaded.wait(kPageTimeout));
+    QWidget* target = view.Browser()->focusProxy();
+    QVERIFY(target);
+    QSignalSpy dropped(&view, &MapView::FilesDropped);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"clients.csv"_qs);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    const QPointF at(100, 100);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QTRY_COMPARE_WITH_TIMEOUT(dropped.size(), 1, kPageTimeout);
+    QCOMPARE(dropped[0][0].toStringList(), QStringList{file});
+    QTest::qWait(500);
+    QCOMPARE(dropped.size(), 1);
+
+    // A drop that reached Chromium would load the file in the view: refused, handed on.
+    const QUrl shown = view.Browser()->url();
+    view.Browser()->load(QUrl::fromLocalFile(file));
+    QTRY_COMPARE_WITH_TIMEOUT(dropped.size(), 2, kPageTimeout);
+    QCOMPARE(dropped[1][0].toStringList(), QStringList{file});
+    QTest::qWait(500);
+    QCOMPARE(view.Browser()->url(), shown);
 }
 
 int main(int argc, char* argv[]) {

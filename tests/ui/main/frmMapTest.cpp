@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -124,6 +125,8 @@ private slots:
     void twoSearchesKeepTheSecond();
     void pointTakenFromMap_data();
     void pointTakenFromMap();
+    void filesDropped_data();
+    void filesDropped();
     void lastPositionInTheUserDataFolder();
     void saveFailureToldOncePerRun();
 
@@ -364,6 +367,35 @@ void frmMapTest::pointTakenFromMap() {
     QCOMPARE(harness.view->urls, QStringList{kBase});
     QCOMPARE(harness.FileBytes(), QByteArray());
     QCOMPARE(harness.platform.messages.shown.size(), 0);
+}
+
+void frmMapTest::filesDropped_data() {
+    QTest::addColumn<QList<QUrl>>("urls");
+    QTest::addColumn<QStringList>("handedOn");
+    QTest::newRow("two files") << QList<QUrl>{QUrl::fromLocalFile(u"/tmp/clients.csv"_qs),
+                                              QUrl::fromLocalFile(u"/tmp/b.ods"_qs)}
+                               << QStringList{u"/tmp/clients.csv"_qs, u"/tmp/b.ods"_qs};
+    QTest::newRow("a web address")
+        << QList<QUrl>{QUrl(u"https://example.org/a.csv"_qs)} << QStringList();
+}
+
+// Local files dropped on the window are handed on; nothing it shows changes.
+void frmMapTest::filesDropped() {
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(QStringList, handedOn);
+    Harness harness;
+    QSignalSpy dropped(harness.window.get(), &frmMap::FilesDropped);
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(harness.window.get(), &enter);
+    QCOMPARE(enter.isAccepted(), !handedOn.isEmpty());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(harness.window.get(), &drop);
+    QCOMPARE(dropped.size(), handedOn.isEmpty() ? 0 : 1);
+    if (!handedOn.isEmpty())
+        QCOMPARE(dropped[0][0].toStringList(), handedOn);
+    QCOMPARE(harness.view->urls, QStringList{kBase});
 }
 
 void frmMapTest::missingCoordinate_data() {

@@ -1,0 +1,58 @@
+#include "app/AddressFileOpener.h"
+#include "tests/support/FakePlatform.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarnel;
+using namespace tarnel::testing;
+
+// The ways in to the window of a file of addresses reach one window, and its points the map.
+class AddressFileOpenerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void waysIn() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"clients.csv"_qs);
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::WriteOnly));
+        written.write("Adresse;Ville\r\n18 rue Duhesme;Paris\r\n");
+        written.close();
+        FakePlatform platform;
+        FakeMapView map;
+        int made = 0;
+        AddressFileOpener opener(
+            [&] {
+                ++made;
+                return new AddressFileWindow({nullptr, dir.filePath(u"journal.sqlite"_qs), {}, {}},
+                                             platform.services);
+            },
+            &map);
+
+        emit map.AddressFileAsked();
+        QVERIFY(opener.Window() && opener.Window()->isVisible());
+        emit map.FilesDropped({file, dir.filePath(u"other.csv"_qs)});
+        QCOMPARE(made, 1);
+        auto* name = opener.Window()->findChild<QLabel*>(u"fileName"_qs);
+        QVERIFY(name);
+        QCOMPARE(name->text(), file);
+
+        map.filePoints = {{2, 48.89, 2.34, u"18 Rue Duhesme 75018 Paris"_qs, u"trouvée"_qs}};
+        emit opener.Window()->PointsFound({{3, 49.03, 2.06, u"Cergy"_qs, u"trouvée"_qs}});
+        QCOMPARE(map.filePoints.size(), 2);
+        emit opener.Window()->RunStarted();
+        QVERIFY(map.filePoints.isEmpty());
+
+        opener.Window()->close(); // deleted on close: the next ask makes another
+        QTRY_VERIFY(!opener.Window());
+        opener.Open();
+        QCOMPARE(made, 2);
+        delete opener.Window();
+    }
+};
+
+QTEST_MAIN(AddressFileOpenerTest)
+#include "AddressFileOpenerTest.moc"
