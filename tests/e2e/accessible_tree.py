@@ -3,7 +3,8 @@
 Checks that the main window's six boxes are announced by their labels and tied to them, that
 the map is named, that the map page's controls are read in French and a point picked on it is
 announced with its panel, that a message box is presented as an alert with its text, and that a
-conversion is heard: the result labels report their new names.
+conversion is heard: the result labels report their new names; and that the page's control
+opens the window of a file of addresses, whose buttons and column choices are named.
 Exit status: 0 passed, 1 failed, 77 when no accessibility bus can be reached (skipped).
 """
 
@@ -18,7 +19,12 @@ CONVERSION_TITLE = "Utilitaire de conversion de coordonnées GPS"
 # 48.8566667 converted to degrees, minutes and seconds, as the result labels announce it.
 HEARD_RESULTS = ["Degrés : 48", "Minutes : 51", "Secondes : 23"]
 # What the map page offers before any point is picked, by name.
-PAGE_CONTROLS = ["Zoom avant", "Zoom arrière", "Choisir le fond de carte", "Mes lieux"]
+PAGE_CONTROLS = ["Zoom avant", "Zoom arrière", "Choisir le fond de carte", "Mes lieux",
+                 "Géocoder un fichier d'adresses"]
+FILE_WINDOW_TITLE = "Géocoder un fichier d'adresses"
+# The file window's column choices, each announced by its part and tied to its caption.
+FILE_COLUMNS = ["Numéro", "Rue", "Complément", "Code postal", "Commune", "Pays",
+                "Adresse complète"]
 # What its panel offers once a point is picked.
 PANEL_CONTROLS = ["Fermer le panneau", "Reprendre ce point", "Ajouter à mes lieux"]
 # Each box: the name it is announced by, and the caption of the label it is tied to.
@@ -234,6 +240,31 @@ def check_conversion_heard(application, main_window, dump):
         listener.deregister("object:property-change:accessible-name")
 
 
+def check_file_window(application, main_window, dump):
+    """Opens the window of a file of addresses from the map page's control and reads its buttons
+    and column choices. Gives the failures found."""
+    controls = [node for node, role, name in page_nodes(main_window)
+                if role == "push button" and name == FILE_WINDOW_TITLE]
+    if not controls:
+        return [f"no button {FILE_WINDOW_TITLE!r} on the map page"]
+    click(controls[0])
+    window = find_window(application, lambda w: w.get_name() == FILE_WINDOW_TITLE, 20)
+    if window is None:
+        return ["the window of a file of addresses never showed"]
+    if dump:
+        describe(window)
+    failures = [f"no single button {name!r} in the file window"
+                for name in ("Choisir un fichier", "Lancer")
+                if named(window, "push button", name) is None]
+    for part in FILE_COLUMNS:
+        combo = named(window, "combo box", part)
+        if combo is None:
+            failures.append(f"no single column choice {part!r}")
+        elif f"{part} :" not in labelled_by(combo):
+            failures.append(f"column choice {part!r} is not labelled by {part + ' :'!r}")
+    return failures
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--timeout", type=float, default=60)
@@ -287,13 +318,15 @@ def main():
             application, lambda w: w.get_role_name() == "alert", 0.1):
         time.sleep(0.2)
     failures += check_conversion_heard(application, main_window, arguments.dump)
+    # Last: the window it opens keeps the keyboard.
+    failures += check_file_window(application, main_window, arguments.dump)
 
     for failure in failures:
         print(f"FAIL: {failure}")
     if not failures:
         print("PASS: the six boxes are announced by their labels; the map is named; the map "
               "page's controls, panel and announcements are read; the message box is an alert; "
-              "a conversion is heard")
+              "a conversion is heard; the file window's buttons and column choices are named")
     return 1 if failures else 0
 
 
