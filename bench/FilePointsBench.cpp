@@ -10,6 +10,7 @@
 //
 // Usage: tarnel_bench_file_points [RUNS]
 
+#include "bench/PageScript.h"
 #include "mapservice/MapService.h"
 #include "platform/desktop/MapViewProfile.h"
 #include "platform/desktop/WebEngineMapView.h"
@@ -28,32 +29,12 @@
 #include <vector>
 
 using namespace tarnel;
+using namespace tarnel::bench;
 
 namespace {
 
 constexpr int kPoints = 10000;
 constexpr int kBatch = 100;
-
-QVariant Run(QWebEnginePage* page, const QString& script) {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
-}
-
-// Milliseconds from `since` until `script` is true, polled every few milliseconds; -1 after a
-// minute.
-double Until(QWebEnginePage* page, const QString& script, const QElapsedTimer& since) {
-    while (since.elapsed() < 60000) {
-        if (Run(page, script).toBool())
-            return since.nsecsElapsed() / 1e6;
-        QTest::qWait(2);
-    }
-    return -1;
-}
 
 // Rows of a file over metropolitan France, one in ten to be checked.
 QList<FilePoint> Points() {
@@ -97,7 +78,7 @@ int main(int argc, char** argv) {
     MapService service(nullptr, nullptr, TileLayersOf({u""_qs, u""_qs, u""_qs}));
     if (!service.Start())
         return 1;
-    std::map<std::string, std::vector<double>> figures;
+    Figures figures;
     for (int run = 0; run <= runs; ++run) { // run 0 warms the engine up, not counted
         QTemporaryDir profileFolder;
         QWebEngineProfile* profile = MakeMapViewProfile(profileFolder.path());
@@ -109,30 +90,31 @@ int main(int argc, char** argv) {
         QElapsedTimer clock;
         clock.start();
         view->Navigate(service.BaseUrl());
-        Until(page, kControl, clock);
+        MillisecondsUntil(page, kControl, clock);
 
-        Run(page, kWatchFrames);
+        RunScript(page, kWatchFrames);
         QElapsedTimer once;
         once.start();
         view->ShowFilePoints(points);
-        const double atOnce = Until(page, AllIn(kPoints), once);
-        const double longestFrame = Run(page, kLongestFrame).toDouble();
+        const double atOnce = MillisecondsUntil(page, AllIn(kPoints), once);
+        const double longestFrame = RunScript(page, kLongestFrame).toDouble();
 
         view->ClearFilePoints();
-        Until(page, AllIn(0), once);
+        MillisecondsUntil(page, AllIn(0), once);
         QElapsedTimer batches;
         batches.start();
         for (qsizetype at = 0; at < points.size(); at += kBatch)
             view->ShowFilePoints(points.mid(at, kBatch));
-        const double inBatches = Until(page, AllIn(kPoints), batches);
+        const double inBatches = MillisecondsUntil(page, AllIn(kPoints), batches);
 
         // The page left behind is marked: its count would answer for the new one.
-        Run(page, u"window.left = true"_qs);
+        RunScript(page, u"window.left = true"_qs);
         QElapsedTimer load;
         load.start();
         view->Browser()->reload();
-        const double ready = Until(page, u"!window.left && "_qs + kControl, load);
-        const double loaded = Until(page, u"!window.left && "_qs + AllIn(kPoints), load);
+        const double ready = MillisecondsUntil(page, u"!window.left && "_qs + kControl, load);
+        const double loaded =
+            MillisecondsUntil(page, u"!window.left && "_qs + AllIn(kPoints), load);
         if (run > 0) {
             figures["points_10000_at_once_ms"].push_back(atOnce);
             figures["points_10000_in_100_batches_ms"].push_back(inBatches);
@@ -143,13 +125,6 @@ int main(int argc, char** argv) {
         delete view;
         delete profile;
     }
-    for (auto& [name, values] : figures) {
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        std::printf("%s=%.1f", name.c_str(), sorted[sorted.size() / 2]);
-        for (double value : values)
-            std::printf(" %.1f", value);
-        std::printf("\n");
-    }
+    PrintFigures(figures);
     return 0;
 }

@@ -12,6 +12,7 @@
 //
 // Usage: tarnel_bench_map_page FIXTURES_DIR [RUNS]
 
+#include "bench/PageScript.h"
 #include "geocoding/GeoplateformeGeocoder.h"
 #include "mapservice/MapService.h"
 #include "mapservice/StaticFiles.h"
@@ -43,43 +44,10 @@
 #include <vector>
 
 using namespace tarnel;
+using namespace tarnel::bench;
 using namespace tarnel::testing;
 
 namespace {
-
-// Waits in an event loop of its own: QTest's waits sleep in slices of 10 ms, which holds up
-// the engine's browser side, that runs on this thread, and would stretch every figure.
-QVariant Run(QWebEnginePage* page, const QString& script) {
-    const auto answer = std::make_shared<QVariant>();
-    QEventLoop loop;
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    page->runJavaScript(script,
-                        [answer, loop = QPointer<QEventLoop>(&loop)](const QVariant& value) {
-                            *answer = value;
-                            if (loop) {
-                                loop->quit();
-                            }
-                        });
-    loop.exec();
-    return *answer;
-}
-
-void Pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Milliseconds until `script` is true, polled every few milliseconds; -1 after a minute.
-double Until(QWebEnginePage* page, const QString& script, const QElapsedTimer& since) {
-    while (since.elapsed() < 60000) {
-        if (Run(page, script).toBool()) {
-            return since.nsecsElapsed() / 1e6;
-        }
-        Pause(2);
-    }
-    return -1;
-}
 
 // Proportional set size of this process and of every process under it, in KiB.
 long TreePss(long pid) {
@@ -131,13 +99,13 @@ const QString kWatchPick = uR"((() => {
   return true;
 })())"_qs;
 
-struct Figures {
-    std::map<std::string, std::vector<double>> values;
+struct Measured {
+    Figures values;
     void Add(const std::string& name, double value) { values[name].push_back(value); }
 };
 
 void Measure(const QString& url, const QString& marker, bool pick, const std::string& name,
-             Figures& figures) {
+             Measured& figures) {
     QTemporaryDir folder;
     QWebEngineProfile* profile = MakeMapViewProfile(folder.path());
     auto* view = new WebEngineMapView(profile);
@@ -147,9 +115,10 @@ void Measure(const QString& url, const QString& marker, bool pick, const std::st
     clock.start();
     view->Navigate(url);
     // The first search of a run: a new renderer and nothing cached.
-    figures.Add(name + "_cold_marker_ms", Until(view->Browser()->page(), marker, clock));
+    figures.Add(name + "_cold_marker_ms",
+                MillisecondsUntil(view->Browser()->page(), marker, clock));
     QTest::qWait(1500); // tiles and frames settle
-    const QVariantList bytes = Run(view->Browser()->page(), kTransferred).toList();
+    const QVariantList bytes = RunScript(view->Browser()->page(), kTransferred).toList();
     figures.Add(name + "_page_bytes", bytes.value(0).toDouble());
     figures.Add(name + "_tile_bytes", bytes.value(1).toDouble());
     figures.Add(name + "_tree_pss_kib", TreePss(QCoreApplication::applicationPid()));
@@ -158,14 +127,14 @@ void Measure(const QString& url, const QString& marker, bool pick, const std::st
     QTest::qWait(300);
     clock.restart();
     view->Navigate(url);
-    figures.Add(name + "_marker_ms", Until(view->Browser()->page(), marker, clock));
+    figures.Add(name + "_marker_ms", MillisecondsUntil(view->Browser()->page(), marker, clock));
     QTest::qWait(500);
     if (pick) {
         QWebEnginePage* page = view->Browser()->page();
-        Run(page, kWatchPick);
+        RunScript(page, kWatchPick);
         QTest::mouseClick(view->Browser()->focusProxy(), Qt::LeftButton, {}, QPoint(500, 300));
-        Until(page, u"window.__shown >= 0"_qs, clock);
-        figures.Add(name + "_pick_ms", Run(page, u"window.__shown"_qs).toDouble());
+        MillisecondsUntil(page, u"window.__shown >= 0"_qs, clock);
+        figures.Add(name + "_pick_ms", RunScript(page, u"window.__shown"_qs).toDouble());
     }
     delete view;
     delete profile;
@@ -176,7 +145,7 @@ void Measure(const QString& url, const QString& marker, bool pick, const std::st
 // marker is to stand at `place` ("lat,lng" in seven decimals), timed to its marker drawn there.
 // Also counts the loads the search started, none when it was shown in place.
 void MeasureInPlace(const QString& from, const QString& to, const QString& place,
-                    const std::string& name, Figures& figures) {
+                    const std::string& name, Measured& figures) {
     QTemporaryDir folder;
     QWebEngineProfile* profile = MakeMapViewProfile(folder.path());
     auto* view = new WebEngineMapView(profile);
@@ -187,13 +156,14 @@ void MeasureInPlace(const QString& from, const QString& to, const QString& place
     clock.start();
     QWebEnginePage* page = view->Browser()->page();
     view->Navigate(from);
-    Until(page, kNewMarker + u" && map.dataset.ready === 'yes'"_qs, clock);
+    MillisecondsUntil(page, kNewMarker + u" && map.dataset.ready === 'yes'"_qs, clock);
     QTest::qWait(1000); // tiles settle
     const QSignalSpy loads(page, &QWebEnginePage::loadStarted);
     clock.restart();
     view->Navigate(to);
     figures.Add(name + "_marker_ms",
-                Until(page, kNewMarker + u" && map.dataset.place === '%1'"_qs.arg(place), clock));
+                MillisecondsUntil(
+                    page, kNewMarker + u" && map.dataset.place === '%1'"_qs.arg(place), clock));
     figures.Add(name + "_loads", loads.size());
     delete view;
     delete profile;
@@ -282,11 +252,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    Figures figures;
-    Figures warmUp;
+    Measured figures;
+    Measured warmUp;
     // One warm-up of each, then the variants alternate.
     for (int run = -1; run < runs; ++run) {
-        Figures& into = run < 0 ? warmUp : figures;
+        Measured& into = run < 0 ? warmUp : figures;
         Measure(standIn.Url(u"/framed"_qs), kFramedMarker, false, "today", into);
         Measure(service.BaseUrl() + u"48.8584%2C2.2945"_qs, kNewMarker, true, "new", into);
         Measure(service.BaseUrl() + u"1+rue+X,+Paris,+FRANCE,+75001"_qs, kNewMarker, false,
@@ -299,17 +269,6 @@ int main(int argc, char** argv) {
         MeasureInPlace(lyon, service.BaseUrl() + u"1+rue+X,+Paris,+FRANCE,+75001"_qs,
                        u"48.8584000,2.2945000"_qs, "inplace_address", into);
     }
-    for (const auto& [name, values] : figures.values) {
-        // A run that never showed its marker (-1) is listed but left out of the median.
-        std::vector<double> sorted;
-        std::copy_if(values.begin(), values.end(), std::back_inserter(sorted),
-                     [](double value) { return value >= 0; });
-        std::sort(sorted.begin(), sorted.end());
-        std::printf("%s=%.1f", name.c_str(), sorted.empty() ? -1.0 : sorted[sorted.size() / 2]);
-        for (const double value : values) {
-            std::printf(" %.1f", value);
-        }
-        std::printf("\n");
-    }
+    PrintFigures(figures.values);
     return 0;
 }

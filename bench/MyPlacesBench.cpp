@@ -10,6 +10,7 @@
 //
 // Usage: tarnel_bench_my_places [RUNS]
 
+#include "bench/PageScript.h"
 #include "mapservice/MapService.h"
 #include "places/PlaceExport.h"
 #include "places/PlaceStore.h"
@@ -30,31 +31,11 @@
 #include <vector>
 
 using namespace tarnel;
+using namespace tarnel::bench;
 
 namespace {
 
 constexpr int kPlaces = 10000;
-
-QVariant Run(QWebEnginePage* page, const QString& script) {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
-}
-
-// Milliseconds from `since` until `script` is true, polled every few milliseconds; -1 after a
-// minute.
-double Until(QWebEnginePage* page, const QString& script, const QElapsedTimer& since) {
-    while (since.elapsed() < 60000) {
-        if (Run(page, script).toBool())
-            return since.nsecsElapsed() / 1e6;
-        QTest::qWait(2);
-    }
-    return -1;
-}
 
 // Places over metropolitan France, named as a list of visits would be.
 QList<SavedPlace> Places() {
@@ -124,7 +105,7 @@ int main(int argc, char** argv) {
     service.KeepPlacesIn(path);
     if (!service.Start())
         return 1;
-    std::map<std::string, std::vector<double>> figures;
+    Figures figures;
     for (int run = 0; run <= runs; ++run) { // run 0 warms the engine up, not counted
         QTemporaryDir profileFolder;
         QWebEngineProfile* profile = MakeMapViewProfile(profileFolder.path());
@@ -135,16 +116,17 @@ int main(int argc, char** argv) {
         QElapsedTimer clock;
         clock.start();
         view->Navigate(service.BaseUrl());
-        Until(page, u"document.getElementById('map')?.dataset.ready === 'yes'"_qs, clock);
+        MillisecondsUntil(page, u"document.getElementById('map')?.dataset.ready === 'yes'"_qs,
+                          clock);
         QElapsedTimer ready;
         ready.start();
-        Run(page, u"document.querySelector('.my-places-toggle').click()"_qs);
-        const double shown = Until(page, kShown, ready);
+        RunScript(page, u"document.querySelector('.my-places-toggle').click()"_qs);
+        const double shown = MillisecondsUntil(page, kShown, ready);
         // The share of the service: the list asked and received, as the engine timed it.
-        const double answer = Run(page, u"performance.getEntriesByName(location.origin + "
-                                        "'/lieux')[0]?.duration ?? -1"_qs)
+        const double answer = RunScript(page, u"performance.getEntriesByName(location.origin + "
+                                              "'/lieux')[0]?.duration ?? -1"_qs)
                                   .toDouble();
-        QVariantList keys = Run(page, kKeystrokes).toList();
+        QVariantList keys = RunScript(page, kKeystrokes).toList();
         std::vector<double> times;
         for (const QVariant& key : keys)
             times.push_back(key.toDouble());
@@ -157,28 +139,22 @@ int main(int argc, char** argv) {
         }
         // Once, on the last run: the import doubles the list.
         if (run == runs) {
-            Run(page, kChoose.arg(gpx));
-            Until(page, u"!document.getElementById('my-places-offer').hidden"_qs, ready);
+            RunScript(page, kChoose.arg(gpx));
+            MillisecondsUntil(page, u"!document.getElementById('my-places-offer').hidden"_qs,
+                              ready);
             QElapsedTimer import;
             import.start();
-            Run(page, u"[...document.querySelectorAll('#my-places-offer button')]"
-                      ".find(b => b.textContent === 'Tout importer').click()"_qs);
-            figures["import_10000_gpx_ms"].push_back(
-                Until(page,
-                      u"document.getElementById('announcer').textContent.endsWith('importés.') && "
-                      "document.getElementById('my-places').dataset.mapped === 'yes'"_qs,
-                      import));
+            RunScript(page, u"[...document.querySelectorAll('#my-places-offer button')]"
+                            ".find(b => b.textContent === 'Tout importer').click()"_qs);
+            figures["import_10000_gpx_ms"].push_back(MillisecondsUntil(
+                page,
+                u"document.getElementById('announcer').textContent.endsWith('importés.') && "
+                "document.getElementById('my-places').dataset.mapped === 'yes'"_qs,
+                import));
         }
         delete view;
         delete profile;
     }
-    for (auto& [name, values] : figures) {
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        std::printf("%s=%.1f", name.c_str(), sorted[sorted.size() / 2]);
-        for (double value : values)
-            std::printf(" %.1f", value);
-        std::printf("\n");
-    }
+    PrintFigures(figures);
     return 0;
 }
