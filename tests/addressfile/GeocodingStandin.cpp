@@ -15,17 +15,13 @@ namespace tarnel::testing {
 
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
+// The recorded answer `name`.json of tests/mapservice/recorded, or at `path` when given.
+QByteArray Recorded(const char* name, QString path = {}) {
+    QFile file(path.isEmpty() ? u"%1/%2.json"_qs.arg(GEOCODER_RECORDED_DIR, name) : path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qFatal("missing recorded answer %s", qPrintable(path));
+        qFatal("missing recorded answer %s", name);
     }
     return file.readAll();
-}
-
-QByteArray Recorded(const char* name) {
-    return ReadFile(QStringLiteral(GEOCODER_RECORDED_DIR "/") + QLatin1String(name) +
-                    QStringLiteral(".json"));
 }
 
 QString Key(const QString& text) {
@@ -77,8 +73,9 @@ GeocodingStandin::GeocodingStandin()
     ban_.insert(u"18 rue duhesme"_qs, Recorded("ban-pass-culture-18-rue-duhesme"));
     ban_.insert(u"8 bd du port"_qs, Recorded("ban-8-bd-du-port"));
     ban_.insert(u"meaux"_qs, Recorded("ban-addok-provider-meaux"));
-    ban_.insert(u"21 lotissement clos du parc"_qs,
-                ReadFile(QStringLiteral(ANSWER_DATA_DIR "/ban-2116-wrong-departement.json")));
+    ban_.insert(
+        u"21 lotissement clos du parc"_qs,
+        Recorded("ban-2116", QStringLiteral(ANSWER_DATA_DIR "/ban-2116-wrong-departement.json")));
     nominatim_.insert(u"10 downing street"_qs,
                       Recorded("nominatim-geocoder-php-10-downing-street"));
 
@@ -108,6 +105,15 @@ GeocodingStandin::GeocodingStandin()
 QHash<QString, int> GeocodingStandin::CsvAsks() const {
     const std::lock_guard lock(mutex_);
     return csvAsks_;
+}
+
+QList<int> GeocodingStandin::CsvAsksSince(const QHash<QString, int>& before, int rows) const {
+    const QHash<QString, int> after = CsvAsks();
+    QList<int> asked;
+    for (int i = 0; i < rows; ++i) {
+        asked.append(after.value(QString::number(i)) - before.value(QString::number(i)));
+    }
+    return asked;
 }
 
 QHash<QString, int> GeocodingStandin::SearchAsks() const {

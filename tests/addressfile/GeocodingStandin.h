@@ -46,6 +46,9 @@ public:
     void CutNextShort(int rows) { cutRows_ = rows; }
     // How many times each row, by the value of its first column, was sent in a CSV chunk.
     QHash<QString, int> CsvAsks() const;
+    // How many more times each of the rows "0" to "`rows` - 1" was sent since `before`, a
+    // CsvAsks() taken earlier.
+    QList<int> CsvAsksSince(const QHash<QString, int>& before, int rows) const;
     // CSV requests received, refused ones included.
     int CsvRequests() const { return csvRequests_; }
     // Searches of one address, by the text asked.
