@@ -73,9 +73,8 @@ QList<QStringList> ReadTable(const QString& path, TableDialect* dialect = nullpt
 // journal.sqlite, both in `dir`.
 BatchEnd Run(const QTemporaryDir& dir, const QString& input, Services& services,
              ExtraColumns extra = {}, qsizetype chunkRows = kChunkRows,
-             const OnProgress& onProgress = {}, bool restart = false) {
+             const OnProgress& onProgress = {}) {
     BatchRequest request;
-    request.restart = restart;
     request.extra = extra;
     request.input = input;
     request.output = dir.filePath(u"out."_qs + QFileInfo(input).suffix());
@@ -193,22 +192,20 @@ private slots:
     }
 
     // Stopped after its first chunk, the second in flight, the next run goes on from there
-    // without asking the first again, unless asked to start again or the file changed since.
+    // without asking the first again, unless the file changed since (the window's tests start
+    // again).
     // Nothing of the chunk in flight is kept, and the stop does not wait for its answer.
     void resumed_data() {
-        QTest::addColumn<bool>("restart");
         QTest::addColumn<bool>("changed");
         QTest::addColumn<int>("delay"); // of every CSV answer in the first run, ms
         QTest::addColumn<int>("resumed");
         QTest::addColumn<QList<int>>("asked"); // in both runs, by row
-        QTest::newRow("resumed") << false << false << 0 << 2 << QList<int>{1, 1, 2, 2};
-        QTest::newRow("--recommencer") << true << false << 0 << 0 << QList<int>{2, 2, 2, 2};
-        QTest::newRow("the file changed") << false << true << 0 << 0 << QList<int>{2, 2, 2, 2, 1};
+        QTest::newRow("resumed") << false << 0 << 2 << QList<int>{1, 1, 2, 2};
+        QTest::newRow("the file changed") << true << 0 << 0 << QList<int>{2, 2, 2, 2, 1};
         QTest::newRow("stopped while the chunk ahead is answered")
-            << false << false << 1000 << 2 << QList<int>{1, 1, 2, 2};
+            << false << 1000 << 2 << QList<int>{1, 1, 2, 2};
     }
     void resumed() {
-        QFETCH(bool, restart);
         QFETCH(bool, changed);
         QFETCH(int, delay);
         QFETCH(int, resumed);
@@ -240,7 +237,7 @@ private slots:
             Write(dir, u"in.csv"_qs, SameRows(5));
         }
         Services services(standin_);
-        const BatchEnd end = Run(dir, input, services, {}, 2, {}, restart);
+        const BatchEnd end = Run(dir, input, services, {}, 2);
         QVERIFY2(end.written, qPrintable(end.error));
         QCOMPARE(end.progress.resumed, resumed);
         QCOMPARE(end.progress.counts[0], asked.size());
@@ -283,7 +280,7 @@ private slots:
         if (fault == u"short"_qs) {
             standin_.CutNextShort(2);
         } else if (fault == u"csv 429"_qs) {
-            standin_.RefuseNext(1, 1);
+            standin_.RefuseNext();
         } else if (fault == u"altitude 429"_qs) {
             altimetry_.RefuseNext(1, 1);
         }
@@ -295,7 +292,7 @@ private slots:
         const BatchEnd end = Run(dir, input, services, {true, false}, ahead ? 1 : kChunkRows,
                                  [&](AddressBatch&, const BatchProgress& progress) {
                                      if (ahead && progress.done == 1) {
-                                         standin_.RefuseNext(1, 1);
+                                         standin_.RefuseNext();
                                      }
                                  });
         QVERIFY2(end.written, qPrintable(end.error));

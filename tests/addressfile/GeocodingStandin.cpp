@@ -129,10 +129,9 @@ QByteArray GeocodingStandin::RecordedFor(const QString& text, bool nominatim) co
 void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Response& response) {
     const auto start = std::chrono::steady_clock::now();
     ++csvRequests_;
-    if (refuseNext_ > 0) {
-        --refuseNext_;
+    if (refuseNext_.exchange(false)) {
         response.status = 429;
-        response.set_header("Retry-After", std::to_string(retryAfter_.load()));
+        response.set_header("Retry-After", "1");
         response.set_content("Too Many Requests", "text/plain");
         return;
     }
