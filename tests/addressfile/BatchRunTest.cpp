@@ -23,24 +23,6 @@ namespace {
 // Nothing listens on port 1 of the loopback interface.
 const QString kNobody = u"http://127.0.0.1:1/"_qs;
 
-// The services of a batch, all asking `standin` (the CSV geocoding at `csvUrl` when given), the
-// altitudes at `altitudeUrl`, with turns of their own.
-struct Services {
-    explicit Services(const testing::GeocodingStandin& standin, const QString& csvUrl = {},
-                      const QString& altitudeUrl = kNobody)
-        : csv(csvUrl.isEmpty() ? standin.CsvUrl() : csvUrl, "TarnelTest/1")
-        , france(standin.SearchUrl(), "TarnelTest/1")
-        , world(standin.NominatimUrl(), "TarnelTest/1", {}, 1ms)
-        , altitude(altitudeUrl, "TarnelTest/1", AltitudeBatch::Limits(),
-                   std::make_shared<RateLimiter>(10ms, 3000ms)) {}
-    BatchServices Pointers() { return {&csv, &france, &world, &altitude}; }
-
-    GeoplateformeCsvSearch csv;
-    GeoplateformeGeocoder france;
-    NominatimGeocoder world;
-    AltitudeBatch altitude;
-};
-
 using OnProgress = std::function<void(AddressBatch&, const BatchProgress&)>;
 
 QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
@@ -69,32 +51,9 @@ QList<QStringList> ReadTable(const QString& path, TableDialect* dialect = nullpt
     return rows;
 }
 
-// Runs a batch of `input` into out.csv (or the input's other extension), journalled in
-// journal.sqlite, both in `dir`.
-BatchEnd Run(const QTemporaryDir& dir, const QString& input, Services& services,
-             ExtraColumns extra = {}, qsizetype chunkRows = kChunkRows,
-             const OnProgress& onProgress = {}) {
-    BatchRequest request;
-    request.extra = extra;
-    request.input = input;
-    request.output = dir.filePath(u"out."_qs + QFileInfo(input).suffix());
-    request.journal = dir.filePath(u"journal.sqlite"_qs);
-    request.chunkRows = chunkRows;
-    AddressBatch batch(request, services.Pointers(), [&](const BatchProgress& progress) {
-        if (onProgress) {
-            onProgress(batch, progress);
-        }
-    });
-    batch.Start();
-    return batch.Wait();
-}
-
 QByteArray SameRows(int count) {
-    QByteArray rows = "Adresse;Code postal;Ville\r\n";
-    for (int i = 0; i < count; ++i) {
-        rows += "18 rue Duhesme;75018;Paris\r\n";
-    }
-    return rows;
+    return "Adresse;Code postal;Ville\r\n" +
+           QByteArray("18 rue Duhesme;75018;Paris\r\n").repeated(count);
 }
 
 // Columns added after the input's: latitude, longitude, statut, adresse_trouvee, precision,
@@ -137,11 +96,10 @@ private slots:
                   "F;jsajhgsdkfjhsfkjhaldkadjaslgldasd;;Paris;\r\n"
                   "G;10 Downing Street;;London;Royaume-Uni\r\nH;" +
                       QByteArray(100000, 'x') + ";;;\r\nI;;;;\r\n");
-        Services services(standin_, {}, altimetry_.Url());
         const QHash<QString, int> before = standin_.CsvAsks();
         const int altitudeRequests = altimetry_.Requests();
         QList<qint64> left;
-        const BatchEnd end = Run(dir, input, services, {true, true}, kChunkRows,
+        const BatchEnd end = Run(dir, input, {true, true}, kChunkRows,
                                  [&](AddressBatch&, const BatchProgress& progress) {
                                      left.append(progress.secondsLeft.value_or(-1));
                                  });
@@ -214,30 +172,25 @@ private slots:
         QTemporaryDir dir;
         const QString input = Write(dir, u"in.csv"_qs, SameRows(4));
         const QHash<QString, int> before = standin_.CsvAsks();
-        {
-            Services services(standin_);
-            const int requests = standin_.CsvRequests();
-            QElapsedTimer sinceCancel;
-            standin_.SetCsvDelay(std::chrono::milliseconds(delay));
-            const BatchEnd first = Run(dir, input, services, {}, 2,
-                                       [&](AddressBatch& batch, const BatchProgress& progress) {
-                                           if (progress.done >= 2) {
-                                               AwaitCsvRequests(requests + 2);
-                                               sinceCancel.start();
-                                               batch.Cancel();
-                                           }
-                                       });
-            standin_.SetCsvDelay(0ms);
-            QVERIFY(first.cancelled);
-            QCOMPARE(first.progress.done, 2);
-            QVERIFY2(sinceCancel.elapsed() < delay / 2 + 200,
-                     "the answer in flight was waited for");
-        }
+        const int requests = standin_.CsvRequests();
+        QElapsedTimer sinceCancel;
+        standin_.SetCsvDelay(std::chrono::milliseconds(delay));
+        const BatchEnd first =
+            Run(dir, input, {}, 2, [&](AddressBatch& batch, const BatchProgress& progress) {
+                if (progress.done >= 2) {
+                    AwaitCsvRequests(requests + 2);
+                    sinceCancel.start();
+                    batch.Cancel();
+                }
+            });
+        standin_.SetCsvDelay(0ms);
+        QVERIFY(first.cancelled);
+        QCOMPARE(first.progress.done, 2);
+        QVERIFY2(sinceCancel.elapsed() < delay / 2 + 200, "the answer in flight was waited for");
         if (changed) {
             Write(dir, u"in.csv"_qs, SameRows(5));
         }
-        Services services(standin_);
-        const BatchEnd end = Run(dir, input, services, {}, 2);
+        const BatchEnd end = Run(dir, input, {}, 2);
         QVERIFY2(end.written, qPrintable(end.error));
         QCOMPARE(end.progress.resumed, resumed);
         QCOMPARE(end.progress.counts[0], asked.size());
@@ -273,7 +226,6 @@ private slots:
 
         QTemporaryDir dir;
         const QString input = Write(dir, u"in.csv"_qs, SameRows(rows));
-        Services services(standin_, {}, altimetry_.Url());
         const QHash<QString, int> before = standin_.CsvAsks();
         const int csvBefore = standin_.CsvRequests();
         const int altitudeBefore = altimetry_.Requests();
@@ -289,7 +241,7 @@ private slots:
         const bool ahead = fault == u"csv ahead 429"_qs;
         QElapsedTimer clock;
         clock.start();
-        const BatchEnd end = Run(dir, input, services, {true, false}, ahead ? 1 : kChunkRows,
+        const BatchEnd end = Run(dir, input, {true, false}, ahead ? 1 : kChunkRows,
                                  [&](AddressBatch&, const BatchProgress& progress) {
                                      if (ahead && progress.done == 1) {
                                          standin_.RefuseNext();
@@ -307,7 +259,6 @@ private slots:
 
     void pausedBetweenChunks() {
         QTemporaryDir dir;
-        Services services(standin_);
         std::thread resumer;
         int whilePaused = -1;
         const int before = standin_.CsvRequests();
@@ -325,8 +276,7 @@ private slots:
                 resumer.join(); // while the batch it resumed is still there
             }
         };
-        const BatchEnd end =
-            Run(dir, Write(dir, u"in.csv"_qs, SameRows(6)), services, {}, 2, onProgress);
+        const BatchEnd end = Run(dir, Write(dir, u"in.csv"_qs, SameRows(6)), {}, 2, onProgress);
         if (resumer.joinable()) {
             resumer.join();
         }
@@ -356,15 +306,16 @@ private slots:
         QFETCH(QString, error);
 
         QTemporaryDir dir;
-        Services services(standin_, csvUrl);
         QString pause;
-        const BatchEnd end = Run(dir, Write(dir, u"in.csv"_qs, file), services, {}, kChunkRows,
-                                 [&](AddressBatch& batch, const BatchProgress& progress) {
-                                     if (!progress.pause.isEmpty()) {
-                                         pause = progress.pause;
-                                         batch.Cancel();
-                                     }
-                                 });
+        const BatchEnd end = Run(
+            dir, Write(dir, u"in.csv"_qs, file), {}, kChunkRows,
+            [&](AddressBatch& batch, const BatchProgress& progress) {
+                if (!progress.pause.isEmpty()) {
+                    pause = progress.pause;
+                    batch.Cancel();
+                }
+            },
+            csvUrl);
         QVERIFY(!end.written);
         QVERIFY2(end.error.startsWith(error), qPrintable(end.error));
         QCOMPARE(end.cancelled, !pause.isEmpty());
@@ -389,8 +340,7 @@ private slots:
         QTemporaryDir dir;
         const QString input = dir.filePath(name);
         QVERIFY(QFile::copy(QStringLiteral(SPREADSHEET_DATA_DIR "/") + name, input));
-        Services services(standin_);
-        const BatchEnd end = Run(dir, input, services);
+        const BatchEnd end = Run(dir, input);
         QVERIFY2(end.written, qPrintable(end.error));
 
         TableDialect inDialect;
@@ -417,20 +367,16 @@ private slots:
         QTemporaryDir dir;
         const QString input = Write(dir, u"in.csv"_qs, SameRows(kRows));
         const qsizetype before = altimetry_.PointsAsked().size();
-        {
-            Services services(standin_, {}, altimetry_.Url());
-            const BatchEnd first = Run(dir, input, services, {true, false}, kChunkRows,
-                                       [&](AddressBatch& batch, const BatchProgress&) {
-                                           if (altimetry_.PointsAsked().size() > before) {
-                                               batch.Cancel();
-                                           }
-                                       });
-            QVERIFY(first.cancelled);
-            QCOMPARE(first.progress.done, kRows);
-        }
+        const BatchEnd first = Run(dir, input, {true, false}, kChunkRows,
+                                   [&](AddressBatch& batch, const BatchProgress&) {
+                                       if (altimetry_.PointsAsked().size() > before) {
+                                           batch.Cancel();
+                                       }
+                                   });
+        QVERIFY(first.cancelled);
+        QCOMPARE(first.progress.done, kRows);
         const int csvRequests = standin_.CsvRequests();
-        Services services(standin_, {}, altimetry_.Url());
-        const BatchEnd second = Run(dir, input, services, {true, false});
+        const BatchEnd second = Run(dir, input, {true, false});
         QVERIFY2(second.written, qPrintable(second.error));
         QCOMPARE(second.progress.resumed, kRows);
         QCOMPARE(standin_.CsvRequests(), csvRequests);
@@ -443,6 +389,32 @@ private slots:
     }
 
 private:
+    // Runs a batch of `input` into out.csv (or the input's other extension), journalled in
+    // journal.sqlite, both in `dir`, asking the stand-ins (the CSV geocoding at `csvUrl` when
+    // given) with services of its own.
+    BatchEnd Run(const QTemporaryDir& dir, const QString& input, ExtraColumns extra = {},
+                 qsizetype chunkRows = kChunkRows, const OnProgress& onProgress = {},
+                 const QString& csvUrl = {}) const {
+        BatchRequest request;
+        request.extra = extra;
+        request.input = input;
+        request.output = dir.filePath(u"out."_qs + QFileInfo(input).suffix());
+        request.journal = dir.filePath(u"journal.sqlite"_qs);
+        request.chunkRows = chunkRows;
+        GeoplateformeCsvSearch csv(csvUrl.isEmpty() ? standin_.CsvUrl() : csvUrl, "TarnelTest/1");
+        GeoplateformeGeocoder france(standin_.SearchUrl(), "TarnelTest/1");
+        NominatimGeocoder world(standin_.NominatimUrl(), "TarnelTest/1", {}, 1ms);
+        AltitudeBatch altitude(altimetry_.Url(), "TarnelTest/1", AltitudeBatch::Limits(),
+                               std::make_shared<RateLimiter>(10ms, 3000ms));
+        AddressBatch batch(request, {&csv, &france, &world, &altitude},
+                           [&](const BatchProgress& progress) {
+                               if (onProgress) {
+                                   onProgress(batch, progress);
+                               }
+                           });
+        batch.Start();
+        return batch.Wait();
+    }
     // Waits, ten seconds at most, until the stand-in has received `count` CSV requests in all:
     // the chunk sent ahead of the one weighed reaches it at a moment of its own.
     void AwaitCsvRequests(int count) const {
