@@ -81,16 +81,12 @@ GeocodingStandin::GeocodingStandin()
 
     httplib::Server& server = server_.Server();
     server.Post("/geocodage/search/csv",
-                [this](const httplib::Request& request, httplib::Response& response) {
-                    AnswerCsv(request, response);
-                });
+                [this](const auto& request, auto& response) { AnswerCsv(request, response); });
     server.Get("/geocodage/search",
                [this](const httplib::Request& request, httplib::Response& response) {
                    const QString text = QString::fromStdString(request.get_param_value("q"));
-                   {
-                       const std::lock_guard lock(mutex_);
-                       ++searchAsks_[text];
-                   }
+                   const std::lock_guard lock(mutex_);
+                   ++searchAsks_[text];
                    response.set_content(RecordedFor(text, false).toStdString(), "application/json");
                });
     server.Get("/nominatim/search", [this](const httplib::Request& request,
@@ -160,17 +156,12 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
                 query.append(answered.back().text);
             }
         }
-        {
-            const std::lock_guard lock(mutex_);
-            ++csvAsks_[row.value(0).text];
-        }
+        const std::lock_guard lock(mutex_);
+        ++csvAsks_[row.value(0).text];
         out.append(
             writer.RowText(answered + ResultFields(RecordedFor(query.join(u' '), false))).toUtf8());
     }
-    const int cut = cutRows_.exchange(0);
-    if (cut > 0) {
-        out.resize(std::max<qsizetype>(1, out.size() - cut));
-    }
+    out.resize(std::max<qsizetype>(1, out.size() - cutRows_.exchange(0)));
     std::this_thread::sleep_for(csvDelay_.load() + csvRowTime_.load() * (out.size() - 1));
     response.set_header("x-rows-count", std::to_string(out.size() - 1));
     response.set_content(out.join().toStdString(), "text/csv");

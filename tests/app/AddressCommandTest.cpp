@@ -215,8 +215,10 @@ private slots:
     }
 
 private:
-    // No display; the stand-ins as the services, `altitudeUrl` for the altitude when given.
-    QProcessEnvironment Environment(const QString& altitudeUrl = {}) const {
+    // Starts `program` with no display, the stand-ins as the services, `altitudeUrl` for the
+    // altitude when given.
+    void Start(QProcess& process, const QStringList& arguments, const QString& altitudeUrl = {},
+               const QString& program = QStringLiteral(TARNEL_PROGRAM)) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // The configuration and the journal in a home of its own.
         for (const char* name :
@@ -228,11 +230,7 @@ private:
         environment.insert(u"TARNEL_GEOCODER_WORLD_URL"_qs, standin_.NominatimUrl());
         environment.insert(u"TARNEL_ALTITUDE_URL"_qs,
                            altitudeUrl.isEmpty() ? altimetry_.Url() : altitudeUrl);
-        return environment;
-    }
-    void Start(QProcess& process, const QStringList& arguments, const QString& altitudeUrl = {},
-               const QString& program = QStringLiteral(TARNEL_PROGRAM)) const {
-        process.setProcessEnvironment(Environment(altitudeUrl));
+        process.setProcessEnvironment(environment);
         process.start(program, arguments);
         QVERIFY(process.waitForStarted());
     }
