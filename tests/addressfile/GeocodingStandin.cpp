@@ -67,9 +67,10 @@ Row ResultFields(const QByteArray& geocodeJson) {
 
 } // namespace
 
-GeocodingStandin::GeocodingStandin()
-    : banNothing_(Recorded("ban-addok-provider-no-feature"))
-    , nominatimNothing_(Recorded("nominatim-geocoder-php-empty")) {
+GeocodingStandin::GeocodingStandin() {
+    // Under no key: the answer to a text with no recording.
+    ban_.insert({}, Recorded("ban-addok-provider-no-feature"));
+    nominatim_.insert({}, Recorded("nominatim-geocoder-php-empty"));
     ban_.insert(u"18 rue duhesme"_qs, Recorded("ban-pass-culture-18-rue-duhesme"));
     ban_.insert(u"8 bd du port"_qs, Recorded("ban-8-bd-du-port"));
     ban_.insert(u"meaux"_qs, Recorded("ban-addok-provider-meaux"));
@@ -119,7 +120,7 @@ QHash<QString, int> GeocodingStandin::SearchAsks() const {
 
 QByteArray GeocodingStandin::RecordedFor(const QString& text, bool nominatim) const {
     const QHash<QString, QByteArray>& answers = nominatim ? nominatim_ : ban_;
-    return answers.value(Key(text), nominatim ? nominatimNothing_ : banNothing_);
+    return answers.value(Key(text), answers.value({}));
 }
 
 void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Response& response) {

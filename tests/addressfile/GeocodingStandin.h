@@ -56,10 +56,8 @@ private:
     QByteArray RecordedFor(const QString& text, bool nominatim) const;
 
     LoopbackServer server_;
-    QHash<QString, QByteArray> ban_;       // key → recorded GeoCodeJSON
-    QHash<QString, QByteArray> nominatim_; // key → recorded Nominatim JSON
-    QByteArray banNothing_;
-    QByteArray nominatimNothing_;
+    QHash<QString, QByteArray> ban_;       // key → recorded GeoCodeJSON, "" → no feature
+    QHash<QString, QByteArray> nominatim_; // key → recorded Nominatim JSON, "" → none
     std::atomic<std::chrono::milliseconds> csvDelay_{std::chrono::milliseconds(0)};
     std::atomic<std::chrono::microseconds> csvRowTime_{std::chrono::microseconds(0)};
     std::atomic<long long> csvTime_{0}; // µs
