@@ -23,12 +23,10 @@ namespace {
 using OnProgress = std::function<void(AddressBatch&, const BatchProgress&)>;
 
 QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        qFatal("cannot write %s", qPrintable(path));
-    }
-    return path;
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
 }
 
 // The texts of the cells of every row of the table at `path`; its dialect in `dialect`.
@@ -38,13 +36,11 @@ QList<QStringList> ReadTable(const QString& path, TableDialect* dialect = nullpt
     Row row;
     while (table.reader && table.reader->NextRow(row)) {
         QStringList& texts = rows.emplace_back();
-        for (const Cell& cell : row) {
+        for (const Cell& cell : row)
             texts.append(cell.text);
-        }
     }
-    if (dialect && table.reader) {
+    if (dialect && table.reader)
         *dialect = table.reader->Dialect();
-    }
     return rows;
 }
 
@@ -179,9 +175,8 @@ private slots:
         QVERIFY(first.cancelled);
         QCOMPARE(first.progress.done, 2);
         QVERIFY2(sinceCancel.elapsed() < delay / 2 + 200, "the answer in flight was waited for");
-        if (changed) {
+        if (changed)
             Write(dir, u"in.csv"_qs, SameRows(5));
-        }
         const BatchEnd end = Run(dir, input, {}, 2);
         QVERIFY2(end.written, qPrintable(end.error));
         QCOMPARE(end.progress.resumed, resumed);
@@ -216,13 +211,12 @@ private slots:
         const QHash<QString, int> before = standin_.CsvAsks();
         const int csvBefore = standin_.CsvRequests();
         const int altitudeBefore = altimetry_.Requests();
-        if (fault.startsWith("CSV answer short")) {
+        if (fault.startsWith("CSV answer short"))
             standin_.CutNextShort(2);
-        } else if (fault == "CSV 429") {
+        else if (fault == "CSV 429")
             standin_.RefuseNext();
-        } else if (fault == "altitudes 429") {
+        else if (fault == "altitudes 429")
             altimetry_.RefuseNext(1, 1);
-        }
         // A row a chunk: the first chunk recorded, the second or the third is the one refused,
         // both sent while the chunk before them was weighed.
         const bool ahead = fault.endsWith("ahead");
@@ -230,9 +224,8 @@ private slots:
         clock.start();
         const BatchEnd end = Run(dir, input, {true, false}, ahead ? 1 : kChunkRows,
                                  [&](AddressBatch&, const BatchProgress& progress) {
-                                     if (ahead && progress.done == 1) {
+                                     if (ahead && progress.done == 1)
                                          standin_.RefuseNext();
-                                     }
                                  });
         QVERIFY2(end.written, qPrintable(end.error));
         QCOMPARE(end.progress.counts[0], rows);
@@ -336,9 +329,8 @@ private slots:
         const qsizetype before = altimetry_.PointsAsked().size();
         const BatchEnd first = Run(dir, input, {true, false}, kChunkRows,
                                    [&](AddressBatch& batch, const BatchProgress&) {
-                                       if (altimetry_.PointsAsked().size() > before) {
+                                       if (altimetry_.PointsAsked().size() > before)
                                            batch.Cancel();
-                                       }
                                    });
         QVERIFY(first.cancelled);
         QCOMPARE(first.progress.done, kRows);
@@ -373,9 +365,8 @@ private:
                                std::make_shared<RateLimiter>(10ms, 3000ms));
         AddressBatch batch(request, {&csv, &france, &world, &altitude},
                            [&](const BatchProgress& progress) {
-                               if (onProgress) {
+                               if (onProgress)
                                    onProgress(batch, progress);
-                               }
                            });
         batch.Start();
         return batch.Wait();
@@ -385,9 +376,8 @@ private:
     void AwaitCsvRequests(int count) const {
         QElapsedTimer clock;
         clock.start();
-        while (standin_.CsvRequests() < count && clock.elapsed() < 10000) {
+        while (standin_.CsvRequests() < count && clock.elapsed() < 10000)
             std::this_thread::sleep_for(1ms);
-        }
     }
 
     testing::GeocodingStandin standin_;

@@ -18,14 +18,9 @@ namespace {
 // The recorded answer `name`.json of tests/mapservice/recorded, or at `path` when given.
 QByteArray Recorded(const char* name, QString path = {}) {
     QFile file(path.isEmpty() ? u"%1/%2.json"_qs.arg(GEOCODER_RECORDED_DIR, name) : path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly))
         qFatal("missing recorded answer %s", name);
-    }
     return file.readAll();
-}
-
-QString Key(const QString& text) {
-    return text.section(u',', 0, 0).trimmed().toLower();
 }
 
 // The members of a feature's properties the Géoplateforme writes as result_ columns, in its
@@ -37,9 +32,8 @@ const char* const kResultMembers[] = {
 Row ResultColumns() {
     Row columns = {
         {u"longitude"_qs}, {u"latitude"_qs}, {u"result_score"_qs}, {u"result_score_next"_qs}};
-    for (const char* member : kResultMembers) {
+    for (const char* member : kResultMembers)
         columns.append({u"result_"_qs + QLatin1String(member)});
-    }
     return columns << Cell{u"result_status"_qs};
 }
 
@@ -59,9 +53,8 @@ Row ResultFields(const QByteArray& geocodeJson) {
         {text(point.at(1))},
         {text(properties.value(u"score"_qs))},
         {text(features.at(1).toObject().value(u"properties"_qs).toObject().value(u"score"_qs))}};
-    for (const char* member : kResultMembers) {
+    for (const char* member : kResultMembers)
         fields.append({text(properties.value(QLatin1String(member)))});
-    }
     return fields << Cell{features.isEmpty() ? u"not-found"_qs : u"ok"_qs};
 }
 
@@ -83,15 +76,13 @@ GeocodingStandin::GeocodingStandin() {
     httplib::Server& server = server_.Server();
     server.Post("/geocodage/search/csv",
                 [this](const auto& request, auto& response) { AnswerCsv(request, response); });
-    server.Get("/geocodage/search",
-               [this](const httplib::Request& request, httplib::Response& response) {
-                   const QString text = QString::fromStdString(request.get_param_value("q"));
-                   const std::lock_guard lock(mutex_);
-                   ++searchAsks_[text];
-                   response.set_content(RecordedFor(text, false).toStdString(), "application/json");
-               });
-    server.Get("/nominatim/search", [this](const httplib::Request& request,
-                                           httplib::Response& response) {
+    server.Get("/geocodage/search", [this](const auto& request, auto& response) {
+        const QString text = QString::fromStdString(request.get_param_value("q"));
+        const std::lock_guard lock(mutex_);
+        ++searchAsks_[text];
+        response.set_content(RecordedFor(text, false).toStdString(), "application/json");
+    });
+    server.Get("/nominatim/search", [this](const auto& request, auto& response) {
         const std::string street = request.has_param("street") ? request.get_param_value("street")
                                                                : request.get_param_value("q");
         response.set_content(RecordedFor(QString::fromStdString(street), true).toStdString(),
@@ -107,9 +98,8 @@ QHash<QString, int> GeocodingStandin::CsvAsks() const {
 QList<int> GeocodingStandin::CsvAsksSince(const QHash<QString, int>& before, int rows) const {
     const QHash<QString, int> after = CsvAsks();
     QList<int> asked;
-    for (int i = 0; i < rows; ++i) {
+    for (int i = 0; i < rows; ++i)
         asked.append(after.value(QString::number(i)) - before.value(QString::number(i)));
-    }
     return asked;
 }
 
@@ -120,7 +110,7 @@ QHash<QString, int> GeocodingStandin::SearchAsks() const {
 
 QByteArray GeocodingStandin::RecordedFor(const QString& text, bool nominatim) const {
     const QHash<QString, QByteArray>& answers = nominatim ? nominatim_ : ban_;
-    return answers.value(Key(text), answers.value({}));
+    return answers.value(text.section(u',', 0, 0).trimmed().toLower(), answers.value({}));
 }
 
 void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Response& response) {
@@ -135,9 +125,8 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
     const QByteArray body = QByteArray::fromStdString(request.get_file_value("data").content);
     QStringList columns;
     const auto [first, last] = request.files.equal_range("columns");
-    for (auto column = first; column != last; ++column) {
+    for (auto column = first; column != last; ++column)
         columns.append(QString::fromStdString(column->second.content));
-    }
     const TableDialect dialect = DetectCsvDialect(body, true, true);
     auto buffer = std::make_unique<QBuffer>();
     buffer->setData(body);
@@ -153,9 +142,8 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
         Row answered;
         for (qsizetype i = 0; i < header.size(); ++i) {
             answered.append(row.value(i));
-            if (columns.contains(header[i].text)) {
+            if (columns.contains(header[i].text))
                 query.append(answered.back().text);
-            }
         }
         const std::lock_guard lock(mutex_);
         ++csvAsks_[row.value(0).text];

@@ -79,9 +79,8 @@ private slots:
         QFETCH(int, action);
         QFETCH(QString, input);
         const CommandLine line = ParseCommandLine(arguments);
-        QCOMPARE(int(line.action), action);
-        QCOMPARE(line.input, input);
-        QCOMPARE(line.restart, arguments.contains(u"--recommencer"_qs));
+        QCOMPARE(std::tuple(int(line.action), line.input, line.restart),
+                 std::tuple(action, input, arguments.contains(u"--recommencer"_qs)));
     }
 
     void program_data() {
@@ -208,9 +207,8 @@ private slots:
         // answered, was in flight or recorded as the kill found it: asked again whole or not.
         const int second = asked[kChunkRows];
         QVERIFY(second == 1 || second == 2);
-        QList<int> expected(kChunkRows, 1);
-        expected << QList<int>(kChunkRows, second) << QList<int>(kChunkRows, 2);
-        QCOMPARE(asked, expected);
+        QCOMPARE(asked, QList<int>(kChunkRows, 1) + QList<int>(kChunkRows, second) +
+                            QList<int>(kChunkRows, 2));
         QCOMPARE(Read(dir.filePath(u"clients-geocode.csv"_qs)), result);
     }
 
