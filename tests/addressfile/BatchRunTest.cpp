@@ -148,8 +148,7 @@ private slots:
         QTest::addColumn<int>("resumed");
         QTest::addColumn<QList<int>>("asked"); // in both runs, by row
         QTest::newRow("the file changed") << true << 0 << 0 << QList<int>{2, 2, 2, 2, 1};
-        QTest::newRow("resumed, stopped with the chunk ahead in flight")
-            << false << 1000 << 2 << QList<int>{1, 1, 2, 2};
+        QTest::newRow("chunk ahead in flight") << false << 1000 << 2 << QList<int>{1, 1, 2, 2};
     }
     void resumed() {
         QFETCH(bool, changed);
@@ -269,7 +268,7 @@ private slots:
         QTest::addColumn<QString>("error"); // its beginning
         QTest::newRow("empty") << QByteArray() << u"Le fichier est vide."_qs;
         QTest::newRow("no address column")
-            << QByteArray("Nom;Téléphone\r\nDupont;0102030405\r\n")
+            << QByteArray("Nom\r\nDupont\r\n")
             << u"Aucune colonne d'adresse n'a été reconnue dans « in.csv »"_qs;
         QTest::newRow("a header only")
             << QByteArray("Adresse;Ville\r\n") << u"Le fichier « in.csv » n'a aucune ligne"_qs;
@@ -304,8 +303,7 @@ private slots:
         const BatchEnd end = Run(dir, input);
         QVERIFY2(end.written, qPrintable(end.error));
 
-        TableDialect inDialect;
-        TableDialect outDialect;
+        TableDialect inDialect, outDialect;
         const QList<QStringList> in = ReadTable(input, &inDialect);
         const QList<QStringList> out =
             ReadTable(dir.filePath(u"out."_qs + QFileInfo(name).suffix()), &outDialect);

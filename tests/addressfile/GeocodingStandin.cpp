@@ -13,11 +13,13 @@
 
 namespace tarnel::testing {
 
+using namespace std::chrono;
+
 namespace {
 
-// The recorded answer `name`.json of tests/mapservice/recorded, or at `path` when given.
-QByteArray Recorded(const char* name, QString path = {}) {
-    QFile file(path.isEmpty() ? u"%1/%2.json"_qs.arg(GEOCODER_RECORDED_DIR, name) : path);
+// The recorded answer `name`.json in `dir`.
+QByteArray Recorded(const char* name, const char* dir = GEOCODER_RECORDED_DIR) {
+    QFile file(u"%1/%2.json"_qs.arg(dir, name));
     if (!file.open(QIODevice::ReadOnly))
         qFatal("missing recorded answer %s", name);
     return file.readAll();
@@ -67,22 +69,21 @@ GeocodingStandin::GeocodingStandin() {
     ban_.insert(u"18 rue duhesme"_qs, Recorded("ban-pass-culture-18-rue-duhesme"));
     ban_.insert(u"8 bd du port"_qs, Recorded("ban-8-bd-du-port"));
     ban_.insert(u"meaux"_qs, Recorded("ban-addok-provider-meaux"));
-    ban_.insert(
-        u"21 lotissement clos du parc"_qs,
-        Recorded("ban-2116", QStringLiteral(ANSWER_DATA_DIR "/ban-2116-wrong-departement.json")));
+    ban_.insert(u"21 lotissement clos du parc"_qs,
+                Recorded("ban-2116-wrong-departement", ANSWER_DATA_DIR));
     nominatim_.insert(u"10 downing street"_qs,
                       Recorded("nominatim-geocoder-php-10-downing-street"));
 
-    httplib::Server& server = server_.Server();
-    server.Post("/geocodage/search/csv",
-                [this](const auto& request, auto& response) { AnswerCsv(request, response); });
-    server.Get("/geocodage/search", [this](const auto& request, auto& response) {
+    server_.Server().Post("/geocodage/search/csv", [this](const auto& request, auto& response) {
+        AnswerCsv(request, response);
+    });
+    server_.Server().Get("/geocodage/search", [this](const auto& request, auto& response) {
         const QString text = QString::fromStdString(request.get_param_value("q"));
         const std::lock_guard lock(mutex_);
         ++searchAsks_[text];
         response.set_content(RecordedFor(text, false).toStdString(), "application/json");
     });
-    server.Get("/nominatim/search", [this](const auto& request, auto& response) {
+    server_.Server().Get("/nominatim/search", [this](const auto& request, auto& response) {
         const std::string street = request.has_param("street") ? request.get_param_value("street")
                                                                : request.get_param_value("q");
         response.set_content(RecordedFor(QString::fromStdString(street), true).toStdString(),
@@ -114,7 +115,7 @@ QByteArray GeocodingStandin::RecordedFor(const QString& text, bool nominatim) co
 }
 
 void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Response& response) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = steady_clock::now();
     ++csvRequests_;
     if (refuseNext_.exchange(false)) {
         response.status = 429;
@@ -154,9 +155,7 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
     std::this_thread::sleep_for(csvDelay_.load() + csvRowTime_.load() * (out.size() - 1));
     response.set_header("x-rows-count", std::to_string(out.size() - 1));
     response.set_content(out.join().toStdString(), "text/csv");
-    csvTime_ += std::chrono::duration_cast<std::chrono::microseconds>(
-                    std::chrono::steady_clock::now() - start)
-                    .count();
+    csvTime_ += duration_cast<microseconds>(steady_clock::now() - start).count();
 }
 
 } // namespace tarnel::testing
