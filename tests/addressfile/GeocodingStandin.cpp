@@ -13,23 +13,16 @@
 
 namespace tarnel::testing {
 
+using namespace std::chrono;
+
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qFatal("missing recorded answer %s", qPrintable(path));
-    }
+// The recorded answer `name`.json in `dir`.
+QByteArray Recorded(const char* name, const char* dir = GEOCODER_RECORDED_DIR) {
+    QFile file(u"%1/%2.json"_qs.arg(dir, name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing recorded answer %s", name);
     return file.readAll();
-}
-
-QByteArray Recorded(const char* name) {
-    return ReadFile(QStringLiteral(GEOCODER_RECORDED_DIR "/") + QLatin1String(name) +
-                    QStringLiteral(".json"));
-}
-
-QString Key(const QString& text) {
-    return text.section(u',', 0, 0).trimmed().toLower();
 }
 
 // The members of a feature's properties the Géoplateforme writes as result_ columns, in its
@@ -41,9 +34,8 @@ const char* const kResultMembers[] = {
 Row ResultColumns() {
     Row columns = {
         {u"longitude"_qs}, {u"latitude"_qs}, {u"result_score"_qs}, {u"result_score_next"_qs}};
-    for (const char* member : kResultMembers) {
+    for (const char* member : kResultMembers)
         columns.append({u"result_"_qs + QLatin1String(member)});
-    }
     return columns << Cell{u"result_status"_qs};
 }
 
@@ -63,41 +55,35 @@ Row ResultFields(const QByteArray& geocodeJson) {
         {text(point.at(1))},
         {text(properties.value(u"score"_qs))},
         {text(features.at(1).toObject().value(u"properties"_qs).toObject().value(u"score"_qs))}};
-    for (const char* member : kResultMembers) {
+    for (const char* member : kResultMembers)
         fields.append({text(properties.value(QLatin1String(member)))});
-    }
     return fields << Cell{features.isEmpty() ? u"not-found"_qs : u"ok"_qs};
 }
 
 } // namespace
 
-GeocodingStandin::GeocodingStandin()
-    : banNothing_(Recorded("ban-addok-provider-no-feature"))
-    , nominatimNothing_(Recorded("nominatim-geocoder-php-empty")) {
+GeocodingStandin::GeocodingStandin() {
+    // Under no key: the answer to a text with no recording.
+    ban_.insert({}, Recorded("ban-addok-provider-no-feature"));
+    nominatim_.insert({}, Recorded("nominatim-geocoder-php-empty"));
     ban_.insert(u"18 rue duhesme"_qs, Recorded("ban-pass-culture-18-rue-duhesme"));
     ban_.insert(u"8 bd du port"_qs, Recorded("ban-8-bd-du-port"));
     ban_.insert(u"meaux"_qs, Recorded("ban-addok-provider-meaux"));
     ban_.insert(u"21 lotissement clos du parc"_qs,
-                ReadFile(QStringLiteral(ANSWER_DATA_DIR "/ban-2116-wrong-departement.json")));
+                Recorded("ban-2116-wrong-departement", ANSWER_DATA_DIR));
     nominatim_.insert(u"10 downing street"_qs,
                       Recorded("nominatim-geocoder-php-10-downing-street"));
 
-    httplib::Server& server = server_.Server();
-    server.Post("/geocodage/search/csv",
-                [this](const httplib::Request& request, httplib::Response& response) {
-                    AnswerCsv(request, response);
-                });
-    server.Get("/geocodage/search",
-               [this](const httplib::Request& request, httplib::Response& response) {
-                   const QString text = QString::fromStdString(request.get_param_value("q"));
-                   {
-                       const std::lock_guard lock(mutex_);
-                       ++searchAsks_[text];
-                   }
-                   response.set_content(RecordedFor(text, false).toStdString(), "application/json");
-               });
-    server.Get("/nominatim/search", [this](const httplib::Request& request,
-                                           httplib::Response& response) {
+    server_.Server().Post("/geocodage/search/csv", [this](const auto& request, auto& response) {
+        AnswerCsv(request, response);
+    });
+    server_.Server().Get("/geocodage/search", [this](const auto& request, auto& response) {
+        const QString text = QString::fromStdString(request.get_param_value("q"));
+        const std::lock_guard lock(mutex_);
+        ++searchAsks_[text];
+        response.set_content(RecordedFor(text, false).toStdString(), "application/json");
+    });
+    server_.Server().Get("/nominatim/search", [this](const auto& request, auto& response) {
         const std::string street = request.has_param("street") ? request.get_param_value("street")
                                                                : request.get_param_value("q");
         response.set_content(RecordedFor(QString::fromStdString(street), true).toStdString(),
@@ -110,6 +96,14 @@ QHash<QString, int> GeocodingStandin::CsvAsks() const {
     return csvAsks_;
 }
 
+QList<int> GeocodingStandin::CsvAsksSince(const QHash<QString, int>& before, int rows) const {
+    const QHash<QString, int> after = CsvAsks();
+    QList<int> asked;
+    for (int i = 0; i < rows; ++i)
+        asked.append(after.value(QString::number(i)) - before.value(QString::number(i)));
+    return asked;
+}
+
 QHash<QString, int> GeocodingStandin::SearchAsks() const {
     const std::lock_guard lock(mutex_);
     return searchAsks_;
@@ -117,25 +111,23 @@ QHash<QString, int> GeocodingStandin::SearchAsks() const {
 
 QByteArray GeocodingStandin::RecordedFor(const QString& text, bool nominatim) const {
     const QHash<QString, QByteArray>& answers = nominatim ? nominatim_ : ban_;
-    return answers.value(Key(text), nominatim ? nominatimNothing_ : banNothing_);
+    return answers.value(text.section(u',', 0, 0).trimmed().toLower(), answers.value({}));
 }
 
 void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Response& response) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = steady_clock::now();
     ++csvRequests_;
-    if (refuseNext_ > 0) {
-        --refuseNext_;
+    if (refuseNext_.exchange(false)) {
         response.status = 429;
-        response.set_header("Retry-After", std::to_string(retryAfter_.load()));
+        response.set_header("Retry-After", "1");
         response.set_content("Too Many Requests", "text/plain");
         return;
     }
     const QByteArray body = QByteArray::fromStdString(request.get_file_value("data").content);
     QStringList columns;
     const auto [first, last] = request.files.equal_range("columns");
-    for (auto column = first; column != last; ++column) {
+    for (auto column = first; column != last; ++column)
         columns.append(QString::fromStdString(column->second.content));
-    }
     const TableDialect dialect = DetectCsvDialect(body, true, true);
     auto buffer = std::make_unique<QBuffer>();
     buffer->setData(body);
@@ -151,27 +143,19 @@ void GeocodingStandin::AnswerCsv(const httplib::Request& request, httplib::Respo
         Row answered;
         for (qsizetype i = 0; i < header.size(); ++i) {
             answered.append(row.value(i));
-            if (columns.contains(header[i].text)) {
+            if (columns.contains(header[i].text))
                 query.append(answered.back().text);
-            }
         }
-        {
-            const std::lock_guard lock(mutex_);
-            ++csvAsks_[row.value(0).text];
-        }
+        const std::lock_guard lock(mutex_);
+        ++csvAsks_[row.value(0).text];
         out.append(
             writer.RowText(answered + ResultFields(RecordedFor(query.join(u' '), false))).toUtf8());
     }
-    const int cut = cutRows_.exchange(0);
-    if (cut > 0) {
-        out.resize(std::max<qsizetype>(1, out.size() - cut));
-    }
+    out.resize(std::max<qsizetype>(1, out.size() - cutRows_.exchange(0)));
     std::this_thread::sleep_for(csvDelay_.load() + csvRowTime_.load() * (out.size() - 1));
     response.set_header("x-rows-count", std::to_string(out.size() - 1));
     response.set_content(out.join().toStdString(), "text/csv");
-    csvTime_ += std::chrono::duration_cast<std::chrono::microseconds>(
-                    std::chrono::steady_clock::now() - start)
-                    .count();
+    csvTime_ += duration_cast<microseconds>(steady_clock::now() - start).count();
 }
 
 } // namespace tarnel::testing

@@ -37,15 +37,15 @@ public:
     void SetCsvRowTime(std::chrono::microseconds perRow) { csvRowTime_ = perRow; }
     // The time spent on the CSV requests, from their arrival to their answer, summed.
     std::chrono::microseconds CsvTime() const { return std::chrono::microseconds(csvTime_); }
-    // The next `count` CSV requests are refused with 429 and "Retry-After: `seconds`".
-    void RefuseNext(int count, int seconds) {
-        retryAfter_ = seconds;
-        refuseNext_ = count;
-    }
+    // The next CSV request is refused with 429 and "Retry-After: 1".
+    void RefuseNext() { refuseNext_ = true; }
     // The next CSV answer leaves out its last `rows` rows, as a transfer cut short.
     void CutNextShort(int rows) { cutRows_ = rows; }
     // How many times each row, by the value of its first column, was sent in a CSV chunk.
     QHash<QString, int> CsvAsks() const;
+    // How many more times each of the rows "0" to "`rows` - 1" was sent since `before`, a
+    // CsvAsks() taken earlier.
+    QList<int> CsvAsksSince(const QHash<QString, int>& before, int rows) const;
     // CSV requests received, refused ones included.
     int CsvRequests() const { return csvRequests_; }
     // Searches of one address, by the text asked.
@@ -56,15 +56,12 @@ private:
     QByteArray RecordedFor(const QString& text, bool nominatim) const;
 
     LoopbackServer server_;
-    QHash<QString, QByteArray> ban_;       // key → recorded GeoCodeJSON
-    QHash<QString, QByteArray> nominatim_; // key → recorded Nominatim JSON
-    QByteArray banNothing_;
-    QByteArray nominatimNothing_;
+    QHash<QString, QByteArray> ban_;       // key → recorded GeoCodeJSON, "" → no feature
+    QHash<QString, QByteArray> nominatim_; // key → recorded Nominatim JSON, "" → none
     std::atomic<std::chrono::milliseconds> csvDelay_{std::chrono::milliseconds(0)};
     std::atomic<std::chrono::microseconds> csvRowTime_{std::chrono::microseconds(0)};
     std::atomic<long long> csvTime_{0}; // µs
-    std::atomic<int> refuseNext_{0};
-    std::atomic<int> retryAfter_{1};
+    std::atomic<bool> refuseNext_{false};
     std::atomic<int> cutRows_{0};
     std::atomic<int> csvRequests_{0};
     mutable std::mutex mutex_;

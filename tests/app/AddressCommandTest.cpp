@@ -55,108 +55,92 @@ private slots:
 
     // Without an option of its own the command line is left to the windows (Qt's "-style
     // fusion"); with one, --recommencer is kept and the help wins over the rest.
-    void parse() {
-        QCOMPARE(ParseCommandLine({"-style", "fusion"}).action, CommandLine::Action::Windows);
-        QVERIFY(ParseCommandLine({"--adresses", "a.csv", "--recommencer"}).restart);
-        QCOMPARE(ParseCommandLine({"--adresses", "a.csv", "-h"}).action, CommandLine::Action::Help);
-    }
-
     // --fenetre-adresses starts the windows with the window of a file of addresses, on the file
     // given when there is one.
-    void parseWindow_data() {
+    void parse_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("action");
         QTest::addColumn<QString>("input");
-        const int window = int(CommandLine::Action::AddressWindow);
-        QTest::newRow("alone") << QStringList{"--fenetre-adresses"} << window << QString();
-        QTest::newRow("a file") << QStringList{"--fenetre-adresses", "a b.csv"} << window
-                                << "a b.csv";
-        QTest::newRow("a file after =")
-            << QStringList{"--fenetre-adresses=a.ods"} << window << "a.ods";
-        QTest::newRow("with --adresses") << QStringList{"--fenetre-adresses", "--adresses", "a.csv"}
-                                         << int(CommandLine::Action::Invalid) << QString();
+        const auto row = [](const char* name, const QStringList& arguments,
+                            CommandLine::Action action, const QString& input = {}) {
+            QTest::newRow(name) << arguments << int(action) << input;
+        };
+        using enum CommandLine::Action;
+        row("Qt's own", {"-style", "fusion"}, Windows);
+        row("--recommencer", {"--adresses", "a.csv", "--recommencer"}, Geocode, "a.csv");
+        row("the help wins", {"--adresses", "a.csv", "-h"}, Help, "a.csv");
+        row("the window alone", {"--fenetre-adresses"}, AddressWindow);
+        row("the window, a file", {"--fenetre-adresses", "a b.csv"}, AddressWindow, "a b.csv");
+        row("the window, a file after =", {"--fenetre-adresses=a.ods"}, AddressWindow, "a.ods");
+        row("the window with --adresses", {"--fenetre-adresses", "--adresses", "a.csv"}, Invalid);
     }
-    void parseWindow() {
+    void parse() {
         QFETCH(QStringList, arguments);
         QFETCH(int, action);
         QFETCH(QString, input);
         const CommandLine line = ParseCommandLine(arguments);
-        QCOMPARE(int(line.action), action);
-        QCOMPARE(line.input, input);
+        QCOMPARE(std::tuple(int(line.action), line.input, line.restart),
+                 std::tuple(action, input, arguments.contains(u"--recommencer"_qs)));
     }
 
     void program_data() {
-        QTest::addColumn<QByteArray>("file");     // written as clients.csv
         QTest::addColumn<QStringList>("options"); // after --adresses=clients.csv
-        QTest::addColumn<QString>("altitudeUrl"); // empty: the stand-in
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");        // in the standard error
         QTest::addColumn<QStringList>("written"); // besides the input, by name
         QTest::addColumn<QString>("line");        // in the last file written
-
-        const QByteArray clients(kClients);
-        const QString found = QString::fromUtf8(kDuhesmeFound) + u"\r\n"_qs;
-        const QString down = u"http://127.0.0.1:1/elevation.json"_qs;
-        QTest::newRow("written where asked")
-            << clients << QStringList{"--sortie", "résultat.csv"} << QString() << 0
-            << "2 trouvée(s), 0 à vérifier, 1 introuvable(s), 0 en erreur."
-            << QStringList{"résultat.csv"} << found;
-        QTest::newRow("columns named by the user")
-            << QByteArray("Qui;Où;Cp;Lieu\r\nDupont;18 rue Duhesme;75018;Paris\r\n")
-            << QStringList{"--colonne",    "rue=Où",    "--colonne",
-                           "commune=lieu", "--colonne", "code-postal=CP"}
-            << QString() << 0 << "1 trouvée(s)" << QStringList{"clients-geocode.csv"} << found;
-        QTest::newRow("a column the file lacks")
-            << clients << QStringList{"--colonne", "rue=Chemin"} << QString() << 1
-            << "Tarnel : Le fichier n'a pas de colonne « Chemin »." << QStringList() << QString();
-        QTest::newRow("never over the input")
-            << clients << QStringList{"--sortie", "clients.csv"} << QString() << 1
-            << "Tarnel : Le résultat ne peut pas remplacer le fichier d'adresses" << QStringList()
-            << QString();
-        QTest::newRow("points over the result")
-            << clients << QStringList{"--sortie", "r.gpx", "--points", "r.gpx"} << QString() << 1
-            << "Tarnel : Le fichier de points doit être un autre fichier" << QStringList()
-            << QString();
-        QTest::newRow("altitude and INSEE code")
-            << clients << QStringList{"--altitude", "--insee"} << QString() << 0 << "2 trouvée(s)"
-            << QStringList{"clients-geocode.csv"}
-            << QString::fromUtf8(kDuhesmeFound) + u";164,34;75118\r\n"_qs;
+        QTest::addColumn<QString>("altitudeUrl"); // empty: the stand-in
+        QTest::addColumn<QByteArray>("file");     // written as clients.csv
+        const auto row = [](const char* name, const QStringList& options, int exitCode,
+                            const char* said, const QStringList& written = {},
+                            const QString& line = {}, const QString& altitudeUrl = {},
+                            const QByteArray& file = kClients) {
+            QTest::newRow(name) << options << exitCode << QString::fromUtf8(said) << written << line
+                                << altitudeUrl << file;
+        };
+        const QString found = QString::fromUtf8(kDuhesmeFound);
+        row("written where asked, with the INSEE code", {"--sortie", "résultat.csv", "--insee"}, 0,
+            "2 trouvée(s), 0 à vérifier, 1 introuvable(s), 0 en erreur.", {"résultat.csv"},
+            found + u";75118\r\n"_qs);
+        row("columns named by the user",
+            {"--colonne", "rue=Où", "--colonne", "commune=lieu", "--colonne", "code-postal=CP"}, 0,
+            "1 trouvée(s)", {"clients-geocode.csv"}, found + u"\r\n"_qs, {},
+            "Qui;Où;Cp;Lieu\r\nDupont;18 rue Duhesme;75018;Paris\r\n");
+        row("a column the file lacks", {"--colonne", "rue=Chemin"}, 1,
+            "Tarnel : Le fichier n'a pas de colonne « Chemin ».");
+        row("never over the input", {"--sortie", "clients.csv"}, 1,
+            "Tarnel : Le résultat ne peut pas remplacer le fichier d'adresses");
+        row("points over the result", {"--sortie", "r.gpx", "--points", "r.gpx"}, 1,
+            "Tarnel : Le fichier de points doit être un autre fichier");
         // The rows found as waypoints (their writer is read back by GPSBabel and GDAL in
         // PlaceExportTest): named with their addresses, described with their lines in the table,
         // with their altitudes; the row not found left out.
-        QTest::newRow("points")
-            << clients << QStringList{"--points", "points.gpx", "--altitude"} << QString() << 0
-            << "Points écrits dans : " << QStringList{"clients-geocode.csv", "points.gpx"}
-            << "<desc>ligne 2</desc>\n    </wpt>\n    <wpt lat=\"49.0317\" lon=\"2.062794\">\n"
-               "        <ele>141.33</ele>\n        <name>8 Boulevard du Port 95000 Cergy</name>\n"
-               "        <desc>ligne 4</desc>\n    </wpt>\n</gpx>";
-        QTest::newRow("the altitude service down: interrupted")
-            << clients << QStringList{"--altitude"} << down << 3
-            << "Tarnel : Le service d'altitude de l'IGN ne répond pas" << QStringList()
-            << QString();
-        QTest::newRow("the altitude service turned off")
-            << clients << QStringList{"--altitude"} << "http://" << 1
-            << "Tarnel : le service d'altitude est désactivé" << QStringList() << QString();
-        QTest::newRow("an unknown part")
-            << clients << QStringList{"--colonne", "rues=Voie"} << QString() << 2
-            << "Tarnel : --colonne attend PARTIE=EN-TÊTE, PARTIE étant l'une de : numero, rue, "
-               "complement, code-postal, commune, pays, code-insee, adresse."
-            << QStringList() << QString();
-        QTest::newRow("a wrong option")
-            << clients << QStringList{"--carte", "--version"} << QString() << 2
-            << "Tarnel : Option inconnue : « --carte ».\nVoyez « tarnel --help »." << QStringList()
-            << QString();
+        row("points", {"--points", "points.gpx", "--altitude"}, 0,
+            "Points écrits dans : ", {"clients-geocode.csv", "points.gpx"},
+            "<desc>ligne 2</desc>\n    </wpt>\n    <wpt lat=\"49.0317\" lon=\"2.062794\">\n"
+            "        <ele>141.33</ele>\n        <name>8 Boulevard du Port 95000 Cergy</name>\n"
+            "        <desc>ligne 4</desc>\n    </wpt>\n</gpx>");
+        row("the altitude service down: interrupted", {"--altitude"}, 3,
+            "Tarnel : Le service d'altitude de l'IGN ne répond pas", {}, {},
+            u"http://127.0.0.1:1/elevation.json"_qs);
+        row("the altitude service turned off", {"--altitude"}, 1,
+            "Tarnel : le service d'altitude est désactivé", {}, {}, u"http://"_qs);
+        row("an unknown part", {"--colonne", "rues=Voie"}, 2,
+            "Tarnel : --colonne attend PARTIE=EN-TÊTE, PARTIE étant l'une de : numero, rue, "
+            "complement, code-postal, commune, pays, code-insee, adresse.");
+        row("a wrong option", {"--carte", "--version"}, 2,
+            "Tarnel : Option inconnue : « --carte ».\nVoyez « tarnel --help ».");
     }
     // The program as users run it with no display: the result written or refused in French, the
     // input never changed and no progress line where no terminal shows it.
     void program() {
-        QFETCH(QByteArray, file);
         QFETCH(QStringList, options);
-        QFETCH(QString, altitudeUrl);
         QFETCH(int, exitCode);
         QFETCH(QString, said);
         QFETCH(QStringList, written);
         QFETCH(QString, line);
+        QFETCH(QString, altitudeUrl);
+        QFETCH(QByteArray, file);
 
         QTemporaryDir dir;
         const QString input = Write(dir.filePath(u"clients.csv"_qs), file);
@@ -218,23 +202,21 @@ private slots:
                  qPrintable(out));
         QVERIFY2(out.contains(u"lignes/s — reste environ 0 s    \r\nGéocodage terminé en "_qs),
                  qPrintable(out));
-        const QHash<QString, int> after = standin_.CsvAsks();
-        QList<int> asked;
-        for (int i = 0; i < 3 * kChunkRows; ++i)
-            asked.append(after.value(QString::number(i)) - before.value(QString::number(i)));
+        const QList<int> asked = standin_.CsvAsksSince(before, 3 * kChunkRows);
         // The first chunk was recorded before the kill and the third was in flight; the second,
         // answered, was in flight or recorded as the kill found it: asked again whole or not.
         const int second = asked[kChunkRows];
         QVERIFY(second == 1 || second == 2);
-        QList<int> expected(kChunkRows, 1);
-        expected << QList<int>(kChunkRows, second) << QList<int>(kChunkRows, 2);
-        QCOMPARE(asked, expected);
+        QCOMPARE(asked, QList<int>(kChunkRows, 1) + QList<int>(kChunkRows, second) +
+                            QList<int>(kChunkRows, 2));
         QCOMPARE(Read(dir.filePath(u"clients-geocode.csv"_qs)), result);
     }
 
 private:
-    // No display; the stand-ins as the services, `altitudeUrl` for the altitude when given.
-    QProcessEnvironment Environment(const QString& altitudeUrl = {}) const {
+    // Starts `program` with no display, the stand-ins as the services, `altitudeUrl` for the
+    // altitude when given.
+    void Start(QProcess& process, const QStringList& arguments, const QString& altitudeUrl = {},
+               const QString& program = QStringLiteral(TARNEL_PROGRAM)) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // The configuration and the journal in a home of its own.
         for (const char* name :
@@ -246,11 +228,7 @@ private:
         environment.insert(u"TARNEL_GEOCODER_WORLD_URL"_qs, standin_.NominatimUrl());
         environment.insert(u"TARNEL_ALTITUDE_URL"_qs,
                            altitudeUrl.isEmpty() ? altimetry_.Url() : altitudeUrl);
-        return environment;
-    }
-    void Start(QProcess& process, const QStringList& arguments, const QString& altitudeUrl = {},
-               const QString& program = QStringLiteral(TARNEL_PROGRAM)) const {
-        process.setProcessEnvironment(Environment(altitudeUrl));
+        process.setProcessEnvironment(environment);
         process.start(program, arguments);
         QVERIFY(process.waitForStarted());
     }
