@@ -146,8 +146,7 @@ void MapBridgeTest::exportsAsked_data() {
     QTest::newRow("chosen") << true << u"csv-excel"_qs << u"12,5,900000000000"_qs << true
                             << QList<qint64>{12, 5, 900000000000};
     QTest::newRow("untrusted page") << false << u"gpx"_qs << QString() << false << QList<qint64>();
-    QTest::newRow("a path for a format")
-        << true << u"../x"_qs << QString() << false << QList<qint64>();
+    QTest::newRow("path for format") << true << u"../x"_qs << QString() << false << QList<qint64>();
     QTest::newRow("negative id") << true << u"kml"_qs << u"-1"_qs << false << QList<qint64>();
 }
 

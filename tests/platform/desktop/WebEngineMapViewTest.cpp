@@ -159,7 +159,6 @@ void WebEngineMapViewTest::profileKeepsPagesOnDisk() {
 // and the map page stays.
 void WebEngineMapViewTest::droppedFileLeavesMap() {
     WebEngineMapView view;
-    view.resize(400, 300);
     view.show();
     QSignalSpy loaded(view.Browser(), &QWebEngineView::loadFinished);
     view.Navigate(service_.BaseUrl() + u"48.8584,2.2945"_qs);
