@@ -54,9 +54,8 @@ int Wait(pid_t child) {
     return status;
 }
 
-// What stops a write besides the bytes of the file: a tiny full tmpfs, a file size limit, a
-// tmpfs made read-only.
-enum class Limit { None, FullDisk, FileSize, ReadOnly };
+// What stops a write besides the bytes of the file: a tiny full tmpfs, a tmpfs made read-only.
+enum class Limit { None, FullDisk, ReadOnly };
 
 } // namespace
 
@@ -119,9 +118,6 @@ private slots:
         QTest::addColumn<QString>("problem");
         const QString damaged = u"Le fichier de mes lieux « <path> » est endommagé ou n'est pas "
                                 "une liste de lieux : il est laissé tel quel."_qs;
-        const QString full = u"Mes lieux n'ont pas pu être enregistrés : le disque est plein ou le "
-                             "fichier « <path> » ne peut plus grandir. La liste reste telle "
-                             "qu'elle était."_qs;
         const QByteArray garbage(4096, 'x');
         QTest::newRow("not SQLite") << Limit::None << qint64(0) << garbage << damaged;
         QTest::newRow("damaged pages") << Limit::None << qint64(8192) << garbage << damaged;
@@ -130,8 +126,11 @@ private slots:
             << Limit::None << qint64(60) << QByteArray("\0\0\0\2", 4)
             << "Le fichier de mes lieux « <path> » a été écrit par une version plus récente du "
                "programme : il est laissé tel quel.";
-        QTest::newRow("full disk") << Limit::FullDisk << qint64(0) << QByteArray() << full;
-        QTest::newRow("file size limit") << Limit::FileSize << qint64(0) << QByteArray() << full;
+        QTest::newRow("full disk")
+            << Limit::FullDisk << qint64(0) << QByteArray()
+            << "Mes lieux n'ont pas pu être enregistrés : le disque est plein "
+               "ou le fichier « <path> » ne peut plus grandir. La liste reste "
+               "telle qu'elle était.";
         QTest::newRow("read-only") << Limit::ReadOnly << qint64(0) << QByteArray()
                                    << "Mes lieux n'ont pas pu être enregistrés : le fichier "
                                       "« <path> » ou son dossier est en lecture seule. La liste "
@@ -160,8 +159,6 @@ private slots:
             file.close();
             if (limit == Limit::ReadOnly)
                 testing::RemountReadOnly(mount.constData());
-            if (limit == Limit::FileSize)
-                testing::LimitFileSize(256 * 1024);
             const QByteArray before = Bytes(path_);
             PlaceStore store(path_);
             const StoreOutcome opened = store.Open();
@@ -169,7 +166,7 @@ private slots:
             const StoreOutcome added = store.AddAll(more);
             if ((opened.done ? added : opened).problem != problem)
                 return false;
-            if (limit == Limit::FullDisk || limit == Limit::FileSize) {
+            if (limit == Limit::FullDisk) {
                 PlaceStore reread(path_);
                 return reread.Open().done && reread.Count() == 3;
             }
