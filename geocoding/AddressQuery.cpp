@@ -72,11 +72,13 @@ void JoinHouseNumbers(QStringList& parts) {
 }
 
 // Gives each part its role. Four parts are all the boxes when the last one, the postal code,
-// is empty or holds a digit; otherwise a comma of the street made them four.
+// is empty or holds a digit once cleaned (as Text() writes it back: "TSA 3" alone is no code);
+// otherwise a comma of the street made them four.
 void PlaceParts(QStringList parts, AddressQuery& query) {
     const auto codeLike = [](const QString& part) {
-        return part.isEmpty() ||
-               std::any_of(part.cbegin(), part.cend(), [](QChar c) { return c.isDigit(); });
+        const QString cleaned = CleanAddressPart(part);
+        return cleaned.isEmpty() ||
+               std::any_of(cleaned.cbegin(), cleaned.cend(), [](QChar c) { return c.isDigit(); });
     };
     if (parts.size() != kFullPartCount || !codeLike(parts.last())) {
         JoinHouseNumbers(parts);
